@@ -1,0 +1,141 @@
+#include "analysis/main_commands.h"
+
+#include "analysis/analyses.h"
+
+namespace curvalis {
+
+MainCommands::MainCommands(Surface& surface, Host& host, std::function<std::string()> funzione)
+    : surface_(surface), host_(host), funzione_(std::move(funzione)) {}
+
+MainCommands::~MainCommands() = default;
+
+void MainCommands::Load() {
+  view_ = ViewState{};
+  surface_.SetScale(-3.2, 2.4, 3.2, -2.4);
+  DrawAxes(surface_, view_, 2, true);
+  surface_.SetDrawWidth(1);
+  server_ = StartEvalServer();
+}
+
+void MainCommands::Unload() { QuitEvalServer(server_); }
+
+EvalBook& MainCommands::book() {
+  if (!server_) server_ = StartEvalServer();
+  return server_->book();
+}
+
+CommandContext MainCommands::Context() {
+  return CommandContext{surface_, book(), view_, funzione_ ? funzione_() : std::string(), host_};
+}
+
+#define CURVALIS_COMMAND(name)    \
+  void MainCommands::name() {     \
+    CommandContext ctx = Context(); \
+    curvalis::name(ctx);          \
+  }
+CURVALIS_COMMAND(mGrafico)
+CURVALIS_COMMAND(mDominio)
+CURVALIS_COMMAND(mDerivata)
+CURVALIS_COMMAND(mZeri)
+CURVALIS_COMMAND(mMinimi)
+CURVALIS_COMMAND(mMassimi)
+CURVALIS_COMMAND(mFlessi)
+CURVALIS_COMMAND(mTangente)
+CURVALIS_COMMAND(mObliquiP)
+CURVALIS_COMMAND(mObliquiM)
+CURVALIS_COMMAND(mVerticali)
+#undef CURVALIS_COMMAND
+
+void MainCommands::RunAnalyses() {
+  mMinimi();
+  mMassimi();
+  mFlessi();
+  mZeri();
+  mObliquiP();
+  mObliquiM();
+  mVerticali();
+}
+
+void MainCommands::mStudio() {
+  host_.CommandStarted("mStudio");
+  RunAnalyses();
+}
+
+void MainCommands::Redraw() {
+  mGrafico();
+  RunAnalyses();
+}
+
+double MainCommands::PresetScale(int index) {
+  static constexpr double kScales[] = {0.1, 0.2, 0.4, 0.6, 0.8, 1, 2, 4, 6, 8, 10};
+  if (index < 1 || index > 11) return 1;
+  return kScales[index - 1];
+}
+
+void MainCommands::Preset(int index) {
+  host_.CommandStarted("m" + std::to_string(index));
+  view_.ScaleUnit = PresetScale(index);
+  view_.PresetView = 1;
+  view_.OffsetX = 0;
+  view_.OffsetY = 0;
+  mGrafico();
+}
+
+void MainCommands::mZoommeno() {
+  host_.CommandStarted("mZoommeno");
+  view_.ScaleUnit = view_.ScaleUnit * 2;
+  view_.PresetView = 0;
+  if (view_.ScaleUnit <= 10) {
+    Redraw();
+  } else {
+    view_.ScaleUnit = view_.ScaleUnit / 2;
+  }
+}
+
+void MainCommands::mZoompiu() {
+  host_.CommandStarted("mZoompiu");
+  view_.ScaleUnit = view_.ScaleUnit * 0.5;
+  view_.PresetView = 0;
+  if (view_.ScaleUnit >= 0.1) {
+    Redraw();
+  } else {
+    view_.ScaleUnit = view_.ScaleUnit * 2;
+  }
+}
+
+void MainCommands::mSinistra() {
+  host_.CommandStarted("mSinistra");
+  view_.PresetView = 0;
+  view_.OffsetX = view_.OffsetX + 3 * view_.ScaleUnit;
+  Redraw();
+}
+
+void MainCommands::mDestra() {
+  host_.CommandStarted("mDestra");
+  view_.PresetView = 0;
+  view_.OffsetX = view_.OffsetX - 3 * view_.ScaleUnit;
+  Redraw();
+}
+
+void MainCommands::mBasso() {
+  host_.CommandStarted("mBasso");
+  view_.PresetView = 0;
+  view_.OffsetY = view_.OffsetY + 2 * view_.ScaleUnit;
+  Redraw();
+}
+
+void MainCommands::mAlto() {
+  host_.CommandStarted("mAlto");
+  view_.PresetView = 0;
+  view_.OffsetY = view_.OffsetY - 2 * view_.ScaleUnit;
+  Redraw();
+}
+
+void MainCommands::DrawStartAxes() {
+  surface_.Clear();
+  surface_.SetScale(-3.2, 2.4, 3.2, -2.4);
+  DrawAxes(surface_, ViewState{}, 2, true);
+  surface_.SetDrawWidth(1);
+}
+
+}  // namespace curvalis

@@ -1,0 +1,193 @@
+#include "app/batch.h"
+
+#include <QApplication>
+#include <QImage>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "io/archivio_window.h"
+#include "ui/main/tervano.h"
+#include "ui/tools/integrale_window.h"
+#include "ui/tools/valore_window.h"
+
+namespace curvalis {
+namespace {
+
+using Action = std::function<void(Tervano&)>;
+
+const std::map<std::string, Action>& MenuCommands() {
+  static const std::map<std::string, Action> commands = [] {
+    std::map<std::string, Action> m;
+    auto slot = [](void (Tervano::*f)()) { return [f](Tervano& w) { (w.*f)(); }; };
+    m["mGrafico"] = slot(&Tervano::mGrafico);
+    m["mDominio"] = slot(&Tervano::mDominio);
+    m["mDerivata"] = slot(&Tervano::mDerivata);
+    m["mZeri"] = slot(&Tervano::mZeri);
+    m["mMinimi"] = slot(&Tervano::mMinimi);
+    m["mMassimi"] = slot(&Tervano::mMassimi);
+    m["mFlessi"] = slot(&Tervano::mFlessi);
+    m["mTangente"] = slot(&Tervano::mTangente);
+    m["mObliquiP"] = slot(&Tervano::mObliquiP);
+    m["mObliquiM"] = slot(&Tervano::mObliquiM);
+    m["mVerticali"] = slot(&Tervano::mVerticali);
+    m["mStudio"] = slot(&Tervano::mStudio);
+    m["mZoommeno"] = slot(&Tervano::mZoommeno);
+    m["mZoompiu"] = slot(&Tervano::mZoompiu);
+    m["mSinistra"] = slot(&Tervano::mSinistra);
+    m["mDestra"] = slot(&Tervano::mDestra);
+    m["mBasso"] = slot(&Tervano::mBasso);
+    m["mAlto"] = slot(&Tervano::mAlto);
+    m["mSalvaF"] = slot(&Tervano::mSalvaF);
+    m["mSalva"] = slot(&Tervano::mSalva);
+    m["mSalvaT"] = slot(&Tervano::mSalvaT);
+    m["mStampa"] = slot(&Tervano::mStampa);
+    m["mStampaT"] = slot(&Tervano::mStampaT);
+    m["mApri"] = slot(&Tervano::mApri);
+    m["mValore"] = slot(&Tervano::mValore);
+    m["mIntegrale"] = slot(&Tervano::mIntegrale);
+    m["Valore.Uguale"] = [](Tervano& w) { w.openValore()->clickUguale(); };
+    m["Integrale.Uguale"] = [](Tervano& w) { w.openIntegrale()->clickUguale(); };
+    m["Integrale.Diagramma"] = [](Tervano& w) { w.openIntegrale()->clickDiagramma(); };
+    for (int i = 1; i <= 11; ++i) {
+      m["m" + std::to_string(i)] = [i](Tervano& w) { w.preset(i); };
+    }
+    return m;
+  }();
+  return commands;
+}
+
+// Commands that take a text after "=".
+const std::map<std::string, std::function<void(Tervano&, const QString&)>>& TextCommands() {
+  static const std::map<std::string, std::function<void(Tervano&, const QString&)>> commands = {
+      {"Funzione", [](Tervano& w, const QString& t) { w.funzione()->setText(t); }},
+      {"Valore.ValoreX", [](Tervano& w, const QString& t) { w.openValore()->setValoreX(t); }},
+      {"Integrale.Superiore",
+       [](Tervano& w, const QString& t) { w.openIntegrale()->setSuperiore(t); }},
+      {"Integrale.Inferiore",
+       [](Tervano& w, const QString& t) { w.openIntegrale()->setInferiore(t); }},
+      {"Integrale.Segmenti",
+       [](Tervano& w, const QString& t) { w.openIntegrale()->setSegmenti(t); }},
+      {"Archivio.Seleziona",
+       [](Tervano& w, const QString& t) {
+         ArchivioWindow* a = w.openArchivio();
+         a->selectEntry(t);
+         a->clickSeleziona();
+       }},
+  };
+  return commands;
+}
+
+bool SplitTextCommand(const std::string& command, std::string* name, std::string* text) {
+  std::size_t eq = command.find('=');
+  if (eq == std::string::npos) return false;
+  *name = command.substr(0, eq);
+  *text = command.substr(eq + 1);
+  return TextCommands().count(*name) > 0;
+}
+
+}  // namespace
+
+bool IsBatchCommand(const std::string& command) {
+  std::string name, text;
+  return MenuCommands().count(command) > 0 || SplitTextCommand(command, &name, &text);
+}
+
+std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
+                                                std::string* error) {
+  BatchOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) {
+        *error = "missing value after " + a;
+        return false;
+      }
+      *out = args[++i];
+      return true;
+    };
+    if (a == "--formula") {
+      if (!value(&options.formula)) return std::nullopt;
+    } else if (a == "--trace") {
+      if (!value(&options.tracePath)) return std::nullopt;
+    } else if (a == "--image") {
+      if (!value(&options.imagePath)) return std::nullopt;
+    } else if (a == "--print-to") {
+      if (!value(&options.printTo)) return std::nullopt;
+    } else if (a.rfind("--", 0) == 0) {
+      *error = "unknown option " + a;
+      return std::nullopt;
+    } else if (IsBatchCommand(a)) {
+      options.commands.push_back(a);
+    } else {
+      *error = "unknown command " + a;
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+void RunBatchCommand(Tervano& window, const std::string& command) {
+  auto it = MenuCommands().find(command);
+  if (it != MenuCommands().end()) {
+    it->second(window);
+    return;
+  }
+  std::string name, text;
+  if (SplitTextCommand(command, &name, &text)) {
+    TextCommands().at(name)(window, QString::fromUtf8(text.data(), qsizetype(text.size())));
+  }
+}
+
+int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
+  std::string error;
+  std::optional<BatchOptions> options = ParseBatchArguments(args, &error);
+  if (!options) {
+    std::fprintf(stderr, "curvalis: %s\n", error.c_str());
+    std::fprintf(stderr,
+                 "usage: curvalis --batch [--formula TEXT] [--trace FILE] [--image FILE] "
+                 "[--print-to FILE.pdf] [COMMAND ...]\n");
+    return 2;
+  }
+  // No window is shown: without a display of its own the batch mode draws off screen.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  std::ofstream traceFile;
+  std::unique_ptr<TraceWriter> trace;
+  if (options->tracePath == "-") {
+    trace = std::make_unique<TraceWriter>(std::cout);
+  } else if (!options->tracePath.empty()) {
+    traceFile.open(options->tracePath, std::ios::binary | std::ios::trunc);
+    if (!traceFile) {
+      std::fprintf(stderr, "curvalis: cannot write the trace to %s\n", options->tracePath.c_str());
+      return 2;
+    }
+    trace = std::make_unique<TraceWriter>(traceFile);
+  }
+  AppContext& context = AppContext::instance();
+  context.batch = true;
+  context.trace = trace.get();
+  context.printToPdf = QString::fromStdString(options->printTo);
+
+  int code = 0;
+  {
+    Tervano window;
+    window.funzione()->setText(QString::fromStdString(options->formula));
+    for (const std::string& command : options->commands) RunBatchCommand(window, command);
+    if (!options->imagePath.empty()) {
+      QImage image = window.canvas()->sink().logicalImage();
+      if (!image.save(QString::fromStdString(options->imagePath))) {
+        std::fprintf(stderr, "curvalis: cannot write the image %s\n", options->imagePath.c_str());
+        code = 1;
+      }
+    }
+  }
+  context.trace = nullptr;
+  return code;
+}
+
+}  // namespace curvalis

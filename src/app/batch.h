@@ -1,0 +1,35 @@
+// The batch mode: the program without windows on the screen, for scripts and tests.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace curvalis {
+
+class Tervano;
+
+struct BatchOptions {
+  std::string formula;
+  std::string tracePath;  // "-" for standard output
+  std::string imagePath;
+  std::string printTo;
+  std::vector<std::string> commands;
+};
+
+// Parses the arguments after "--batch". On a bad argument returns nothing and sets `error`.
+std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
+                                                std::string* error);
+
+// Whether `command` is a command the batch mode knows (a menu item or a window action).
+bool IsBatchCommand(const std::string& command);
+
+// Runs one command on the main window (and the side windows it opens).
+void RunBatchCommand(Tervano& window, const std::string& command);
+
+// The whole batch run; returns the exit code. `argv0` is for messages only.
+int RunBatch(int argc, char** argv, const std::vector<std::string>& args);
+
+}  // namespace curvalis

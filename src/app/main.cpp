@@ -1,0 +1,67 @@
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "ui/about/splash_window.h"
+#include "ui/main/tervano.h"
+
+namespace {
+
+// Ends the program at the first paint of the main window: start-up is measured this way.
+class QuitOnFirstPaint : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !done_) {
+      done_ = true;
+      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool done_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--batch") {
+    args.erase(args.begin());
+    return curvalis::RunBatch(argc, argv, args);
+  }
+  bool quitOnPaint = false;
+  for (const std::string& a : args) {
+    if (a == "--quit-on-first-paint") {
+      quitOnPaint = true;
+    } else {
+      std::fprintf(stderr, "curvalis: unknown argument %s\n", a.c_str());
+      std::fprintf(stderr, "usage: curvalis [--quit-on-first-paint] | curvalis --batch ...\n");
+      return 2;
+    }
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Curvalis"));
+  QApplication::setApplicationVersion(QStringLiteral(CURVALIS_VERSION_STRING));
+  QGuiApplication::setDesktopFileName(QStringLiteral("curvalis"));
+
+  curvalis::Tervano window;
+  QuitOnFirstPaint quitter;
+  if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
+  curvalis::SplashWindow* splash = nullptr;
+  if (quitOnPaint) {
+    window.show();
+  } else {
+    splash = new curvalis::SplashWindow(window);
+    splash->show();
+  }
+  int code = app.exec();
+  delete splash;
+  return code;
+}

@@ -1,0 +1,44 @@
+#include "core/eval_service.h"
+
+namespace curvalis {
+
+void EvalBook::Open(std::string_view prepared) {
+  sheetTaken_ = true;
+  StoreFormula(prepared);
+}
+
+void EvalBook::StoreFormula(std::string_view prepared) {
+  if (formulaText_ != prepared || !formula_.IsCompiled()) {
+    formulaText_.assign(prepared);
+    FormulaReject reason = formula_.Compile(prepared);
+    if (reason != FormulaReject::None) {
+      formulaText_.clear();
+      throw EvalError(kFormulaRejected, reason);
+    }
+  }
+  saved_ = false;
+}
+
+const Value& EvalBook::EvaluateAt(double x) {
+  variable_ = x;
+  return formula_.Evaluate(x);
+}
+
+double EvalBook::NumberAt(double x) {
+  variable_ = x;
+  return formula_.EvaluateNumber(x);
+}
+
+void EvalBook::Close() {
+  saved_ = true;
+  sheetTaken_ = false;
+}
+
+std::unique_ptr<EvalServer> StartEvalServer() { return std::make_unique<EvalServer>(); }
+
+void QuitEvalServer(std::unique_ptr<EvalServer>& server) {
+  if (server) server->quit();
+  server.reset();
+}
+
+}  // namespace curvalis

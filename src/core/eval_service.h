@@ -1,0 +1,81 @@
+// The evaluation service of a window: server, book, sheet, formula cell and variable cell,
+// with the life cycle the windows and commands rely on. The evaluator is our own
+// (CompiledFormula); this facade keeps the operations the commands are written against.
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/formula.h"
+#include "core/value.h"
+
+namespace curvalis {
+
+// Error number of a formula the evaluator rejects when it is stored into FormulaCell.
+inline constexpr int kFormulaRejected = 1004;
+
+// A failure of the evaluation service that ends a command through FormulaErrorHandler.
+class EvalError : public std::exception {
+ public:
+  EvalError(int number, FormulaReject reason) : number_(number), reason_(reason) {}
+  int number() const { return number_; }
+  FormulaReject reason() const { return reason_; }
+  const char* what() const noexcept override { return "evaluation failure"; }
+
+ private:
+  int number_;
+  FormulaReject reason_;
+};
+
+// EvalBook with its worksheet 1 (EvalSheet): FormulaCell B1 holds the compiled formula,
+// VariableCell X1 the abscissa.
+class EvalBook {
+ public:
+  // OpenEvalBook: takes worksheet 1 and stores the prepared formula into FormulaCell.
+  // Throws EvalError(1004) when the formula is rejected.
+  void Open(std::string_view prepared);
+  // Stores the formula again (the asymptote commands do so); same failure as Open.
+  void StoreFormula(std::string_view prepared);
+  // EvaluateAt: writes x into VariableCell and reads FormulaCell.
+  const Value& EvaluateAt(double x);
+  // The same, as a number: NaN where f gives no number (Decision 13 of the design).
+  double NumberAt(double x);
+  // CloseEvalBook: marks the book saved and releases the worksheet. Never fails.
+  void Close();
+
+  bool sheetTaken() const { return sheetTaken_; }
+  bool saved() const { return saved_; }
+  double variableCell() const { return variable_; }
+  const std::string& formulaCell() const { return formulaText_; }
+
+ private:
+  CompiledFormula formula_;
+  std::string formulaText_;
+  double variable_ = 0;
+  bool sheetTaken_ = false;
+  bool saved_ = true;
+};
+
+class EvalServer {
+ public:
+  EvalBook& book() { return book_; }
+  bool running() const { return running_; }
+  void quit() { running_ = false; }
+
+ private:
+  EvalBook book_;
+  bool running_ = true;
+};
+
+// Window load: a server of the window's own with its book.
+std::unique_ptr<EvalServer> StartEvalServer();
+// Window unload.
+void QuitEvalServer(std::unique_ptr<EvalServer>& server);
+
+inline void OpenEvalBook(EvalBook& book, std::string_view prepared) { book.Open(prepared); }
+inline const Value& EvaluateAt(EvalBook& book, double x) { return book.EvaluateAt(x); }
+inline void CloseEvalBook(EvalBook& book) { book.Close(); }
+
+}  // namespace curvalis

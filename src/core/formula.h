@@ -1,0 +1,56 @@
+// Our evaluator of the formula language: the prepared formula ("=" and an expression in
+// spreadsheet syntax, with x1 as the variable cell) is compiled once, then evaluated per
+// sample without allocating.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "core/value.h"
+
+namespace curvalis {
+
+// Why a formula was rejected when it was stored. All of them surface as error number 1004.
+enum class FormulaReject {
+  None,
+  Empty,              // "=" alone, or no leading "="
+  UnbalancedParen,    // "=(x1+1", "=x1)"
+  DanglingOperator,   // "=x1+", "=*2"
+  WrongArgumentCount, // "=sin(x1,2)", "=pi(1)"
+  TooDeep,            // more than kMaxFormulaDepth nested levels
+  TooLong,            // more than kMaxFormulaLength characters
+  Syntax,             // anything else: "=1..2", "=x1 2", an unclosed text literal
+};
+
+std::string_view RejectText(FormulaReject reason);
+
+// Limits of a stored formula. limit - 1 is accepted, limit + 1 is rejected.
+inline constexpr std::size_t kMaxFormulaLength = 8192;  // characters, with the leading "="
+inline constexpr int kMaxFormulaDepth = 128;            // nested parentheses and calls
+
+class CompiledFormula {
+ public:
+  CompiledFormula();
+  ~CompiledFormula();
+  CompiledFormula(CompiledFormula&&) noexcept;
+  CompiledFormula& operator=(CompiledFormula&&) noexcept;
+
+  // Compiles `formula` (with its leading "="). On rejection the previous program is
+  // dropped and Evaluate gives an empty value.
+  FormulaReject Compile(std::string_view formula);
+  bool IsCompiled() const;
+
+  // The value of the formula with the variable cell X1 holding x. The reference stays valid
+  // until the next call. No allocation for formulas that handle no text.
+  const Value& Evaluate(double x);
+
+  // NumberOrNaN(Evaluate(x)), with a fast path for purely numeric formulas.
+  double EvaluateNumber(double x);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace curvalis

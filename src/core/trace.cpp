@@ -1,0 +1,135 @@
+#include "core/trace.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace curvalis {
+namespace {
+
+template <class T>
+std::string Shortest(T v) {
+  if (!std::isfinite(v)) return "null";
+  if (v == 0) return "0";
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, res.ptr);
+}
+
+// Length of the UTF-8 sequence starting at s[i], or 0 if it is not valid.
+std::size_t Utf8Length(std::string_view s, std::size_t i) {
+  auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char c = b(i);
+  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((b(i + k) & 0xC0) != 0x80) return 0;
+  }
+  if (n == 2 && c < 0xC2) return 0;                      // overlong
+  if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;  // overlong
+  if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0; // surrogate
+  if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90) || (c == 0xF4 && b(i + 1) >= 0x90)))
+    return 0;
+  return n;
+}
+
+}  // namespace
+
+std::string JsonNumber(double v) { return Shortest(v); }
+std::string JsonNumber(float v) { return Shortest(v); }
+
+std::string JsonString(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 2);
+  out.push_back('"');
+  for (std::size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(static_cast<char>(c));
+      ++i;
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+      ++i;
+    } else if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+    } else {
+      std::size_t n = Utf8Length(s, i);
+      if (n == 0) {
+        out += "\xEF\xBF\xBD";
+        ++i;
+      } else {
+        out.append(s.substr(i, n));
+        i += n;
+      }
+    }
+  }
+  out.push_back('"');
+  return out;
+}
+
+std::string JsonColor(Rgb c) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "\"#%02X%02X%02X\"", c.r, c.g, c.b);
+  return buf;
+}
+
+void TraceWriter::Line(const std::string& jsonObject) {
+  out_ << jsonObject << '\n';
+  out_.flush();
+}
+
+void TraceWriter::Command(std::string_view name) {
+  Line("{\"op\":\"command\",\"name\":" + JsonString(name) + "}");
+}
+
+void TraceWriter::Message(std::string_view text) {
+  Line("{\"op\":\"message\",\"text\":" + JsonString(text) + "}");
+}
+
+void TraceWriter::ControlText(std::string_view control, std::string_view text) {
+  Line("{\"op\":\"text\",\"control\":" + JsonString(control) + ",\"text\":" + JsonString(text) +
+       "}");
+}
+
+void TraceWriter::File(std::string_view path, bool written) {
+  Line("{\"op\":\"file\",\"path\":" + JsonString(path) +
+       ",\"written\":" + (written ? "true" : "false") + "}");
+}
+
+std::string TraceSink::head(std::string_view op) const {
+  return "{\"op\":\"" + std::string(op) + "\",\"surface\":" + JsonString(surface_);
+}
+
+void TraceSink::OnBackground(Rgb color) {
+  writer_.Line(head("background") + ",\"color\":" + JsonColor(color) + "}");
+}
+
+void TraceSink::OnClear() { writer_.Line(head("clear") + "}"); }
+
+void TraceSink::OnScale(const Scale& s) {
+  writer_.Line(head("scale") + ",\"left\":" + JsonNumber(s.left) + ",\"top\":" + JsonNumber(s.top) +
+               ",\"right\":" + JsonNumber(s.right) + ",\"bottom\":" + JsonNumber(s.bottom) + "}");
+}
+
+void TraceSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int width) {
+  writer_.Line(head("line") + ",\"x1\":" + JsonNumber(x1) + ",\"y1\":" + JsonNumber(y1) +
+               ",\"x2\":" + JsonNumber(x2) + ",\"y2\":" + JsonNumber(y2) +
+               ",\"color\":" + JsonColor(color) + ",\"width\":" + std::to_string(width) + "}");
+}
+
+void TraceSink::OnPoint(float x, float y, Rgb color, int width) {
+  writer_.Line(head("point") + ",\"x\":" + JsonNumber(x) + ",\"y\":" + JsonNumber(y) +
+               ",\"color\":" + JsonColor(color) + ",\"width\":" + std::to_string(width) + "}");
+}
+
+void TraceSink::OnPrint(float x, float y, Rgb color, const std::vector<PrintRun>&,
+                        const std::string& flat) {
+  writer_.Line(head("print") + ",\"x\":" + JsonNumber(x) + ",\"y\":" + JsonNumber(y) +
+               ",\"color\":" + JsonColor(color) + ",\"text\":" + JsonString(flat) + "}");
+}
+
+}  // namespace curvalis
