@@ -1,0 +1,1 @@
+// Tests are added here.
