@@ -7,6 +7,7 @@
 #include <string>
 
 #include "io/archive_format.h"
+#include "io/save_file.h"
 
 namespace curvalis {
 namespace {
@@ -78,7 +79,8 @@ bool AppendArchiveRecord(const QString& path, const QString& text, QString* reas
     out.cancelWriting();
     return fail(why);
   }
-  if (!out.commit()) return fail(out.errorString());
+  QString why;
+  if (!CommitWhole(out, &why)) return fail(why);
   return true;
 }
 

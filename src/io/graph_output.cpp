@@ -8,6 +8,8 @@
 #include <QPrinterInfo>
 #include <QSaveFile>
 
+#include "io/save_file.h"
+
 namespace curvalis {
 namespace {
 
@@ -53,8 +55,9 @@ bool PrintToPdf(const QImage& image, const QString& pdfPath, QString* reason) {
     PaintFitted(painter, image);
     painter.end();
   }
-  if (!file.commit()) {
-    if (reason) *reason = Where(pdfPath, file.errorString());
+  QString why;
+  if (!CommitWhole(file, &why)) {
+    if (reason) *reason = Where(pdfPath, why);
     return false;
   }
   return true;
@@ -77,8 +80,9 @@ bool SaveBitmap(const QImage& image, const QString& path, QString* reason) {
     if (reason) *reason = Where(path, why);
     return false;
   }
-  if (!file.commit()) {
-    if (reason) *reason = Where(path, file.errorString());
+  QString why;
+  if (!CommitWhole(file, &why)) {
+    if (reason) *reason = Where(path, why);
     return false;
   }
   return true;

@@ -35,15 +35,16 @@ void Tervano::mApri() {
   m_host.CommandStarted("mApri");
   ArchivioWindow* archivio = openArchivio();
   archivio->showFiles(ArchivePath(), DataFilePath(QString::fromLatin1(kGraphFileName)));
+  if (archivio->isVisible()) archivio->raise();  // already open: back to the front
   archivio->show();
-  archivio->raise();
   archivio->activateWindow();
 }
 
 void Tervano::mSalvaF() {
   m_host.CommandStarted("mSalvaF");
   QString reason;
-  const bool written = AppendArchiveRecord(ArchivePath(), m_funzione->text(), &reason);
+  const bool written =
+      EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_funzione->text(), &reason);
   m_host.FileWritten(kArchiveFileName, written);
   if (!written) m_host.Message(ToStd(FailureMessage(kMsgArchiveNotSaved, reason)));
 }
