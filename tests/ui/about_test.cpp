@@ -141,6 +141,11 @@ void AboutTest::titles() {
   QCOMPARE(about->findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
            QStringLiteral("Curvalis"));
   QVERIFY(!about->findChild<QLabel*>(QStringLiteral("lblDescription"))->text().isEmpty());
+  // The icon the main window asks for is the program's own, at every size.
+  QVERIFY(!m_main->windowIcon().isNull());
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    QCOMPARE(ProgramIcon().pixmap(QSize(size, size)).size(), QSize(size, size));
+  }
 }
 
 void AboutTest::labelsShowTheirWholeText_data() {
