@@ -79,9 +79,18 @@ void Tervano::createControls() {
   m_label3 = new QLabel(QStringLiteral("f(x)"));
   m_label3->setObjectName(QStringLiteral("Label3"));
   place(m_label3, 4800, 0, 255, 255);
+  // The controls take the classic 8-point sans-serif of the platform's dialogs; a label
+  // whose text is wider than its place grows to the right so the text is never cut.
+  QFont controls(QStringLiteral("Liberation Sans"));
+  controls.setStyleHint(QFont::SansSerif);
+  controls.setPixelSize(11);
+  m_funzione->setFont(controls);
   for (QLabel* l : {m_label1, m_label2, m_label3}) {
+    l->setFont(controls);
     l->setAutoFillBackground(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    int needed = l->fontMetrics().horizontalAdvance(l->text()) + 1;
+    if (needed > l->width()) l->resize(needed, l->height());
   }
   m_funzione->setFocus();
   applyBackground(kLightGrey);
@@ -98,7 +107,9 @@ void Tervano::applyBackground(Rgb color) {
   }
 }
 
-std::string Tervano::funzioneText() const { return m_funzione->text().toStdString(); }
+std::string Tervano::funzioneText() const {
+  return m_funzione->text().toStdString();
+}
 
 QAction* Tervano::addItem(QMenu* menu, const QString& name, const QString& caption,
                           void (Tervano::*slot)(), const QKeySequence& shortcut) {
@@ -186,7 +197,9 @@ void Tervano::createMenus() {
   m_actions.insert(QStringLiteral("mInformazioni"), aiuto);
 }
 
-QAction* Tervano::action(const QString& name) const { return m_actions.value(name, nullptr); }
+QAction* Tervano::action(const QString& name) const {
+  return m_actions.value(name, nullptr);
+}
 
 void Tervano::quitAtOnce() {
   // "Esci": no unload handler of any window runs.
@@ -194,7 +207,9 @@ void Tervano::quitAtOnce() {
   std::_Exit(0);
 }
 
-void Tervano::mEsci() { quitAtOnce(); }
+void Tervano::mEsci() {
+  quitAtOnce();
+}
 
 void Tervano::closeEvent(QCloseEvent* event) {
   // Unload: the main window quits its own server; the other windows stay.
@@ -202,24 +217,62 @@ void Tervano::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Tervano::preset(int index) { m_commands->Preset(index); }
-void Tervano::mZoommeno() { m_commands->mZoommeno(); }
-void Tervano::mZoompiu() { m_commands->mZoompiu(); }
-void Tervano::mSinistra() { m_commands->mSinistra(); }
-void Tervano::mDestra() { m_commands->mDestra(); }
-void Tervano::mBasso() { m_commands->mBasso(); }
-void Tervano::mAlto() { m_commands->mAlto(); }
-void Tervano::mGrafico() { m_commands->mGrafico(); }
-void Tervano::mDominio() { m_commands->mDominio(); }
-void Tervano::mDerivata() { m_commands->mDerivata(); }
-void Tervano::mZeri() { m_commands->mZeri(); }
-void Tervano::mMinimi() { m_commands->mMinimi(); }
-void Tervano::mMassimi() { m_commands->mMassimi(); }
-void Tervano::mFlessi() { m_commands->mFlessi(); }
-void Tervano::mObliquiP() { m_commands->mObliquiP(); }
-void Tervano::mObliquiM() { m_commands->mObliquiM(); }
-void Tervano::mVerticali() { m_commands->mVerticali(); }
-void Tervano::mTangente() { m_commands->mTangente(); }
-void Tervano::mStudio() { m_commands->mStudio(); }
+void Tervano::preset(int index) {
+  m_commands->Preset(index);
+}
+void Tervano::mZoommeno() {
+  m_commands->mZoommeno();
+}
+void Tervano::mZoompiu() {
+  m_commands->mZoompiu();
+}
+void Tervano::mSinistra() {
+  m_commands->mSinistra();
+}
+void Tervano::mDestra() {
+  m_commands->mDestra();
+}
+void Tervano::mBasso() {
+  m_commands->mBasso();
+}
+void Tervano::mAlto() {
+  m_commands->mAlto();
+}
+void Tervano::mGrafico() {
+  m_commands->mGrafico();
+}
+void Tervano::mDominio() {
+  m_commands->mDominio();
+}
+void Tervano::mDerivata() {
+  m_commands->mDerivata();
+}
+void Tervano::mZeri() {
+  m_commands->mZeri();
+}
+void Tervano::mMinimi() {
+  m_commands->mMinimi();
+}
+void Tervano::mMassimi() {
+  m_commands->mMassimi();
+}
+void Tervano::mFlessi() {
+  m_commands->mFlessi();
+}
+void Tervano::mObliquiP() {
+  m_commands->mObliquiP();
+}
+void Tervano::mObliquiM() {
+  m_commands->mObliquiM();
+}
+void Tervano::mVerticali() {
+  m_commands->mVerticali();
+}
+void Tervano::mTangente() {
+  m_commands->mTangente();
+}
+void Tervano::mStudio() {
+  m_commands->mStudio();
+}
 
 }  // namespace curvalis
