@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <string>
 #include <tuple>
@@ -193,21 +194,29 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
+      if (r.error_occurred) continue;
+      // Each repetition's own figure, the best of them; only medians when aggregates alone are
+      // reported.
+      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if (r.run_type != Run::RT_Iteration && !median) continue;
       double ns = r.GetAdjustedCPUTime() *
                   benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
                   benchmark::GetTimeUnitMultiplier(r.time_unit);
+      auto& best = median ? medians_ : best_;
       std::string name = r.run_name.function_name;
-      auto it = ns_.find(name);
-      if (it == ns_.end() || ns < it->second) ns_[name] = ns;  // the best of repetitions
+      auto it = best.find(name);
+      if (it == best.end() || ns < it->second) best[name] = ns;
     }
   }
 
   void Finalize() override {
     ConsoleReporter::Finalize();
     auto get = [&](const char* variant, std::size_t i) {
-      auto it = ns_.find(Key(variant, i));
-      return it == ns_.end() ? NAN : it->second;
+      for (const auto* m : {&best_, &medians_}) {
+        auto it = m->find(Key(variant, i));
+        if (it != m->end()) return it->second;
+      }
+      return std::numeric_limits<double>::quiet_NaN();
     };
     std::printf("\nns per evaluation (%d points)\n", kPoints);
     std::printf("%-32s %9s %9s %9s %9s | %10s %10s %10s\n", "formula", "ours", "ours Val", "native",
@@ -237,7 +246,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  std::map<std::string, double> ns_;
+  std::map<std::string, double> best_;
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace
