@@ -130,7 +130,7 @@ NameKind ClassifyName(std::string_view s) {
   long column = 0;
   std::size_t letters = 0;
   while (i < s.size() && ((s[i] >= 'a' && s[i] <= 'z') || (s[i] >= 'A' && s[i] <= 'Z'))) {
-    column = column * 26 + (Upper(s[i]) - 'A' + 1);
+    if (letters < 4) column = column * 26 + (Upper(s[i]) - 'A' + 1);  // more is no cell anyway
     ++letters;
     ++i;
   }

@@ -171,6 +171,8 @@ TEST(FormulaTest, LiteralsAndNames) {
       {"=A1048577", 2, E(kName)},
       {"=A0", 2, E(kName)},
       {"=my.name", 2, E(kName)},
+      {"=yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyx1", 2, E(kName)},
+      {"=x1234567890123456789012", 2, E(kName)},
       {"=foo(x1, 1/0)", 2, E(kName)},
       {"=xp(x1)", 2, E(kName)},
       {"=foo()", 2, E(kName)},
