@@ -116,8 +116,8 @@ class VerticalScan {
     }
   }
 
-  // A vertical line across the view at z; its abscissa to the hundredth at its upper end,
-  // except near the y-axis, where the axis labels stand.
+  // A vertical line across the view at z, bottom to top; its abscissa to the hundredth at
+  // its upper end, unless it stands within a tenth of a unit of x = 0.
   void DrawAsymptote(double z) {
     Surface& s = ctx_.surface;
     const double OY = ctx_.view.OffsetY;
