@@ -54,14 +54,9 @@ int main(int argc, char** argv) {
   curvalis::Tervano window;
   QuitOnFirstPaint quitter;
   if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
-  curvalis::SplashWindow* splash = nullptr;
-  if (quitOnPaint) {
-    window.show();
-  } else {
-    splash = new curvalis::SplashWindow(window);
-    splash->show();
-  }
-  int code = app.exec();
-  delete splash;
-  return code;
+  // The splash's load shows the main window under it.
+  auto* splash = new curvalis::SplashWindow(window);
+  splash->setAttribute(Qt::WA_DeleteOnClose);
+  splash->show();
+  return app.exec();
 }

@@ -113,9 +113,11 @@ void ImageSink::OnPoint(float x, float y, Rgb color, int width) {
   QPointF a = toPixel(x, y);
   if (!(std::fabs(a.x()) < 1e5 && std::fabs(a.y()) < 1e5)) return;
   QPainter p(&image_);
-  if (width <= 1) {
-    p.setPen(ToQColor(color));
-    p.drawPoint(QPointF(std::floor(a.x()) + 0.5, std::floor(a.y()) + 0.5));
+  if (width <= 3) {
+    // Small dots as squares of `width` pixels, sharp at any device pixel ratio.
+    double half = width / 2.0;
+    p.fillRect(QRectF(std::floor(a.x() - half + 0.5), std::floor(a.y() - half + 0.5), width, width),
+               ToQColor(color));
   } else {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
