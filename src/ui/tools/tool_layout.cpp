@@ -1,0 +1,23 @@
+#include "ui/tools/tool_layout.h"
+
+#include <QStringList>
+
+namespace curvalis {
+
+QFont ToolFont(qreal pointSize) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(pointSize);
+  return font;
+}
+
+void MakeFixedToolWindow(QWidget* window, int clientWidthTwips, int clientHeightTwips) {
+  window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint);
+  window->setFixedSize(clientWidthTwips / 15, clientHeightTwips / 15);
+  window->setFont(ToolFont());
+}
+
+}  // namespace curvalis
