@@ -141,6 +141,7 @@ void IntegraleWindow::createControls() {
   m_label2 = new QLabel(QStringLiteral("Numero dei segmenti parabolici:"), this);
   m_label2->setObjectName(QStringLiteral("Label2"));
   PlaceTwips(m_label2, 600, 3120, 2295, 255);
+  FitText(m_label2, m_label2->text());
 
   m_segmenti = new QComboBox(this);
   m_segmenti->setObjectName(QStringLiteral("Segmenti"));
@@ -207,6 +208,7 @@ void IntegraleWindow::clickUguale() {
   progress.reset();
   m_area->setText(QString::fromStdString(fields.area));
   m_label->setText(QString::fromStdString(fields.label));
+  FitText(m_label, m_label->text());
   m_computing = false;
 }
 

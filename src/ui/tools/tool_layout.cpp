@@ -1,5 +1,6 @@
 #include "ui/tools/tool_layout.h"
 
+#include <QFontMetrics>
 #include <QStringList>
 
 namespace curvalis {
@@ -10,6 +11,15 @@ QFont ToolFont(qreal pointSize) {
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(pointSize);
   return font;
+}
+
+void FitText(QWidget* w, const QString& text, qreal pointSize) {
+  QFont font = ToolFont(pointSize);
+  if (QFontMetrics(font).horizontalAdvance(text) > w->width()) {
+    font.setFamilies(
+        {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+  }
+  w->setFont(font);
 }
 
 void MakeFixedToolWindow(QWidget* window, int clientWidthTwips, int clientHeightTwips) {
