@@ -87,7 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Decision 13: a truth value counts as 1 or 0.
         AreaCase{"x>=0", "3", "0", "1", ".", "3", kLegendAscending},
         AreaCase{"x^3", "3", "0", "1", ".", "20.25", kLegendAscending},
-        AreaCase{"-1", "1.5", "0", "1", ".", "-1.5", kLegendAscending}));
+        AreaCase{"-1", "1.5", "0", "1", ".", "-1.5", kLegendAscending},
+        // Decision 13: the negative zero of a descending integral of 0 shows as "0".
+        AreaCase{"0", "0", "1", "20", ".", "0", kLegendDescending}));
 
 struct FailCase {
   const char* funzione;

@@ -7,6 +7,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QtTest>
+#include <sstream>
+
+#include "core/trace.h"
 
 #include "ui/main/tervano.h"
 #include "ui/tools/diagram_view.h"
@@ -275,6 +278,46 @@ class ToolsTest : public QObject {
     QCOMPARE(w->area()->text(), QString("0.5"));
     QCOMPARE(w->label()->text(), QString("Integrale= Area gialla - Area verde"));
     QCOMPARE(CountColour(w->diagramma()->sink().logicalImage(), QColor(Qt::white)), 313 * 185);
+  }
+
+  // The batch mode traces the diagram, the texts the program sets and the messages, and
+  // shows no progress window.
+  void batchTrace() {
+    m_main.reset();
+    std::ostringstream out;
+    TraceWriter writer(out);
+    AppContext& context = AppContext::instance();
+    context.batch = true;
+    context.trace = &writer;
+    {
+      Tervano main;
+      main.funzione()->setText("x^2");
+      IntegraleWindow* w = main.openIntegrale();
+      w->setSuperiore("1");
+      w->setInferiore("0");
+      w->clickUguale();
+      w->setSegmenti("0");
+      w->clickUguale();
+    }
+    context.trace = nullptr;
+    context.batch = false;
+    const QString trace = QString::fromStdString(out.str());
+    const QStringList expected = {
+        R"({"op":"text","control":"Integrale","text":"f(x)=x^2"})",
+        R"({"op":"command","name":"Integrale.Uguale"})",
+        R"({"op":"clear","surface":"Integrale.Diagramma"})",
+        R"({"op":"text","control":"Integrale.Area","text":"0.333"})",
+        R"({"op":"text","control":"Integrale.Label","text":"Integrale= Area gialla - Area verde"})",
+        R"({"op":"scale","surface":"Integrale.Diagramma","left":-0.5,"top":0.58,"right":1.5,"bottom":-0.58})",
+        R"({"op":"message","text":"Integrale non calcolabile,variare gli estremi di integrazione!"})"};
+    qsizetype at = 0;
+    for (const QString& line : expected) {
+      qsizetype found = trace.indexOf(line, at);
+      QVERIFY2(found >= 0, qPrintable(line));
+      at = found + line.size();
+    }
+    QCOMPARE(trace.count(R"("surface":"Integrale.Diagramma","x1")"), 1 + 63 + 33);
+    QCOMPARE(m_messages.size(), 1);
   }
 
   // With CURVALIS_SCREENSHOTS set to a folder, the main window and both side windows after a
