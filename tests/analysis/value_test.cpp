@@ -66,18 +66,5 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"", "1", ".", nullptr, kFormula}, ValueCase{"x+", "1", ".", nullptr, kFormula},
         ValueCase{"sin(x", "1", ".", nullptr, kFormula}));
 
-TEST(ValueWindowComputation, ReadsTheFormulaAtEveryClick) {
-  testing::Bench b;
-  ValoreContext ctx{b.server.book(), b.surface, b.host, "x^2", "3"};
-  EXPECT_EQ(ComputeValue(ctx), "9");
-  ctx.funzione = "x+1";
-  EXPECT_EQ(ComputeValue(ctx), "4");
-  ctx.funzione = "x+";
-  EXPECT_EQ(ComputeValue(ctx), std::nullopt);
-  ctx.funzione = "x-1";  // after a failure the next click works as usual
-  EXPECT_EQ(ComputeValue(ctx), "2");
-  EXPECT_EQ(b.host.messages, std::vector<std::string>{"Errore nella formula!"});
-}
-
 }  // namespace
 }  // namespace curvalis
