@@ -17,6 +17,16 @@ bool Same(const Op& a, const Op& b) {
   return a.kind == b.kind && a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2 &&
          a.color == b.color && a.text == b.text;
 }
+Op MakeOp(Op::Kind kind, float x1, float y1, float x2, float y2, Rgb color = {}) {
+  Op op;
+  op.kind = kind;
+  op.x1 = x1;
+  op.y1 = y1;
+  op.x2 = x2;
+  op.y2 = y2;
+  op.color = color;
+  return op;
+}
 bool IsHatching(const Op& op) {
   return op.kind == Op::Line && (op.color == kYellow || op.color == kGreen);
 }
@@ -148,13 +158,13 @@ TEST(IntegralDiagram, ParabolaFromZeroToOneInEitherOrder) {
   const std::vector<Op>& ops = w.rec.ops;
   ASSERT_GE(ops.size(), 3u);
   EXPECT_EQ(ops[0].kind, Op::Clear);
-  EXPECT_TRUE(Same(ops[1], Op{Op::Scale, -0.5f, 0.58f, 1.5f, -0.58f}));
-  EXPECT_TRUE(Same(ops[2], Op{Op::Line, -0.5f, 0, 1.5f, 0, kBlack}));
+  EXPECT_TRUE(Same(ops[1], MakeOp(Op::Scale, -0.5f, 0.58f, 1.5f, -0.58f)));
+  EXPECT_TRUE(Same(ops[2], MakeOp(Op::Line, -0.5f, 0, 1.5f, 0, kBlack)));
   EXPECT_EQ(ops[2].width, 1);
   std::vector<Op> ticks = w.rec.points(kBlue);
   ASSERT_EQ(ticks.size(), 5u);
   for (int k = 0; k < 5; ++k) {
-    EXPECT_TRUE(Same(ticks[k], Op{Op::Point, -0.5f + 0.5f * k, 0, 0, 0, kBlue}));
+    EXPECT_TRUE(Same(ticks[k], MakeOp(Op::Point, -0.5f + 0.5f * k, 0, 0, 0, kBlue)));
     EXPECT_EQ(ticks[k].width, 2);
   }
   EXPECT_EQ(w.rec.prints(), (std::vector<std::string>{"-.5 ", " 0 ", " .5 ", " 1 ", " 1.5 "}));
@@ -165,8 +175,8 @@ TEST(IntegralDiagram, ParabolaFromZeroToOneInEitherOrder) {
   ASSERT_EQ(hatch.size(), 33u);
   for (int k = 0; k <= 32; ++k) {
     float x = k / 32.0f;
-    EXPECT_TRUE(
-        Same(hatch[k], Op{Op::Line, x, 0, x, std::min(x * x, 0.58f), k == 0 ? kGreen : kYellow}))
+    EXPECT_TRUE(Same(hatch[k],
+                     MakeOp(Op::Line, x, 0, x, std::min(x * x, 0.58f), k == 0 ? kGreen : kYellow)))
         << k;
     EXPECT_EQ(hatch[k].width, 1);
   }
@@ -176,7 +186,7 @@ TEST(IntegralDiagram, ParabolaFromZeroToOneInEitherOrder) {
 TEST(IntegralDiagram, HatchingFollowsTheSign) {
   Window w;
   ASSERT_EQ(w.Uguale("x", "1", "-1"), IntegralOutcome::Shown);
-  EXPECT_TRUE(Same(w.rec.of(Op::Scale).at(0), Op{Op::Scale, -2, 1.16f, 2, -1.16f}));
+  EXPECT_TRUE(Same(w.rec.of(Op::Scale).at(0), MakeOp(Op::Scale, -2, 1.16f, 2, -1.16f)));
   std::vector<Op> hatch = w.hatching();
   ASSERT_EQ(hatch.size(), 33u);
   for (const Op& line : hatch) {
