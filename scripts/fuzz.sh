@@ -10,7 +10,7 @@ CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DCURVALIS_FUZZ=ON -DCURVALIS_BUILD_GUI=OFF -DCURVALIS_BUILD_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(formula_fuzz prepare_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(archive_fuzz formula_fuzz prepare_fuzz)
 for t in "${targets[@]}"; do
   seeds="fuzz/corpus/${t%_fuzz}"
   work="build-fuzz/corpus-$t"

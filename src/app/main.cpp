@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Curvalis"));
   QApplication::setApplicationVersion(QStringLiteral(CURVALIS_VERSION_STRING));
-  QGuiApplication::setDesktopFileName(QStringLiteral("curvalis"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.curvalis.Curvalis"));
 
   curvalis::Tervano window;
   QuitOnFirstPaint quitter;

@@ -44,9 +44,14 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.windowTitle(), QStringLiteral("Curvalis"));
     QCOMPARE(w.canvas()->size(), QSize(632, 434));
     QCOMPARE(w.funzione()->geometry(), QRect(48, 392, 121, 17));
-    QCOMPARE(w.label1()->geometry(), QRect(24, 392, 25, 17));
-    QCOMPARE(w.label2()->geometry(), QRect(616, 200, 9, 17));
-    QCOMPARE(w.label3()->geometry(), QRect(320, 0, 17, 17));
+    QCOMPARE(w.label1()->pos(), QPoint(24, 392));
+    QCOMPARE(w.label2()->pos(), QPoint(616, 200));
+    QCOMPARE(w.label3()->pos(), QPoint(320, 0));
+    for (QLabel* l : {w.label1(), w.label2(), w.label3()}) {
+      QCOMPARE(l->height(), 17);
+      QVERIFY(l->fontMetrics().horizontalAdvance(l->text()) <= l->width());  // never cut
+    }
+    QVERIFY(w.label1()->geometry().right() <= w.funzione()->x());
     QCOMPARE(w.label1()->text(), QStringLiteral("f(x)="));
     QCOMPARE(w.label2()->text(), QStringLiteral("x"));
     QCOMPARE(w.label3()->text(), QStringLiteral("f(x)"));

@@ -1,4 +1,5 @@
-// The about window "Informazioni su Curvalis".
+// The about window "Informazioni su Curvalis": title, version, a short description and the
+// package of the help, which a double click opens.
 #pragma once
 
 #include <QDialog>
@@ -8,8 +9,20 @@ namespace curvalis {
 class AboutWindow : public QDialog {
   Q_OBJECT
  public:
+  // Load: the caption, the version line and the title. Closing the window (OK, Enter, Esc)
+  // unloads it: it deletes itself, and the next "&Aiuto" loads a new one.
   explicit AboutWindow(QWidget* parent = nullptr);
   ~AboutWindow() override;
+
+  // Activating the package OLE1: the help window comes up (or forward), beside the main
+  // window, so that it stays open when the about window closes.
+  void openHelp();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void createControls();
 };
 
 }  // namespace curvalis

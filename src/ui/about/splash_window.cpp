@@ -1,10 +1,205 @@
 #include "ui/about/splash_window.h"
 
+#include <qdrawutil.h>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSysInfo>
+#include <algorithm>
+#include <functional>
+
+#include "ui/about/version.h"
 #include "ui/main/tervano.h"
 
 namespace curvalis {
 
-SplashWindow::SplashWindow(Tervano& main, QWidget* parent) : QWidget(parent) { main.show(); }
+namespace {
+
+// The layout is given in twips: 15 twips make one pixel at 96 dots per inch.
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+constexpr int kSplashWidth = 7380 / 15;   // 492
+constexpr int kSplashHeight = 4245 / 15;  // 283
+constexpr int kBorder = 2;                // the fixed dialog border around the client area
+
+const QColor kSplashGrey(192, 192, 192);
+const QColor kNavy(0, 0, 128);
+const QColor kDarkGrey(64, 64, 64);
+
+// "Arial" at a size in pixels. The point sizes of the layout (32.25, 15.75, 12 and 11.25 pt)
+// are whole pixels at 96 dots per inch; holding the font in pixels keeps the text in
+// proportion to the twip layout whatever the screen's font resolution. Liberation Sans has
+// Arial's metrics; the other names are the fall-backs of systems without it.
+QFont ArialFont(int pixelSize, bool bold) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixelSize);
+  font.setBold(bold);
+  return font;
+}
+
+// Frame1: a click on the frame itself (not on the labels or the logo inside it) dismisses
+// the splash. A click is a left press and a left release over the frame.
+class SplashFrame : public QFrame {
+ public:
+  SplashFrame(QWidget* parent, std::function<void()> onClick)
+      : QFrame(parent), onClick_(std::move(onClick)) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    bool click = pressed_ && event->button() == Qt::LeftButton &&
+                 rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click) onClick_();
+  }
+
+ private:
+  std::function<void()> onClick_;
+  bool pressed_ = false;
+};
+
+QLabel* AddLabel(QWidget* frame, const char* name, const QRect& place, const QFont& font,
+                 const QColor& color) {
+  auto* label = new QLabel(frame);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(place);
+  label->setFont(font);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::WindowText, color);
+  label->setPalette(pal);
+  // A click on a label is no click on the frame: it must not reach Frame1.
+  label->setAttribute(Qt::WA_NoMousePropagation);
+  return label;
+}
+
+}  // namespace
+
+int FittingPixelSize(const QFont& font, const QString& text, int width, int pixelSize,
+                     int minPixelSize) {
+  QFont f = font;
+  for (int size = pixelSize; size > minPixelSize; --size) {
+    f.setPixelSize(size);
+    if (QFontMetrics(f).horizontalAdvance(text) <= width) return size;
+  }
+  return minPixelSize;
+}
+
+SplashWindow::SplashWindow(Tervano& main, QWidget* parent)
+    : QWidget(parent ? parent : &main, Qt::Tool | Qt::FramelessWindowHint), m_main(main) {
+  setObjectName(QStringLiteral("frmSplash"));
+  setWindowTitle(ApplicationTitle());
+  setWindowIcon(ProgramIcon());
+  setPalette(QPalette(kSplashGrey));
+  setAutoFillBackground(true);
+  setFixedSize(kSplashWidth + 2 * kBorder, kSplashHeight + 2 * kBorder);
+  // The window sees every key press: no control inside takes the focus.
+  setFocusPolicy(Qt::StrongFocus);
+  createControls();
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+
+  // Load, in this order: the version line, the product name, the main window shown.
+  findChild<QLabel*>(QStringLiteral("lblVersion"))->setText(VersionLine());
+  findChild<QLabel*>(QStringLiteral("lblProductName"))->setText(ApplicationTitle());
+  m_main.show();
+}
+
 SplashWindow::~SplashWindow() = default;
+
+void SplashWindow::createControls() {
+  auto* client = new QWidget(this);
+  client->setGeometry(kBorder, kBorder, kSplashWidth, kSplashHeight);
+
+  auto* frame = new SplashFrame(client, [this] { dismiss(); });
+  frame->setObjectName(QStringLiteral("Frame1"));
+  frame->setGeometry(Twips(150, 60, 7080, 4050));
+  frame->setFrameStyle(QFrame::Box | QFrame::Sunken);  // the etched edge of a frame
+
+  auto* logo = new QLabel(frame);
+  logo->setObjectName(QStringLiteral("imgLogo"));
+  logo->setGeometry(Twips(240, 1560, 1695, 1545));
+  logo->setPixmap(QPixmap(QStringLiteral(":/icons/curvalis.png")));
+  logo->setScaledContents(true);  // stretched to the image's box
+  logo->setAttribute(Qt::WA_NoMousePropagation);
+
+  AddLabel(frame, "lblProductName", Twips(720, 720, 5055, 765), ArialFont(43, true), kNavy);
+
+  // The platform line names the running system. Its label runs past the frame's inner
+  // edge, so the text is fitted to the part of the label that shows.
+  QRect platformPlace = Twips(3120, 2340, 4080, 360);
+  QLabel* platform = AddLabel(frame, "lblPlatform", platformPlace, ArialFont(21, true), kNavy);
+  QString system = QSysInfo::prettyProductName();
+  int visible =
+      std::min(platformPlace.width(), frame->contentsRect().right() + 1 - platformPlace.left());
+  QFont platformFont = platform->font();
+  platformFont.setPixelSize(FittingPixelSize(platformFont, system, visible, 21, 12));
+  platform->setFont(platformFont);
+  platform->setText(QFontMetrics(platformFont).elidedText(system, Qt::ElideRight, visible));
+  platform->setToolTip(system);
+
+  AddLabel(frame, "lblVersion", Twips(3120, 2700, 3060, 255), ArialFont(16, true), kNavy);
+  QLabel* notice =
+      AddLabel(frame, "lblNotice", Twips(360, 3600, 3855, 285), ArialFont(15, false), kDarkGrey);
+  notice->setText(QStringLiteral("Premi un tasto per continuare"));
+}
+
+void SplashWindow::dismiss() {
+  if (m_dismissed) return;
+  m_dismissed = true;
+  close();
+  // The main window is already shown: this brings it forward.
+  m_main.show();
+  m_main.raise();
+  m_main.activateWindow();
+}
+
+bool SplashWindow::event(QEvent* event) {
+  // Every key belongs to the splash while it is up: the main window's shortcuts (F1 to F6
+  // move and zoom the view) must not act behind it.
+  if (event->type() == QEvent::ShortcutOverride) {
+    event->accept();
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
+  // Any key that produces a character; Shift, Ctrl or an arrow alone do not.
+  if (!event->text().isEmpty()) {
+    event->accept();
+    dismiss();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void SplashWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  qDrawWinPanel(&painter, rect(), palette(), false);  // the raised dialog border
+}
+
+void SplashWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  raise();
+  activateWindow();
+  setFocus(Qt::ActiveWindowFocusReason);
+}
 
 }  // namespace curvalis

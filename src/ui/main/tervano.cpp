@@ -79,9 +79,18 @@ void Tervano::createControls() {
   m_label3 = new QLabel(QStringLiteral("f(x)"));
   m_label3->setObjectName(QStringLiteral("Label3"));
   place(m_label3, 4800, 0, 255, 255);
+  // The controls take the classic 8-point sans-serif of the platform's dialogs; a label
+  // whose text is wider than its place grows to the right so the text is never cut.
+  QFont controls(QStringLiteral("Liberation Sans"));
+  controls.setStyleHint(QFont::SansSerif);
+  controls.setPixelSize(11);
+  m_funzione->setFont(controls);
   for (QLabel* l : {m_label1, m_label2, m_label3}) {
+    l->setFont(controls);
     l->setAutoFillBackground(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    int needed = l->fontMetrics().horizontalAdvance(l->text()) + 1;
+    if (needed > l->width()) l->resize(needed, l->height());
   }
   m_funzione->setFocus();
   applyBackground(kLightGrey);

@@ -1,23 +1,125 @@
-// The main window's commands of the menu "&File" that read and write files.
+// The main window's commands of the menu "&File" that read and write files: the archive, the
+// bitmap of the graph and the printed page.
+#include <QPointer>
+
+#include "analysis/printable_graph.h"
+#include "io/archive_file.h"
+#include "io/archive_format.h"
 #include "io/archivio_window.h"
+#include "io/data_folder.h"
+#include "io/graph_output.h"
 #include "ui/main/tervano.h"
 
 namespace curvalis {
+namespace {
+
+QString ArchivePath() {
+  return DataFilePath(
+      QString::fromUtf8(kArchiveFileName.data(), qsizetype(kArchiveFileName.size())));
+}
+
+std::string ToStd(const QString& s) {
+  return s.toStdString();
+}
+
+}  // namespace
 
 ArchivioWindow* Tervano::openArchivio() {
-  if (!m_archivio) m_archivio = new ArchivioWindow(*this);
+  // A window closed by "Seleziona" waits for the event loop to destroy it; the next use
+  // loads a new one, which reads the archive again.
+  if (!m_archivio || m_archivio->unloaded()) m_archivio = new ArchivioWindow(*this, this);
   return m_archivio;
 }
 
 void Tervano::mApri() {
   m_host.CommandStarted("mApri");
-  openArchivio();
+  ArchivioWindow* archivio = openArchivio();
+  archivio->showFiles(ArchivePath(), DataFilePath(QString::fromLatin1(kGraphFileName)));
+  if (archivio->isVisible()) archivio->raise();  // already open: back to the front
+  archivio->show();
+  archivio->activateWindow();
 }
 
-void Tervano::mSalvaF() { m_host.CommandStarted("mSalvaF"); }
-void Tervano::mSalva() { m_host.CommandStarted("mSalva"); }
-void Tervano::mSalvaT() { m_host.CommandStarted("mSalvaT"); }
-void Tervano::mStampa() { m_host.CommandStarted("mStampa"); }
-void Tervano::mStampaT() { m_host.CommandStarted("mStampaT"); }
+void Tervano::mSalvaF() {
+  m_host.CommandStarted("mSalvaF");
+  QString reason;
+  const bool written =
+      EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_funzione->text(), &reason);
+  m_host.FileWritten(kArchiveFileName, written);
+  if (!written) m_host.Message(ToStd(FailureMessage(kMsgArchiveNotSaved, reason)));
+}
+
+namespace {
+
+// Writes the drawing to "Grafico.bmp"; a failure is told, and an older file stays whole.
+void SaveGraph(Canvas& canvas, Host& host) {
+  QString reason;
+  bool written = EnsureDataFolder(&reason) &&
+                 SaveBitmap(canvas.sink().logicalImage(),
+                            DataFilePath(QString::fromLatin1(kGraphFileName)), &reason);
+  host.FileWritten(kGraphFileName, written);
+  if (!written) host.Message(ToStd(FailureMessage(kMsgGraphNotSaved, reason)));
+}
+
+// Prints the window: only its picture goes on the page, so the prompt and the text box are
+// emptied and the formula is written onto the drawing instead; then both are restored.
+void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
+  BusyCursor busy(w.host());
+  const int cursor = w.funzione()->cursorPosition();
+  const bool focused = w.funzione()->hasFocus();
+  w.label1()->setText(QString());
+  w.host().ControlText("Label1", "");
+  w.funzione()->setText(QString());
+  w.host().ControlText("Funzione", "");
+  if (graphFrameAgain) SetGraphFrame(w.surface(), w.commands().view());
+  DrawCaption(w.surface(), w.commands().view(), ToStd(kept));
+
+  // The empty text box is left out of the picture, as it is out of the printed page.
+  w.funzione()->hide();
+  const QImage image = w.canvas()->grab().toImage();
+  w.funzione()->show();
+  QString reason;
+  const bool printed = PrintImage(image, AppContext::instance().printToPdf, &reason);
+
+  w.label1()->setText(QStringLiteral("f(x)="));
+  w.host().ControlText("Label1", "f(x)=");
+  w.funzione()->setText(kept);
+  w.funzione()->setCursorPosition(cursor);
+  if (focused) w.funzione()->setFocus();
+  w.host().ControlText("Funzione", ToStd(kept));
+  if (!printed) w.host().Message(ToStd(FailureMessage(kMsgNotPrinted, reason)));
+}
+
+}  // namespace
+
+// The command frame of mSalva, mSalvaT, mStampa and mStampaT traces each of them as it starts.
+void Tervano::mSalva() {
+  CommandContext ctx = m_commands->Context();
+  if (!DrawPrintableGraph(ctx, "mSalva", true)) return;
+  SaveGraph(*m_canvas, m_host);
+}
+
+void Tervano::mSalvaT() {
+  CommandContext ctx = m_commands->Context();
+  if (!DrawPrintableGraph(ctx, "mSalvaT", true)) return;
+  m_commands->RunAnalyses();
+  SaveGraph(*m_canvas, m_host);
+}
+
+void Tervano::mStampa() {
+  const QString kept = m_funzione->text();
+  CommandContext ctx = m_commands->Context();
+  if (!DrawPrintableGraph(ctx, "mStampa", false)) return;
+  PrintWindow(*this, kept, false);
+}
+
+void Tervano::mStampaT() {
+  const QString kept = m_funzione->text();
+  CommandContext ctx = m_commands->Context();
+  if (!DrawPrintableGraph(ctx, "mStampaT", false)) return;
+  BusyCursor busy(m_host);  // the hourglass stays while the analyses run
+  m_commands->RunAnalyses();
+  PrintWindow(*this, kept, true);
+}
 
 }  // namespace curvalis

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,23 +9,16 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <optional>
 
 #include "analysis/integral.h"
+#include "io/data_folder.h"
 #include "ui/main/tervano.h"
 #include "ui/tools/diagram_view.h"
 #include "ui/tools/tool_layout.h"
 
 namespace curvalis {
 namespace {
-
-// The program's data folder, where "Integrale.doc" may lie.
-QString DataFolder() {
-  QString dir = qEnvironmentVariable("CURVALIS_DATA_DIR");
-  if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  return dir;
-}
 
 // A text box with the button face as its background.
 void ButtonFace(QLineEdit* edit) {
@@ -172,7 +164,7 @@ void IntegraleWindow::createControls() {
 }
 
 void IntegraleWindow::loadDocument() {
-  m_ole1->setDocument(QDir(DataFolder()).filePath(QStringLiteral("Integrale.doc")));
+  m_ole1->setDocument(DataFilePath(QStringLiteral("Integrale.doc")));
 }
 
 void IntegraleWindow::setSuperiore(const QString& text) {

@@ -1,0 +1,129 @@
+// A compiled formula: a flat vector of typed stack instructions with its constants, and the two
+// interpreters that run it. The numeric interpreter runs programs whose every value is a number
+// or a truth value on a stack of doubles (errors boxed in NaNs, see formula_kernels.h); the
+// general one runs any program on a stack of Values. Both stacks are sized at compile time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/formula.h"
+#include "core/value.h"
+
+namespace curvalis::formula {
+
+// One operation on a numeric kernel of one operand (the top of the stack).
+#define CURVALIS_FORMULA_UNARY(X)                                                               \
+  X(Neg, KNeg)                                                                                  \
+  X(Percent, KPercent) X(ToNumber, KToNumber) X(Square, KSquare) X(Abs, KAbs) X(Sign, KSign)    \
+      X(Int, KInt) X(Sqrt, KSqrt) X(Exp, KExp) X(Ln, KLn) X(Log10, KLog10) X(Sin, KSin)         \
+          X(Cos, KCos) X(Tan, KTan) X(Asin, KAsin) X(Acos, KAcos) X(Atan, KAtan) X(Sinh, KSinh) \
+              X(Cosh, KCosh) X(Tanh, KTanh) X(Asinh, KAsinh) X(Acosh, KAcosh) X(Atanh, KAtanh)  \
+                  X(Sec, KSec) X(Csc, KCsc) X(Cot, KCot) X(Fact, KFact) X(Degrees, KDegrees)    \
+                      X(Radians, KRadians)
+
+// Numeric kernels of two operands: the one below the top and the top.
+#define CURVALIS_FORMULA_BINARY(X)                                                      \
+  X(Add, KAdd)                                                                          \
+  X(Sub, KSub) X(Mul, KMul) X(Div, KDiv) X(Pow, KPow) X(Mod, KMod) X(LogBase, KLogBase) \
+      X(Atan2, KAtan2) X(Round, KRound) X(Trunc, KTrunc)
+
+// The same with the right operand a constant (imm), the left operand a constant (R...K) or the
+// right operand the variable cell (...X). They save a push each.
+#define CURVALIS_FORMULA_RIGHT_CONST(X) \
+  X(AddK, KAdd) X(SubK, KSub) X(MulK, KMul) X(DivK, KDiv) X(PowK, KPow)
+#define CURVALIS_FORMULA_LEFT_CONST(X) X(RSubK, KSub) X(RDivK, KDiv) X(RPowK, KPow)
+#define CURVALIS_FORMULA_RIGHT_X(X) \
+  X(AddX, KAdd) X(SubX, KSub) X(MulX, KMul) X(DivX, KDiv) X(PowX, KPow)
+
+// Comparisons: numeric kernels for two numbers or two truth values; Values otherwise.
+#define CURVALIS_FORMULA_COMPARE(X) \
+  X(Eq, KEq) X(Ne, KNe) X(Lt, KLt) X(Le, KLe) X(Gt, KGt) X(Ge, KGe)
+
+#define CURVALIS_FORMULA_ENUM(name, kernel) name,
+
+enum class Op : std::uint8_t {
+  Const,  // push pool[a] (imm on the numeric stack)
+  X,      // push the variable cell
+  CURVALIS_FORMULA_UNARY(CURVALIS_FORMULA_ENUM) CURVALIS_FORMULA_BINARY(CURVALIS_FORMULA_ENUM)
+      CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_FORMULA_ENUM) CURVALIS_FORMULA_LEFT_CONST(
+          CURVALIS_FORMULA_ENUM) CURVALIS_FORMULA_RIGHT_X(CURVALIS_FORMULA_ENUM)
+          CURVALIS_FORMULA_COMPARE(CURVALIS_FORMULA_ENUM) Not,  // truth value of the top, negated
+  IsError,                                                      // TRUE when the top is an error
+  IsNumber,                                                     // TRUE when the top is a number
+  Concat,                                                       // text of both, joined
+  Min,                                                          // a values, the smallest
+  Max,                                                          // a values, the largest
+  And,                                                          // a truth values
+  Or,                                                           // a truth values
+  JumpIfFalse,     // pop a truth value; false: jump by a; an error: keep it, jump by b
+  Jump,            // jump by a
+  JumpIfNotError,  // the top is no error: jump by a (and keep it)
+  Pop,             // drop the top
+  Return,          // end of the program
+};
+
+#undef CURVALIS_FORMULA_ENUM
+
+struct Instr {
+  Op op = Op::Return;
+  std::int32_t a = 0;  // constant index, value count, or jump offset from this instruction
+  std::int32_t b = 0;  // JumpIfFalse: offset to the end of the IF, taken on an error
+  double imm = 0;      // the operand constant, as the numeric stack holds it
+};
+
+struct Program {
+  std::vector<Instr> code;      // ends with Return
+  std::vector<Value> pool;      // constants of the general interpreter
+  std::size_t depth = 0;        // stack slots the program needs
+  bool numeric = false;         // every value is a number or a truth value: runs on doubles
+  bool constant = false;        // the program is one constant, pool[code[0].a]
+  std::uint8_t resultType = 0;  // TypeMask bits the result can have (errors aside)
+};
+
+// Kinds a value can have, as a compile-time set. An error fits every set.
+enum TypeMask : std::uint8_t { kTypeNumber = 1, kTypeBool = 2, kTypeText = 4, kTypeEmpty = 8 };
+
+struct CompileOptions {
+  // Constant folding, operand fusion and the numeric interpreter. Off, the program is the plain
+  // stack code of the formula for the general interpreter: the reference the tests compare with.
+  bool optimize = true;
+};
+
+FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options);
+
+// Runs a numeric program; the result is a double with errors boxed.
+double RunNumeric(const Instr* code, double* stack, double x);
+// Runs code [begin, end) on Values; the result is left in stack[0].
+void RunGeneric(const Instr* begin, const Instr* end, const Value* pool, Value* stack, double x);
+// Stack slots code [begin, end) needs.
+std::size_t StackDepth(const Instr* begin, const Instr* end);
+
+// The formula's value at x, compiled without optimisation and run on Values: the reference
+// behaviour of the language. Returns the rejection reason, or None with the value in `out`.
+FormulaReject EvaluateReference(std::string_view formula, double x, Value& out);
+
+// ---- value conversions ----
+// A number in the formula language's syntax at the start of s (digits, an optional point and
+// fraction, an optional exponent; no sign). Returns the characters read, 0 if none. A number
+// too large for a double sets `overflow`; one too small reads as 0.
+std::size_t ScanDecimal(std::string_view s, double& out, bool& overflow);
+// The value as a number in arithmetic: a number or truth value as itself, empty as 0, a text
+// that reads as a number (blanks around, a sign, an optional %) as that number, an error boxed,
+// any other text a boxed #VALUE!.
+double NumberOf(const Value& v);
+// The value as a condition: 1 or 0, an error boxed; the texts "TRUE" and "FALSE" (any case)
+// count as truth values, other texts give #VALUE!; empty is false.
+double TruthOf(const Value& v);
+// The text a number becomes when joined with "&": up to 15 significant digits (%.15G).
+void AppendNumberText(std::string& out, double v);
+void SetNumber(Value& v, double boxed);
+void SetBool(Value& v, double boxed);
+// The value as the formula's result: empty becomes 0, a negative zero 0, and only a text keeps
+// a text.
+void FinishResult(Value& v);
+
+}  // namespace curvalis::formula
