@@ -17,10 +17,16 @@ void SetGraphFrame(Surface& surface, const ViewState& v) {
                    v.OffsetX + 3.2 * v.ScaleUnit, v.OffsetY - 2.4 * v.ScaleUnit);
 }
 
-void SetTextFrame(Surface& surface) { surface.SetScale(0, 0, 48, 64); }
+void SetTextFrame(Surface& surface) {
+  surface.SetScale(0, 0, 48, 64);
+}
 
-void PlaceTextLine(Surface& surface, double row) { surface.Point(0, row, Palette(15)); }
+void PlaceTextLine(Surface& surface, double row) {
+  surface.Point(0, row, Palette(15));
+}
 
-bool Drawable(double v) { return std::fabs(v) <= static_cast<double>(FLT_MAX); }
+bool Drawable(double v) {
+  return std::fabs(v) <= static_cast<double>(FLT_MAX);
+}
 
 }  // namespace curvalis

@@ -38,10 +38,10 @@ class NullHost : public Host {
 
 // Everything a command of the main window reads and draws on.
 struct CommandContext {
-  Surface& surface;        // the main window's drawing
-  EvalBook& book;          // the window's book
-  const ViewState& view;   // read only: only the view commands change it
-  std::string funzione;    // the text of Funzione when the command started
+  Surface& surface;       // the main window's drawing
+  EvalBook& book;         // the window's book
+  const ViewState& view;  // read only: only the view commands change it
+  std::string funzione;   // the text of Funzione when the command started
   Host& host;
 };
 

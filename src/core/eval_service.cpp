@@ -34,7 +34,9 @@ void EvalBook::Close() {
   sheetTaken_ = false;
 }
 
-std::unique_ptr<EvalServer> StartEvalServer() { return std::make_unique<EvalServer>(); }
+std::unique_ptr<EvalServer> StartEvalServer() {
+  return std::make_unique<EvalServer>();
+}
 
 void QuitEvalServer(std::unique_ptr<EvalServer>& server) {
   if (server) server->quit();

@@ -74,8 +74,14 @@ std::unique_ptr<EvalServer> StartEvalServer();
 // Window unload.
 void QuitEvalServer(std::unique_ptr<EvalServer>& server);
 
-inline void OpenEvalBook(EvalBook& book, std::string_view prepared) { book.Open(prepared); }
-inline const Value& EvaluateAt(EvalBook& book, double x) { return book.EvaluateAt(x); }
-inline void CloseEvalBook(EvalBook& book) { book.Close(); }
+inline void OpenEvalBook(EvalBook& book, std::string_view prepared) {
+  book.Open(prepared);
+}
+inline const Value& EvaluateAt(EvalBook& book, double x) {
+  return book.EvaluateAt(x);
+}
+inline void CloseEvalBook(EvalBook& book) {
+  book.Close();
+}
 
 }  // namespace curvalis

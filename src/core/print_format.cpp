@@ -1,8 +1,8 @@
 #include "core/print_format.h"
 
 #include <cfloat>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace curvalis {
 namespace {
@@ -35,9 +35,13 @@ std::string PrintNumber(double v, int digits) {
 
 }  // namespace
 
-std::string PrintDouble(double v) { return PrintNumber(v, 15); }
+std::string PrintDouble(double v) {
+  return PrintNumber(v, 15);
+}
 
-std::string PrintSingle(float v) { return PrintNumber(static_cast<double>(v), 7); }
+std::string PrintSingle(float v) {
+  return PrintNumber(static_cast<double>(v), 7);
+}
 
 std::optional<float> RoundedPrintValue(double v, double scale) {
   double scaled = v * scale;
@@ -48,7 +52,9 @@ std::optional<float> RoundedPrintValue(double v, double scale) {
   return static_cast<float>(back);
 }
 
-double FloorThousandths(double v) { return std::floor(1000 * v) / 1000; }
+double FloorThousandths(double v) {
+  return std::floor(1000 * v) / 1000;
+}
 
 std::string FormatGeneral(double v, std::string_view decimalSeparator) {
   if (v == 0) v = 0;

@@ -10,9 +10,9 @@ namespace curvalis {
 namespace {
 
 constexpr Rgb kPalette[16] = {
-    {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128},   {128, 0, 0},   {128, 0, 128},
-    {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0}, {0, 255, 255},
-    {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128},   {128, 0, 0}, {128, 0, 128},
+    {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},     {0, 255, 0}, {0, 255, 255},
+    {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255},
 };
 
 // A coordinate as the drawing takes it: a single, or nothing when it is no number or out of
@@ -25,12 +25,16 @@ bool ToSingle(double v, float* out) {
 
 }  // namespace
 
-Rgb Palette(int index) { return kPalette[index & 15]; }
+Rgb Palette(int index) {
+  return kPalette[index & 15];
+}
 
 Surface::Surface(std::string name, int widthPx, int heightPx)
     : name_(std::move(name)), widthPx_(widthPx), heightPx_(heightPx) {}
 
-void Surface::AddSink(SurfaceSink* sink) { sinks_.push_back(sink); }
+void Surface::AddSink(SurfaceSink* sink) {
+  sinks_.push_back(sink);
+}
 
 void Surface::RemoveSink(SurfaceSink* sink) {
   sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), sink), sinks_.end());
@@ -59,9 +63,13 @@ void Surface::SetScale(double left, double top, double right, double bottom) {
   for (auto* s : sinks_) s->OnScale(scale_);
 }
 
-void Surface::SetDrawWidth(int width) { drawWidth_ = std::clamp(width, 1, 100); }
+void Surface::SetDrawWidth(int width) {
+  drawWidth_ = std::clamp(width, 1, 100);
+}
 
-void Surface::SetForeColor(Rgb color) { foreColor_ = color; }
+void Surface::SetForeColor(Rgb color) {
+  foreColor_ = color;
+}
 
 bool Surface::Line(double x1, double y1, double x2, double y2, Rgb color) {
   float fx1, fy1, fx2, fy2;
@@ -134,8 +142,12 @@ PrintLine& PrintLine::Text(std::string_view text) {
   return *this;
 }
 
-PrintLine& PrintLine::Double(double v) { return Text(PrintDouble(v)); }
+PrintLine& PrintLine::Double(double v) {
+  return Text(PrintDouble(v));
+}
 
-PrintLine& PrintLine::Single(float v) { return Text(PrintSingle(v)); }
+PrintLine& PrintLine::Single(float v) {
+  return Text(PrintSingle(v));
+}
 
 }  // namespace curvalis

@@ -25,9 +25,9 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
   for (std::size_t k = 1; k < n; ++k) {
     if ((b(i + k) & 0xC0) != 0x80) return 0;
   }
-  if (n == 2 && c < 0xC2) return 0;                      // overlong
-  if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;  // overlong
-  if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0; // surrogate
+  if (n == 2 && c < 0xC2) return 0;                       // overlong
+  if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
+  if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
   if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90) || (c == 0xF4 && b(i + 1) >= 0x90)))
     return 0;
   return n;
@@ -35,8 +35,12 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string JsonNumber(double v) { return Shortest(v); }
-std::string JsonNumber(float v) { return Shortest(v); }
+std::string JsonNumber(double v) {
+  return Shortest(v);
+}
+std::string JsonNumber(float v) {
+  return Shortest(v);
+}
 
 std::string JsonString(std::string_view s) {
   std::string out;
@@ -108,7 +112,9 @@ void TraceSink::OnBackground(Rgb color) {
   writer_.Line(head("background") + ",\"color\":" + JsonColor(color) + "}");
 }
 
-void TraceSink::OnClear() { writer_.Line(head("clear") + "}"); }
+void TraceSink::OnClear() {
+  writer_.Line(head("clear") + "}");
+}
 
 void TraceSink::OnScale(const Scale& s) {
   writer_.Line(head("scale") + ",\"left\":" + JsonNumber(s.left) + ",\"top\":" + JsonNumber(s.top) +

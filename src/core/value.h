@@ -27,7 +27,9 @@ struct Value {
   std::string text;   // Text only
 
   static Value Num(double v) { return Value{ValueKind::Number, ErrorCode::None, v, {}}; }
-  static Value Boolean(bool b) { return Value{ValueKind::Bool, ErrorCode::None, b ? 1.0 : 0.0, {}}; }
+  static Value Boolean(bool b) {
+    return Value{ValueKind::Bool, ErrorCode::None, b ? 1.0 : 0.0, {}};
+  }
   static Value Str(std::string s) {
     return Value{ValueKind::Text, ErrorCode::None, 0, std::move(s)};
   }

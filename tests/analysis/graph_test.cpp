@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "analysis/analyses.h"
 #include "analysis/main_commands.h"
 #include "support/recorder.h"
 
@@ -22,6 +23,119 @@ TEST(StartPicture, AxesTicksAndLabels) {
   EXPECT_EQ(labels[7], " .5 ");
   EXPECT_EQ(labels[13 + 4], " 0 ");
   EXPECT_EQ(b.surface.drawWidth(), 1);
+}
+
+}  // namespace
+}  // namespace curvalis
+
+namespace curvalis {
+namespace {
+
+struct Graphed {
+  testing::Bench b;
+  explicit Graphed(const std::string& formula) {
+    auto ctx = b.ctx(formula);
+    mGrafico(ctx);
+  }
+  std::vector<Op> curve() const { return b.rec.lines(Palette(12)); }
+  std::vector<Op> points() const { return b.rec.points(Palette(12)); }
+  bool hasPointAt(float x) const {
+    for (const Op& p : points()) {
+      if (p.x1 == x) return true;
+    }
+    return false;
+  }
+  // Segments with an end at x.
+  int segmentsAt(float x) const {
+    int n = 0;
+    for (const Op& l : curve()) n += (l.x1 == x || l.x2 == x);
+    return n;
+  }
+};
+
+TEST(Graph, FrameAxesAndCurveOrder) {
+  Graphed g("sin(x)");
+  const auto& ops = g.b.rec.ops;
+  ASSERT_GE(ops.size(), 3u);
+  EXPECT_EQ(ops[0].kind, Op::Background);
+  EXPECT_EQ(ops[0].color, kLightGrey);
+  EXPECT_EQ(ops[1].kind, Op::Clear);
+  EXPECT_EQ(ops[2].kind, Op::Scale);
+  EXPECT_EQ(g.points().size(), 64u);  // sample 0 has no point of its own
+  EXPECT_EQ(g.curve().size(), 64u);
+  for (const Op& l : g.curve()) EXPECT_EQ(l.width, 1);
+  EXPECT_EQ(g.b.surface.drawWidth(), 1);
+  EXPECT_TRUE(g.b.host.messages.empty());
+  EXPECT_EQ(g.b.host.busy(), 0);
+}
+
+TEST(Graph, JumpLimitLeavesThePoleSamplesAlone) {
+  Graphed g("tan(x)");
+  for (float x : {1.6f, -1.6f}) {
+    EXPECT_TRUE(g.hasPointAt(x)) << x;
+    EXPECT_EQ(g.segmentsAt(x), 0) << x;
+  }
+  EXPECT_EQ(g.curve().size(), 60u);  // all other neighbours joined, also outside the view
+}
+
+TEST(Graph, UndefinedSamplesGiveNoPointAndNoSegment) {
+  struct Case {
+    const char* formula;
+    std::size_t points, segments;
+    float firstX;
+  };
+  const Case cases[] = {
+      {"ln(x)", 32, 31, 0.1f},    // X(32) = 0 is undefined: the curve starts at 0.1
+      {"sqrt(x)", 33, 32, 0.0f},  // nothing left of 0
+      {"1/x", 63, 62, -3.1f},
+      {"2", 64, 64, -3.1f},  // a horizontal line of 64 segments
+      {"IF(x>0,x,\"\")", 32, 31, 0.1f},
+      {"1E200*x^2", 1, 0, 0.0f},  // beyond the single range: left out as undefined
+  };
+  for (const Case& c : cases) {
+    Graphed g(c.formula);
+    EXPECT_EQ(g.points().size(), c.points) << c.formula;
+    EXPECT_EQ(g.curve().size(), c.segments) << c.formula;
+    ASSERT_FALSE(g.points().empty()) << c.formula;
+    EXPECT_FLOAT_EQ(g.points().front().x1, c.firstX) << c.formula;
+  }
+  Graphed two("2");
+  for (const Op& l : two.curve()) {
+    EXPECT_EQ(l.y1, 2);
+    EXPECT_EQ(l.y2, 2);
+  }
+}
+
+TEST(Graph, RejectedFormulaKeepsTheAxesAndShowsOneMessage) {
+  for (const char* formula : {"", "(", "x+", "sin(x,2)", "\x01"}) {
+    Graphed g(formula);
+    EXPECT_EQ(g.b.host.messages, std::vector<std::string>{"Errore nella formula!"}) << formula;
+    EXPECT_EQ(g.b.rec.lines(Palette(0)).size(), 2u);
+    EXPECT_TRUE(g.curve().empty());
+    EXPECT_EQ(g.b.surface.drawWidth(), 1);
+    EXPECT_EQ(g.b.host.busy(), 0);
+    EXPECT_FALSE(g.b.server.book().sheetTaken());
+  }
+}
+
+TEST(Graph, NextCommandWorksAfterARejection) {
+  testing::Bench b;
+  auto bad = b.ctx("x+");
+  mGrafico(bad);
+  b.rec.clear();
+  auto good = b.ctx("x");
+  mGrafico(good);
+  EXPECT_EQ(b.host.messages.size(), 1u);
+  EXPECT_EQ(b.rec.lines(Palette(12)).size(), 64u);
+}
+
+TEST(Graph, CentreTicksOnlyWithAPresetView) {
+  testing::Bench b;
+  b.view.PresetView = 0;
+  b.view.OffsetX = 3;
+  auto ctx = b.ctx("x");
+  mGrafico(ctx);
+  EXPECT_EQ(b.rec.points(Palette(9)).size(), 12u + 8u);
 }
 
 }  // namespace

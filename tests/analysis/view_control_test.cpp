@@ -21,8 +21,8 @@ struct Main {
   ViewState& view() { return main.view(); }
 };
 
-const std::vector<std::string> kRedraw = {"mGrafico",  "mMinimi",   "mMassimi",  "mFlessi",
-                                          "mZeri",     "mObliquiP", "mObliquiM", "mVerticali"};
+const std::vector<std::string> kRedraw = {"mGrafico", "mMinimi",   "mMassimi",  "mFlessi",
+                                          "mZeri",    "mObliquiP", "mObliquiM", "mVerticali"};
 
 TEST(Zoom, InStepsDownToTheBoundThenRefuses) {
   Main m;
@@ -58,10 +58,10 @@ TEST(Zoom, BoundsAfterPresets) {
     double expected;
   };
   const Case cases[] = {
-      {11, false, 10},   // "[-30,30]": "0.5x" refused at once
-      {1, true, 0.1},    // "[-0.3,0.3]": "2x" refused at once
-      {2, true, 0.1},    // from 0.2 "2x" reaches the bound, which is inside
-      {10, false, 8},    // 16 is refused
+      {11, false, 10},  // "[-30,30]": "0.5x" refused at once
+      {1, true, 0.1},   // "[-0.3,0.3]": "2x" refused at once
+      {2, true, 0.1},   // from 0.2 "2x" reaches the bound, which is inside
+      {10, false, 8},   // 16 is refused
   };
   for (const Case& c : cases) {
     Main m;

@@ -22,8 +22,7 @@ void AppContext::message(QWidget* parent, std::string_view text) {
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Curvalis"),
-                  QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok,
-                  parent);
+                  QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, parent);
   box.exec();
 }
 

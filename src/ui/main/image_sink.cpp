@@ -7,7 +7,9 @@
 namespace curvalis {
 namespace {
 
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor ToQColor(Rgb c) {
+  return QColor(c.r, c.g, c.b);
+}
 
 // Liang-Barsky: clips the segment to `r`; false if nothing of it is inside.
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
@@ -92,7 +94,9 @@ void ImageSink::OnClear() {
   notify();
 }
 
-void ImageSink::OnScale(const Scale& scale) { scale_ = scale; }
+void ImageSink::OnScale(const Scale& scale) {
+  scale_ = scale;
+}
 
 void ImageSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int width) {
   QPointF a = toPixel(x1, y1), b = toPixel(x2, y2);

@@ -107,7 +107,9 @@ void Tervano::applyBackground(Rgb color) {
   }
 }
 
-std::string Tervano::funzioneText() const { return m_funzione->text().toStdString(); }
+std::string Tervano::funzioneText() const {
+  return m_funzione->text().toStdString();
+}
 
 QAction* Tervano::addItem(QMenu* menu, const QString& name, const QString& caption,
                           void (Tervano::*slot)(), const QKeySequence& shortcut) {
@@ -195,7 +197,9 @@ void Tervano::createMenus() {
   m_actions.insert(QStringLiteral("mInformazioni"), aiuto);
 }
 
-QAction* Tervano::action(const QString& name) const { return m_actions.value(name, nullptr); }
+QAction* Tervano::action(const QString& name) const {
+  return m_actions.value(name, nullptr);
+}
 
 void Tervano::quitAtOnce() {
   // "Esci": no unload handler of any window runs.
@@ -203,7 +207,9 @@ void Tervano::quitAtOnce() {
   std::_Exit(0);
 }
 
-void Tervano::mEsci() { quitAtOnce(); }
+void Tervano::mEsci() {
+  quitAtOnce();
+}
 
 void Tervano::closeEvent(QCloseEvent* event) {
   // Unload: the main window quits its own server; the other windows stay.
@@ -211,24 +217,62 @@ void Tervano::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Tervano::preset(int index) { m_commands->Preset(index); }
-void Tervano::mZoommeno() { m_commands->mZoommeno(); }
-void Tervano::mZoompiu() { m_commands->mZoompiu(); }
-void Tervano::mSinistra() { m_commands->mSinistra(); }
-void Tervano::mDestra() { m_commands->mDestra(); }
-void Tervano::mBasso() { m_commands->mBasso(); }
-void Tervano::mAlto() { m_commands->mAlto(); }
-void Tervano::mGrafico() { m_commands->mGrafico(); }
-void Tervano::mDominio() { m_commands->mDominio(); }
-void Tervano::mDerivata() { m_commands->mDerivata(); }
-void Tervano::mZeri() { m_commands->mZeri(); }
-void Tervano::mMinimi() { m_commands->mMinimi(); }
-void Tervano::mMassimi() { m_commands->mMassimi(); }
-void Tervano::mFlessi() { m_commands->mFlessi(); }
-void Tervano::mObliquiP() { m_commands->mObliquiP(); }
-void Tervano::mObliquiM() { m_commands->mObliquiM(); }
-void Tervano::mVerticali() { m_commands->mVerticali(); }
-void Tervano::mTangente() { m_commands->mTangente(); }
-void Tervano::mStudio() { m_commands->mStudio(); }
+void Tervano::preset(int index) {
+  m_commands->Preset(index);
+}
+void Tervano::mZoommeno() {
+  m_commands->mZoommeno();
+}
+void Tervano::mZoompiu() {
+  m_commands->mZoompiu();
+}
+void Tervano::mSinistra() {
+  m_commands->mSinistra();
+}
+void Tervano::mDestra() {
+  m_commands->mDestra();
+}
+void Tervano::mBasso() {
+  m_commands->mBasso();
+}
+void Tervano::mAlto() {
+  m_commands->mAlto();
+}
+void Tervano::mGrafico() {
+  m_commands->mGrafico();
+}
+void Tervano::mDominio() {
+  m_commands->mDominio();
+}
+void Tervano::mDerivata() {
+  m_commands->mDerivata();
+}
+void Tervano::mZeri() {
+  m_commands->mZeri();
+}
+void Tervano::mMinimi() {
+  m_commands->mMinimi();
+}
+void Tervano::mMassimi() {
+  m_commands->mMassimi();
+}
+void Tervano::mFlessi() {
+  m_commands->mFlessi();
+}
+void Tervano::mObliquiP() {
+  m_commands->mObliquiP();
+}
+void Tervano::mObliquiM() {
+  m_commands->mObliquiM();
+}
+void Tervano::mVerticali() {
+  m_commands->mVerticali();
+}
+void Tervano::mTangente() {
+  m_commands->mTangente();
+}
+void Tervano::mStudio() {
+  m_commands->mStudio();
+}
 
 }  // namespace curvalis
