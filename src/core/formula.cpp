@@ -40,17 +40,13 @@ struct CompiledFormula::Impl {
   bool numericValue = false;   // Evaluate too: the result has one kind
   bool resultBool = false;     // that kind is the truth value
   double constantNumber = std::numeric_limits<double>::quiet_NaN();
-  std::vector<double> numbers;  // the numeric stack
-  std::vector<Value> values;    // the general stack
+  std::vector<double> numbers;         // the numeric stack
+  std::vector<Value> values;           // the general stack
+  formula::DirectFn direct = nullptr;  // the whole program as one function: sin(x1)
   Value result;
 
-  void Reset() {
-    program = formula::Program{};
-    compiled = numericNumber = numericValue = resultBool = false;
-    constantNumber = std::numeric_limits<double>::quiet_NaN();
-    numbers.clear();
-    values.clear();
-    result = Value{};
+  double RunNumbers(double x) {
+    return direct ? direct(x) : formula::RunNumeric(program.code.data(), numbers.data(), x);
   }
 
   void RunValues(double x) {
@@ -59,6 +55,19 @@ struct CompiledFormula::Impl {
                         x);
     result = values[0];
     formula::FinishResult(result);
+  }
+
+  // The paths of Evaluate and EvaluateNumber that are not the numeric one, out of line so the
+  // numeric one stays short.
+  [[gnu::noinline]] const Value& SlowValue(double x) {
+    if (compiled && !program.constant) RunValues(x);
+    return result;
+  }
+
+  [[gnu::noinline]] double SlowNumber(double x) {
+    if (!compiled || program.constant) return constantNumber;
+    RunValues(x);
+    return NumberOrNaN(result);
   }
 };
 
@@ -70,7 +79,7 @@ CompiledFormula& CompiledFormula::operator=(CompiledFormula&&) noexcept = defaul
 FormulaReject CompiledFormula::Compile(std::string_view formula) {
   if (!impl_) impl_ = std::make_unique<Impl>();
   Impl& m = *impl_;
-  m.Reset();
+  m = Impl{};
   FormulaReject reason = formula::CompileProgram(formula, m.program, formula::CompileOptions{});
   if (reason != FormulaReject::None) return reason;
 
@@ -86,6 +95,7 @@ FormulaReject CompiledFormula::Compile(std::string_view formula) {
   m.numericValue = p.numeric && (p.resultType == 0 || p.resultType == formula::kTypeNumber ||
                                  p.resultType == formula::kTypeBool);
   m.resultBool = p.resultType == formula::kTypeBool;
+  if (p.numeric && p.code.size() == 2) m.direct = formula::DirectKernel(p.code[0].op);
   // One slot for the initial top of the numeric stack, one for a list's last value.
   if (p.numeric) m.numbers.assign(p.depth + 2, 0.0);
   if (!m.numericValue) m.values.resize(std::max<std::size_t>(1, p.depth));
@@ -98,36 +108,28 @@ bool CompiledFormula::IsCompiled() const {
 
 const Value& CompiledFormula::Evaluate(double x) {
   static const Value kNothing;
-  if (!impl_) return kNothing;  // moved from
-  Impl& m = *impl_;
-  if (!m.compiled || m.program.constant) return m.result;
-  if (m.numericValue) {
-    double r = formula::RunNumeric(m.program.code.data(), m.numbers.data(), x);
-    if (formula::IsErr(r)) {
-      m.result.kind = ValueKind::Error;
-      m.result.error = formula::ErrorOf(r);
-      m.result.number = 0;
-    } else {
-      m.result.kind = m.resultBool ? ValueKind::Bool : ValueKind::Number;
-      m.result.error = ErrorCode::None;
-      m.result.number = r + 0.0;  // a negative zero becomes 0
-    }
-    return m.result;
+  Impl* m = impl_.get();
+  if (!m) return kNothing;  // moved from
+  if (!m->numericValue) return m->SlowValue(x);
+  double r = m->RunNumbers(x);
+  if (formula::IsErr(r)) {
+    m->result.kind = ValueKind::Error;
+    m->result.error = formula::ErrorOf(r);
+    m->result.number = 0;
+  } else {
+    m->result.kind = m->resultBool ? ValueKind::Bool : ValueKind::Number;
+    m->result.error = ErrorCode::None;
+    m->result.number = r + 0.0;  // a negative zero becomes 0
   }
-  m.RunValues(x);
-  return m.result;
+  return m->result;
 }
 
 double CompiledFormula::EvaluateNumber(double x) {
-  if (!impl_) return std::numeric_limits<double>::quiet_NaN();  // moved from
-  Impl& m = *impl_;
-  if (m.numericNumber) {
-    double r = formula::RunNumeric(m.program.code.data(), m.numbers.data(), x);
-    return formula::IsErr(r) ? std::numeric_limits<double>::quiet_NaN() : r + 0.0;
-  }
-  if (!m.compiled || m.program.constant) return m.constantNumber;
-  m.RunValues(x);
-  return NumberOrNaN(m.result);
+  Impl* m = impl_.get();
+  if (!m) return std::numeric_limits<double>::quiet_NaN();  // moved from
+  if (!m->numericNumber) return m->SlowNumber(x);
+  double r = m->RunNumbers(x);
+  return formula::IsErr(r) ? std::numeric_limits<double>::quiet_NaN() : r + 0.0;
 }
 
 }  // namespace curvalis

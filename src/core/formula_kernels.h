@@ -60,6 +60,9 @@ inline double KToNumber(double a) {
 inline double KSquare(double a) {
   return Check1(a * a, a);
 }
+inline double KCube(double a) {
+  return Check1(a * a * a, a);
+}
 inline double KAbs(double a) {
   return Check1(std::fabs(a), a);
 }
@@ -176,6 +179,9 @@ inline double KPow(double a, double b) {
     if (b == 0) return Boxed(ErrorCode::Num);
     return b < 0 ? Boxed(ErrorCode::Div0) : 0.0;
   }
+  // Squares and cubes are products, as KSquare and KCube compute them.
+  if (b == 2) return KSquare(a);
+  if (b == 3) return KCube(a);
   if (a < 0 && b != std::trunc(b)) return Boxed(ErrorCode::Num);
   return Check1(std::pow(a, b), a);
 }

@@ -200,9 +200,10 @@ bool SameSingleKind(std::uint8_t a, std::uint8_t b) {
 }
 
 struct Frag {
-  std::size_t begin = 0;  // first instruction
-  std::uint8_t type = 0;  // TypeMask bits of the value
-  bool konst = false;     // the code is one Const instruction
+  std::size_t begin = 0;   // first instruction
+  std::uint8_t type = 0;   // TypeMask bits of the value
+  bool konst = false;      // the code is one Const instruction
+  bool rootIsLast = true;  // the last instruction computes the value (not so for IF, IFERROR)
 };
 
 class Parser {
@@ -523,7 +524,7 @@ class Parser {
   std::size_t Here() const { return p_.code.size(); }
 
   Frag MakeFrag(std::size_t begin, std::uint8_t type) {
-    Frag f{begin, type, Here() == begin + 1 && p_.code[begin].op == Op::Const};
+    Frag f{begin, type, Here() == begin + 1 && p_.code[begin].op == Op::Const, true};
     // Texts and empty cells that are not constants need the general interpreter.
     if (!f.konst && (type & (kTypeText | kTypeEmpty))) numericOk_ = false;
     return f;
@@ -581,7 +582,15 @@ class Parser {
     }
   }
 
+  bool IsSingleX(const Frag& f) const {
+    return Here() == f.begin + 1 && p_.code[f.begin].op == Op::X;
+  }
+
   Frag Unary(Op op, Frag a) {
+    if (opt_ && IsSingleX(a)) {  // sin(x1) is one instruction
+      code().back().op = OfX(op);
+      return MakeFrag(a.begin, kTypeNumber);
+    }
     Emit(op, a.begin, kTypeNumber);
     if (opt_ && a.konst) return Fold(a.begin);
     return MakeFrag(a.begin, kTypeNumber);
@@ -617,8 +626,22 @@ class Parser {
     if (r.konst) {
       double k = code().back().imm;
       code().pop_back();
-      if (op == Op::Pow && k == 2) return Emit(Op::Square, l.begin, kTypeNumber);
-      return Emit(RightConst(op), l.begin, kTypeNumber, 0, k);
+      if (op == Op::Pow && (k == 2 || k == 3)) {
+        return Unary(k == 2 ? Op::Square : Op::Cube, l);
+      }
+      // -a*k is a*-k, -a/k is a/-k and -a+k is k-a, exactly: the sign goes into the constant.
+      const Op last = code().back().op;
+      if (!IsErr(k) && l.rootIsLast &&
+          (last == Op::Neg || (last == Op::NegOfX && Here() == l.begin + 1)) &&
+          (op == Op::Mul || op == Op::Div || op == Op::Add)) {
+        if (last == Op::Neg) {
+          code().pop_back();
+        } else {
+          code().back().op = Op::X;
+        }
+        return EmitK(op == Op::Add ? Op::RSubK : RightConst(op), l, op == Op::Add ? k : -k);
+      }
+      return EmitK(RightConst(op), l, k);
     }
     if (l.konst) {
       double k = code()[l.begin].imm;
@@ -627,13 +650,23 @@ class Parser {
         return EmitConst(NumberValue(k));
       }
       code().erase(code().begin() + static_cast<std::ptrdiff_t>(l.begin));
-      return Emit(LeftConst(op), l.begin, kTypeNumber, 0, k);
+      r.begin = l.begin;
+      return EmitK(LeftConst(op), r, k);
     }
     if (Here() == r.begin + 1 && code().back().op == Op::X) {
       code().pop_back();
       return Emit(RightX(op), l.begin, kTypeNumber);
     }
     return Emit(op, l.begin, kTypeNumber);
+  }
+
+  // `op` with the constant k on `operand`, which ends the code: x1 op k is one instruction.
+  Frag EmitK(Op op, Frag operand, double k) {
+    if (IsSingleX(operand)) {
+      code().back() = Instr{OfX(op), 0, 0, k};
+      return MakeFrag(operand.begin, kTypeNumber);
+    }
+    return Emit(op, operand.begin, kTypeNumber, 0, k);
   }
 
   static Op RightConst(Op op) {
@@ -757,14 +790,15 @@ class Parser {
         code().resize(cond.begin);
         return EmitConst(NumberValue(c));
       }
-      if (c != 0) {
-        MoveDown(cond.begin, then.begin, jumpElse);
-        return MakeFrag(cond.begin, then.type);
-      }
-      MoveDown(cond.begin, elseBegin, end);
-      return MakeFrag(cond.begin, otherwise.type);
+      const Frag& taken = c != 0 ? then : otherwise;
+      MoveDown(cond.begin, taken.begin, c != 0 ? jumpElse : end);
+      Frag f = MakeFrag(cond.begin, taken.type);
+      f.rootIsLast = taken.rootIsLast;
+      return f;
     }
-    return MakeFrag(cond.begin, then.type | otherwise.type);
+    Frag f = MakeFrag(cond.begin, then.type | otherwise.type);
+    f.rootIsLast = false;
+    return f;
   }
 
   Frag IfError(std::vector<Frag>& args, std::size_t jump) {
@@ -775,12 +809,16 @@ class Parser {
     if (opt_ && value.konst) {
       if (ConstOf(value).kind == ValueKind::Error) {
         MoveDown(value.begin, jump + 2, end);
-        return MakeFrag(value.begin, fallback.type);
+        Frag f = MakeFrag(value.begin, fallback.type);
+        f.rootIsLast = fallback.rootIsLast;
+        return f;
       }
       code().resize(value.begin + 1);
       return MakeFrag(value.begin, value.type);
     }
-    return MakeFrag(value.begin, value.type | fallback.type);
+    Frag f = MakeFrag(value.begin, value.type | fallback.type);
+    f.rootIsLast = false;
+    return f;
   }
 
   Lexer lex_;

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 
 #include "core/formula_kernels.h"
 
@@ -486,58 +487,75 @@ void AndOrValues(Value* args, int n, bool isAnd) {
 
 }  // namespace
 
+// clang-format off
+Op OfX(Op op) {
+  switch (op) {
+#define CURVALIS_CASE(name, kernel) case Op::name: return Op::name##OfX;
+    CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
+    CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_CASE)
+    CURVALIS_FORMULA_LEFT_CONST(CURVALIS_CASE)
+#undef CURVALIS_CASE
+    default: return op;
+  }
+}
+// clang-format on
+
+// clang-format off
+DirectFn DirectKernel(Op op) {
+  switch (op) {
+#define CURVALIS_CASE(name, kernel)                                         \
+    case Op::name##OfX:                                                     \
+      return [](double x) {                                                 \
+        return kernel(std::isfinite(x) ? x : Boxed(ErrorCode::Num));        \
+      };
+    CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
+#undef CURVALIS_CASE
+    default: return nullptr;
+  }
+}
+// clang-format on
+
 void RunGeneric(const Instr* ip, const Instr* end, const Value* pool, Value* st, double x) {
   const double xv = std::isfinite(x) ? x : Boxed(ErrorCode::Num);
   std::ptrdiff_t sp = -1;
+  // clang-format off
   for (; ip < end; ++ip) {
     switch (ip->op) {
-      case Op::Const:
-        st[++sp] = pool[ip->a];
-        break;
-      case Op::X:
-        SetNumber(st[++sp], xv);
-        break;
-#define CURVALIS_CASE(name, kernel)              \
-  case Op::name:                                 \
-    SetNumber(st[sp], kernel(NumberOf(st[sp]))); \
-    break;
-        CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
+      case Op::Const: st[++sp] = pool[ip->a]; break;
+      case Op::X: SetNumber(st[++sp], xv); break;
+#define CURVALIS_CASE(name, kernel)                                          \
+      case Op::name: SetNumber(st[sp], kernel(NumberOf(st[sp]))); break;     \
+      case Op::name##OfX: SetNumber(st[++sp], kernel(xv)); break;
+      CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
 #undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel)  \
-  case Op::name: {                   \
-    double a = NumberOf(st[sp - 1]); \
-    double b = NumberOf(st[sp]);     \
-    --sp;                            \
-    SetNumber(st[sp], kernel(a, b)); \
-    break;                           \
-  }
-        CURVALIS_FORMULA_BINARY(CURVALIS_CASE)
+#define CURVALIS_CASE(name, kernel)                                          \
+      case Op::name: {                                                       \
+        double a = NumberOf(st[sp - 1]);                                     \
+        double b = NumberOf(st[sp]);                                         \
+        SetNumber(st[--sp], kernel(a, b));                                   \
+        break;                                                               \
+      }
+      CURVALIS_FORMULA_BINARY(CURVALIS_CASE)
 #undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel)                       \
-  case Op::name:                                          \
-    SetNumber(st[sp], kernel(NumberOf(st[sp]), ip->imm)); \
-    break;
-        CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_CASE)
+#define CURVALIS_CASE(name, kernel)                                                  \
+      case Op::name: SetNumber(st[sp], kernel(NumberOf(st[sp]), ip->imm)); break;    \
+      case Op::name##OfX: SetNumber(st[++sp], kernel(xv, ip->imm)); break;
+      CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_CASE)
 #undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel)                       \
-  case Op::name:                                          \
-    SetNumber(st[sp], kernel(ip->imm, NumberOf(st[sp]))); \
-    break;
-        CURVALIS_FORMULA_LEFT_CONST(CURVALIS_CASE)
+#define CURVALIS_CASE(name, kernel)                                                  \
+      case Op::name: SetNumber(st[sp], kernel(ip->imm, NumberOf(st[sp]))); break;    \
+      case Op::name##OfX: SetNumber(st[++sp], kernel(ip->imm, xv)); break;
+      CURVALIS_FORMULA_LEFT_CONST(CURVALIS_CASE)
 #undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel)                  \
-  case Op::name:                                     \
-    SetNumber(st[sp], kernel(NumberOf(st[sp]), xv)); \
-    break;
-        CURVALIS_FORMULA_RIGHT_X(CURVALIS_CASE)
+#define CURVALIS_CASE(name, kernel)                                                  \
+      case Op::name: SetNumber(st[sp], kernel(NumberOf(st[sp]), xv)); break;
+      CURVALIS_FORMULA_RIGHT_X(CURVALIS_CASE)
 #undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel)            \
-  case Op::name:                               \
-    CompareValues(st[sp - 1], st[sp], ip->op); \
-    --sp;                                      \
-    break;
-        CURVALIS_FORMULA_COMPARE(CURVALIS_CASE)
+#define CURVALIS_CASE(name, kernel)                                                  \
+      case Op::name: CompareValues(st[sp - 1], st[sp], ip->op); --sp; break;
+      CURVALIS_FORMULA_COMPARE(CURVALIS_CASE)
 #undef CURVALIS_CASE
+      // clang-format on
       case Op::Not:
         SetBool(st[sp], KNot(TruthOf(st[sp])));
         break;
@@ -589,110 +607,95 @@ void RunGeneric(const Instr* ip, const Instr* end, const Value* pool, Value* st,
 
 // ---------------------------------------------------------------- numeric interpreter
 
+// With GCC and Clang each operation jumps to the next one itself (threaded code), which the
+// processor predicts better than one shared switch; elsewhere it is a plain switch.
+#if defined(__GNUC__)
+#define CURVALIS_THREADED 1
+#else
+#define CURVALIS_THREADED 0
+#endif
+
 // The top of the stack lives in `tos`; the slots below it in stack[1..]. stack[0] takes the
 // meaningless initial top on the first push.
 double RunNumeric(const Instr* ip, double* stack, double x) {
   const double xv = std::isfinite(x) ? x : Boxed(ErrorCode::Num);
   double* sp = stack;
   double tos = 0;
-  for (;; ++ip) {
+  // clang-format off
+#if CURVALIS_THREADED
+#define CURVALIS_LABEL_K(name, kernel) &&L_##name,
+#define CURVALIS_LABEL_P(name) &&L_##name,
+#define CURVALIS_LABEL_KX(name, kernel) &&L_##name##OfX,
+  static const void* const kLabels[] = {
+      CURVALIS_FORMULA_ALL(CURVALIS_LABEL_K, CURVALIS_LABEL_P, CURVALIS_LABEL_KX)};
+#undef CURVALIS_LABEL_K
+#undef CURVALIS_LABEL_P
+#undef CURVALIS_LABEL_KX
+  static_assert(std::size(kLabels) == static_cast<std::size_t>(Op::Return) + 1);
+#define CURVALIS_OP(name) L_##name:
+#define CURVALIS_NEXT goto* kLabels[static_cast<std::size_t>((++ip)->op)]
+  goto* kLabels[static_cast<std::size_t>(ip->op)];
+#else
+#define CURVALIS_OP(name) case Op::name:
+#define CURVALIS_NEXT ++ip; continue
+  for (;;) {
     switch (ip->op) {
-      case Op::Const:
-        *sp++ = tos;
-        tos = ip->imm;
-        break;
-      case Op::X:
-        *sp++ = tos;
-        tos = xv;
-        break;
-#define CURVALIS_CASE(name, kernel) \
-  case Op::name:                    \
-    tos = kernel(tos);              \
-    break;
-        CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
+#endif
+  CURVALIS_OP(Const) *sp++ = tos; tos = ip->imm; CURVALIS_NEXT;
+  CURVALIS_OP(X) *sp++ = tos; tos = xv; CURVALIS_NEXT;
+#define CURVALIS_CASE(name, kernel)                                         \
+  CURVALIS_OP(name) tos = kernel(tos); CURVALIS_NEXT;                       \
+  CURVALIS_OP(name##OfX) *sp++ = tos; tos = kernel(xv); CURVALIS_NEXT;
+  CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
 #undef CURVALIS_CASE
 #define CURVALIS_CASE(name, kernel) \
-  case Op::name:                    \
-    tos = kernel(*--sp, tos);       \
-    break;
-        CURVALIS_FORMULA_BINARY(CURVALIS_CASE)
-        CURVALIS_FORMULA_COMPARE(CURVALIS_CASE)
+  CURVALIS_OP(name) tos = kernel(*--sp, tos); CURVALIS_NEXT;
+  CURVALIS_FORMULA_BINARY(CURVALIS_CASE)
+  CURVALIS_FORMULA_COMPARE(CURVALIS_CASE)
+#undef CURVALIS_CASE
+#define CURVALIS_CASE(name, kernel)                                         \
+  CURVALIS_OP(name) tos = kernel(tos, ip->imm); CURVALIS_NEXT;              \
+  CURVALIS_OP(name##OfX) *sp++ = tos; tos = kernel(xv, ip->imm); CURVALIS_NEXT;
+  CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_CASE)
+#undef CURVALIS_CASE
+#define CURVALIS_CASE(name, kernel)                                         \
+  CURVALIS_OP(name) tos = kernel(ip->imm, tos); CURVALIS_NEXT;              \
+  CURVALIS_OP(name##OfX) *sp++ = tos; tos = kernel(ip->imm, xv); CURVALIS_NEXT;
+  CURVALIS_FORMULA_LEFT_CONST(CURVALIS_CASE)
 #undef CURVALIS_CASE
 #define CURVALIS_CASE(name, kernel) \
-  case Op::name:                    \
-    tos = kernel(tos, ip->imm);     \
-    break;
-        CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_CASE)
+  CURVALIS_OP(name) tos = kernel(tos, xv); CURVALIS_NEXT;
+  CURVALIS_FORMULA_RIGHT_X(CURVALIS_CASE)
 #undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel) \
-  case Op::name:                    \
-    tos = kernel(ip->imm, tos);     \
-    break;
-        CURVALIS_FORMULA_LEFT_CONST(CURVALIS_CASE)
-#undef CURVALIS_CASE
-#define CURVALIS_CASE(name, kernel) \
-  case Op::name:                    \
-    tos = kernel(tos, xv);          \
-    break;
-        CURVALIS_FORMULA_RIGHT_X(CURVALIS_CASE)
-#undef CURVALIS_CASE
-      case Op::Not:
-        tos = KNot(tos);
-        break;
-      case Op::IsError:
-        tos = KIsError(tos);
-        break;
-      case Op::IsNumber:
-        tos = KIsNumber(tos);
-        break;
-      case Op::Min:
-      case Op::Max:
-      case Op::And:
-      case Op::Or: {
-        // The values are sp[-(a-1)] .. sp[-1] and tos; put tos in place to have them in a row.
-        const int n = ip->a;
-        *sp = tos;
-        const double* args = sp - (n - 1);
-        switch (ip->op) {
-          case Op::Min:
-            tos = KMin(args, n);
-            break;
-          case Op::Max:
-            tos = KMax(args, n);
-            break;
-          case Op::And:
-            tos = KAnd(args, n);
-            break;
-          default:
-            tos = KOr(args, n);
-            break;
-        }
-        sp -= n - 1;
-        break;
-      }
-      case Op::JumpIfFalse:
-        if (IsErr(tos)) {
-          ip += ip->b - 1;
-        } else {
-          const bool c = tos != 0;
-          tos = *--sp;
-          if (!c) ip += ip->a - 1;
-        }
-        break;
-      case Op::Jump:
-        ip += ip->a - 1;
-        break;
-      case Op::JumpIfNotError:
-        if (!IsErr(tos)) ip += ip->a - 1;
-        break;
-      case Op::Pop:
-        tos = *--sp;
-        break;
-      case Op::Concat:  // never in a numeric program
-      case Op::Return:
-        return tos;
+  CURVALIS_OP(Not) tos = KNot(tos); CURVALIS_NEXT;
+  CURVALIS_OP(IsError) tos = KIsError(tos); CURVALIS_NEXT;
+  CURVALIS_OP(IsNumber) tos = KIsNumber(tos); CURVALIS_NEXT;
+  // The values of a list are sp[-(a-1)] .. sp[-1] and tos: tos goes in place to have them in a row.
+  CURVALIS_OP(Min) *sp = tos; sp -= ip->a - 1; tos = KMin(sp, ip->a); CURVALIS_NEXT;
+  CURVALIS_OP(Max) *sp = tos; sp -= ip->a - 1; tos = KMax(sp, ip->a); CURVALIS_NEXT;
+  CURVALIS_OP(And) *sp = tos; sp -= ip->a - 1; tos = KAnd(sp, ip->a); CURVALIS_NEXT;
+  CURVALIS_OP(Or) *sp = tos; sp -= ip->a - 1; tos = KOr(sp, ip->a); CURVALIS_NEXT;
+  CURVALIS_OP(JumpIfFalse)
+    if (IsErr(tos)) {
+      ip += ip->b - 1;
+    } else {
+      const bool c = tos != 0;
+      tos = *--sp;
+      if (!c) ip += ip->a - 1;
+    }
+    CURVALIS_NEXT;
+  CURVALIS_OP(Jump) ip += ip->a - 1; CURVALIS_NEXT;
+  CURVALIS_OP(JumpIfNotError) if (!IsErr(tos)) ip += ip->a - 1; CURVALIS_NEXT;
+  CURVALIS_OP(Pop) tos = *--sp; CURVALIS_NEXT;
+  CURVALIS_OP(Concat)  // never in a numeric program
+  CURVALIS_OP(Return) return tos;
+#if !CURVALIS_THREADED
     }
   }
+#endif
+#undef CURVALIS_OP
+#undef CURVALIS_NEXT
+// clang-format on
 }
 
 std::size_t StackDepth(const Instr* ip, const Instr* end) {
@@ -700,14 +703,23 @@ std::size_t StackDepth(const Instr* ip, const Instr* end) {
   std::ptrdiff_t most = 0;
   for (; ip < end; ++ip) {
     switch (ip->op) {
+      // clang-format off
+#define CURVALIS_CASE(name, kernel) case Op::name##OfX:
+      CURVALIS_FORMULA_UNARY(CURVALIS_CASE)
+      CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_CASE)
+      CURVALIS_FORMULA_LEFT_CONST(CURVALIS_CASE)
+#undef CURVALIS_CASE
+      // clang-format on
       case Op::Const:
       case Op::X:
         ++depth;
         break;
+        // clang-format off
 #define CURVALIS_CASE(name, kernel) case Op::name:
-        CURVALIS_FORMULA_BINARY(CURVALIS_CASE)
-        CURVALIS_FORMULA_COMPARE(CURVALIS_CASE)
+      CURVALIS_FORMULA_BINARY(CURVALIS_CASE)
+      CURVALIS_FORMULA_COMPARE(CURVALIS_CASE)
 #undef CURVALIS_CASE
+      // clang-format on
       case Op::Concat:
       case Op::JumpIfFalse:  // pops the condition
       case Op::Jump:         // the else branch starts where the then branch started

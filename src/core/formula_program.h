@@ -15,24 +15,26 @@
 
 namespace curvalis::formula {
 
-// One operation on a numeric kernel of one operand (the top of the stack).
-#define CURVALIS_FORMULA_UNARY(X)                                                               \
-  X(Neg, KNeg)                                                                                  \
-  X(Percent, KPercent) X(ToNumber, KToNumber) X(Square, KSquare) X(Abs, KAbs) X(Sign, KSign)    \
-      X(Int, KInt) X(Sqrt, KSqrt) X(Exp, KExp) X(Ln, KLn) X(Log10, KLog10) X(Sin, KSin)         \
-          X(Cos, KCos) X(Tan, KTan) X(Asin, KAsin) X(Acos, KAcos) X(Atan, KAtan) X(Sinh, KSinh) \
-              X(Cosh, KCosh) X(Tanh, KTanh) X(Asinh, KAsinh) X(Acosh, KAcosh) X(Atanh, KAtanh)  \
-                  X(Sec, KSec) X(Csc, KCsc) X(Cot, KCot) X(Fact, KFact) X(Degrees, KDegrees)    \
-                      X(Radians, KRadians)
+// clang-format off
+
+// One operation on a numeric kernel of one operand (the top of the stack). Each also has an
+// ...OfX form that pushes the operation applied to the variable cell: SinOfX is sin(x1).
+#define CURVALIS_FORMULA_UNARY(X)                                                     \
+  X(Neg, KNeg) X(Percent, KPercent) X(ToNumber, KToNumber) X(Square, KSquare)         \
+  X(Cube, KCube) X(Abs, KAbs) X(Sign, KSign) X(Int, KInt) X(Sqrt, KSqrt) X(Exp, KExp) \
+  X(Ln, KLn) X(Log10, KLog10) X(Sin, KSin) X(Cos, KCos) X(Tan, KTan) X(Asin, KAsin)   \
+  X(Acos, KAcos) X(Atan, KAtan) X(Sinh, KSinh) X(Cosh, KCosh) X(Tanh, KTanh)          \
+  X(Asinh, KAsinh) X(Acosh, KAcosh) X(Atanh, KAtanh) X(Sec, KSec) X(Csc, KCsc)        \
+  X(Cot, KCot) X(Fact, KFact) X(Degrees, KDegrees) X(Radians, KRadians)
 
 // Numeric kernels of two operands: the one below the top and the top.
-#define CURVALIS_FORMULA_BINARY(X)                                                      \
-  X(Add, KAdd)                                                                          \
-  X(Sub, KSub) X(Mul, KMul) X(Div, KDiv) X(Pow, KPow) X(Mod, KMod) X(LogBase, KLogBase) \
-      X(Atan2, KAtan2) X(Round, KRound) X(Trunc, KTrunc)
+#define CURVALIS_FORMULA_BINARY(X)                                                  \
+  X(Add, KAdd) X(Sub, KSub) X(Mul, KMul) X(Div, KDiv) X(Pow, KPow) X(Mod, KMod)     \
+  X(LogBase, KLogBase) X(Atan2, KAtan2) X(Round, KRound) X(Trunc, KTrunc)
 
-// The same with the right operand a constant (imm), the left operand a constant (R...K) or the
-// right operand the variable cell (...X). They save a push each.
+// The same with the right operand a constant (imm: top op imm), or the left operand a constant
+// (R...K: imm op top); each with its ...OfX form (x1 op imm, imm op x1). And with the right
+// operand the variable cell (...X: top op x1). They save a push each.
 #define CURVALIS_FORMULA_RIGHT_CONST(X) \
   X(AddK, KAdd) X(SubK, KSub) X(MulK, KMul) X(DivK, KDiv) X(PowK, KPow)
 #define CURVALIS_FORMULA_LEFT_CONST(X) X(RSubK, KSub) X(RDivK, KDiv) X(RPowK, KPow)
@@ -43,30 +45,44 @@ namespace curvalis::formula {
 #define CURVALIS_FORMULA_COMPARE(X) \
   X(Eq, KEq) X(Ne, KNe) X(Lt, KLt) X(Le, KLe) X(Gt, KGt) X(Ge, KGe)
 
-#define CURVALIS_FORMULA_ENUM(name, kernel) name,
+// The remaining operations, without a kernel of their own.
+#define CURVALIS_FORMULA_OTHER(X)                                                          \
+  X(Not) X(IsError) X(IsNumber) X(Concat) X(Min) X(Max) X(And) X(Or) X(JumpIfFalse)      \
+  X(Jump) X(JumpIfNotError) X(Pop) X(Return)
 
+// Every operation in the order of the enum: the interpreters' dispatch tables follow it.
+// K(name, kernel) is an operation with a kernel, P(name) one without.
+#define CURVALIS_FORMULA_ALL(K, P, KX)                                   \
+  P(Const) P(X)                                                          \
+  CURVALIS_FORMULA_UNARY(K) CURVALIS_FORMULA_UNARY(KX)                   \
+  CURVALIS_FORMULA_BINARY(K)                                             \
+  CURVALIS_FORMULA_RIGHT_CONST(K) CURVALIS_FORMULA_RIGHT_CONST(KX)       \
+  CURVALIS_FORMULA_LEFT_CONST(K) CURVALIS_FORMULA_LEFT_CONST(KX)         \
+  CURVALIS_FORMULA_RIGHT_X(K) CURVALIS_FORMULA_COMPARE(K)                \
+  CURVALIS_FORMULA_OTHER(P)
+
+#define CURVALIS_FORMULA_ENUM_K(name, kernel) name,
+#define CURVALIS_FORMULA_ENUM_P(name) name,
+#define CURVALIS_FORMULA_ENUM_KX(name, kernel) name##OfX,
+
+// Const: push pool[a] (imm on the numeric stack). X: push the variable cell.
+// Not: the truth value of the top, negated. IsError, IsNumber: TRUE when the top is one.
+// Concat: the text of both, joined. Min, Max, And, Or: of the top a values.
+// JumpIfFalse: pop a truth value; false: jump by a; an error: keep it, jump by b.
+// Jump: jump by a. JumpIfNotError: the top is no error: jump by a (and keep it).
+// Pop: drop the top. Return: end of the program.
 enum class Op : std::uint8_t {
-  Const,  // push pool[a] (imm on the numeric stack)
-  X,      // push the variable cell
-  CURVALIS_FORMULA_UNARY(CURVALIS_FORMULA_ENUM) CURVALIS_FORMULA_BINARY(CURVALIS_FORMULA_ENUM)
-      CURVALIS_FORMULA_RIGHT_CONST(CURVALIS_FORMULA_ENUM) CURVALIS_FORMULA_LEFT_CONST(
-          CURVALIS_FORMULA_ENUM) CURVALIS_FORMULA_RIGHT_X(CURVALIS_FORMULA_ENUM)
-          CURVALIS_FORMULA_COMPARE(CURVALIS_FORMULA_ENUM) Not,  // truth value of the top, negated
-  IsError,                                                      // TRUE when the top is an error
-  IsNumber,                                                     // TRUE when the top is a number
-  Concat,                                                       // text of both, joined
-  Min,                                                          // a values, the smallest
-  Max,                                                          // a values, the largest
-  And,                                                          // a truth values
-  Or,                                                           // a truth values
-  JumpIfFalse,     // pop a truth value; false: jump by a; an error: keep it, jump by b
-  Jump,            // jump by a
-  JumpIfNotError,  // the top is no error: jump by a (and keep it)
-  Pop,             // drop the top
-  Return,          // end of the program
+  CURVALIS_FORMULA_ALL(CURVALIS_FORMULA_ENUM_K, CURVALIS_FORMULA_ENUM_P, CURVALIS_FORMULA_ENUM_KX)
 };
 
-#undef CURVALIS_FORMULA_ENUM
+#undef CURVALIS_FORMULA_ENUM_K
+#undef CURVALIS_FORMULA_ENUM_P
+#undef CURVALIS_FORMULA_ENUM_KX
+
+// clang-format on
+
+// The ...OfX form of a unary or constant-operand operation.
+Op OfX(Op op);
 
 struct Instr {
   Op op = Op::Return;
@@ -94,6 +110,11 @@ struct CompileOptions {
 };
 
 FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options);
+
+// A program that is one operation on x1 (sin(x1), exp(x1), ...) as a plain function of x, or
+// nullptr for any other operation.
+using DirectFn = double (*)(double);
+DirectFn DirectKernel(Op op);
 
 // Runs a numeric program; the result is a double with errors boxed.
 double RunNumeric(const Instr* code, double* stack, double x);

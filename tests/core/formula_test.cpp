@@ -305,6 +305,35 @@ TEST(FormulaTest, PrecedenceDecision2) {
   });
 }
 
+// Operations with a constant or x1 as operand run fused; the sign of a negation moves into the
+// constant. IF and IFERROR end in a branch, which must not be taken for their own value.
+TEST(FormulaTest, FusedOperationsKeepTheirMeaning) {
+  CheckCases({
+      {"=-x1*2", 3, N(-6)},
+      {"=-x1/4", 2, N(-.5)},
+      {"=-x1^2+1", 3, N(-8)},
+      {"=-(x1+1)*2", 1, N(-4)},
+      {"=-(1/x1)*2", 0, E(kDiv0)},
+      {"=IF(x1>0,1,-x1)*2", 1, N(2)},
+      {"=IF(x1>0,1,-x1)*2", -3, N(6)},
+      {"=IF(x1>0,1,-x1)+5", 1, N(6)},
+      {"=IFERROR(1/x1,-x1)*3", 2, N(1.5)},
+      {"=IF(TRUE,-x1,1)*2", 3, N(-6)},
+      {"=IF(FALSE,1,IF(x1>0,2,-x1))*2", 1, N(4)},
+      {"=x1^3", 1.1, N(1.1 * 1.1 * 1.1)},
+      {"=POWER(x1,3)-x1^3", 1.7, N(0)},
+      {"=3-x1", 1, N(2)},
+      {"=3/x1", 2, N(1.5)},
+      {"=2^x1", 3, N(8)},
+      {"=x1-3", 1, N(-2)},
+      {"=x1/2", 3, N(1.5)},
+      {"=x1+x1", 3, N(6)},
+      {"=(x1+1)-x1", 3, N(1)},
+      {"=(x1+1)/x1", 2, N(1.5)},
+      {"=(x1+1)^x1", 2, N(9)},
+  });
+}
+
 TEST(FormulaTest, EveryFunction) {
   CheckCases({
       {"=ABS(x1)", -2.5, N(2.5)},

@@ -1,0 +1,254 @@
+// The formula evaluator against the same formulas written in C++ (the native baseline) and,
+// when it is installed, muParser, over the 201 points from -3.2 to 3.2; and the time to compile
+// a formula. After the usual table a summary gives nanoseconds per evaluation and the ratios.
+//
+//   build-bench/bench/bench_eval                       (configure with -DCMAKE_BUILD_TYPE=Release
+//                                                        -DCURVALIS_BUILD_BENCH=ON)
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/formula.h"
+
+#ifdef CURVALIS_HAVE_MUPARSER
+#include <muParser.h>
+#endif
+
+namespace {
+
+using curvalis::CompiledFormula;
+using curvalis::FormulaReject;
+
+constexpr int kPoints = 201;
+
+const std::vector<double>& Points() {
+  static const std::vector<double> points = [] {
+    std::vector<double> p;
+    for (int k = 0; k < kPoints; ++k) p.push_back(-3.2 + 6.4 * k / (kPoints - 1));
+    return p;
+  }();
+  return points;
+}
+
+struct BenchFormula {
+  const char* text;      // as typed, and as muParser reads it
+  const char* prepared;  // as our evaluator receives it
+};
+
+const BenchFormula kFormulas[] = {
+    {"sin(x)", "=sin(x1)"},
+    {"x^3-3*x", "=x1^3-3*x1"},
+    {"sin(x)*exp(-x^2/10)+ln(x^2+1)", "=sin(x1)*exp(-x1^2/10)+ln(x1^2+1)"},
+    {"(x^2-1)/(x-2)", "=(x1^2-1)/(x1-2)"},
+    {"sqrt(abs(x))*atan(x)+cosh(x/5)", "=sqrt(abs(x1))*atan(x1)+cosh(x1/5)"},
+};
+constexpr std::size_t kFormulaCount = std::size(kFormulas);
+
+// The same formulas in C++, with std::pow for "^"; each is inlined into its loop.
+const auto kNative = std::make_tuple(
+    [](double x) { return std::sin(x); }, [](double x) { return std::pow(x, 3) - 3 * x; },
+    [](double x) {
+      return std::sin(x) * std::exp(-std::pow(x, 2) / 10) + std::log(std::pow(x, 2) + 1);
+    },
+    [](double x) { return (std::pow(x, 2) - 1) / (x - 2); },
+    [](double x) { return std::sqrt(std::fabs(x)) * std::atan(x) + std::cosh(x / 5); });
+static_assert(std::tuple_size_v<decltype(kNative)> == kFormulaCount);
+
+void PerEvaluation(benchmark::State& state) {
+  state.counters["per_eval"] = benchmark::Counter(
+      kPoints, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+bool CompileOrSkip(benchmark::State& state, CompiledFormula& f, const char* prepared) {
+  if (f.Compile(prepared) != FormulaReject::None) {
+    state.SkipWithError("formula rejected");
+    return false;
+  }
+  return true;
+}
+
+void BM_OursNumber(benchmark::State& state, std::size_t i) {
+  CompiledFormula f;
+  if (!CompileOrSkip(state, f, kFormulas[i].prepared)) return;
+  for (auto _ : state) {
+    for (double x : Points()) {
+      double r = f.EvaluateNumber(x);
+      benchmark::DoNotOptimize(r);
+    }
+  }
+  PerEvaluation(state);
+}
+
+void BM_OursValue(benchmark::State& state, std::size_t i) {
+  CompiledFormula f;
+  if (!CompileOrSkip(state, f, kFormulas[i].prepared)) return;
+  for (auto _ : state) {
+    for (double x : Points()) {
+      const curvalis::Value& v = f.Evaluate(x);
+      benchmark::DoNotOptimize(v.number);
+    }
+  }
+  PerEvaluation(state);
+}
+
+template <std::size_t I>
+void BM_Native(benchmark::State& state) {
+  const auto fn = std::get<I>(kNative);
+  for (auto _ : state) {
+    for (double x : Points()) {
+      double r = fn(x);
+      benchmark::DoNotOptimize(r);
+    }
+  }
+  PerEvaluation(state);
+}
+
+#ifdef CURVALIS_HAVE_MUPARSER
+void BM_MuParser(benchmark::State& state, std::size_t i) {
+  double var = 0;
+  mu::Parser p;
+  try {
+    p.DefineVar("x", &var);
+    p.SetExpr(kFormulas[i].text);
+    p.Eval();
+  } catch (const mu::Parser::exception_type& e) {
+    state.SkipWithError(e.GetMsg().c_str());
+    return;
+  }
+  for (auto _ : state) {
+    for (double x : Points()) {
+      var = x;
+      double r = p.Eval();
+      benchmark::DoNotOptimize(r);
+    }
+  }
+  PerEvaluation(state);
+}
+#endif
+
+void BM_Compile(benchmark::State& state, std::size_t i) {
+  for (auto _ : state) {
+    CompiledFormula f;
+    FormulaReject r = f.Compile(kFormulas[i].prepared);
+    benchmark::DoNotOptimize(r);
+  }
+}
+
+// Our values must be the native ones, or the comparison means nothing.
+bool CheckAgreement() {
+  bool ok = true;
+  auto check = [&]<std::size_t I>(std::integral_constant<std::size_t, I>) {
+    CompiledFormula f;
+    if (f.Compile(kFormulas[I].prepared) != FormulaReject::None) {
+      std::fprintf(stderr, "rejected: %s\n", kFormulas[I].prepared);
+      ok = false;
+      return;
+    }
+    for (double x : Points()) {
+      double want = std::get<I>(kNative)(x);
+      double got = f.EvaluateNumber(x);
+      if (!(std::fabs(got - want) <= 1e-12 * (1 + std::fabs(want)))) {
+        std::fprintf(stderr, "%s at %g: %.17g, native %.17g\n", kFormulas[I].text, x, got, want);
+        ok = false;
+      }
+    }
+  };
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    (check(std::integral_constant<std::size_t, I>{}), ...);
+  }
+  (std::make_index_sequence<kFormulaCount>{});
+  return ok;
+}
+
+std::string Key(const char* variant, std::size_t i) {
+  return std::string(variant) + "/" + std::to_string(i);
+}
+
+void RegisterAll() {
+  for (std::size_t i = 0; i < kFormulaCount; ++i) {
+    benchmark::RegisterBenchmark(Key("ours_number", i).c_str(), BM_OursNumber, i);
+    benchmark::RegisterBenchmark(Key("ours_value", i).c_str(), BM_OursValue, i);
+#ifdef CURVALIS_HAVE_MUPARSER
+    benchmark::RegisterBenchmark(Key("muparser", i).c_str(), BM_MuParser, i);
+#endif
+  }
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    (benchmark::RegisterBenchmark(Key("native", I).c_str(), BM_Native<I>), ...);
+  }
+  (std::make_index_sequence<kFormulaCount>{});
+  for (std::size_t i = 0; i < kFormulaCount; ++i) {
+    benchmark::RegisterBenchmark(Key("compile", i).c_str(), BM_Compile, i);
+  }
+}
+
+// The console table, then the figures of this run side by side as ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
+      double ns = r.GetAdjustedCPUTime() *
+                  benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
+                  benchmark::GetTimeUnitMultiplier(r.time_unit);
+      std::string name = r.run_name.function_name;
+      auto it = ns_.find(name);
+      if (it == ns_.end() || ns < it->second) ns_[name] = ns;  // the best of repetitions
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    auto get = [&](const char* variant, std::size_t i) {
+      auto it = ns_.find(Key(variant, i));
+      return it == ns_.end() ? NAN : it->second;
+    };
+    std::printf("\nns per evaluation (%d points)\n", kPoints);
+    std::printf("%-32s %9s %9s %9s %9s | %10s %10s %10s\n", "formula", "ours", "ours Val", "native",
+                "muParser", "ours/nat", "ours/muP", "Value/nat");
+    double logNative = 0, logMu = 0, logValue = 0;
+    int n = 0;
+    for (std::size_t i = 0; i < kFormulaCount; ++i) {
+      double ours = get("ours_number", i) / kPoints;
+      double value = get("ours_value", i) / kPoints;
+      double native = get("native", i) / kPoints;
+      double mu = get("muparser", i) / kPoints;
+      std::printf("%-32s %9.2f %9.2f %9.2f %9.2f | %10.2f %10.2f %10.2f\n", kFormulas[i].text, ours,
+                  value, native, mu, ours / native, ours / mu, value / native);
+      logNative += std::log(ours / native);
+      logMu += std::log(ours / mu);
+      logValue += std::log(value / native);
+      ++n;
+    }
+    if (n > 0) {
+      std::printf("%-32s %9s %9s %9s %9s | %10.2f %10.2f %10.2f\n", "geometric mean", "", "", "",
+                  "", std::exp(logNative / n), std::exp(logMu / n), std::exp(logValue / n));
+    }
+    std::printf("\ncompile time (us)\n");
+    for (std::size_t i = 0; i < kFormulaCount; ++i) {
+      std::printf("%-32s %9.3f\n", kFormulas[i].text, get("compile", i) / 1000);
+    }
+  }
+
+ private:
+  std::map<std::string, double> ns_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!CheckAgreement()) return 1;
+  RegisterAll();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
