@@ -42,7 +42,7 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
 QFont ImageSink::CanvasFont() {
   QFont font(QStringLiteral("DejaVu Sans Condensed"));
   font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(9);
+  font.setPixelSize(10);
   return font;
 }
 
