@@ -73,7 +73,10 @@ double MainCommands::PresetScale(int index) {
 }
 
 void MainCommands::Preset(int index) {
-  host_.CommandStarted("m" + std::to_string(index));
+  static constexpr const char* kNames[] = {"m1", "m2", "m3", "m4",  "m5", "m6",
+                                           "m7", "m8", "m9", "m10", "m11"};
+  if (index < 1 || index > 11) return;
+  host_.CommandStarted(kNames[index - 1]);
   view_.ScaleUnit = PresetScale(index);
   view_.PresetView = 1;
   view_.OffsetX = 0;
