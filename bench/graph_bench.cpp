@@ -1,12 +1,16 @@
-// The main window's drawing commands end to end on the canvas picture: the graph, and the
-// whole redraw sequence of one translation (graph and seven analyses), at device pixel ratio
-// 1 and 2; and the same on a surface without sinks, so the time splits into evaluation and
+// The main window's commands end to end: each drawing command alone, and the whole redraw
+// sequence of one translation (graph and seven analyses). Each runs on a surface without
+// sinks (evaluation and analysis alone), with the batch trace written to memory, and on the
+// canvas picture at device pixel ratio 1 and 2, so the time splits into evaluation and
 // analysis against painting.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+#include <sstream>
 
+#include "analysis/analyses.h"
 #include "analysis/main_commands.h"
+#include "core/trace.h"
 #include "ui/main/image_sink.h"
 
 namespace {
@@ -15,49 +19,87 @@ using namespace curvalis;
 
 const char* const kFormulas[] = {"sin(x)", "tan(x)", "x^3-3*x", "1/x",
                                  "sin(x)*exp(-x^2/10)+ln(x^2+1)"};
+const char* const kSinks[] = {"none", "trace", "canvas@1", "canvas@2"};
 
 struct Setup {
   Surface surface{"main", 632, 434};
   NullHost host;
   std::string formula;
-  std::unique_ptr<ImageSink> sink;
+  std::ostringstream traceText;
+  TraceWriter writer{traceText};
+  TraceSink trace{writer, "main"};
+  std::unique_ptr<ImageSink> canvas;
   MainCommands main{surface, host, [this] { return formula; }};
-  Setup(int formulaIndex, qreal ratio) : formula(kFormulas[formulaIndex]) {
-    if (ratio > 0) {
-      sink = std::make_unique<ImageSink>(632, 434, ratio, kLightGrey);
-      surface.AddSink(sink.get());
+
+  // sink: 0 none, 1 trace, 2 canvas at ratio 1, 3 canvas at ratio 2.
+  Setup(int formulaIndex, int sink) : formula(kFormulas[formulaIndex]) {
+    if (sink == 1) surface.AddSink(&trace);
+    if (sink >= 2) {
+      canvas = std::make_unique<ImageSink>(632, 434, sink == 2 ? 1.0 : 2.0, kLightGrey);
+      surface.AddSink(canvas.get());
     }
     main.Load();
+    main.mGrafico();
+  }
+  void drain() {
+    if (traceText.tellp() > (1 << 20)) traceText.str({});
   }
 };
 
-// range(0): formula; range(1): 0 = no painting, 1 or 2 = device pixel ratio.
-void Graph(benchmark::State& state) {
-  Setup s(int(state.range(0)), qreal(state.range(1)));
-  for (auto _ : state) s.main.mGrafico();
-  state.SetLabel(kFormulas[state.range(0)]);
+void Label(benchmark::State& state) {
+  state.SetLabel(std::string(kFormulas[state.range(0)]) + " / " + kSinks[state.range(1)]);
+}
+
+using Command = void (MainCommands::*)();
+
+template <Command command>
+void Run(benchmark::State& state) {
+  Setup s(int(state.range(0)), int(state.range(1)));
+  for (auto _ : state) {
+    (s.main.*command)();
+    s.drain();
+  }
+  Label(state);
 }
 
 // One translation: right and back left alternately, so the view stays near the origin.
 void RedrawSequence(benchmark::State& state) {
-  Setup s(int(state.range(0)), qreal(state.range(1)));
+  Setup s(int(state.range(0)), int(state.range(1)));
   bool left = true;
   for (auto _ : state) {
     left ? s.main.mSinistra() : s.main.mDestra();
     left = !left;
+    s.drain();
   }
-  state.SetLabel(kFormulas[state.range(0)]);
+  Label(state);
 }
 
-void Args(benchmark::internal::Benchmark* b) {
+void AllFormulas(benchmark::internal::Benchmark* b) {
   for (int f = 0; f < 5; ++f) {
-    for (int ratio : {0, 1, 2}) b->Args({f, ratio});
+    for (int sink = 0; sink < 4; ++sink) b->Args({f, sink});
   }
   b->Unit(benchmark::kMicrosecond);
 }
 
-BENCHMARK(Graph)->Apply(Args);
-BENCHMARK(RedrawSequence)->Apply(Args);
+void ThreeFormulas(benchmark::internal::Benchmark* b) {
+  for (int f : {0, 2, 3}) {
+    for (int sink = 0; sink < 4; ++sink) b->Args({f, sink});
+  }
+  b->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(RedrawSequence)->Apply(AllFormulas);
+BENCHMARK(Run<&MainCommands::mGrafico>)->Name("mGrafico")->Apply(AllFormulas);
+BENCHMARK(Run<&MainCommands::mDominio>)->Name("mDominio")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mDerivata>)->Name("mDerivata")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mZeri>)->Name("mZeri")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mMinimi>)->Name("mMinimi")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mMassimi>)->Name("mMassimi")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mFlessi>)->Name("mFlessi")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mTangente>)->Name("mTangente")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mObliquiP>)->Name("mObliquiP")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mObliquiM>)->Name("mObliquiM")->Apply(ThreeFormulas);
+BENCHMARK(Run<&MainCommands::mVerticali>)->Name("mVerticali")->Apply(ThreeFormulas);
 
 }  // namespace
 

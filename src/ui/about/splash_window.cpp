@@ -91,8 +91,14 @@ QLabel* AddLabel(QWidget* frame, const char* name, const QRect& place, const QFo
 
 int FittingPixelSize(const QFont& font, const QString& text, int width, int pixelSize,
                      int minPixelSize) {
+  // A text's width grows with the pixel size: one measure gives the estimate, and only a few
+  // neighbouring sizes are measured (each size loads a font engine, which is slow at start-up).
   QFont f = font;
-  for (int size = pixelSize; size > minPixelSize; --size) {
+  f.setPixelSize(pixelSize);
+  int measured = QFontMetrics(f).horizontalAdvance(text);
+  if (measured <= width) return pixelSize;
+  int size = std::clamp(pixelSize * width / std::max(measured, 1), minPixelSize, pixelSize);
+  for (; size > minPixelSize; --size) {
     f.setPixelSize(size);
     if (QFontMetrics(f).horizontalAdvance(text) <= width) return size;
   }

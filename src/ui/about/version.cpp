@@ -1,5 +1,12 @@
 #include "ui/about/version.h"
 
+#include <QIconEngine>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+#include <array>
+#include <map>
+
 namespace curvalis {
 
 QString ApplicationTitle() {
@@ -13,12 +20,57 @@ QString VersionLine() {
       .arg(CURVALIS_VERSION_PATCH);
 }
 
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 32, 48, 64, 128}) {
-    icon.addFile(QStringLiteral(":/icons/curvalis-%1.png").arg(size), QSize(size, size));
+namespace {
+
+// The chart icon at the size asked for, each PNG read only when a size is first needed: a
+// plain QIcon reads every file when it is built, which costs milliseconds at start-up.
+class ChartIconEngine : public QIconEngine {
+ public:
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
   }
-  icon.addFile(QStringLiteral(":/icons/curvalis.png"), QSize(256, 256));
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+    int wanted = std::max(size.width(), size.height());
+    int chosen = kSizes.back();
+    for (int s : kSizes) {
+      if (s >= wanted) {
+        chosen = s;
+        break;
+      }
+    }
+    QPixmap& pm = cache_[chosen];
+    if (pm.isNull()) pm.load(FileFor(chosen));
+    if (pm.size() == size || pm.isNull()) return pm;
+    return pm.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    int side = std::min({size.width(), size.height(), kSizes.back()});
+    return QSize(side, side);
+  }
+
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    QList<QSize> sizes;
+    for (int s : kSizes) sizes << QSize(s, s);
+    return sizes;
+  }
+
+  QIconEngine* clone() const override { return new ChartIconEngine(*this); }
+
+ private:
+  static constexpr std::array<int, 6> kSizes = {16, 32, 48, 64, 128, 256};
+  static QString FileFor(int size) {
+    return size == 256 ? QStringLiteral(":/icons/curvalis.png")
+                       : QStringLiteral(":/icons/curvalis-%1.png").arg(size);
+  }
+  std::map<int, QPixmap> cache_;
+};
+
+}  // namespace
+
+QIcon ProgramIcon() {
+  static const QIcon icon(new ChartIconEngine);
   return icon;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/main/tervano.h"
 
+#include "ui/about/version.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,7 +32,7 @@ Tervano::Tervano(QWidget* parent)
     : QMainWindow(parent), m_surface("main", kClientWidth, kClientHeight), m_host(this) {
   setObjectName(QStringLiteral("Tervano"));
   setWindowTitle(QStringLiteral("Curvalis"));
-  setWindowIcon(QIcon(QStringLiteral(":/icons/curvalis.png")));
+  setWindowIcon(ProgramIcon());
 
   m_canvas = new Canvas(kClientWidth, kClientHeight, this);
   setCentralWidget(m_canvas);

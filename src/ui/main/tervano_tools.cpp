@@ -5,6 +5,8 @@
 
 namespace curvalis {
 
+// Loads the value window if it is not loaded. A closed window is gone (it is deleted on
+// close), so the next command loads it afresh.
 ValoreWindow* Tervano::openValore() {
   if (!m_valore) m_valore = new ValoreWindow(*this);
   return m_valore;
@@ -15,14 +17,30 @@ IntegraleWindow* Tervano::openIntegrale() {
   return m_integrale;
 }
 
+namespace {
+
+// Shows a side window modeless; one already open is only brought forward.
+void ShowModeless(QWidget* w) {
+  if (w->isVisible()) {
+    w->raise();
+    w->activateWindow();
+    return;
+  }
+  w->show();
+}
+
+}  // namespace
+
 void Tervano::mValore() {
   m_host.CommandStarted("mValore");
-  openValore();
+  ShowModeless(openValore());
 }
 
 void Tervano::mIntegrale() {
   m_host.CommandStarted("mIntegrale");
-  openIntegrale();
+  IntegraleWindow* w = openIntegrale();
+  w->loadDocument();
+  ShowModeless(w);
 }
 
 }  // namespace curvalis

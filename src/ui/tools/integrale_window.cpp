@@ -1,15 +1,229 @@
 #include "ui/tools/integrale_window.h"
 
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <optional>
+
+#include "analysis/integral.h"
+#include "io/data_folder.h"
 #include "ui/main/tervano.h"
+#include "ui/tools/diagram_view.h"
+#include "ui/tools/tool_layout.h"
 
 namespace curvalis {
+namespace {
 
-IntegraleWindow::IntegraleWindow(Tervano&, QWidget* parent) : QWidget(parent) {}
-IntegraleWindow::~IntegraleWindow() = default;
-void IntegraleWindow::setSuperiore(const QString&) {}
-void IntegraleWindow::setInferiore(const QString&) {}
-void IntegraleWindow::setSegmenti(const QString&) {}
-void IntegraleWindow::clickUguale() {}
-void IntegraleWindow::clickDiagramma() {}
+// A text box with the button face as its background.
+void ButtonFace(QLineEdit* edit) {
+  QPalette pal = edit->palette();
+  pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+  edit->setPalette(pal);
+}
+
+// Progress of a long integral in a window that shows itself only after half a second; its
+// cancel button stops the computation.
+class ProgressWindow {
+ public:
+  explicit ProgressWindow(QWidget* parent)
+      : dialog_(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
+                parent) {
+    dialog_.setWindowTitle(QStringLiteral("Curvalis"));
+    dialog_.setWindowModality(Qt::ApplicationModal);
+    dialog_.setMinimumDuration(500);
+    dialog_.setAutoClose(false);
+    dialog_.setAutoReset(false);
+    dialog_.setValue(0);
+    progress_.report = [this](double done) { dialog_.setValue(int(done * kSteps)); };
+    progress_.keepGoing = [this] { return !dialog_.wasCanceled(); };
+  }
+  const Progress* progress() const { return &progress_; }
+
+ private:
+  static constexpr int kSteps = 1000;
+  QProgressDialog dialog_;
+  Progress progress_;
+};
+
+}  // namespace
+
+IntegraleWindow::IntegraleWindow(Tervano& main, QWidget* parent)
+    : QWidget(parent ? parent : &main),
+      m_main(main),
+      m_host(this),
+      m_diagramma(std::string(kDiagramSurface), kDiagramWidthPx, kDiagramHeightPx) {
+  setObjectName(QStringLiteral("Integrale"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  MakeFixedToolWindow(this, 5160, 6825);
+  createControls();
+  m_diagramma.AddSink(&m_diagrammaView->sink());
+  AppContext::instance().attachTrace(m_diagramma);
+  connect(m_uguale, &QPushButton::clicked, this, &IntegraleWindow::clickUguale);
+  connect(m_diagrammaView, &DiagramView::clicked, this, &IntegraleWindow::clickDiagramma);
+
+  // Centred on the screen.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+
+  // Load.
+  const QString caption = QStringLiteral("f(x)=") + QString::fromStdString(m_main.funzioneText());
+  setWindowTitle(caption);
+  m_host.ControlText("Integrale", caption.toStdString());
+  m_server = StartEvalServer();
+}
+
+IntegraleWindow::~IntegraleWindow() {
+  QuitEvalServer(m_server);
+}
+
+void IntegraleWindow::createControls() {
+  m_label3 = new QLabel(QStringLiteral("Metodo di Simpson"), this);
+  m_label3->setObjectName(QStringLiteral("Label3"));
+  m_label3->setFont(ToolFont(13.5));
+  PlaceTwips(m_label3, 1320, 120, 2535, 375);
+
+  m_ole1 = new DocumentView(this);
+  m_ole1->setObjectName(QStringLiteral("OLE1"));
+  PlaceTwips(m_ole1, 480, 720, 615, 1695);
+
+  m_superiore = new QLineEdit(this);
+  m_superiore->setObjectName(QStringLiteral("Superiore"));
+  m_superiore->setFont(ToolFont(12));
+  PlaceTwips(m_superiore, 960, 720, 1575, 375);
+
+  // The integrand of the written expression: shown, never read.
+  m_text3 = new QLineEdit(QStringLiteral("f(x)"), this);
+  m_text3->setObjectName(QStringLiteral("Text3"));
+  m_text3->setFont(ToolFont(13.5));
+  m_text3->setReadOnly(true);
+  m_text3->setFocusPolicy(Qt::NoFocus);
+  ButtonFace(m_text3);
+  PlaceTwips(m_text3, 960, 1440, 495, 375);
+
+  m_label1 = new QLabel(QStringLiteral("dx"), this);
+  m_label1->setObjectName(QStringLiteral("Label1"));
+  m_label1->setFont(ToolFont(13.5));
+  PlaceTwips(m_label1, 1440, 1440, 375, 375);
+
+  m_uguale = new QPushButton(QStringLiteral("="), this);
+  m_uguale->setObjectName(QStringLiteral("Uguale"));
+  m_uguale->setFont(ToolFont(13.5));
+  m_uguale->setAutoDefault(false);
+  PlaceTwips(m_uguale, 1920, 1440, 495, 375);
+
+  m_area = new QLineEdit(this);
+  m_area->setObjectName(QStringLiteral("Area"));
+  m_area->setFont(ToolFont(9.75));
+  ButtonFace(m_area);
+  PlaceTwips(m_area, 2640, 1560, 2295, 375);
+
+  m_inferiore = new QLineEdit(this);
+  m_inferiore->setObjectName(QStringLiteral("Inferiore"));
+  m_inferiore->setFont(ToolFont(12));
+  PlaceTwips(m_inferiore, 720, 2160, 1695, 375);
+
+  m_label2 = new QLabel(QStringLiteral("Numero dei segmenti parabolici:"), this);
+  m_label2->setObjectName(QStringLiteral("Label2"));
+  PlaceTwips(m_label2, 600, 3120, 2295, 255);
+  FitText(m_label2, m_label2->text());
+
+  m_segmenti = new QComboBox(this);
+  m_segmenti->setObjectName(QStringLiteral("Segmenti"));
+  m_segmenti->setEditable(true);
+  m_segmenti->setInsertPolicy(QComboBox::NoInsert);
+  m_segmenti->addItems({QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"),
+                        QStringLiteral("200"), QStringLiteral("500"), QStringLiteral("1000")});
+  m_segmenti->setCurrentIndex(0);
+  m_segmenti->setEditText(QStringLiteral("20"));
+  PlaceTwips(m_segmenti, 3120, 3120, 1215, 315);
+
+  m_label = new QLabel(this);
+  m_label->setObjectName(QStringLiteral("Label"));
+  PlaceTwips(m_label, 240, 3480, 2895, 255);
+
+  m_diagrammaView = new DiagramView(kDiagramWidthPx, kDiagramHeightPx, kWhite, this);
+  m_diagrammaView->setObjectName(QStringLiteral("Diagramma"));
+  PlaceTwips(m_diagrammaView, 240, 3840, 4695, 2775);
+
+  for (QLabel* l : {m_label3, m_label1, m_label2, m_label}) {
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  }
+  setTabOrder(m_superiore, m_inferiore);
+  setTabOrder(m_inferiore, m_segmenti);
+  setTabOrder(m_segmenti, m_uguale);
+  setTabOrder(m_uguale, m_area);
+  m_superiore->setFocus();
+}
+
+void IntegraleWindow::loadDocument() {
+  m_ole1->setDocument(DataFilePath(QStringLiteral("Integrale.doc")));
+}
+
+void IntegraleWindow::setSuperiore(const QString& text) {
+  m_superiore->setText(text);
+}
+void IntegraleWindow::setInferiore(const QString& text) {
+  m_inferiore->setText(text);
+}
+void IntegraleWindow::setSegmenti(const QString& text) {
+  m_segmenti->setEditText(text);
+}
+
+void IntegraleWindow::clickUguale() {
+  if (!m_server || m_computing) return;
+  m_computing = true;
+  IntegraleContext ctx{m_diagramma,
+                       m_main.surface(),
+                       m_server->book(),
+                       m_host,
+                       m_main.funzioneText(),
+                       m_superiore->text().toStdString(),
+                       m_inferiore->text().toStdString(),
+                       m_segmenti->currentText().toStdString(),
+                       QLocale().decimalPoint().toStdString()};
+  // The progress window belongs to the windowed program; the batch mode runs to the end.
+  std::optional<ProgressWindow> progress;
+  if (!AppContext::instance().batch) {
+    progress.emplace(this);
+    ctx.progress = progress->progress();
+  }
+  IntegraleFields fields{m_area->text().toStdString(), m_label->text().toStdString()};
+  ComputeIntegral(ctx, fields);
+  progress.reset();
+  m_area->setText(QString::fromStdString(fields.area));
+  m_label->setText(QString::fromStdString(fields.label));
+  FitText(m_label, m_label->text());
+  m_computing = false;
+}
+
+void IntegraleWindow::clickDiagramma() {
+  if (!m_server || m_computing) return;
+  IntegraleContext ctx{m_diagramma,
+                       m_main.surface(),
+                       m_server->book(),
+                       m_host,
+                       m_main.funzioneText(),
+                       m_superiore->text().toStdString(),
+                       m_inferiore->text().toStdString(),
+                       m_segmenti->currentText().toStdString()};
+  RedrawDiagram(ctx);
+}
+
+void IntegraleWindow::closeEvent(QCloseEvent* event) {
+  if (m_computing) {
+    event->ignore();
+    return;
+  }
+  QuitEvalServer(m_server);
+  event->accept();
+}
 
 }  // namespace curvalis

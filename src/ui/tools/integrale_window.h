@@ -2,14 +2,27 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
+
+#include "core/eval_service.h"
+#include "core/surface.h"
+#include "ui/main/app_context.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace curvalis {
 
 class Tervano;
+class DiagramView;
+class DocumentView;
 
 class IntegraleWindow : public QWidget {
   Q_OBJECT
  public:
+  // Load: the caption from the current text of Funzione, then the window's own server.
   explicit IntegraleWindow(Tervano& main, QWidget* parent = nullptr);
   ~IntegraleWindow() override;
 
@@ -19,6 +32,50 @@ class IntegraleWindow : public QWidget {
   void setSegmenti(const QString& text);
   void clickUguale();
   void clickDiagramma();
+
+  // The document shown beside the limits: Integrale.doc of the data folder (the opening
+  // command sets it every time).
+  void loadDocument();
+
+  Surface& diagrammaSurface() { return m_diagramma; }
+  DiagramView* diagramma() const { return m_diagrammaView; }
+  DocumentView* ole1() const { return m_ole1; }
+  QLabel* label3() const { return m_label3; }
+  QLineEdit* superiore() const { return m_superiore; }
+  QLineEdit* text3() const { return m_text3; }
+  QLabel* label1() const { return m_label1; }
+  QPushButton* uguale() const { return m_uguale; }
+  QLineEdit* area() const { return m_area; }
+  QLineEdit* inferiore() const { return m_inferiore; }
+  QLabel* label2() const { return m_label2; }
+  QComboBox* segmenti() const { return m_segmenti; }
+  QLabel* label() const { return m_label; }
+
+ protected:
+  // Unload: the window's server quits. A computation in progress keeps the window open.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void createControls();
+
+  Tervano& m_main;
+  WidgetHost m_host;
+  Surface m_diagramma;
+  std::unique_ptr<EvalServer> m_server;
+  bool m_computing = false;
+
+  QLabel* m_label3 = nullptr;
+  DocumentView* m_ole1 = nullptr;
+  QLineEdit* m_superiore = nullptr;
+  QLineEdit* m_text3 = nullptr;
+  QLabel* m_label1 = nullptr;
+  QPushButton* m_uguale = nullptr;
+  QLineEdit* m_area = nullptr;
+  QLineEdit* m_inferiore = nullptr;
+  QLabel* m_label2 = nullptr;
+  QComboBox* m_segmenti = nullptr;
+  QLabel* m_label = nullptr;
+  DiagramView* m_diagrammaView = nullptr;
 };
 
 }  // namespace curvalis
