@@ -29,7 +29,8 @@ for t in "${targets[@]}"; do
   "build-fuzz/fuzz/$t" -seed=1 -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
     -max_len=20000 -print_final_stats=1 -artifact_prefix="$artifacts/" "${dict[@]}" \
     "$work" "fuzz/corpus/$name" >"build-fuzz/$t.log" 2>&1 || status=$?
-  grep -E '^(Done|stat::(average_exec_per_sec|new_units_added|peak_rss_mb))' "build-fuzz/$t.log" || true
+  grep -E '^(#[0-9]+\s+DONE|stat::(average_exec_per_sec|new_units_added|peak_rss_mb))' \
+    "build-fuzz/$t.log" || true
   echo "corpus: $(find "$work" -type f | wc -l) inputs"
   # A finding leaves a crash-, leak-, timeout- or oom- file and a non-zero status.
   if [ "$status" -ne 0 ] || ls "$artifacts/"* >/dev/null 2>&1; then

@@ -129,7 +129,10 @@ NameKind ClassifyName(std::string_view s) {
   dollar();
   long column = 0;
   std::size_t letters = 0;
-  while (i < s.size() && ((s[i] >= 'a' && s[i] <= 'z') || (s[i] >= 'A' && s[i] <= 'Z'))) {
+  // A fourth letter already makes it no cell: reading stops there, before the column number
+  // could overflow on a long name.
+  while (i < s.size() && letters <= 3 &&
+         ((s[i] >= 'a' && s[i] <= 'z') || (s[i] >= 'A' && s[i] <= 'Z'))) {
     column = column * 26 + (Upper(s[i]) - 'A' + 1);
     ++letters;
     ++i;

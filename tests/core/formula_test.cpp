@@ -170,6 +170,8 @@ TEST(FormulaTest, LiteralsAndNames) {
       {"=XFE1", 2, E(kName)},
       {"=A1048577", 2, E(kName)},
       {"=A0", 2, E(kName)},
+      {"=xZZZZZZZZZZZZZZ1", 2, E(kName)},  // a long name is no cell, and no overflow
+      {"=atan(xZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ1)", 2, E(kName)},
       {"=my.name", 2, E(kName)},
       {"=foo(x1, 1/0)", 2, E(kName)},
       {"=xp(x1)", 2, E(kName)},
