@@ -477,6 +477,32 @@ TEST_P(Hostile, ExitsCleanlyWithTheExpectedOutcome) {
   }
 }
 
+// A formula file that cannot be read, or never ends, is a bad argument: exit 2 before
+// anything runs, so no trace is written.
+TEST(HostileFormulaFile, UnreadableIsABadArgument) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  const char* paths[] = {"/dev/zero", "/", "/nonexistent/formula.txt"};
+  for (const char* path : paths) {
+    SCOPED_TRACE(path);
+    const QString trace = tmp.filePath(QStringLiteral("trace.jsonl"));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CURVALIS_DATA_DIR"), tmp.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(
+        QStringLiteral(CURVALIS_PROGRAM),
+        {QStringLiteral("--batch"), QStringLiteral("--formula-file"), QString::fromLatin1(path),
+         QStringLiteral("--trace"), trace, QStringLiteral("mGrafico")});
+    ASSERT_TRUE(program.waitForFinished(240000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAllStandardError().contains("formula file"));
+    EXPECT_FALSE(QFile::exists(trace));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BatchMode, Hostile, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Case>& info) {
                            return std::string(info.param.name);
