@@ -89,6 +89,33 @@ bool SplitTextCommand(const std::string& command, std::string* name, std::string
   return TextCommands().count(*name) > 0;
 }
 
+// Far more than Funzione holds; a bound, so that a device or a huge file cannot hang the start.
+constexpr std::streamsize kMaxFormulaFileBytes = std::streamsize(16) << 20;
+
+// The text of a formula file, byte for byte: NUL, control characters and any encoding, which
+// no command line can carry.
+bool ReadFormulaFile(const std::string& path, std::string* text, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "cannot read the formula file " + path;
+    return false;
+  }
+  text->clear();
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text->append(chunk, std::size_t(in.gcount()));
+    if (std::streamsize(text->size()) > kMaxFormulaFileBytes) {
+      *error = "the formula file " + path + " is larger than 16 MiB";
+      return false;
+    }
+  }
+  if (in.bad()) {
+    *error = "cannot read the formula file " + path;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsBatchCommand(const std::string& command) {
@@ -111,6 +138,9 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
     };
     if (a == "--formula") {
       if (!value(&options.formula)) return std::nullopt;
+    } else if (a == "--formula-file") {
+      std::string path;
+      if (!value(&path) || !ReadFormulaFile(path, &options.formula, error)) return std::nullopt;
     } else if (a == "--trace") {
       if (!value(&options.tracePath)) return std::nullopt;
     } else if (a == "--image") {
@@ -148,7 +178,8 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
   if (!options) {
     std::fprintf(stderr, "curvalis: %s\n", error.c_str());
     std::fprintf(stderr,
-                 "usage: curvalis --batch [--formula TEXT] [--trace FILE] [--image FILE] "
+                 "usage: curvalis --batch [--formula TEXT | --formula-file FILE] [--trace FILE] "
+                 "[--image FILE] "
                  "[--print-to FILE.pdf] [COMMAND ...]\n");
     return 2;
   }

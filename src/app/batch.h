@@ -12,7 +12,7 @@ namespace curvalis {
 class Tervano;
 
 struct BatchOptions {
-  std::string formula;
+  std::string formula;    // --formula TEXT, or the bytes of --formula-file FILE
   std::string tracePath;  // "-" for standard output
   std::string imagePath;
   std::string printTo;

@@ -51,8 +51,7 @@ bool AppendArchiveRecord(const QString& path, const QString& text, QString* reas
 
   QSaveFile out(path);
   if (!out.open(QIODevice::WriteOnly)) return fail(out.errorString());
-  bool empty = true;
-  char last = 0;
+  ArchiveEndScanner end;
   if (exists) {
     for (;;) {
       QByteArray chunk = old.read(kCopyChunk);
@@ -62,8 +61,7 @@ bool AppendArchiveRecord(const QString& path, const QString& text, QString* reas
         out.cancelWriting();
         return fail(why);
       }
-      empty = false;
-      last = chunk.back();
+      end.Feed(std::string_view(chunk.constData(), std::size_t(chunk.size())));
     }
     if (old.error() != QFileDevice::NoError) {
       QString why = old.errorString();
@@ -72,8 +70,8 @@ bool AppendArchiveRecord(const QString& path, const QString& text, QString* reas
     }
   }
   const QByteArray utf8 = text.toUtf8();
-  const std::string add =
-      ArchiveAppendBytes(empty, last, std::string_view(utf8.constData(), std::size_t(utf8.size())));
+  std::string add(end.Separator());
+  add += ArchiveRecord(std::string_view(utf8.constData(), std::size_t(utf8.size())));
   if (out.write(add.data(), qint64(add.size())) != qint64(add.size())) {
     QString why = out.errorString();
     out.cancelWriting();

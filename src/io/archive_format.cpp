@@ -60,9 +60,66 @@ std::string ArchiveRecord(std::string_view text) {
   return out;
 }
 
-std::string ArchiveAppendBytes(bool archiveEmpty, char lastByte, std::string_view text) {
-  std::string out;
-  if (!archiveEmpty && !IsLineEnd(lastByte)) out = "\r\n";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The states follow SplitArchiveFields: a field starts at a line start or after a comma or
+// blanks; a quoted one runs to its closing quote, a doubled quote staying inside it.
+ArchiveEndScanner::State ArchiveEndScanner::Step(State state, char c) {
+  switch (state) {
+    case State::LineStart:
+    case State::FieldStart:
+      if (IsLineEnd(c)) return State::LineStart;
+      if (IsBlank(c) || c == ',') return State::FieldStart;
+      return c == '"' ? State::Quoted : State::Unquoted;
+    case State::Quoted:
+      return c == '"' ? State::QuoteSeen : State::Quoted;
+    case State::QuoteSeen:
+      if (c == '"') return State::Quoted;
+      [[fallthrough]];
+    case State::Unquoted:
+    case State::AfterQuote:
+      if (IsLineEnd(c)) return State::LineStart;
+      if (c == ',') return State::FieldStart;
+      return state == State::QuoteSeen ? State::AfterQuote : state;
+  }
+  return state;
+}
+
+void ArchiveEndScanner::Feed(std::string_view bytes) {
+  std::size_t i = 0;
+  // The reader skips a byte order mark at the very start; the bytes of one that turns out
+  // not to be are read as they are.
+  while (!started_ && i < bytes.size()) {
+    if (bytes[i] == kByteOrderMark[bomSeen_]) {
+      ++i;
+      if (++bomSeen_ == kByteOrderMark.size()) started_ = true;
+      continue;
+    }
+    started_ = true;
+    for (std::size_t k = 0; k < bomSeen_; ++k) state_ = Step(state_, kByteOrderMark[k]);
+  }
+  for (; i < bytes.size(); ++i) state_ = Step(state_, bytes[i]);
+}
+
+std::string_view ArchiveEndScanner::Separator() const {
+  State state = state_;
+  if (!started_) {  // a file that holds only the start of a byte order mark
+    for (std::size_t k = 0; k < bomSeen_; ++k) state = Step(state, kByteOrderMark[k]);
+  }
+  switch (state) {
+    case State::LineStart:
+      return {};
+    case State::Quoted:
+      return "\"\r\n";
+    default:
+      return "\r\n";
+  }
+}
+
+std::string ArchiveAppendBytes(std::string_view archive, std::string_view text) {
+  ArchiveEndScanner scanner;
+  scanner.Feed(archive);
+  std::string out(scanner.Separator());
   out += ArchiveRecord(text);
   return out;
 }

@@ -15,11 +15,29 @@ inline constexpr std::string_view kArchiveFileName = "Archivio.txt";
 // IF(x>0,x,"") is written as "IF(x>0,x,"""")" so that it reads back whole.
 std::string ArchiveRecord(std::string_view text);
 
-// What to write after `lastByte`, the last byte of the archive so far, to append the record
-// of `text`: a line break first when the archive does not end with one (a hand-edited file
-// without its final line break), so the new record stands on its own line. `archiveEmpty`:
-// the archive has no byte yet.
-std::string ArchiveAppendBytes(bool archiveEmpty, char lastByte, std::string_view text);
+// Follows the reader through an archive handed over in pieces, to tell what must come before
+// a record appended at its end so that the record reads back whole, as one more entry.
+class ArchiveEndScanner {
+ public:
+  void Feed(std::string_view bytes);
+  // Nothing at the start of a line (or of the file); a line break after a line without one (a
+  // hand-edited file without its final line break); inside a quoted field that was never
+  // closed, a closing quote and a line break: the new record would else be read as part of
+  // that field and be lost. The field then reads as it did, with the line breaks at the old
+  // end of the file that the reader used to drop.
+  std::string_view Separator() const;
+
+ private:
+  enum class State { LineStart, FieldStart, Unquoted, Quoted, QuoteSeen, AfterQuote };
+  static State Step(State state, char c);
+  State state_ = State::LineStart;
+  std::size_t bomSeen_ = 0;  // bytes of a byte order mark at the start, up to 3
+  bool started_ = false;     // past the byte order mark, or sure there is none
+};
+
+// What to write after `archive` (its bytes so far) to append the record of `text`: the
+// scanner's separator, then the record.
+std::string ArchiveAppendBytes(std::string_view archive, std::string_view text);
 
 // Splits the archive into its fields, each one list entry, as bytes:
 // - leading blanks (spaces, tabs) are skipped;

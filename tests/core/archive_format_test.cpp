@@ -56,6 +56,48 @@ TEST(ArchiveFormat, FieldRules) {
   for (const Case& c : cases) EXPECT_EQ(SplitArchiveFields(c.bytes), c.entries) << c.name;
 }
 
+// Appending a record to any archive adds exactly that entry: also after a hand-edited last
+// line without its line break, after a comma or blanks, and inside a quote never closed,
+// which used to swallow the new record.
+TEST(ArchiveFormat, AppendedRecordReadsBackAfterAnyEnd) {
+  struct Case {
+    const char* name;
+    std::string old;
+    const char* separator;
+    Entries entries;  // after appending "t"
+  };
+  const Case cases[] = {
+      {"empty file", "", "", {"t"}},
+      {"after CR LF", "\"a\"\r\n", "", {"a", "t"}},
+      {"after a lone CR", "\"a\"\r", "", {"a", "t"}},
+      {"no final line break", "\"a\"", "\r\n", {"a", "t"}},
+      {"unquoted, no line break", "sin(x)", "\r\n", {"sin(x)", "t"}},
+      {"comma at the end", "a,", "\r\n", {"a", "", "t"}},
+      {"blanks only", "  ", "\r\n", {"", "t"}},
+      {"quote never closed", "\"a\"\r\n\"sin(x", "\"\r\n", {"a", "sin(x", "t"}},
+      {"quote never closed, line break kept", "\"sin(x\r\n", "\"\r\n", {"sin(x\r\n", "t"}},
+      {"lone quote", "\"", "\"\r\n", {"", "t"}},
+      {"doubled quote at the end", "\"a\"\"", "\"\r\n", {"a\"", "t"}},
+      {"closing quote at the end", "\"a\"\"\"", "\r\n", {"a\"", "t"}},
+      {"quote inside an unquoted field", "a\"b", "\r\n", {"a\"b", "t"}},
+      {"byte order mark only", "\xEF\xBB\xBF", "", {"t"}},
+      {"start of a byte order mark", "\xEF\xBB", "\r\n", {"\xC3\xAF\xC2\xBB", "t"}},
+      {"NUL and binary",
+       std::string("\0\xFF\"\0", 4),
+       "\r\n",
+       {std::string("\0\xC3\xBF\"\0", 5), "t"}},
+  };
+  for (const Case& c : cases) {
+    const std::string add = ArchiveAppendBytes(c.old, "t");
+    EXPECT_EQ(add, c.separator + ArchiveRecord("t")) << c.name;
+    EXPECT_EQ(ReadArchive(c.old + add), c.entries) << c.name;
+    // Handed over in pieces, as the file is copied, the scanner ends in the same place.
+    ArchiveEndScanner pieces;
+    for (char b : c.old) pieces.Feed(std::string_view(&b, 1));
+    EXPECT_EQ(pieces.Separator(), c.separator) << c.name;
+  }
+}
+
 TEST(ArchiveFormat, Utf8OrWindows1252Decision8) {
   struct Case {
     const char* name;

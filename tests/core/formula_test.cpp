@@ -170,6 +170,8 @@ TEST(FormulaTest, LiteralsAndNames) {
       {"=XFE1", 2, E(kName)},
       {"=A1048577", 2, E(kName)},
       {"=A0", 2, E(kName)},
+      {"=xZZZZZZZZZZZZZZ1", 2, E(kName)},  // a long name is no cell, and no overflow
+      {"=atan(xZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ1)", 2, E(kName)},
       {"=my.name", 2, E(kName)},
       {"=yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyx1", 2, E(kName)},
       {"=x1234567890123456789012", 2, E(kName)},
