@@ -15,6 +15,16 @@ void DrawAxes(Surface& surface, const ViewState& view, int tickWidth, bool allTi
 // points and segments as the graph draws them.
 void PlotCurve(CommandContext& ctx, std::string_view prepared);
 
+// The abscissa of sample i (-64 to 64) of the grid of 129 samples a twentieth of ScaleUnit
+// apart that zeros, minima and maxima share. The first two are formed as the first two
+// evaluations of those commands form them: from the left edge, not from i.
+inline double TwentiethsX(const ViewState& v, int i) {
+  const double U = v.ScaleUnit, OX = v.OffsetX;
+  if (i == -64) return OX - 3.2 * U;
+  if (i == -63) return OX + (U * (-3.2) + U / 20);
+  return OX + (U * i) / 20;
+}
+
 // Analyses.
 void mDominio(CommandContext& ctx);
 void mDerivata(CommandContext& ctx);

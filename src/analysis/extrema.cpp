@@ -41,7 +41,6 @@ void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
   RunCommand(ctx, k.command, [&] {
     Surface& s = ctx.surface;
     EvalBook& book = ctx.book;
-    const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX;
     std::string prepared = PrepareFormula(ctx.funzione);
     double row = 0;
 
@@ -56,12 +55,12 @@ void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
     std::array<double, kFine + 1> t{}, v{};
 
     OpenEvalBook(book, prepared);
-    X(-64) = OX - 3.2 * U;
-    Y(-64) = book.NumberAt(X(-64));
-    X(-63) = OX + (U * (-3.2) + U / 20);
-    Y(-63) = book.NumberAt(X(-63));
+    for (int i : {-64, -63}) {
+      X(i) = TwentiethsX(ctx.view, i);
+      Y(i) = book.NumberAt(X(i));
+    }
     for (int i = -62; i <= kLast; ++i) {
-      X(i) = OX + (U * i) / 20;
+      X(i) = TwentiethsX(ctx.view, i);
       Y(i) = book.NumberAt(X(i));
       if (!IsExtremum(k, Y(i - 2), Y(i - 1), Y(i))) continue;
 

@@ -17,7 +17,9 @@ void MainCommands::Load() {
   server_ = StartEvalServer();
 }
 
-void MainCommands::Unload() { QuitEvalServer(server_); }
+void MainCommands::Unload() {
+  QuitEvalServer(server_);
+}
 
 EvalBook& MainCommands::book() {
   if (!server_) server_ = StartEvalServer();
@@ -28,10 +30,10 @@ CommandContext MainCommands::Context() {
   return CommandContext{surface_, book(), view_, funzione_ ? funzione_() : std::string(), host_};
 }
 
-#define CURVALIS_COMMAND(name)    \
-  void MainCommands::name() {     \
+#define CURVALIS_COMMAND(name)      \
+  void MainCommands::name() {       \
     CommandContext ctx = Context(); \
-    curvalis::name(ctx);          \
+    curvalis::name(ctx);            \
   }
 CURVALIS_COMMAND(mGrafico)
 CURVALIS_COMMAND(mDominio)
@@ -106,32 +108,27 @@ void MainCommands::mZoompiu() {
   }
 }
 
+// A translation moves the view centre the other way from the graph: 3 ScaleUnit across,
+// 2 ScaleUnit up or down.
+void MainCommands::Translate(std::string_view name, double stepsX, double stepsY) {
+  host_.CommandStarted(name);
+  view_.PresetView = 0;
+  view_.OffsetX = view_.OffsetX + stepsX * view_.ScaleUnit;
+  view_.OffsetY = view_.OffsetY + stepsY * view_.ScaleUnit;
+  Redraw();
+}
+
 void MainCommands::mSinistra() {
-  host_.CommandStarted("mSinistra");
-  view_.PresetView = 0;
-  view_.OffsetX = view_.OffsetX + 3 * view_.ScaleUnit;
-  Redraw();
+  Translate("mSinistra", 3, 0);
 }
-
 void MainCommands::mDestra() {
-  host_.CommandStarted("mDestra");
-  view_.PresetView = 0;
-  view_.OffsetX = view_.OffsetX - 3 * view_.ScaleUnit;
-  Redraw();
+  Translate("mDestra", -3, 0);
 }
-
 void MainCommands::mBasso() {
-  host_.CommandStarted("mBasso");
-  view_.PresetView = 0;
-  view_.OffsetY = view_.OffsetY + 2 * view_.ScaleUnit;
-  Redraw();
+  Translate("mBasso", 0, 2);
 }
-
 void MainCommands::mAlto() {
-  host_.CommandStarted("mAlto");
-  view_.PresetView = 0;
-  view_.OffsetY = view_.OffsetY - 2 * view_.ScaleUnit;
-  Redraw();
+  Translate("mAlto", 0, -2);
 }
 
 void MainCommands::DrawStartAxes() {

@@ -65,6 +65,8 @@ class MainCommands {
   void DrawStartAxes();
 
  private:
+  void Translate(std::string_view name, double stepsX, double stepsY);
+
   Surface& surface_;
   Host& host_;
   std::function<std::string()> funzione_;

@@ -29,7 +29,6 @@ void mZeri(CommandContext& ctx) {
   RunCommand(ctx, "mZeri", [&] {
     Surface& s = ctx.surface;
     EvalBook& book = ctx.book;
-    const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX;
     std::string prepared = PrepareFormula(ctx.funzione);
 
     SetTextFrame(s);
@@ -42,12 +41,12 @@ void mZeri(CommandContext& ctx) {
     auto defined = [](double v) { return !std::isnan(v); };
 
     OpenEvalBook(book, prepared);
-    X(-64) = OX - 3.2 * U;
-    Y(-64) = book.NumberAt(X(-64));
-    X(-63) = OX + (U * (-3.2) + U / 20);
-    Y(-63) = book.NumberAt(X(-63));
+    for (int i : {-64, -63}) {
+      X(i) = TwentiethsX(ctx.view, i);
+      Y(i) = book.NumberAt(X(i));
+    }
     for (int i = -62; i <= kLast; ++i) {
-      X(i) = OX + (U * i) / 20;
+      X(i) = TwentiethsX(ctx.view, i);
       Y(i) = book.NumberAt(X(i));
       const double xa = X(i - 1), ya = Y(i - 1), xb = X(i), yb = Y(i);
 
