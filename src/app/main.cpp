@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(CURVALIS_VERSION_STRING));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.curvalis.Curvalis"));
 
-  curvalis::Tervano window;
+  curvalis::AppContext context;
+  curvalis::Tervano window(context);
   QuitOnFirstPaint quitter;
   if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
   // The splash's load shows the main window under it.

@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <string>
 
-#include "io/archive_format.h"
+#include "core/archive_format.h"
 #include "io/save_file.h"
 
 namespace curvalis {
