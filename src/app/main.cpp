@@ -16,15 +16,15 @@ class QuitOnFirstPaint : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !done_) {
-      done_ = true;
+    if (event->type() == QEvent::Paint && !m_done) {
+      m_done = true;
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
-  bool done_ = false;
+  bool m_done = false;
 };
 
 }  // namespace

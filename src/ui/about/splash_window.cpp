@@ -46,24 +46,24 @@ QFont ArialFont(int pixelSize, bool bold) {
 class SplashFrame : public QFrame {
  public:
   SplashFrame(QWidget* parent, std::function<void()> onClick)
-      : QFrame(parent), onClick_(std::move(onClick)) {}
+      : QFrame(parent), m_onClick(std::move(onClick)) {}
 
  protected:
   void mousePressEvent(QMouseEvent* event) override {
-    pressed_ = event->button() == Qt::LeftButton;
+    m_pressed = event->button() == Qt::LeftButton;
     event->accept();
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
-    bool click = pressed_ && event->button() == Qt::LeftButton &&
+    bool click = m_pressed && event->button() == Qt::LeftButton &&
                  rect().contains(event->position().toPoint());
-    pressed_ = false;
+    m_pressed = false;
     event->accept();
-    if (click) onClick_();
+    if (click) m_onClick();
   }
 
  private:
-  std::function<void()> onClick_;
-  bool pressed_ = false;
+  std::function<void()> m_onClick;
+  bool m_pressed = false;
 };
 
 QLabel* AddLabel(QWidget* frame, const char* name, const QRect& place, const QFont& font,

@@ -136,7 +136,7 @@ void ArchivioWindow::clickSeleziona() {
 }
 
 void ArchivioWindow::closeEvent(QCloseEvent* event) {
-  unloaded_ = true;
+  m_unloaded = true;
   event->accept();
 }
 

@@ -34,7 +34,7 @@ class ArchivioWindow : public QWidget {
 
   // Closed, by "Seleziona" or its close box, and waiting to be destroyed: the next
   // "Apri funzione" loads a new window.
-  bool unloaded() const { return unloaded_; }
+  bool unloaded() const { return m_unloaded; }
 
   QListWidget* list1() const { return m_list1; }
   QPushButton* command1() const { return m_command1; }
@@ -56,7 +56,7 @@ class ArchivioWindow : public QWidget {
   DocumentView* m_ole2 = nullptr;
   QLabel* m_image1 = nullptr;
   QLabel* m_image2 = nullptr;
-  bool unloaded_ = false;
+  bool m_unloaded = false;
 };
 
 }  // namespace curvalis

@@ -9,12 +9,12 @@
 namespace curvalis {
 
 void AppContext::message(QWidget* parent, std::string_view text) {
-  if (trace_) trace_->Message(text);
-  if (messageSink_) {
-    messageSink_(parent, text);
+  if (m_trace) m_trace->Message(text);
+  if (m_messageSink) {
+    m_messageSink(parent, text);
     return;
   }
-  if (batch_) {
+  if (m_batch) {
     std::fprintf(stderr, "Curvalis: %.*s\n", int(text.size()), text.data());
     return;
   }
@@ -24,52 +24,52 @@ void AppContext::message(QWidget* parent, std::string_view text) {
 }
 
 void AppContext::openDocument(const QString& path) {
-  if (documentOpener_) {
-    documentOpener_(path);
+  if (m_documentOpener) {
+    m_documentOpener(path);
   } else {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   }
 }
 
 void AppContext::attachTrace(Surface& surface) {
-  if (!trace_) return;
-  sinks_.push_back(std::make_unique<TraceSink>(*trace_, surface.name()));
-  surface.AddSink(sinks_.back().get());
+  if (!m_trace) return;
+  m_sinks.push_back(std::make_unique<TraceSink>(*m_trace, surface.name()));
+  surface.AddSink(m_sinks.back().get());
 }
 
 WidgetHost::~WidgetHost() {
-  while (busy_ > 0) SetBusyCursor(false);
+  while (m_busy > 0) SetBusyCursor(false);
 }
 
 // The hourglass is an application override cursor; nested commands nest it.
 void WidgetHost::SetBusyCursor(bool busy) {
   if (busy) {
-    ++busy_;
+    ++m_busy;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else if (busy_ > 0) {
-    --busy_;
+  } else if (m_busy > 0) {
+    --m_busy;
     QApplication::restoreOverrideCursor();
   }
 }
 
 void WidgetHost::Message(std::string_view text) {
   // A message box is shown with the default cursor.
-  int held = busy_;
+  int held = m_busy;
   for (int i = 0; i < held; ++i) QApplication::restoreOverrideCursor();
-  context_.message(window_, text);
+  m_context.message(m_window, text);
   for (int i = 0; i < held; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void WidgetHost::CommandStarted(std::string_view name) {
-  if (TraceWriter* t = context_.trace()) t->Command(name);
+  if (TraceWriter* t = m_context.trace()) t->Command(name);
 }
 
 void WidgetHost::ControlText(std::string_view control, std::string_view text) {
-  if (TraceWriter* t = context_.trace()) t->ControlText(control, text);
+  if (TraceWriter* t = m_context.trace()) t->ControlText(control, text);
 }
 
 void WidgetHost::FileWritten(std::string_view path, bool written) {
-  if (TraceWriter* t = context_.trace()) t->File(path, written);
+  if (TraceWriter* t = m_context.trace()) t->File(path, written);
 }
 
 }  // namespace curvalis

@@ -26,20 +26,20 @@ class AppContext {
 
   // Batch mode: message boxes are written to the trace and to standard error, never shown,
   // and long computations show no progress window.
-  bool batch() const { return batch_; }
-  void setBatch(bool batch) { batch_ = batch; }
+  bool batch() const { return m_batch; }
+  void setBatch(bool batch) { m_batch = batch; }
   // The trace every window writes to, or none.
-  TraceWriter* trace() const { return trace_; }
-  void setTrace(TraceWriter* trace) { trace_ = trace; }
+  TraceWriter* trace() const { return m_trace; }
+  void setTrace(TraceWriter* trace) { m_trace = trace; }
   // Print commands print to this PDF file instead of the default printer when it is set.
-  const QString& printToPdf() const { return printToPdf_; }
-  void setPrintToPdf(const QString& path) { printToPdf_ = path; }
+  const QString& printToPdf() const { return m_printToPdf; }
+  void setPrintToPdf(const QString& path) { m_printToPdf = path; }
   // Replaces the modal message box (tests use it, so that no dialog can block them).
-  void setMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
+  void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
   // Replaces the desktop's application that opens a document (tests use it, so that no other
   // program starts).
   void setDocumentOpener(std::function<void(const QString& path)> opener) {
-    documentOpener_ = std::move(opener);
+    m_documentOpener = std::move(opener);
   }
 
   // A message box of `parent`, or its replacement; always written to the trace.
@@ -51,18 +51,18 @@ class AppContext {
   void attachTrace(Surface& surface);
 
  private:
-  bool batch_ = false;
-  TraceWriter* trace_ = nullptr;
-  QString printToPdf_;
-  MessageSink messageSink_;
-  std::function<void(const QString& path)> documentOpener_;
-  std::vector<std::unique_ptr<TraceSink>> sinks_;
+  bool m_batch = false;
+  TraceWriter* m_trace = nullptr;
+  QString m_printToPdf;
+  MessageSink m_messageSink;
+  std::function<void(const QString& path)> m_documentOpener;
+  std::vector<std::unique_ptr<TraceSink>> m_sinks;
 };
 
 // The Host of a window: its hourglass cursor, its message boxes, and the trace.
 class WidgetHost : public Host {
  public:
-  WidgetHost(QWidget* window, AppContext& context) : window_(window), context_(context) {}
+  WidgetHost(QWidget* window, AppContext& context) : m_window(window), m_context(context) {}
   ~WidgetHost() override;
   void SetBusyCursor(bool busy) override;
   void Message(std::string_view text) override;
@@ -70,12 +70,12 @@ class WidgetHost : public Host {
   void ControlText(std::string_view control, std::string_view text) override;
   void FileWritten(std::string_view path, bool written) override;
 
-  AppContext& context() { return context_; }
+  AppContext& context() { return m_context; }
 
  private:
-  QWidget* window_;
-  AppContext& context_;
-  int busy_ = 0;
+  QWidget* m_window;
+  AppContext& m_context;
+  int m_busy = 0;
 };
 
 }  // namespace curvalis

@@ -13,50 +13,50 @@
 
 namespace curvalis {
 
-DocumentView::DocumentView(Look look, QWidget* parent) : QFrame(parent), look_(look) {
-  if (look_ == Look::Thumbnail || look_ == Look::FileName) {
+DocumentView::DocumentView(Look look, QWidget* parent) : QFrame(parent), m_look(look) {
+  if (m_look == Look::Thumbnail || m_look == Look::FileName) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Base));
     setPalette(pal);
-  } else if (look_ == Look::Package) {
+  } else if (m_look == Look::Package) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
   }
 }
 
 void DocumentView::setPicture(const QPixmap& picture) {
-  picture_ = picture;
+  m_picture = picture;
   update();
 }
 
 void DocumentView::setIcon(const QIcon& icon, const QString& caption) {
-  icon_ = icon;
-  caption_ = caption;
+  m_icon = icon;
+  m_caption = caption;
   update();
 }
 
 void DocumentView::setFile(const QString& path) {
-  path_ = path;
+  m_path = path;
   QFileInfo info(path);
-  exists_ = info.isFile();
-  if (look_ == Look::Picture) {
+  m_exists = info.isFile();
+  if (m_look == Look::Picture) {
     // The picture stays; the tip names the file only when there is one to open.
-    setToolTip(exists_ ? info.fileName() : QString());
+    setToolTip(m_exists ? info.fileName() : QString());
     return;
   }
-  picture_ = QPixmap();
-  if (exists_ && look_ == Look::Thumbnail) {
+  m_picture = QPixmap();
+  if (m_exists && m_look == Look::Thumbnail) {
     QImageReader reader(path);
     QImage image = reader.read();  // an unreadable or damaged picture shows as a missing one
     if (!image.isNull()) {
       const qreal ratio = devicePixelRatioF();
       QSize room = (contentsRect().size() - QSize(2, 2)) * ratio;
-      picture_ =
+      m_picture =
           QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-      picture_.setDevicePixelRatio(ratio);
+      m_picture.setDevicePixelRatio(ratio);
     }
   }
   setToolTip(info.fileName());
@@ -64,15 +64,15 @@ void DocumentView::setFile(const QString& path) {
 }
 
 bool DocumentView::activate() {
-  if (action_) {
-    action_();
+  if (m_action) {
+    m_action();
     return true;
   }
-  if (path_.isEmpty() || !QFileInfo(path_).isFile()) return false;
-  if (opener_) {
-    opener_(path_);
+  if (m_path.isEmpty() || !QFileInfo(m_path).isFile()) return false;
+  if (m_opener) {
+    m_opener(m_path);
   } else {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path_));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_path));
   }
   return true;
 }
@@ -87,21 +87,21 @@ void DocumentView::paintFocus(QPainter& p, const QRect& around) {
 void DocumentView::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   QPainter p(this);
-  switch (look_) {
+  switch (m_look) {
     case Look::Picture:
-      if (picture_.isNull()) return;
+      if (m_picture.isNull()) return;
       p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-      p.drawPixmap(rect(), picture_);
+      p.drawPixmap(rect(), m_picture);
       return;
     case Look::Package: {
       const int iconSize = 32;
       QRect iconRect((width() - iconSize) / 2, 2, iconSize, iconSize);
-      icon_.paint(&p, iconRect);
+      m_icon.paint(&p, iconRect);
       QRect textRect(0, iconRect.bottom() + 3, width(), height() - iconRect.bottom() - 3);
       p.setPen(palette().color(QPalette::WindowText));
-      p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, caption_);
+      p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, m_caption);
       if (hasFocus()) {
-        QRect focus = p.fontMetrics().boundingRect(textRect, Qt::AlignHCenter, caption_);
+        QRect focus = p.fontMetrics().boundingRect(textRect, Qt::AlignHCenter, m_caption);
         p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
         p.drawRect(focus.adjusted(-2, 0, 1, 0));
       }
@@ -112,18 +112,18 @@ void DocumentView::paintEvent(QPaintEvent* event) {
       break;
   }
   const QRect area = contentsRect();
-  if (!picture_.isNull()) {
-    QSize size = picture_.deviceIndependentSize().toSize();
+  if (!m_picture.isNull()) {
+    QSize size = m_picture.deviceIndependentSize().toSize();
     QRect target(QPoint(0, 0), size);
     target.moveCenter(area.center());
-    p.drawPixmap(target, picture_);
-  } else if (!path_.isEmpty()) {
+    p.drawPixmap(target, m_picture);
+  } else if (!m_path.isEmpty()) {
     // The file's name under the icon that the window shows in the upper part.
-    p.setPen(palette().color(exists_ ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    p.setPen(palette().color(m_exists ? QPalette::Active : QPalette::Disabled, QPalette::Text));
     QRect below = area.adjusted(2, 0, -2, -2);
     p.drawText(
         below, Qt::AlignHCenter | Qt::AlignBottom,
-        fontMetrics().elidedText(QFileInfo(path_).fileName(), Qt::ElideMiddle, below.width()));
+        fontMetrics().elidedText(QFileInfo(m_path).fileName(), Qt::ElideMiddle, below.width()));
   }
   if (hasFocus()) paintFocus(p, area.adjusted(1, 1, -1, -1));
 }
@@ -138,7 +138,7 @@ void DocumentView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void DocumentView::keyPressEvent(QKeyEvent* event) {
-  if (std::find(keys_.begin(), keys_.end(), event->key()) != keys_.end()) {
+  if (std::find(m_keys.begin(), m_keys.end(), event->key()) != m_keys.end()) {
     activate();
     event->accept();
     return;

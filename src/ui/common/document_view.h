@@ -26,11 +26,11 @@ class DocumentView : public QFrame {
   explicit DocumentView(Look look, QWidget* parent = nullptr);
 
   // How a file is opened; without one, the desktop's application for it opens it.
-  void setOpener(Opener opener) { opener_ = std::move(opener); }
+  void setOpener(Opener opener) { m_opener = std::move(opener); }
   // Activation runs `action` instead of opening a file.
-  void setAction(std::function<void()> action) { action_ = std::move(action); }
+  void setAction(std::function<void()> action) { m_action = std::move(action); }
   // The keys that activate the view while it has the focus (none by default).
-  void setActivationKeys(std::vector<int> keys) { keys_ = std::move(keys); }
+  void setActivationKeys(std::vector<int> keys) { m_keys = std::move(keys); }
   // The fixed picture of Look::Picture.
   void setPicture(const QPixmap& picture);
   // The icon and caption of Look::Package.
@@ -38,10 +38,10 @@ class DocumentView : public QFrame {
 
   // Takes the file as it is now: a thumbnail reads the image at once.
   void setFile(const QString& path);
-  const QString& file() const { return path_; }
-  bool fileExists() const { return exists_; }
-  bool showsPicture() const { return !picture_.isNull(); }
-  const QPixmap& picture() const { return picture_; }
+  const QString& file() const { return m_path; }
+  bool fileExists() const { return m_exists; }
+  bool showsPicture() const { return !m_picture.isNull(); }
+  const QPixmap& picture() const { return m_picture; }
 
   // Runs the action, or opens the file; false when there is nothing to open.
   bool activate();
@@ -54,15 +54,15 @@ class DocumentView : public QFrame {
  private:
   void paintFocus(QPainter& p, const QRect& around);
 
-  Look look_;
-  QString path_;
-  bool exists_ = false;
-  QPixmap picture_;
-  QIcon icon_;
-  QString caption_;
-  Opener opener_;
-  std::function<void()> action_;
-  std::vector<int> keys_;
+  Look m_look;
+  QString m_path;
+  bool m_exists = false;
+  QPixmap m_picture;
+  QIcon m_icon;
+  QString m_caption;
+  Opener m_opener;
+  std::function<void()> m_action;
+  std::vector<int> m_keys;
 };
 
 }  // namespace curvalis

@@ -47,66 +47,66 @@ QFont ImageSink::CanvasFont() {
 }
 
 ImageSink::ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb background)
-    : width_(widthPx), height_(heightPx), background_(background), font_(CanvasFont()) {
+    : m_width(widthPx), m_height(heightPx), m_background(background), m_font(CanvasFont()) {
   setDevicePixelRatio(devicePixelRatio);
-  QFontMetricsF fm(font_);
-  columnWidth_ = fm.averageCharWidth();
+  QFontMetricsF fm(m_font);
+  m_columnWidth = fm.averageCharWidth();
 }
 
 void ImageSink::setDevicePixelRatio(qreal ratio) {
   if (ratio <= 0) ratio = 1;
-  QImage old = image_;
-  image_ = QImage(QSize(int(std::ceil(width_ * ratio)), int(std::ceil(height_ * ratio))),
+  QImage old = m_image;
+  m_image = QImage(QSize(int(std::ceil(m_width * ratio)), int(std::ceil(m_height * ratio))),
                   QImage::Format_RGB32);
-  image_.setDevicePixelRatio(ratio);
-  image_.fill(ToQColor(background_));
+  m_image.setDevicePixelRatio(ratio);
+  m_image.fill(ToQColor(m_background));
   if (!old.isNull()) {  // what was drawn stays, resampled; the next command draws it sharp
-    QPainter p(&image_);
-    p.drawImage(QRectF(0, 0, width_, height_), old);
+    QPainter p(&m_image);
+    p.drawImage(QRectF(0, 0, m_width, m_height), old);
   }
 }
 
 QImage ImageSink::logicalImage() const {
-  if (image_.devicePixelRatio() == 1) return image_;
-  QImage out = image_.scaled(width_, height_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  if (m_image.devicePixelRatio() == 1) return m_image;
+  QImage out = m_image.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   out.setDevicePixelRatio(1);
   return out;
 }
 
 void ImageSink::notify() {
-  if (changed_) changed_();
+  if (m_changed) m_changed();
 }
 
 QPointF ImageSink::toPixel(double x, double y) const {
-  double px = (x - scale_.left) / (double(scale_.right) - scale_.left) * width_;
-  double py = (y - scale_.top) / (double(scale_.bottom) - scale_.top) * height_;
+  double px = (x - m_scale.left) / (double(m_scale.right) - m_scale.left) * m_width;
+  double py = (y - m_scale.top) / (double(m_scale.bottom) - m_scale.top) * m_height;
   return QPointF(px, py);
 }
 
 void ImageSink::OnBackground(Rgb color) {
-  background_ = color;
-  image_.fill(ToQColor(color));
+  m_background = color;
+  m_image.fill(ToQColor(color));
   notify();
 }
 
 void ImageSink::OnClear() {
-  image_.fill(ToQColor(background_));
+  m_image.fill(ToQColor(m_background));
   notify();
 }
 
 void ImageSink::OnScale(const Scale& scale) {
-  scale_ = scale;
+  m_scale = scale;
 }
 
 void ImageSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int width) {
   QPointF a = toPixel(x1, y1), b = toPixel(x2, y2);
   // Far coordinates are clipped in double precision before they reach the painter.
-  const QRectF bounds(-width_ - 64.0, -height_ - 64.0, 3.0 * width_ + 128, 3.0 * height_ + 128);
+  const QRectF bounds(-m_width - 64.0, -m_height - 64.0, 3.0 * m_width + 128, 3.0 * m_height + 128);
   if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) ||
       !std::isfinite(b.y()) || !ClipSegment(a, b, bounds)) {
     return;
   }
-  QPainter p(&image_);
+  QPainter p(&m_image);
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setPen(QPen(ToQColor(color), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.drawLine(a, b);
@@ -116,7 +116,7 @@ void ImageSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int wi
 void ImageSink::OnPoint(float x, float y, Rgb color, int width) {
   QPointF a = toPixel(x, y);
   if (!(std::fabs(a.x()) < 1e5 && std::fabs(a.y()) < 1e5)) return;
-  QPainter p(&image_);
+  QPainter p(&m_image);
   if (width <= 3) {
     // Small dots as squares of `width` pixels, sharp at any device pixel ratio.
     double half = width / 2.0;
@@ -135,13 +135,13 @@ void ImageSink::OnPrint(float x, float y, Rgb color, const std::vector<PrintRun>
                         const std::string&) {
   QPointF a = toPixel(x, y);
   if (!(std::fabs(a.x()) < 1e5 && std::fabs(a.y()) < 1e5)) return;
-  QPainter p(&image_);
+  QPainter p(&m_image);
   p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(font_);
+  p.setFont(m_font);
   p.setPen(ToQColor(color));
-  QFontMetricsF fm(font_);
+  QFontMetricsF fm(m_font);
   for (const PrintRun& run : runs) {
-    QPointF at(a.x() + (run.column - 1) * columnWidth_, a.y() + fm.ascent());
+    QPointF at(a.x() + (run.column - 1) * m_columnWidth, a.y() + fm.ascent());
     p.drawText(at, QString::fromUtf8(run.text.data(), qsizetype(run.text.size())));
   }
   notify();

@@ -14,14 +14,14 @@ class ImageSink : public SurfaceSink {
  public:
   ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb background);
 
-  const QImage& image() const { return image_; }
+  const QImage& image() const { return m_image; }
   // The picture at logical size, as saved and printed.
   QImage logicalImage() const;
-  QFont font() const { return font_; }
-  qreal columnWidth() const { return columnWidth_; }
+  QFont font() const { return m_font; }
+  qreal columnWidth() const { return m_columnWidth; }
   void setDevicePixelRatio(qreal ratio);
   // Called after every change, so a widget can repaint.
-  void setChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+  void setChanged(std::function<void()> changed) { m_changed = std::move(changed); }
 
   void OnBackground(Rgb color) override;
   void OnClear() override;
@@ -39,14 +39,14 @@ class ImageSink : public SurfaceSink {
   QPointF toPixel(double x, double y) const;
   void notify();
 
-  int width_;
-  int height_;
-  QImage image_;
-  Scale scale_;
-  Rgb background_;
-  QFont font_;
-  qreal columnWidth_ = 5;
-  std::function<void()> changed_;
+  int m_width;
+  int m_height;
+  QImage m_image;
+  Scale m_scale;
+  Rgb m_background;
+  QFont m_font;
+  qreal m_columnWidth = 5;
+  std::function<void()> m_changed;
 };
 
 }  // namespace curvalis

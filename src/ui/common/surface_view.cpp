@@ -8,24 +8,24 @@
 namespace curvalis {
 
 SurfaceView::SurfaceView(int widthPx, int heightPx, Rgb background, QWidget* parent)
-    : QWidget(parent), sink_(widthPx, heightPx, 1, background) {
+    : QWidget(parent), m_sink(widthPx, heightPx, 1, background) {
   setFixedSize(widthPx, heightPx);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  sink_.setChanged([this] { update(); });
+  m_sink.setChanged([this] { update(); });
 }
 
 bool SurfaceView::event(QEvent* event) {
   // The picture is kept at the screen's resolution.
   if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
     qreal ratio = devicePixelRatioF();
-    if (ratio != sink_.image().devicePixelRatio()) sink_.setDevicePixelRatio(ratio);
+    if (ratio != m_sink.image().devicePixelRatio()) m_sink.setDevicePixelRatio(ratio);
   }
   return QWidget::event(event);
 }
 
 void SurfaceView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.drawImage(QRectF(0, 0, width(), height()), sink_.image());
+  p.drawImage(QRectF(0, 0, width(), height()), m_sink.image());
 }
 
 void SurfaceView::wheelEvent(QWheelEvent* event) {

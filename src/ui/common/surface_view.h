@@ -13,7 +13,7 @@ class SurfaceView : public QWidget {
   Q_OBJECT
  public:
   SurfaceView(int widthPx, int heightPx, Rgb background, QWidget* parent = nullptr);
-  ImageSink& sink() { return sink_; }
+  ImageSink& sink() { return m_sink; }
 
  signals:
   // The wheel turned away from the user (`in`) or towards.
@@ -28,7 +28,7 @@ class SurfaceView : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  ImageSink sink_;
+  ImageSink m_sink;
 };
 
 }  // namespace curvalis

@@ -18,8 +18,8 @@ namespace curvalis {
 // Paints the controls on the drawing with the background the commands set on the window.
 class Tervano::BackgroundSink : public SurfaceSink {
  public:
-  explicit BackgroundSink(Tervano& window) : window_(window) {}
-  void OnBackground(Rgb color) override { window_.applyBackground(color); }
+  explicit BackgroundSink(Tervano& window) : m_window(window) {}
+  void OnBackground(Rgb color) override { m_window.applyBackground(color); }
   void OnClear() override {}
   void OnScale(const Scale&) override {}
   void OnLine(float, float, float, float, Rgb, int) override {}
@@ -27,7 +27,7 @@ class Tervano::BackgroundSink : public SurfaceSink {
   void OnPrint(float, float, Rgb, const std::vector<PrintRun>&, const std::string&) override {}
 
  private:
-  Tervano& window_;
+  Tervano& m_window;
 };
 
 Tervano::Tervano(AppContext& context, QWidget* parent)

@@ -33,23 +33,23 @@ void ButtonFace(QLineEdit* edit) {
 class ProgressWindow {
  public:
   explicit ProgressWindow(QWidget* parent)
-      : dialog_(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
+      : m_dialog(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
                 parent) {
-    dialog_.setWindowTitle(QStringLiteral("Curvalis"));
-    dialog_.setWindowModality(Qt::ApplicationModal);
-    dialog_.setMinimumDuration(500);
-    dialog_.setAutoClose(false);
-    dialog_.setAutoReset(false);
-    dialog_.setValue(0);
-    progress_.report = [this](double done) { dialog_.setValue(int(done * kSteps)); };
-    progress_.keepGoing = [this] { return !dialog_.wasCanceled(); };
+    m_dialog.setWindowTitle(QStringLiteral("Curvalis"));
+    m_dialog.setWindowModality(Qt::ApplicationModal);
+    m_dialog.setMinimumDuration(500);
+    m_dialog.setAutoClose(false);
+    m_dialog.setAutoReset(false);
+    m_dialog.setValue(0);
+    m_progress.report = [this](double done) { m_dialog.setValue(int(done * kSteps)); };
+    m_progress.keepGoing = [this] { return !m_dialog.wasCanceled(); };
   }
-  const Progress* progress() const { return &progress_; }
+  const Progress* progress() const { return &m_progress; }
 
  private:
   static constexpr int kSteps = 1000;
-  QProgressDialog dialog_;
-  Progress progress_;
+  QProgressDialog m_dialog;
+  Progress m_progress;
 };
 
 }  // namespace
