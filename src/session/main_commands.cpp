@@ -2,7 +2,23 @@
 
 #include "analysis/analyses.h"
 
+#include <cmath>
+
 namespace curvalis {
+
+bool DragView(ViewState& view, double dxPixels, double dyPixels) {
+  if (!std::isfinite(dxPixels) || !std::isfinite(dyPixels)) return false;
+  if (dxPixels == 0 && dyPixels == 0) return false;
+  // Dragged rightwards the picture shows what lay to the left: the centre moves left. Dragged
+  // downwards it shows what lay above (y grows upwards): the centre moves up.
+  const double offsetX = view.OffsetX - dxPixels * PixelWidth(view);
+  const double offsetY = view.OffsetY + dyPixels * PixelHeight(view);
+  if (!std::isfinite(offsetX) || !std::isfinite(offsetY)) return false;
+  view.OffsetX = offsetX;
+  view.OffsetY = offsetY;
+  view.PresetView = 0;
+  return true;
+}
 
 MainCommands::MainCommands(Surface& surface, Host& host, std::function<std::string()> funzione)
     : surface_(surface), host_(host), funzione_(std::move(funzione)) {}
@@ -114,6 +130,15 @@ void MainCommands::mBasso() {
 }
 void MainCommands::mAlto() {
   Translate("mAlto", 0, -2);
+}
+
+bool MainCommands::Trascina(double dxPixels, double dyPixels) {
+  ViewState moved = view_;
+  if (!DragView(moved, dxPixels, dyPixels)) return false;
+  host_.CommandStarted("Tervano.Trascina");
+  view_ = moved;
+  Redraw();
+  return true;
 }
 
 void MainCommands::DrawStartAxes() {

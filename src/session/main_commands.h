@@ -11,6 +11,25 @@
 
 namespace curvalis {
 
+// The main drawing in logical pixels: 632 across, 434 down.
+inline constexpr double kDrawingWidthPx = 632;
+inline constexpr double kDrawingHeightPx = 434;
+
+// World units per logical pixel of the view: across (6.4 ScaleUnit in 632 pixels) and down
+// (4.8 ScaleUnit in 434 pixels).
+inline double PixelWidth(const ViewState& v) {
+  return 6.4 * v.ScaleUnit / kDrawingWidthPx;
+}
+inline double PixelHeight(const ViewState& v) {
+  return 4.8 * v.ScaleUnit / kDrawingHeightPx;
+}
+
+// The view after the drawing was dragged by dx, dy logical pixels (rightwards and downwards
+// positive): the picture follows the pointer, so the view centre moves the other way by as
+// many world units, and PresetView is 0. False, and `view` untouched, for a drag that ends
+// where it began or one that would carry the centre beyond the finite numbers.
+bool DragView(ViewState& view, double dxPixels, double dyPixels);
+
 class MainCommands {
  public:
   // `funzione` reads the text of Funzione at the start of every command.
@@ -49,6 +68,10 @@ class MainCommands {
   void mDestra();
   void mBasso();
   void mAlto();
+  // "Tervano.Trascina": the drawing dragged by dx, dy logical pixels and released. The view
+  // moves as DragView says, then the redraw sequence of a translation runs. A drag that
+  // DragView refuses is no command: nothing is traced or drawn, and false is returned.
+  bool Trascina(double dxPixels, double dyPixels);
 
   // The seven analyses, in the order every sequence runs them.
   void RunAnalyses();
