@@ -18,6 +18,7 @@ class ImageSink : public SurfaceSink {
   // The picture at logical size, as saved and printed.
   QImage logicalImage() const;
   QFont font() const { return m_font; }
+  Rgb background() const { return m_background; }
   qreal columnWidth() const { return m_columnWidth; }
   void setDevicePixelRatio(qreal ratio);
   // Called after every change, so a widget can repaint.

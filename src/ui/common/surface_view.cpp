@@ -23,9 +23,19 @@ bool SurfaceView::event(QEvent* event) {
   return QWidget::event(event);
 }
 
+void SurfaceView::setPictureShift(QPointF shift) {
+  if (shift == m_shift) return;
+  m_shift = shift;
+  update();
+}
+
 void SurfaceView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.drawImage(QRectF(0, 0, width(), height()), m_sink.image());
+  if (!m_shift.isNull()) {
+    const Rgb back = m_sink.background();
+    p.fillRect(rect(), QColor(back.r, back.g, back.b));
+  }
+  p.drawImage(QRectF(m_shift, QSizeF(width(), height())), m_sink.image());
 }
 
 void SurfaceView::wheelEvent(QWheelEvent* event) {

@@ -14,6 +14,10 @@ class SurfaceView : public QWidget {
  public:
   SurfaceView(int widthPx, int heightPx, Rgb background, QWidget* parent = nullptr);
   ImageSink& sink() { return m_sink; }
+  // Shows the picture moved by `shift` logical pixels, the uncovered part in the background
+  // colour, while a drag of the main drawing is under way; (0, 0) shows it in place.
+  void setPictureShift(QPointF shift);
+  QPointF pictureShift() const { return m_shift; }
 
  signals:
   // The wheel turned away from the user (`in`) or towards.
@@ -29,6 +33,7 @@ class SurfaceView : public QWidget {
 
  private:
   ImageSink m_sink;
+  QPointF m_shift;
 };
 
 }  // namespace curvalis

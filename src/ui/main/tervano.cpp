@@ -49,6 +49,7 @@ Tervano::Tervano(AppContext& context, QWidget* parent)
   m_commands = std::make_unique<MainCommands>(m_surface, m_host, [this] { return funzioneText(); });
   createControls();
   createMenus();
+  createPointer();
   connect(m_canvas, &SurfaceView::wheelZoom, this,
           [this](bool in) { in ? m_commands->mZoompiu() : m_commands->mZoommeno(); });
   connect(m_formula, &QLineEdit::returnPressed, this, [this] { m_commands->Run(mGrafico); });

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "session/main_commands.h"
+#include "session/pointer_readout.h"
 #include "ui/common/app_context.h"
 #include "ui/common/surface_view.h"
 
@@ -23,6 +24,7 @@ class ValoreWindow;
 class IntegraleWindow;
 class ArchivioWindow;
 class AboutWindow;
+class CanvasPointer;
 
 inline constexpr int kClientWidth = 632;   // 9480 twips
 inline constexpr int kClientHeight = 434;  // 6510 twips
@@ -66,6 +68,13 @@ class Tervano : public QMainWindow {
   void mIntegrale();
   void mInformazioni();
 
+  // The mouse over the drawing (tervano_mouse.cpp). The coordinates for the pointer at logical
+  // pixel `at` of the drawing, as the tooltip shows them (empty: no tooltip), also written to
+  // the trace as the text of "Tervano.Coordinate"; they change nothing.
+  QString coordinateAt(QPointF at);
+  // "Tervano.Trascina": the drawing dragged by `by` logical pixels and released.
+  void trascina(QPointF by);
+
   // "Esci": ends the program at once, without any window's unload.
   static void quitAtOnce();
 
@@ -75,6 +84,7 @@ class Tervano : public QMainWindow {
  private:
   void createControls();
   void createMenus();
+  void createPointer();
   void applyBackground(Rgb color);
   // "Seleziona" of the archive: start axes, then the chosen entry into Funzione.
   void selectFormula(const QString& entry);
@@ -92,6 +102,8 @@ class Tervano : public QMainWindow {
   std::unique_ptr<BackgroundSink> m_backgroundSink;
   std::unique_ptr<MainCommands> m_commands;
   QMap<QString, QAction*> m_actions;
+  PointerReadout m_readout;
+  CanvasPointer* m_pointer = nullptr;
 
   QPointer<ValoreWindow> m_valore;
   QPointer<IntegraleWindow> m_integrale;
