@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "app/batch_pointer.h"
 #include "ui/archive/archivio_window.h"
 #include "ui/main/command_table.h"
 #include "ui/main/tervano.h"
@@ -52,6 +53,8 @@ const std::map<std::string, std::function<void(Tervano&, const QString&)>>& Text
          a->selectEntry(t);
          a->clickSeleziona();
        }},
+      {"Tervano.Punta", [](Tervano& w, const QString& t) { BatchPunta(w, t.toStdString()); }},
+      {"Tervano.Trascina", [](Tervano& w, const QString& t) { BatchTrascina(w, t.toStdString()); }},
   };
   return commands;
 }
@@ -126,6 +129,10 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
       *error = "unknown option " + a;
       return std::nullopt;
     } else if (IsBatchCommand(a)) {
+      std::string name, text;
+      if (SplitTextCommand(a, &name, &text) && !CheckPointerValue(name, text, error)) {
+        return std::nullopt;
+      }
       options.commands.push_back(a);
     } else {
       *error = "unknown command " + a;

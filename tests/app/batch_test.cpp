@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -50,7 +51,22 @@ int Count(const BatchRun& r, const std::string& needle) {
 
 TEST(Batch, BadArgumentsExit2BeforeAnythingRuns) {
   const std::vector<std::vector<std::string>> cases = {
-      {"mNonEsiste"}, {"--formula"}, {"--trace"}, {"--colore", "rosso"}, {"Valore.Sconosciuto=1"},
+      {"mNonEsiste"},
+      {"--formula"},
+      {"--trace"},
+      {"--colore", "rosso"},
+      {"Valore.Sconosciuto=1"},
+      // The pointer's commands take two finite numbers, nothing else.
+      {"Tervano.Punta="},
+      {"Tervano.Punta=316"},
+      {"Tervano.Punta=1,2,3"},
+      {"Tervano.Punta=a,b"},
+      {"Tervano.Punta= 316,217"},
+      {"Tervano.Trascina=nan,0"},
+      {"Tervano.Trascina=0,inf"},
+      {"Tervano.Trascina=1E999,0"},
+      {"Tervano.Trascina=-100;0"},
+      {"mGrafico", "Tervano.Trascina=1,0x10"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> withTrace = {"--trace", "-"};
@@ -98,6 +114,94 @@ TEST(Batch, CommandsRunInOrderAndFunzioneCanBeTyped) {
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(Count(r, "\"color\":\"#FF0000\""), 128);
   EXPECT_EQ(Count(r, "Errore nella formula!"), 1);
+}
+
+// The value of a member `"key":` in a trace line, as a number.
+double Member(const std::string& line, const std::string& key) {
+  std::size_t at = line.find("\"" + key + "\":");
+  return at == std::string::npos ? std::nan("") : std::stod(line.substr(at + key.size() + 3));
+}
+
+// The lines that start with `prefix`, in order.
+std::vector<std::string> Lines(const BatchRun& r, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const auto& l : r.lines) {
+    if (l.rfind(prefix, 0) == 0) out.push_back(l);
+  }
+  return out;
+}
+
+TEST(Batch, PointerReadsTheCoordinates) {
+  BatchRun r = Batch({"--formula", "x^2", "--trace", "-", "Tervano.Punta=316,217",
+                      "Tervano.Punta=0,0", "Tervano.Punta=-1,0", "Funzione=1/x",
+                      "Tervano.Punta=316,100", "Funzione=x+", "Tervano.Punta=316,217"});
+  ASSERT_EQ(r.code, 0);
+  const std::string head = "{\"op\":\"text\",\"control\":\"Tervano.Coordinate\",\"text\":";
+  EXPECT_EQ(Lines(r, head),
+            (std::vector<std::string>{
+                head + "\"x = 0   f(x) = 0\"}", head + "\"x = -3.2   f(x) = 10.24\"}",
+                head + "\"\"}",  // outside the drawing: no tooltip
+                head + "\"x = 0   f(x) non definita\"}",
+                head + "\"\"}",  // a rejected formula: nothing, and no message
+            }));
+  EXPECT_EQ(Count(r, "\"op\":\"command\""), 0);
+  EXPECT_EQ(Count(r, "\"op\":\"message\""), 0);
+  EXPECT_EQ(Count(r, "\"op\":\"scale\""), 1);  // the start picture only: nothing drawn
+}
+
+TEST(Batch, DragMovesTheViewAndRedrawsAsATranslation) {
+  BatchRun r = Batch({"--formula", "x^3-3*x", "--trace", "-", "Tervano.Trascina=-100,0", "m6"});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(Lines(r, "{\"op\":\"command\""),
+            (std::vector<std::string>{
+                "{\"op\":\"command\",\"name\":\"Tervano.Trascina\"}",
+                "{\"op\":\"command\",\"name\":\"mGrafico\"}",
+                "{\"op\":\"command\",\"name\":\"mMinimi\"}",
+                "{\"op\":\"command\",\"name\":\"mMassimi\"}",
+                "{\"op\":\"command\",\"name\":\"mFlessi\"}",
+                "{\"op\":\"command\",\"name\":\"mZeri\"}",
+                "{\"op\":\"command\",\"name\":\"mObliquiP\"}",
+                "{\"op\":\"command\",\"name\":\"mObliquiM\"}",
+                "{\"op\":\"command\",\"name\":\"mVerticali\"}",
+                "{\"op\":\"command\",\"name\":\"m6\"}",
+                "{\"op\":\"command\",\"name\":\"mGrafico\"}",
+            }));
+  // Dragged left, the view moved right: OffsetX = 100/632 6.4 (the trace writes singles).
+  const double offsetX = 100.0 / 632 * 6.4;
+  std::vector<std::string> scales = Lines(r, "{\"op\":\"scale\",\"surface\":\"main\",\"left\":");
+  ASSERT_GE(scales.size(), 3u);
+  EXPECT_NEAR(Member(scales[1], "left"), offsetX - 3.2, 1e-6);
+  EXPECT_NEAR(Member(scales[1], "right"), offsetX + 3.2, 1e-6);
+  EXPECT_EQ(Member(scales[1], "top"), 2.4);
+  // PresetView 0: the graph leaves out the centre ticks; the preset brings the start view back.
+  std::size_t graph = 0, preset = 0;
+  for (std::size_t i = 0; i < r.lines.size(); ++i) {
+    if (r.lines[i] == "{\"op\":\"command\",\"name\":\"mGrafico\"}" && graph == 0) graph = i;
+    if (r.lines[i] == "{\"op\":\"command\",\"name\":\"m6\"}") preset = i;
+  }
+  int ticks = 0, startTicks = 0;
+  for (std::size_t i = graph; i < r.lines.size(); ++i) {
+    if (r.lines[i].find("\"color\":\"#0000FF\",\"width\":2") == std::string::npos) continue;
+    if (r.lines[i].find("\"op\":\"point\"") == std::string::npos) continue;
+    if (i > preset) {
+      ++startTicks;
+    } else if (i < preset) {
+      ++ticks;
+    }
+  }
+  EXPECT_EQ(ticks, 12 + 8);
+  EXPECT_EQ(startTicks, 13 + 9);
+  EXPECT_EQ(scales.back(),
+            "{\"op\":\"scale\",\"surface\":\"main\",\"left\":-3.2,\"top\":2.4,\"right\":3.2,"
+            "\"bottom\":-2.4}");
+}
+
+// A drag that ends where it began is no drag: nothing is traced or drawn.
+TEST(Batch, DragOfNoLengthDoesNothing) {
+  BatchRun r = Batch({"--formula", "x", "--trace", "-", "Tervano.Trascina=0,0"});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(Count(r, "\"op\":\"command\""), 0);
+  EXPECT_EQ(Count(r, "\"op\":\"scale\""), 1);
 }
 
 TEST(Batch, WritesTheImage) {

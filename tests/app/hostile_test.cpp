@@ -253,6 +253,42 @@ std::vector<Case> Cases() {
        {kNoIntegral},
        Curve::None},
 
+      // The pointer and the drag: far outside the drawing, beyond the doubles, below a pixel.
+      {"PointerFarOutsideAndOverARejectedFormula",
+       nullptr,
+       {},
+       {"Funzione=x^2", "Tervano.Punta=1E300,-1E300", "Funzione=sin(x", "Tervano.Punta=316,217"},
+       {},
+       Curve::None,
+       {{"Tervano.Coordinate", ""}, {"Tervano.Coordinate", ""}}},
+      {"DragBeyondTheDoubles",
+       nullptr,
+       {},
+       [] {
+         std::vector<std::string> commands = {"Funzione=x", "m11"};
+         for (int i = 0; i < 20; ++i) commands.push_back("Tervano.Trascina=-1E308,1E308");
+         commands.push_back("Tervano.Punta=316,217");
+         commands.push_back("m6");
+         commands.push_back("Tervano.Punta=316,217");
+         return commands;
+       }(),
+       {},
+       Curve::Drawn,
+       {{"Tervano.Coordinate", "x = 0   f(x) = 0"}}},
+      {"DragByLessThanAnyPixel",
+       nullptr,
+       {},
+       {"Funzione=x", "Tervano.Trascina=1E-300,-1E-300", "Tervano.Punta=316,217"},
+       {},
+       Curve::Drawn,
+       {{"Tervano.Coordinate", "x = 0   f(x) = 0"}}},
+      {"DragWithARejectedFormula",
+       nullptr,
+       {},
+       {"Funzione=sin(x", "Tervano.Trascina=50,50"},
+       std::vector<std::string>(8, kFormulaError),  // the graph and each analysis
+       Curve::None},
+
       // Archives.
       {"BinaryArchive",
        nullptr,
