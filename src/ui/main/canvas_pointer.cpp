@@ -8,6 +8,30 @@
 #include "ui/common/surface_view.h"
 
 namespace curvalis {
+namespace {
+
+// While a drag is under way, Escape pressed anywhere in the program cancels it: the focus stays
+// in Funzione, so the key does not come to the drawing.
+class EscapeFilter : public QObject {
+ public:
+  EscapeFilter(QObject* parent, std::function<void()> cancel)
+      : QObject(parent), m_cancel(std::move(cancel)) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) {
+      return false;
+    }
+    m_cancel();
+    return true;
+  }
+
+ private:
+  std::function<void()> m_cancel;
+};
+
+}  // namespace
 
 CanvasPointer::CanvasPointer(SurfaceView* canvas, std::function<QString(QPointF)> readout)
     : QObject(canvas), m_canvas(canvas), m_readout(std::move(readout)) {
@@ -43,12 +67,6 @@ bool CanvasPointer::eventFilter(QObject* watched, QEvent* event) {
       release(e->position());
       return true;
     }
-    case QEvent::KeyPress:
-      if (m_pressed && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        endPress();  // cancelled: the picture goes back, the view stays
-        return true;
-      }
-      return false;
     case QEvent::Leave:
       if (!m_pressed) QToolTip::hideText();
       return false;
@@ -84,8 +102,9 @@ void CanvasPointer::move(QPointF at, QPointF global, Qt::MouseButtons buttons) {
   if (!m_dragging) {
     if (by.manhattanLength() < QApplication::startDragDistance()) return;
     m_dragging = true;
-    // Escape reaches the drawing while the focus stays in Funzione.
-    m_canvas->grabKeyboard();
+    // Escape cancels: the picture goes back, the view stays.
+    m_escape = new EscapeFilter(this, [this] { endPress(); });
+    qApp->installEventFilter(m_escape);
     m_canvas->setCursor(Qt::ClosedHandCursor);
   }
   // The picture follows the pointer; nothing is evaluated until the release.
@@ -100,10 +119,12 @@ void CanvasPointer::release(QPointF at) {
 }
 
 void CanvasPointer::endPress() {
-  if (m_dragging) {
-    m_canvas->releaseKeyboard();
-    m_canvas->unsetCursor();
+  if (m_escape) {
+    qApp->removeEventFilter(m_escape);
+    m_escape->deleteLater();  // it may be the one running now
+    m_escape = nullptr;
   }
+  if (m_dragging) m_canvas->unsetCursor();
   m_pressed = false;
   m_dragging = false;
   m_canvas->setPictureShift(QPointF());

@@ -45,6 +45,7 @@ class CanvasPointer : public QObject {
   bool m_pressed = false;
   bool m_dragging = false;
   QPointF m_pressAt;
+  QObject* m_escape = nullptr;  // catches Escape while a drag is under way
 };
 
 }  // namespace curvalis
