@@ -8,12 +8,12 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "io/archive_file.h"
 #include "core/archive_format.h"
+#include "io/archive_file.h"
 #include "io/data_folder.h"
+#include "ui/common/app_context.h"
 #include "ui/common/document_view.h"
 #include "ui/common/layout.h"
-#include "ui/common/app_context.h"
 
 namespace curvalis {
 namespace {
@@ -72,6 +72,11 @@ ArchivioWindow::ArchivioWindow(AppContext& context, QWidget* parent)
   PlaceTwips(m_command1, 6000, 2760, 1095, 495);
   m_command1->setAutoDefault(true);  // Enter on the focused button presses it
   connect(m_command1, &QPushButton::clicked, this, &ArchivioWindow::clickSeleziona);
+  // A double click on an entry chooses it, as "Seleziona" would.
+  connect(m_list1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    m_list1->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    clickSeleziona();
+  });
 
   // The documents open with the desktop's application on a double click, Enter or Return.
   auto document = [this, &context](DocumentView::Look look) {

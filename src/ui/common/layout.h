@@ -25,4 +25,13 @@ inline void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
 // Moves the top-level `window` to the middle of its screen's available area.
 void CenterOnScreen(QWidget* window);
 
+// Where a window whose frame is `frame` big goes beside the main window's frame `main` inside
+// the screen's available `area`: right of it, else left of it (top edges level), else below
+// it, else above it (left edges level); where none of these fits, it is kept on the screen at
+// the side with more room.
+QPoint BesidePosition(const QRect& main, const QSize& frame, const QRect& area);
+
+// Moves the top-level `window`, not yet shown, beside the top-level `main`.
+void PlaceBeside(QWidget* window, QWidget* main);
+
 }  // namespace curvalis

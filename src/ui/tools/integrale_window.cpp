@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <optional>
 
-#include "session/integral.h"
 #include "io/data_folder.h"
-#include "ui/common/layout.h"
+#include "session/integral.h"
 #include "session/main_commands.h"
 #include "ui/common/document_view.h"
+#include "ui/common/layout.h"
 #include "ui/common/surface_view.h"
 #include "ui/tools/tool_layout.h"
 
@@ -34,7 +34,7 @@ class ProgressWindow {
  public:
   explicit ProgressWindow(QWidget* parent)
       : m_dialog(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
-                parent) {
+                 parent) {
     m_dialog.setWindowTitle(QStringLiteral("Curvalis"));
     m_dialog.setWindowModality(Qt::ApplicationModal);
     m_dialog.setMinimumDuration(500);
@@ -66,6 +66,10 @@ IntegraleWindow::IntegraleWindow(MainCommands& main, AppContext& context, QWidge
   m_diagramma.AddSink(&m_diagrammaView->sink());
   context.attachTrace(m_diagramma);
   connect(m_uguale, &QPushButton::clicked, this, &IntegraleWindow::clickUguale);
+  // Enter (either key) in a field presses "=".
+  for (QLineEdit* field : {m_superiore, m_inferiore, m_segmenti->lineEdit(), m_area}) {
+    connect(field, &QLineEdit::returnPressed, this, &IntegraleWindow::clickUguale);
+  }
   connect(m_diagrammaView, &SurfaceView::clicked, this, &IntegraleWindow::clickDiagramma);
 
   // Centred on the screen.
@@ -141,6 +145,8 @@ void IntegraleWindow::createControls() {
   m_segmenti->setObjectName(QStringLiteral("Segmenti"));
   m_segmenti->setEditable(true);
   m_segmenti->setInsertPolicy(QComboBox::NoInsert);
+  // No completion from the list: "5" and Enter computes with 5 segments, not 50.
+  m_segmenti->setCompleter(nullptr);
   m_segmenti->addItems({QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"),
                         QStringLiteral("200"), QStringLiteral("500"), QStringLiteral("1000")});
   m_segmenti->setCurrentIndex(0);

@@ -6,8 +6,8 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "session/value_calc.h"
 #include "session/main_commands.h"
+#include "session/value_calc.h"
 #include "ui/tools/tool_layout.h"
 
 namespace curvalis {
@@ -47,6 +47,12 @@ ValoreWindow::ValoreWindow(MainCommands& main, AppContext& context, QWidget* par
   setTabOrder(m_valoreX, m_uguale);
   setTabOrder(m_uguale, m_valoreY);
   connect(m_uguale, &QPushButton::clicked, this, &ValoreWindow::clickUguale);
+  // Enter (either key) in a field presses "=".
+  for (QLineEdit* field : {m_valoreX, m_valoreY}) {
+    connect(field, &QLineEdit::returnPressed, this, &ValoreWindow::clickUguale);
+  }
+  // Beside the main window, so that the graph stays in sight.
+  if (parent) PlaceBeside(this, parent->window());
 
   // Load.
   const QString caption = QStringLiteral("f(x)=") + QString::fromStdString(m_main.Funzione());
