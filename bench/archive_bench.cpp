@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "io/archive_format.h"
-#include "io/archivio_window.h"
+#include "core/archive_format.h"
+#include "ui/archive/archivio_window.h"
 #include "ui/main/tervano.h"
 
 namespace {
@@ -50,9 +50,10 @@ void BM_OpenArchivio(benchmark::State& state) {
     return;
   }
   file.close();
-  curvalis::Tervano main;
+  curvalis::AppContext context;
+  curvalis::Tervano main(context);
   for (auto _ : state) {
-    auto* window = new curvalis::ArchivioWindow(main, &main);
+    auto* window = new curvalis::ArchivioWindow(context, &main);
     benchmark::DoNotOptimize(window);
     state.PauseTiming();
     delete window;

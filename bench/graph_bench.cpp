@@ -9,9 +9,9 @@
 #include <sstream>
 
 #include "analysis/analyses.h"
-#include "analysis/main_commands.h"
+#include "session/main_commands.h"
 #include "core/trace.h"
-#include "ui/main/image_sink.h"
+#include "ui/common/image_sink.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ struct Setup {
       surface.AddSink(canvas.get());
     }
     main.Load();
-    main.mGrafico();
+    main.Run(mGrafico);
   }
   void drain() {
     if (traceText.tellp() > (1 << 20)) traceText.str({});

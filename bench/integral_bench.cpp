@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "analysis/integral.h"
+#include "session/integral.h"
 
 namespace {
 

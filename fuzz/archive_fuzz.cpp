@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "io/archive_format.h"
+#include "core/archive_format.h"
 
 namespace {
 

@@ -8,6 +8,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   clang libclang-rt-14-dev
   desktop-file-utils appstream
+  dpkg-dev file lintian groff-base man-db
 )
 missing=()
 for p in "${packages[@]}"; do

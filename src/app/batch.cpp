@@ -9,7 +9,8 @@
 #include <map>
 #include <memory>
 
-#include "io/archivio_window.h"
+#include "ui/archive/archivio_window.h"
+#include "ui/main/command_table.h"
 #include "ui/main/tervano.h"
 #include "ui/tools/integrale_window.h"
 #include "ui/tools/valore_window.h"
@@ -17,47 +18,21 @@
 namespace curvalis {
 namespace {
 
-using Action = std::function<void(Tervano&)>;
-
-const std::map<std::string, Action>& MenuCommands() {
-  static const std::map<std::string, Action> commands = [] {
-    std::map<std::string, Action> m;
-    auto slot = [](void (Tervano::*f)()) { return [f](Tervano& w) { (w.*f)(); }; };
-    m["mGrafico"] = slot(&Tervano::mGrafico);
-    m["mDominio"] = slot(&Tervano::mDominio);
-    m["mDerivata"] = slot(&Tervano::mDerivata);
-    m["mZeri"] = slot(&Tervano::mZeri);
-    m["mMinimi"] = slot(&Tervano::mMinimi);
-    m["mMassimi"] = slot(&Tervano::mMassimi);
-    m["mFlessi"] = slot(&Tervano::mFlessi);
-    m["mTangente"] = slot(&Tervano::mTangente);
-    m["mObliquiP"] = slot(&Tervano::mObliquiP);
-    m["mObliquiM"] = slot(&Tervano::mObliquiM);
-    m["mVerticali"] = slot(&Tervano::mVerticali);
-    m["mStudio"] = slot(&Tervano::mStudio);
-    m["mZoommeno"] = slot(&Tervano::mZoommeno);
-    m["mZoompiu"] = slot(&Tervano::mZoompiu);
-    m["mSinistra"] = slot(&Tervano::mSinistra);
-    m["mDestra"] = slot(&Tervano::mDestra);
-    m["mBasso"] = slot(&Tervano::mBasso);
-    m["mAlto"] = slot(&Tervano::mAlto);
-    m["mSalvaF"] = slot(&Tervano::mSalvaF);
-    m["mSalva"] = slot(&Tervano::mSalva);
-    m["mSalvaT"] = slot(&Tervano::mSalvaT);
-    m["mStampa"] = slot(&Tervano::mStampa);
-    m["mStampaT"] = slot(&Tervano::mStampaT);
-    m["mApri"] = slot(&Tervano::mApri);
-    m["mValore"] = slot(&Tervano::mValore);
-    m["mIntegrale"] = slot(&Tervano::mIntegrale);
-    m["Valore.Uguale"] = [](Tervano& w) { w.openValore()->clickUguale(); };
-    m["Integrale.Uguale"] = [](Tervano& w) { w.openIntegrale()->clickUguale(); };
-    m["Integrale.Diagramma"] = [](Tervano& w) { w.openIntegrale()->clickDiagramma(); };
-    for (int i = 1; i <= 11; ++i) {
-      m["m" + std::to_string(i)] = [i](Tervano& w) { w.preset(i); };
-    }
-    return m;
-  }();
+// The batch mode's commands beyond the menu items: the buttons of the side windows.
+const std::map<std::string, void (*)(Tervano&)>& ButtonCommands() {
+  static const std::map<std::string, void (*)(Tervano&)> commands = {
+      {"Valore.Uguale", [](Tervano& w) { w.openValore()->clickUguale(); }},
+      {"Integrale.Uguale", [](Tervano& w) { w.openIntegrale()->clickUguale(); }},
+      {"Integrale.Diagramma", [](Tervano& w) { w.openIntegrale()->clickDiagramma(); }},
+  };
   return commands;
+}
+
+// A command without a text: a menu item the batch mode may run, or a button.
+void (*PlainCommand(const std::string& command))(Tervano&) {
+  if (const MainCommand* c = FindMainCommand(command); c && c->scriptable) return c->run;
+  auto it = ButtonCommands().find(command);
+  return it != ButtonCommands().end() ? it->second : nullptr;
 }
 
 // Commands that take a text after "=".
@@ -120,7 +95,7 @@ bool ReadFormulaFile(const std::string& path, std::string* text, std::string* er
 
 bool IsBatchCommand(const std::string& command) {
   std::string name, text;
-  return MenuCommands().count(command) > 0 || SplitTextCommand(command, &name, &text);
+  return PlainCommand(command) != nullptr || SplitTextCommand(command, &name, &text);
 }
 
 std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
@@ -161,9 +136,8 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
 }
 
 void RunBatchCommand(Tervano& window, const std::string& command) {
-  auto it = MenuCommands().find(command);
-  if (it != MenuCommands().end()) {
-    it->second(window);
+  if (auto* run = PlainCommand(command)) {
+    run(window);
     return;
   }
   std::string name, text;
@@ -199,14 +173,14 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
     }
     trace = std::make_unique<TraceWriter>(traceFile);
   }
-  AppContext& context = AppContext::instance();
-  context.batch = true;
-  context.trace = trace.get();
-  context.printToPdf = QString::fromStdString(options->printTo);
+  AppContext context;
+  context.setBatch(true);
+  context.setTrace(trace.get());
+  context.setPrintToPdf(QString::fromStdString(options->printTo));
 
   int code = 0;
   {
-    Tervano window;
+    Tervano window(context);
     window.funzione()->setText(QString::fromStdString(options->formula));
     for (const std::string& command : options->commands) RunBatchCommand(window, command);
     if (!options->imagePath.empty()) {
@@ -217,7 +191,6 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
       }
     }
   }
-  context.trace = nullptr;
   return code;
 }
 

@@ -16,15 +16,15 @@ class QuitOnFirstPaint : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !done_) {
-      done_ = true;
+    if (event->type() == QEvent::Paint && !m_done) {
+      m_done = true;
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
-  bool done_ = false;
+  bool m_done = false;
 };
 
 }  // namespace
@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(CURVALIS_VERSION_STRING));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.curvalis.Curvalis"));
 
-  curvalis::Tervano window;
+  curvalis::AppContext context;
+  curvalis::Tervano window(context);
   QuitOnFirstPaint quitter;
   if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
   // The splash's load shows the main window under it.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/analyses.h"
-#include "analysis/main_commands.h"
+#include "session/main_commands.h"
 #include "support/recorder.h"
 
 namespace curvalis {

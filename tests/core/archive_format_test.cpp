@@ -1,5 +1,5 @@
 // The archive's bytes: the record writer and the field reader.
-#include "io/archive_format.h"
+#include "core/archive_format.h"
 
 #include <gtest/gtest.h>
 

@@ -20,9 +20,9 @@
 #include <sstream>
 
 #include "io/archive_file.h"
-#include "io/archive_format.h"
-#include "io/archivio_window.h"
-#include "io/document_container.h"
+#include "core/archive_format.h"
+#include "ui/archive/archivio_window.h"
+#include "ui/common/document_view.h"
 #include "support/recorder.h"
 #include "ui/main/tervano.h"
 
@@ -72,6 +72,7 @@ class IoTest : public QObject {
   QStringList messages, opened;
   std::ostringstream traceText;
   std::unique_ptr<TraceWriter> trace;
+  std::unique_ptr<AppContext> context;
 
   QString data(const QString& name) const { return dir->filePath(name); }
 
@@ -108,20 +109,19 @@ class IoTest : public QObject {
     qputenv("CURVALIS_DATA_DIR", QFile::encodeName(dir->path()));
     messages.clear();
     opened.clear();
-    AppContext::instance().messageOverride = [this](QWidget*, std::string_view text) {
+    context = std::make_unique<AppContext>();
+    context->setMessageSink([this](QWidget*, std::string_view text) {
       messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    };
-    AppContext::instance().printToPdf.clear();
-    DocumentContainer::setOpener([this](const QString& path) { opened << path; });
+    });
+    context->setDocumentOpener([this](const QString& path) { opened << path; });
     traceText.str({});
     trace = std::make_unique<TraceWriter>(traceText);
-    AppContext::instance().trace = trace.get();
+    context->setTrace(trace.get());
   }
 
   void cleanup() {
     QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    AppContext::instance().trace = nullptr;
-    AppContext::instance().printToPdf.clear();
+    context.reset();
   }
 
   // The data folder is created at the first save; the window lists the built-in entries,
@@ -129,7 +129,7 @@ class IoTest : public QObject {
   void savedFormulasListedAfterBuiltIns() {
     const QString folder = data("a/b");
     qputenv("CURVALIS_DATA_DIR", QFile::encodeName(folder));
-    Tervano w;
+    Tervano w(*context);
     const QStringList texts = {"sin(x)", "max(x,1)", "", "IF(x>0,x,\"\")"};
     for (const QString& t : texts) {
       w.funzione()->setText(t);
@@ -147,7 +147,7 @@ class IoTest : public QObject {
   }
 
   void windowLayout() {
-    Tervano w;
+    Tervano w(*context);
     w.mApri();
     ArchivioWindow* a = w.openArchivio();
     QCOMPARE(a->windowTitle(), QStringLiteral("Archivio funzioni"));
@@ -175,7 +175,7 @@ class IoTest : public QObject {
   // table agrees with the platform's.
   void windows1252ArchiveReads() {
     QVERIFY(WriteAll(data("Archivio.txt"), "\"x*citt\xE0\"\r\n\"\x80*x\"\r\nsin(x)"));
-    Tervano w;
+    Tervano w(*context);
     w.mApri();
     QCOMPARE(listed(w.openArchivio()).mid(21),
              (QStringList{QString::fromUtf8("x*città"), QString::fromUtf8("€*x"), "sin(x)"}));
@@ -191,7 +191,7 @@ class IoTest : public QObject {
   // The containers show the files as they are at "Apri funzione"; a missing or damaged file
   // shows its name greyed (the chart icon standing for the picture) and opens nothing.
   void containersShowAndOpenTheirFiles() {
-    Tervano w;
+    Tervano w(*context);
     w.mApri();
     ArchivioWindow* a = w.openArchivio();
     QCOMPARE(listed(a), ArchivioWindow::builtInEntries());
@@ -222,7 +222,7 @@ class IoTest : public QObject {
   // "Seleziona" after a zoom: the start-up axes whatever the view, the view state untouched,
   // the window gone; the next "Apri funzione" reads the archive afresh.
   void selezionaDrawsStartAxesAndKeepsView() {
-    Tervano w;
+    Tervano w(*context);
     w.commands().view() = ViewState{0.5, 1, -1, 0};
     w.mApri();
     QPointer<ArchivioWindow> a = w.openArchivio();
@@ -260,7 +260,7 @@ class IoTest : public QObject {
   // Nothing selected, or (as in the batch mode) no such entry: Funzione is emptied; the window
   // need not have been shown.
   void selezionaWithNothingSelected() {
-    Tervano w;
+    Tervano w(*context);
     w.funzione()->setText("sin(x)");
     ArchivioWindow* first = w.openArchivio();
     QVERIFY(!first->selectEntry("no such entry"));
@@ -285,7 +285,7 @@ class IoTest : public QObject {
   // "Grafico.bmp" is a BMP of the drawing: white, the red curve, the caption near the
   // lower-left corner; the window stays white.
   void saveGraphWritesTheDrawing() {
-    Tervano w;
+    Tervano w(*context);
     w.funzione()->setText("sin(x)");
     w.mSalva();
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
@@ -340,7 +340,7 @@ class IoTest : public QObject {
       QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner);
     }
     {
-      Tervano w;
+      Tervano w(*context);
       w.funzione()->setText("x^2");
       std::unique_ptr<FileSizeLimit> full;
       if (failure == Failure::DiskFull) full = std::make_unique<FileSizeLimit>(old.size() / 2);
@@ -365,8 +365,8 @@ class IoTest : public QObject {
   }
   void printToPdf() {
     QFETCH(bool, all);
-    AppContext::instance().printToPdf = data("out/page.pdf");
-    Tervano w;
+    context->setPrintToPdf(data("out/page.pdf"));
+    Tervano w(*context);
     w.funzione()->setText("x^2");
     w.funzione()->setCursorPosition(1);
     all ? w.mStampaT() : w.mStampa();
@@ -391,8 +391,8 @@ class IoTest : public QObject {
     QFETCH(bool, toPdf);
     if (!toPdf && !QPrinterInfo::defaultPrinter().isNull()) QSKIP("there is a default printer");
     QVERIFY(WriteAll(data("file"), "x"));
-    if (toPdf) AppContext::instance().printToPdf = data("file/page.pdf");
-    Tervano w;
+    if (toPdf) context->setPrintToPdf(data("file/page.pdf"));
+    Tervano w(*context);
     w.funzione()->setText("x^2");
     w.mStampa();
     QCOMPARE(messages.size(), 1);
@@ -412,8 +412,8 @@ class IoTest : public QObject {
   }
   void rejectedFormulaOutputsNothing() {
     QFETCH(bool, print);
-    AppContext::instance().printToPdf = data("page.pdf");
-    Tervano w;
+    context->setPrintToPdf(data("page.pdf"));
+    Tervano w(*context);
     w.funzione()->setText("sin(");
     print ? w.mStampaT() : w.mSalvaT();
     QCOMPARE(messages, QStringList{"Errore nella formula!"});

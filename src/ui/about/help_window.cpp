@@ -5,13 +5,13 @@
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "ui/about/version.h"
+#include "ui/common/layout.h"
 
 namespace curvalis {
 
@@ -149,10 +149,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   layout->addWidget(splitter, 1);
 
   resize(920, 600);
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  CenterOnScreen(this);
   showTopic(QString::fromLatin1(kIndex));
 }
 

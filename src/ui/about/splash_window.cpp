@@ -8,25 +8,19 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QSysInfo>
 #include <algorithm>
 #include <functional>
 
 #include "ui/about/version.h"
-#include "ui/main/tervano.h"
+#include "ui/common/layout.h"
 
 namespace curvalis {
 
 namespace {
 
-// The layout is given in twips: 15 twips make one pixel at 96 dots per inch.
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-constexpr int kSplashWidth = 7380 / 15;   // 492
-constexpr int kSplashHeight = 4245 / 15;  // 283
+constexpr int kSplashWidth = Twips(7380);  // 492
+constexpr int kSplashHeight = Twips(4245); // 283
 constexpr int kBorder = 2;                // the fixed dialog border around the client area
 
 const QColor kSplashGrey(192, 192, 192);
@@ -52,24 +46,24 @@ QFont ArialFont(int pixelSize, bool bold) {
 class SplashFrame : public QFrame {
  public:
   SplashFrame(QWidget* parent, std::function<void()> onClick)
-      : QFrame(parent), onClick_(std::move(onClick)) {}
+      : QFrame(parent), m_onClick(std::move(onClick)) {}
 
  protected:
   void mousePressEvent(QMouseEvent* event) override {
-    pressed_ = event->button() == Qt::LeftButton;
+    m_pressed = event->button() == Qt::LeftButton;
     event->accept();
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
-    bool click = pressed_ && event->button() == Qt::LeftButton &&
+    bool click = m_pressed && event->button() == Qt::LeftButton &&
                  rect().contains(event->position().toPoint());
-    pressed_ = false;
+    m_pressed = false;
     event->accept();
-    if (click) onClick_();
+    if (click) m_onClick();
   }
 
  private:
-  std::function<void()> onClick_;
-  bool pressed_ = false;
+  std::function<void()> m_onClick;
+  bool m_pressed = false;
 };
 
 QLabel* AddLabel(QWidget* frame, const char* name, const QRect& place, const QFont& font,
@@ -105,7 +99,7 @@ int FittingPixelSize(const QFont& font, const QString& text, int width, int pixe
   return minPixelSize;
 }
 
-SplashWindow::SplashWindow(Tervano& main, QWidget* parent)
+SplashWindow::SplashWindow(QWidget& main, QWidget* parent)
     : QWidget(parent ? parent : &main, Qt::Tool | Qt::FramelessWindowHint), m_main(main) {
   setObjectName(QStringLiteral("frmSplash"));
   setWindowTitle(ApplicationTitle());
@@ -116,10 +110,7 @@ SplashWindow::SplashWindow(Tervano& main, QWidget* parent)
   // The window sees every key press: no control inside takes the focus.
   setFocusPolicy(Qt::StrongFocus);
   createControls();
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  CenterOnScreen(this);
 
   // Load, in this order: the version line, the product name, the main window shown.
   findChild<QLabel*>(QStringLiteral("lblVersion"))->setText(VersionLine());
@@ -135,21 +126,21 @@ void SplashWindow::createControls() {
 
   auto* frame = new SplashFrame(client, [this] { dismiss(); });
   frame->setObjectName(QStringLiteral("Frame1"));
-  frame->setGeometry(Twips(150, 60, 7080, 4050));
+  frame->setGeometry(TwipsRect(150, 60, 7080, 4050));
   frame->setFrameStyle(QFrame::Box | QFrame::Sunken);  // the etched edge of a frame
 
   auto* logo = new QLabel(frame);
   logo->setObjectName(QStringLiteral("imgLogo"));
-  logo->setGeometry(Twips(240, 1560, 1695, 1545));
+  logo->setGeometry(TwipsRect(240, 1560, 1695, 1545));
   logo->setPixmap(QPixmap(QStringLiteral(":/icons/curvalis.png")));
   logo->setScaledContents(true);  // stretched to the image's box
   logo->setAttribute(Qt::WA_NoMousePropagation);
 
-  AddLabel(frame, "lblProductName", Twips(720, 720, 5055, 765), ArialFont(43, true), kNavy);
+  AddLabel(frame, "lblProductName", TwipsRect(720, 720, 5055, 765), ArialFont(43, true), kNavy);
 
   // The platform line names the running system. Its label runs past the frame's inner
   // edge, so the text is fitted to the part of the label that shows.
-  QRect platformPlace = Twips(3120, 2340, 4080, 360);
+  QRect platformPlace = TwipsRect(3120, 2340, 4080, 360);
   QLabel* platform = AddLabel(frame, "lblPlatform", platformPlace, ArialFont(21, true), kNavy);
   QString system = QSysInfo::prettyProductName();
   int visible =
@@ -160,9 +151,9 @@ void SplashWindow::createControls() {
   platform->setText(QFontMetrics(platformFont).elidedText(system, Qt::ElideRight, visible));
   platform->setToolTip(system);
 
-  AddLabel(frame, "lblVersion", Twips(3120, 2700, 3060, 255), ArialFont(16, true), kNavy);
+  AddLabel(frame, "lblVersion", TwipsRect(3120, 2700, 3060, 255), ArialFont(16, true), kNavy);
   QLabel* notice =
-      AddLabel(frame, "lblNotice", Twips(360, 3600, 3855, 285), ArialFont(15, false), kDarkGrey);
+      AddLabel(frame, "lblNotice", TwipsRect(360, 3600, 3855, 285), ArialFont(15, false), kDarkGrey);
   notice->setText(QStringLiteral("Premi un tasto per continuare"));
 }
 

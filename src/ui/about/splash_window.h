@@ -7,7 +7,6 @@ class QLabel;
 
 namespace curvalis {
 
-class Tervano;
 
 class SplashWindow : public QWidget {
   Q_OBJECT
@@ -15,7 +14,7 @@ class SplashWindow : public QWidget {
   // Load: the version and product name, then the main window shown under the splash.
   // Without a parent of its own the splash belongs to the main window, so that the window
   // manager keeps it over the main window and leaves it out of the task bar.
-  explicit SplashWindow(Tervano& main, QWidget* parent = nullptr);
+  explicit SplashWindow(QWidget& main, QWidget* parent = nullptr);
   ~SplashWindow() override;
 
   // Closes the splash and brings the main window forward; later calls do nothing.
@@ -31,7 +30,7 @@ class SplashWindow : public QWidget {
  private:
   void createControls();
 
-  Tervano& m_main;
+  QWidget& m_main;
   bool m_dismissed = false;
 };
 

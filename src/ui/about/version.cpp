@@ -39,7 +39,7 @@ class ChartIconEngine : public QIconEngine {
         break;
       }
     }
-    QPixmap& pm = cache_[chosen];
+    QPixmap& pm = m_cache[chosen];
     if (pm.isNull()) pm.load(FileFor(chosen));
     if (pm.size() == size || pm.isNull()) return pm;
     return pm.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -64,7 +64,7 @@ class ChartIconEngine : public QIconEngine {
     return size == 256 ? QStringLiteral(":/icons/curvalis.png")
                        : QStringLiteral(":/icons/curvalis-%1.png").arg(size);
   }
-  std::map<int, QPixmap> cache_;
+  std::map<int, QPixmap> m_cache;
 };
 
 }  // namespace

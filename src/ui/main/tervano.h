@@ -1,22 +1,21 @@
 // The main window Tervano: the drawing, the text box Funzione, the axis names and the menus.
-// Every command is a slot named after its menu item; the drawing commands are
-// MainCommands', the window only hands them the text of Funzione.
+// The menus are built from the command table; the drawing commands are MainCommands', the
+// window only hands them the text of Funzione. The commands of the menu "&File", the side
+// windows and the about box are the window's own.
 #pragma once
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMap>
-#include <QMenuBar>
 #include <QPointer>
 #include <memory>
 
-#include "analysis/main_commands.h"
-#include "ui/main/app_context.h"
-#include "ui/main/canvas.h"
+#include "session/main_commands.h"
+#include "ui/common/app_context.h"
+#include "ui/common/surface_view.h"
 
 class QAction;
-class QMenu;
 
 namespace curvalis {
 
@@ -31,86 +30,65 @@ inline constexpr int kClientHeight = 434;  // 6510 twips
 class Tervano : public QMainWindow {
   Q_OBJECT
  public:
-  explicit Tervano(QWidget* parent = nullptr);
+  // Load: start view and axes, the window's evaluation server. `context` outlives the window.
+  explicit Tervano(AppContext& context, QWidget* parent = nullptr);
   ~Tervano() override;
 
+  AppContext& context() { return m_context; }
   MainCommands& commands() { return *m_commands; }
   Surface& surface() { return m_surface; }
-  Canvas* canvas() const { return m_canvas; }
-  QLineEdit* funzione() const { return m_funzione; }
-  QLabel* label1() const { return m_label1; }
-  QLabel* label2() const { return m_label2; }
-  QLabel* label3() const { return m_label3; }
-  std::string funzioneText() const;
   Host& host() { return m_host; }
+  std::string funzioneText() const;
+
+  // The controls, by their names in the window.
+  SurfaceView* canvas() const { return m_canvas; }
+  QLineEdit* funzione() const { return m_formula; }
+  QLabel* label1() const { return m_prompt; }
+  QLabel* label2() const { return m_xName; }
+  QLabel* label3() const { return m_yName; }
+
+  // Every menu action by its item name (mGrafico, m1, mZoommeno, ...), for tests and scripts.
+  QAction* action(const QString& name) const;
 
   // The side windows, loaded on first use (as their menu commands do).
   ValoreWindow* openValore();
   IntegraleWindow* openIntegrale();
   ArchivioWindow* openArchivio();
 
-  // Every menu action by its item name (mGrafico, m1, mZoommeno, ...), for tests and scripts.
-  QAction* action(const QString& name) const;
-  QMenuBar* menus() const { return menuBar(); }
-
-  // Ends the program at once, without any window's unload.
-  static void quitAtOnce();
-
- public slots:
-  // &File
+  // The window's own commands: &File, the side windows of &Calcola, &Aiuto.
   void mApri();
   void mSalvaF();
   void mSalva();
   void mSalvaT();
   void mStampa();
   void mStampaT();
-  void mEsci();
-  // [&Xmin, Xmax], &Zoom, &Traslazione
-  void preset(int index);
-  void mZoommeno();
-  void mZoompiu();
-  void mSinistra();
-  void mDestra();
-  void mBasso();
-  void mAlto();
-  // &Calcola
-  void mGrafico();
-  void mDominio();
-  void mDerivata();
-  void mZeri();
-  void mMinimi();
-  void mMassimi();
-  void mFlessi();
-  void mObliquiP();
-  void mObliquiM();
-  void mVerticali();
-  void mTangente();
-  void mStudio();
   void mValore();
   void mIntegrale();
-  // &Aiuto
   void mInformazioni();
+
+  // "Esci": ends the program at once, without any window's unload.
+  static void quitAtOnce();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void createActions();
-  void createMenus();
   void createControls();
+  void createMenus();
   void applyBackground(Rgb color);
-  QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
-                   void (Tervano::*slot)(), const QKeySequence& shortcut = {});
+  // "Seleziona" of the archive: start axes, then the chosen entry into Funzione.
+  void selectFormula(const QString& entry);
 
   class BackgroundSink;
 
+  AppContext& m_context;
   Surface m_surface;
   WidgetHost m_host;
-  Canvas* m_canvas = nullptr;
-  QLineEdit* m_funzione = nullptr;
-  QLabel* m_label1 = nullptr;
-  QLabel* m_label2 = nullptr;
-  QLabel* m_label3 = nullptr;
+  SurfaceView* m_canvas = nullptr;
+  QLineEdit* m_formula = nullptr;
+  QLabel* m_prompt = nullptr;
+  QLabel* m_xName = nullptr;
+  QLabel* m_yName = nullptr;
   std::unique_ptr<BackgroundSink> m_backgroundSink;
   std::unique_ptr<MainCommands> m_commands;
   QMap<QString, QAction*> m_actions;

@@ -2,10 +2,10 @@
 // bitmap of the graph and the printed page.
 #include <QPointer>
 
-#include "analysis/printable_graph.h"
+#include "session/printable_graph.h"
 #include "io/archive_file.h"
-#include "io/archive_format.h"
-#include "io/archivio_window.h"
+#include "core/archive_format.h"
+#include "ui/archive/archivio_window.h"
 #include "io/data_folder.h"
 #include "io/graph_output.h"
 #include "ui/main/tervano.h"
@@ -27,8 +27,17 @@ std::string ToStd(const QString& s) {
 ArchivioWindow* Tervano::openArchivio() {
   // A window closed by "Seleziona" waits for the event loop to destroy it; the next use
   // loads a new one, which reads the archive again.
-  if (!m_archivio || m_archivio->unloaded()) m_archivio = new ArchivioWindow(*this, this);
+  if (!m_archivio || m_archivio->unloaded()) {
+    m_archivio = new ArchivioWindow(m_context, this);
+    connect(m_archivio, &ArchivioWindow::selected, this, &Tervano::selectFormula);
+  }
   return m_archivio;
+}
+
+void Tervano::selectFormula(const QString& entry) {
+  m_commands->DrawStartAxes();
+  m_formula->setText(entry);
+  m_host.ControlText("Funzione", entry.toStdString());
 }
 
 void Tervano::mApri() {
@@ -44,7 +53,7 @@ void Tervano::mSalvaF() {
   m_host.CommandStarted("mSalvaF");
   QString reason;
   const bool written =
-      EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_funzione->text(), &reason);
+      EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_formula->text(), &reason);
   m_host.FileWritten(kArchiveFileName, written);
   if (!written) m_host.Message(ToStd(FailureMessage(kMsgArchiveNotSaved, reason)));
 }
@@ -52,7 +61,7 @@ void Tervano::mSalvaF() {
 namespace {
 
 // Writes the drawing to "Grafico.bmp"; a failure is told, and an older file stays whole.
-void SaveGraph(Canvas& canvas, Host& host) {
+void SaveGraph(SurfaceView& canvas, Host& host) {
   QString reason;
   bool written = EnsureDataFolder(&reason) &&
                  SaveBitmap(canvas.sink().logicalImage(),
@@ -79,7 +88,7 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   const QImage image = w.canvas()->grab().toImage();
   w.funzione()->show();
   QString reason;
-  const bool printed = PrintImage(image, AppContext::instance().printToPdf, &reason);
+  const bool printed = PrintImage(image, w.context().printToPdf(), &reason);
 
   w.label1()->setText(QStringLiteral("f(x)="));
   w.host().ControlText("Label1", "f(x)=");
@@ -107,14 +116,14 @@ void Tervano::mSalvaT() {
 }
 
 void Tervano::mStampa() {
-  const QString kept = m_funzione->text();
+  const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
   if (!DrawPrintableGraph(ctx, "mStampa", false)) return;
   PrintWindow(*this, kept, false);
 }
 
 void Tervano::mStampaT() {
-  const QString kept = m_funzione->text();
+  const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
   if (!DrawPrintableGraph(ctx, "mStampaT", false)) return;
   BusyCursor busy(m_host);  // the hourglass stays while the analyses run

@@ -8,12 +8,12 @@ namespace curvalis {
 // Loads the value window if it is not loaded. A closed window is gone (it is deleted on
 // close), so the next command loads it afresh.
 ValoreWindow* Tervano::openValore() {
-  if (!m_valore) m_valore = new ValoreWindow(*this);
+  if (!m_valore) m_valore = new ValoreWindow(*m_commands, m_context, this);
   return m_valore;
 }
 
 IntegraleWindow* Tervano::openIntegrale() {
-  if (!m_integrale) m_integrale = new IntegraleWindow(*this);
+  if (!m_integrale) m_integrale = new IntegraleWindow(*m_commands, m_context, this);
   return m_integrale;
 }
 

@@ -8,13 +8,14 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScreen>
 #include <optional>
 
-#include "analysis/integral.h"
+#include "session/integral.h"
 #include "io/data_folder.h"
-#include "ui/main/tervano.h"
-#include "ui/tools/diagram_view.h"
+#include "ui/common/layout.h"
+#include "session/main_commands.h"
+#include "ui/common/document_view.h"
+#include "ui/common/surface_view.h"
 #include "ui/tools/tool_layout.h"
 
 namespace curvalis {
@@ -32,49 +33,46 @@ void ButtonFace(QLineEdit* edit) {
 class ProgressWindow {
  public:
   explicit ProgressWindow(QWidget* parent)
-      : dialog_(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
+      : m_dialog(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
                 parent) {
-    dialog_.setWindowTitle(QStringLiteral("Curvalis"));
-    dialog_.setWindowModality(Qt::ApplicationModal);
-    dialog_.setMinimumDuration(500);
-    dialog_.setAutoClose(false);
-    dialog_.setAutoReset(false);
-    dialog_.setValue(0);
-    progress_.report = [this](double done) { dialog_.setValue(int(done * kSteps)); };
-    progress_.keepGoing = [this] { return !dialog_.wasCanceled(); };
+    m_dialog.setWindowTitle(QStringLiteral("Curvalis"));
+    m_dialog.setWindowModality(Qt::ApplicationModal);
+    m_dialog.setMinimumDuration(500);
+    m_dialog.setAutoClose(false);
+    m_dialog.setAutoReset(false);
+    m_dialog.setValue(0);
+    m_progress.report = [this](double done) { m_dialog.setValue(int(done * kSteps)); };
+    m_progress.keepGoing = [this] { return !m_dialog.wasCanceled(); };
   }
-  const Progress* progress() const { return &progress_; }
+  const Progress* progress() const { return &m_progress; }
 
  private:
   static constexpr int kSteps = 1000;
-  QProgressDialog dialog_;
-  Progress progress_;
+  QProgressDialog m_dialog;
+  Progress m_progress;
 };
 
 }  // namespace
 
-IntegraleWindow::IntegraleWindow(Tervano& main, QWidget* parent)
-    : QWidget(parent ? parent : &main),
+IntegraleWindow::IntegraleWindow(MainCommands& main, AppContext& context, QWidget* parent)
+    : QWidget(parent),
       m_main(main),
-      m_host(this),
+      m_host(this, context),
       m_diagramma(std::string(kDiagramSurface), kDiagramWidthPx, kDiagramHeightPx) {
   setObjectName(QStringLiteral("Integrale"));
   setAttribute(Qt::WA_DeleteOnClose);
   MakeFixedToolWindow(this, 5160, 6825);
   createControls();
   m_diagramma.AddSink(&m_diagrammaView->sink());
-  AppContext::instance().attachTrace(m_diagramma);
+  context.attachTrace(m_diagramma);
   connect(m_uguale, &QPushButton::clicked, this, &IntegraleWindow::clickUguale);
-  connect(m_diagrammaView, &DiagramView::clicked, this, &IntegraleWindow::clickDiagramma);
+  connect(m_diagrammaView, &SurfaceView::clicked, this, &IntegraleWindow::clickDiagramma);
 
   // Centred on the screen.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  CenterOnScreen(this);
 
   // Load.
-  const QString caption = QStringLiteral("f(x)=") + QString::fromStdString(m_main.funzioneText());
+  const QString caption = QStringLiteral("f(x)=") + QString::fromStdString(m_main.Funzione());
   setWindowTitle(caption);
   m_host.ControlText("Integrale", caption.toStdString());
   m_server = StartEvalServer();
@@ -90,8 +88,12 @@ void IntegraleWindow::createControls() {
   m_label3->setFont(ToolFont(13.5));
   PlaceTwips(m_label3, 1320, 120, 2535, 375);
 
-  m_ole1 = new DocumentView(this);
+  // The document: our integral sign; a double click opens the document file of the data
+  // folder when there is one.
+  m_ole1 = new DocumentView(DocumentView::Look::Picture, this);
   m_ole1->setObjectName(QStringLiteral("OLE1"));
+  m_ole1->setPicture(QPixmap(QStringLiteral(":/tools/integral_sign.png")));
+  m_ole1->setOpener([this](const QString& path) { m_host.context().openDocument(path); });
   PlaceTwips(m_ole1, 480, 720, 615, 1695);
 
   m_superiore = new QLineEdit(this);
@@ -149,7 +151,7 @@ void IntegraleWindow::createControls() {
   m_label->setObjectName(QStringLiteral("Label"));
   PlaceTwips(m_label, 240, 3480, 2895, 255);
 
-  m_diagrammaView = new DiagramView(kDiagramWidthPx, kDiagramHeightPx, kWhite, this);
+  m_diagrammaView = new SurfaceView(kDiagramWidthPx, kDiagramHeightPx, kWhite, this);
   m_diagrammaView->setObjectName(QStringLiteral("Diagramma"));
   PlaceTwips(m_diagrammaView, 240, 3840, 4695, 2775);
 
@@ -164,7 +166,7 @@ void IntegraleWindow::createControls() {
 }
 
 void IntegraleWindow::loadDocument() {
-  m_ole1->setDocument(DataFilePath(QStringLiteral("Integrale.doc")));
+  m_ole1->setFile(DataFilePath(QStringLiteral("Integrale.doc")));
 }
 
 void IntegraleWindow::setSuperiore(const QString& text) {
@@ -184,14 +186,14 @@ void IntegraleWindow::clickUguale() {
                        m_main.surface(),
                        m_server->book(),
                        m_host,
-                       m_main.funzioneText(),
+                       m_main.Funzione(),
                        m_superiore->text().toStdString(),
                        m_inferiore->text().toStdString(),
                        m_segmenti->currentText().toStdString(),
                        QLocale().decimalPoint().toStdString()};
   // The progress window belongs to the windowed program; the batch mode runs to the end.
   std::optional<ProgressWindow> progress;
-  if (!AppContext::instance().batch) {
+  if (!m_host.context().batch()) {
     progress.emplace(this);
     ctx.progress = progress->progress();
   }
@@ -210,7 +212,7 @@ void IntegraleWindow::clickDiagramma() {
                        m_main.surface(),
                        m_server->book(),
                        m_host,
-                       m_main.funzioneText(),
+                       m_main.Funzione(),
                        m_superiore->text().toStdString(),
                        m_inferiore->text().toStdString(),
                        m_segmenti->currentText().toStdString()};

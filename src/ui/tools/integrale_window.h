@@ -6,7 +6,7 @@
 
 #include "core/eval_service.h"
 #include "core/surface.h"
-#include "ui/main/app_context.h"
+#include "ui/common/app_context.h"
 
 class QComboBox;
 class QLabel;
@@ -15,15 +15,16 @@ class QPushButton;
 
 namespace curvalis {
 
-class Tervano;
-class DiagramView;
+class MainCommands;
+class SurfaceView;
 class DocumentView;
 
 class IntegraleWindow : public QWidget {
   Q_OBJECT
  public:
   // Load: the caption from the current text of Funzione, then the window's own server.
-  explicit IntegraleWindow(Tervano& main, QWidget* parent = nullptr);
+  // `parent` is the main window, whose commands `main` are.
+  IntegraleWindow(MainCommands& main, AppContext& context, QWidget* parent);
   ~IntegraleWindow() override;
 
   // What a user does: type the limits and the count, press "=", click the diagram.
@@ -38,7 +39,7 @@ class IntegraleWindow : public QWidget {
   void loadDocument();
 
   Surface& diagrammaSurface() { return m_diagramma; }
-  DiagramView* diagramma() const { return m_diagrammaView; }
+  SurfaceView* diagramma() const { return m_diagrammaView; }
   DocumentView* ole1() const { return m_ole1; }
   QLabel* label3() const { return m_label3; }
   QLineEdit* superiore() const { return m_superiore; }
@@ -58,7 +59,7 @@ class IntegraleWindow : public QWidget {
  private:
   void createControls();
 
-  Tervano& m_main;
+  MainCommands& m_main;
   WidgetHost m_host;
   Surface m_diagramma;
   std::unique_ptr<EvalServer> m_server;
@@ -75,7 +76,7 @@ class IntegraleWindow : public QWidget {
   QLabel* m_label2 = nullptr;
   QComboBox* m_segmenti = nullptr;
   QLabel* m_label = nullptr;
-  DiagramView* m_diagrammaView = nullptr;
+  SurfaceView* m_diagrammaView = nullptr;
 };
 
 }  // namespace curvalis

@@ -26,7 +26,7 @@ void MakeFixedToolWindow(QWidget* window, int clientWidthTwips, int clientHeight
   window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                          Qt::MSWindowsFixedSizeDialogHint);
-  window->setFixedSize(clientWidthTwips / 15, clientHeightTwips / 15);
+  window->setFixedSize(Twips(clientWidthTwips), Twips(clientHeightTwips));
   window->setFont(ToolFont());
 }
 

@@ -1,15 +1,12 @@
-// What the value and integral windows share: layouts in twips and their fonts.
+// What the value and integral windows share: their fonts and their window frame.
 #pragma once
 
 #include <QFont>
 #include <QWidget>
 
-namespace curvalis {
+#include "ui/common/layout.h"
 
-// Places `w` by its layout in twips (15 twips to a logical pixel).
-inline void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
-  w->setGeometry(left / 15, top / 15, width / 15, height / 15);
-}
+namespace curvalis {
 
 // The windows' sans-serif at a point size (8 points where the layout gives none).
 QFont ToolFont(qreal pointSize = 8);

@@ -6,14 +6,14 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "analysis/value_calc.h"
-#include "ui/main/tervano.h"
+#include "session/value_calc.h"
+#include "session/main_commands.h"
 #include "ui/tools/tool_layout.h"
 
 namespace curvalis {
 
-ValoreWindow::ValoreWindow(Tervano& main, QWidget* parent)
-    : QWidget(parent ? parent : &main), m_main(main), m_host(this) {
+ValoreWindow::ValoreWindow(MainCommands& main, AppContext& context, QWidget* parent)
+    : QWidget(parent), m_main(main), m_host(this, context) {
   setObjectName(QStringLiteral("Valore"));
   setAttribute(Qt::WA_DeleteOnClose);
   MakeFixedToolWindow(this, 4800, 630);
@@ -49,7 +49,7 @@ ValoreWindow::ValoreWindow(Tervano& main, QWidget* parent)
   connect(m_uguale, &QPushButton::clicked, this, &ValoreWindow::clickUguale);
 
   // Load.
-  const QString caption = QStringLiteral("f(x)=") + QString::fromStdString(m_main.funzioneText());
+  const QString caption = QStringLiteral("f(x)=") + QString::fromStdString(m_main.Funzione());
   setWindowTitle(caption);
   m_host.ControlText("Valore", caption.toStdString());
   m_server = StartEvalServer();
@@ -69,7 +69,7 @@ void ValoreWindow::clickUguale() {
   ValoreContext ctx{m_server->book(),
                     m_main.surface(),
                     m_host,
-                    m_main.funzioneText(),
+                    m_main.Funzione(),
                     m_valoreX->text().toStdString(),
                     QLocale().decimalPoint().toStdString()};
   if (std::optional<std::string> text = ComputeValue(ctx)) {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "core/eval_service.h"
-#include "ui/main/app_context.h"
+#include "ui/common/app_context.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,13 +13,14 @@ class QPushButton;
 
 namespace curvalis {
 
-class Tervano;
+class MainCommands;
 
 class ValoreWindow : public QWidget {
   Q_OBJECT
  public:
   // Load: the caption from the current text of Funzione, then the window's own server.
-  explicit ValoreWindow(Tervano& main, QWidget* parent = nullptr);
+  // `parent` is the main window, whose commands `main` are.
+  ValoreWindow(MainCommands& main, AppContext& context, QWidget* parent);
   ~ValoreWindow() override;
 
   // What a user does: type into ValoreX, press "=".
@@ -37,7 +38,7 @@ class ValoreWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  Tervano& m_main;
+  MainCommands& m_main;
   WidgetHost m_host;
   std::unique_ptr<EvalServer> m_server;
   QLabel* m_label1 = nullptr;

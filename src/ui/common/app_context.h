@@ -1,0 +1,81 @@
+// What the windows share for the program's life: the batch trace (when there is one), where
+// message boxes go, and where printing goes. main() and the batch mode build one and hand it
+// to the main window, which hands it to the windows it opens.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "core/command.h"
+#include "core/trace.h"
+
+namespace curvalis {
+
+class AppContext {
+ public:
+  using MessageSink = std::function<void(QWidget* parent, std::string_view text)>;
+
+  // The windowed program: message boxes on screen, printing on the default printer.
+  AppContext() = default;
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  // Batch mode: message boxes are written to the trace and to standard error, never shown,
+  // and long computations show no progress window.
+  bool batch() const { return m_batch; }
+  void setBatch(bool batch) { m_batch = batch; }
+  // The trace every window writes to, or none.
+  TraceWriter* trace() const { return m_trace; }
+  void setTrace(TraceWriter* trace) { m_trace = trace; }
+  // Print commands print to this PDF file instead of the default printer when it is set.
+  const QString& printToPdf() const { return m_printToPdf; }
+  void setPrintToPdf(const QString& path) { m_printToPdf = path; }
+  // Replaces the modal message box (tests use it, so that no dialog can block them).
+  void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+  // Replaces the desktop's application that opens a document (tests use it, so that no other
+  // program starts).
+  void setDocumentOpener(std::function<void(const QString& path)> opener) {
+    m_documentOpener = std::move(opener);
+  }
+
+  // A message box of `parent`, or its replacement; always written to the trace.
+  void message(QWidget* parent, std::string_view text);
+  // Opens the file `path` with the desktop's application for it, or the replacement.
+  void openDocument(const QString& path);
+  // Adds a trace sink for `surface` when there is a trace; the sink lives as long as the
+  // context.
+  void attachTrace(Surface& surface);
+
+ private:
+  bool m_batch = false;
+  TraceWriter* m_trace = nullptr;
+  QString m_printToPdf;
+  MessageSink m_messageSink;
+  std::function<void(const QString& path)> m_documentOpener;
+  std::vector<std::unique_ptr<TraceSink>> m_sinks;
+};
+
+// The Host of a window: its hourglass cursor, its message boxes, and the trace.
+class WidgetHost : public Host {
+ public:
+  WidgetHost(QWidget* window, AppContext& context) : m_window(window), m_context(context) {}
+  ~WidgetHost() override;
+  void SetBusyCursor(bool busy) override;
+  void Message(std::string_view text) override;
+  void CommandStarted(std::string_view name) override;
+  void ControlText(std::string_view control, std::string_view text) override;
+  void FileWritten(std::string_view path, bool written) override;
+
+  AppContext& context() { return m_context; }
+
+ private:
+  QWidget* m_window;
+  AppContext& m_context;
+  int m_busy = 0;
+};
+
+}  // namespace curvalis

@@ -1,0 +1,44 @@
+#include "ui/common/surface_view.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+namespace curvalis {
+
+SurfaceView::SurfaceView(int widthPx, int heightPx, Rgb background, QWidget* parent)
+    : QWidget(parent), m_sink(widthPx, heightPx, 1, background) {
+  setFixedSize(widthPx, heightPx);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  m_sink.setChanged([this] { update(); });
+}
+
+bool SurfaceView::event(QEvent* event) {
+  // The picture is kept at the screen's resolution.
+  if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
+    qreal ratio = devicePixelRatioF();
+    if (ratio != m_sink.image().devicePixelRatio()) m_sink.setDevicePixelRatio(ratio);
+  }
+  return QWidget::event(event);
+}
+
+void SurfaceView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(QRectF(0, 0, width(), height()), m_sink.image());
+}
+
+void SurfaceView::wheelEvent(QWheelEvent* event) {
+  int dy = event->angleDelta().y();
+  if (dy != 0) emit wheelZoom(dy > 0);
+  event->accept();
+}
+
+void SurfaceView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    emit clicked();
+  }
+  event->accept();
+}
+
+}  // namespace curvalis
