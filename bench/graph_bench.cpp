@@ -50,13 +50,13 @@ void Label(benchmark::State& state) {
   state.SetLabel(std::string(kFormulas[state.range(0)]) + " / " + kSinks[state.range(1)]);
 }
 
-using Command = void (MainCommands::*)();
+using Command = void (*)(CommandContext&);
 
 template <Command command>
 void Run(benchmark::State& state) {
   Setup s(int(state.range(0)), int(state.range(1)));
   for (auto _ : state) {
-    (s.main.*command)();
+    s.main.Run(command);
     s.drain();
   }
   Label(state);
@@ -89,17 +89,17 @@ void ThreeFormulas(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(RedrawSequence)->Apply(AllFormulas);
-BENCHMARK(Run<&MainCommands::mGrafico>)->Name("mGrafico")->Apply(AllFormulas);
-BENCHMARK(Run<&MainCommands::mDominio>)->Name("mDominio")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mDerivata>)->Name("mDerivata")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mZeri>)->Name("mZeri")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mMinimi>)->Name("mMinimi")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mMassimi>)->Name("mMassimi")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mFlessi>)->Name("mFlessi")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mTangente>)->Name("mTangente")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mObliquiP>)->Name("mObliquiP")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mObliquiM>)->Name("mObliquiM")->Apply(ThreeFormulas);
-BENCHMARK(Run<&MainCommands::mVerticali>)->Name("mVerticali")->Apply(ThreeFormulas);
+BENCHMARK(Run<mGrafico>)->Name("mGrafico")->Apply(AllFormulas);
+BENCHMARK(Run<mDominio>)->Name("mDominio")->Apply(ThreeFormulas);
+BENCHMARK(Run<mDerivata>)->Name("mDerivata")->Apply(ThreeFormulas);
+BENCHMARK(Run<mZeri>)->Name("mZeri")->Apply(ThreeFormulas);
+BENCHMARK(Run<mMinimi>)->Name("mMinimi")->Apply(ThreeFormulas);
+BENCHMARK(Run<mMassimi>)->Name("mMassimi")->Apply(ThreeFormulas);
+BENCHMARK(Run<mFlessi>)->Name("mFlessi")->Apply(ThreeFormulas);
+BENCHMARK(Run<mTangente>)->Name("mTangente")->Apply(ThreeFormulas);
+BENCHMARK(Run<mObliquiP>)->Name("mObliquiP")->Apply(ThreeFormulas);
+BENCHMARK(Run<mObliquiM>)->Name("mObliquiM")->Apply(ThreeFormulas);
+BENCHMARK(Run<mVerticali>)->Name("mVerticali")->Apply(ThreeFormulas);
 
 }  // namespace
 

@@ -32,8 +32,8 @@ void PlotCurve(CommandContext& ctx, std::string_view prepared) {
   for (int i = -31; i <= 32; ++i) {
     double x = OX + (U * i) / 10;
     double y = ctx.book.NumberAt(x);
-    // Tolerant mode: an undefined sample or one that does not fit a single gives no point
-    // and no segment on either side.
+    // An undefined sample, or one that does not fit a single, gives no point and no segment
+    // on either side; the scan goes on with the next one.
     s.SetDrawWidth(1);
     if (Drawable(y)) {
       s.Point(x, y, Palette(12));

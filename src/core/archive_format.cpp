@@ -172,39 +172,6 @@ std::vector<std::string> SplitArchiveFields(std::string_view b) {
   return fields;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-  const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  auto cont = [&](std::size_t k, std::uint8_t lo, std::uint8_t hi) {
-    return k < n && s[k] >= lo && s[k] <= hi;
-  };
-  while (i < n) {
-    std::uint8_t c = s[i];
-    if (c < 0x80) {
-      ++i;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      if (!cont(i + 1, 0x80, 0xBF)) return false;
-      i += 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      // E0: no overlong forms; ED: no surrogates.
-      std::uint8_t lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
-      if (!cont(i + 1, lo, hi) || !cont(i + 2, 0x80, 0xBF)) return false;
-      i += 3;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      // F0: no overlong forms; F4: nothing above U+10FFFF.
-      std::uint8_t lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
-      if (!cont(i + 1, lo, hi) || !cont(i + 2, 0x80, 0xBF) || !cont(i + 3, 0x80, 0xBF)) {
-        return false;
-      }
-      i += 4;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/utf8.h"  // IsValidUtf8: which fields are read as Windows-1252
+
 namespace curvalis {
 
 inline constexpr std::string_view kArchiveFileName = "Archivio.txt";
@@ -50,8 +52,6 @@ std::string ArchiveAppendBytes(std::string_view archive, std::string_view text);
 // Any bytes are accepted (NUL, binary); the time is linear in the size.
 std::vector<std::string> SplitArchiveFields(std::string_view bytes);
 
-// True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
 // Each byte read as Windows-1252, written as UTF-8. The five bytes that code page leaves
 // undefined (81, 8D, 8F, 90, 9D) become the control characters of the same number.
 std::string Windows1252ToUtf8(std::string_view bytes);

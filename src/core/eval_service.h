@@ -40,7 +40,9 @@ class EvalBook {
   void StoreFormula(std::string_view prepared);
   // EvaluateAt: writes x into VariableCell and reads FormulaCell.
   const Value& EvaluateAt(double x);
-  // The same, as a number: NaN where f gives no number (Decision 13 of the design).
+  // The same, as a number: a truth value is 1 or 0, and NaN stands where f gives no number
+  // (an error, a text, even one that reads as a number: "Truth values as numbers" in
+  // docs/decisions.md).
   double NumberAt(double x);
   // CloseEvalBook: marks the book saved and releases the worksheet. Never fails.
   void Close();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/utf8.h"
+
 namespace curvalis {
 namespace {
 
@@ -14,23 +16,6 @@ std::string Shortest(T v) {
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, res.ptr);
-}
-
-// Length of the UTF-8 sequence starting at s[i], or 0 if it is not valid.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-  auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char c = b(i);
-  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((b(i + k) & 0xC0) != 0x80) return 0;
-  }
-  if (n == 2 && c < 0xC2) return 0;                       // overlong
-  if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
-  if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
-  if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90) || (c == 0xF4 && b(i + 1) >= 0x90)))
-    return 0;
-  return n;
 }
 
 }  // namespace
@@ -61,7 +46,7 @@ std::string JsonString(std::string_view s) {
       out.push_back(static_cast<char>(c));
       ++i;
     } else {
-      std::size_t n = Utf8Length(s, i);
+      std::size_t n = Utf8SequenceLength(s, i);
       if (n == 0) {
         out += "\xEF\xBF\xBD";
         ++i;

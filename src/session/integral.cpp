@@ -38,13 +38,15 @@ double LoopCount(double limit) {
   return limit >= 1 ? std::floor(limit) : 0;
 }
 
-// Steps D1 to D5 of the diagram for limits a < b. `formula`, when given, is stored only once
-// X(1) is known (the click on the diagram stores it there); otherwise the book is open
-// already. Returns false when the frame cannot be set up (ends or scale beyond what the
-// drawing takes), before Y(1) is read; a rejected formula throws EvalError.
+// The diagram for limits a < b: the frame around them, the axis with five ticks and their
+// values, the red curve and, when `hatch`, the hatching between the limits. `formula`, when
+// given, is stored only once X(1) is known (the click on the diagram stores it there);
+// otherwise the book is open already. Returns false when the frame cannot be set up (ends or
+// scale beyond what the drawing takes), before Y(1) is read; a rejected formula throws
+// EvalError.
 bool DrawDiagram(Surface& s, EvalBook& book, double a, double b, bool hatch,
                  const std::string* formula) {
-  // D1: the limits' interval fills the middle half.
+  // The frame: the limits' interval fills the middle half of the width.
   const double L = (a + b) / 2 - (b - a);
   const double R = (b - a) + (a + b) / 2;
   const double W = R - L;
@@ -54,9 +56,9 @@ bool DrawDiagram(Surface& s, EvalBook& book, double a, double b, bool hatch,
       static_cast<float>(top) == 0) {
     return false;
   }
-  // D2: the vertical range is tied to the width.
+  // The vertical range is tied to the width, 0.29 W above and below the axis.
   s.SetScale(L, top, R, -top);
-  // D3: axis, then the five ticks with their labels.
+  // The black axis, then five blue ticks a quarter of the width apart, each with its value.
   s.Line(L, 0, R, 0, Palette(0));
   s.SetDrawWidth(2);
   const double T = W / 4;
@@ -64,7 +66,8 @@ bool DrawDiagram(Surface& s, EvalBook& book, double a, double b, bool hatch,
     double x = L + T * k;
     if (s.Point(x, 0, Palette(9))) s.Print(PrintLine().Double(x).items());
   }
-  // D4: the first sample; from the next one on, nothing fails any more.
+  // The red curve over 64 samples. Storing the formula and reading the first sample may fail
+  // (a rejected formula throws); from the next sample on nothing fails any more.
   double prevX = L;
   if (formula) OpenEvalBook(book, *formula);
   double prevY = book.NumberAt(prevX);
@@ -76,7 +79,7 @@ bool DrawDiagram(Surface& s, EvalBook& book, double a, double b, bool hatch,
     // A piece steeper than 10, or one that touches a sample that is no number, is left out.
     const double slope = (y - prevY) / (x - prevX);
     if (std::fabs(slope) < 10) s.Line(x, y, prevX, prevY, Palette(12));
-    // D5: the hatching inside the limits, yellow above the axis, green below, cut at the
+    // The hatching inside the limits, yellow above the axis, green below, cut at the
     // frame. A sample that is no number fails the first test, which leads into its line:
     // the full-height yellow one.
     if (hatch && a <= x && x <= b) {

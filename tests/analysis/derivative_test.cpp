@@ -26,7 +26,7 @@ TEST(Derivative, PolylineOfTheForwardQuotient) {
       {"x>0", 196, 0, 0, 0, 0, -3.168f},           // TRUE is 1; the step is too steep to be joined
       {"1/x", 187, NAN, 0, -0.15, 0.15, -3.168f},  // undefined at 0, steep beside it
       {"sqrt(x)", 99, NAN, 0, -4, -0.001, 0},      // three defined samples from 0 on
-      // The quotient across the step overflows: no segment uses it (Decision 12).
+      // The quotient across the step overflows: no segment uses it ("Overflow is undefined").
       {"if(x<0,-1E308,1E308)", 196, 0, 0, -0.033, -0.031, -3.168f},
   };
   for (const Case& c : cases) {

@@ -38,10 +38,10 @@ TEST(Extrema, MarksAndListings) {
       {"tan(x)", {}, {}},
       {"x^2<1", {Min(" 1         f(x)= 0 ")}, {Max("-.998      f(x)= 1 ")}},  // TRUE is 1
       // A hole narrower than two coarse steps beside the extremum: the fine windows that
-      // hold an undefined value report nothing (Decision 4).
+      // hold an undefined value report nothing ("Fine windows with a gap").
       {"if(abs(x-0.02)<0.003,1/0,x^2)", {Min(" 0         f(x)= 0 ")}, {}},
       {"if(abs(x-0.02)<0.003,1/0,1-x^2)", {}, {Max(" 0         f(x)= 1 ")}},
-      // Far from the origin the listing stays (Decision 6).
+      // Far from the origin the listing stays ("Wide rounding").
       {"sin(x)", {Min(" 100001.6  f(x)=-1 ")}, {Max(" 99998.46  f(x)= 1 ")}, 100000},
   };
   for (const Case& c : cases) {

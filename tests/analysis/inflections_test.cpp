@@ -55,18 +55,19 @@ INSTANTIATE_TEST_SUITE_P(
         ListingCase{"x^3", 1, {"4@70:x=-.016      f(x)= 0 "}}, ListingCase{"2*x+1", 0, {}},
         ListingCase{"1/x", 0, {}}, ListingCase{"ln(x)", 0, {}},
         ListingCase{"sin(x)", 3, {kSinM, std::string("6") + kSin0, std::string("8") + kSinP}},
-        // 32 and more: marked, no row taken, nothing printed over another line (Decision 5).
+        // "Inflection rows": 32 and more is marked, takes no row and prints nothing over
+        // another line.
         ListingCase{"x^3+32.5", 1, {}}, ListingCase{"x^3+40", 1, {}},
         ListingCase{
             "sin(x)+IF(x<-2,32.5,0)", 3, {std::string("4") + kSin0, std::string("6") + kSinP}},
-        // No number at the chord's middle: no mark and no empty row (Decision 5).
+        // No number at the chord's middle: no mark and no empty row ("Inflection rows").
         ListingCase{"IF(ABS(x+0.01599)<0.0001,1/0,sin(x))", 2, {kSinM, std::string("6") + kSinP}},
         // Beyond the single range: the mark cannot be drawn.
         ListingCase{"IF(ABS(x+0.01599)<0.0001,1E39,x^3)", 0, {}},
         // After a gap, the sample before the window is undefined: no concavity from before
-        // the gap is taken for a change (Decision 5).
+        // the gap is taken for a change ("Inflection rows").
         ListingCase{"IF(x<0,-x^2,x^2)+0*sqrt(ABS(x)-0.05)", 0, {}},
-        ListingCase{"IF(x<0,-1E308,1E308)", 0, {}}));  // overflowing slopes (Decision 12)
+        ListingCase{"IF(x<0,-1E308,1E308)", 0, {}}));  // "Overflow is undefined"
 
 // Every command of this area with a formula the evaluator rejects: one message, the cursor
 // back, the book free, width 1, the fore colour untouched; only "Flessi" prints (its heading).

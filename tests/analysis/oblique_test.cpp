@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         // No number far out: the command ends quietly, the book closed.
         AsymptoteCase{"sqrt(x)", false, nullptr}, AsymptoteCase{"exp(x)", true, nullptr},
         AsymptoteCase{"IF(x=2000000,1/0,1/x)", true, nullptr},
-        // Two far values fit a line to these too; the third is off it (Decision 10).
+        // Two far values fit a line to these too; the third is off it ("Third value for
+        // asymptotes").
         AsymptoteCase{"ln(x)", true, nullptr}, AsymptoteCase{"ln(x^2+1)", false, nullptr},
         AsymptoteCase{"sin(x)", true, nullptr}, AsymptoteCase{"cos(x)", true, nullptr},
         AsymptoteCase{"tan(x)", false, nullptr}));

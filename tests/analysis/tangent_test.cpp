@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TangentCase{"x^3-3*x", {{0, -3, kCc}}},
                       TangentCase{"sin(x)", {{-kPi, -1, kCc}, {0, 1, kCv}, {kPi, -1, kCc}}},
                       TangentCase{"2*x+1", {}},
-                      // No number at the point near 0: no tangent and no stray text (Decision 5).
+                      // No number at the point near 0: no tangent, no text ("Inflection rows").
                       TangentCase{"IF(ABS(x+0.01599)<0.0001,1/0,sin(x))",
                                   {{-kPi, -1, kCc}, {kPi, -1, kCc}}},
                       // 1E39 at the point: neither the tangent nor the text's place can be drawn,

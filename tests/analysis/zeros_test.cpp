@@ -36,12 +36,13 @@ TEST(Zeros, Listings) {
       // The sign changes across the poles refine to no small value.
       {"tan(x)", {Line("-3.142 ", "-.001 "), Line(" 0 ", " 0 "), Line(" 3.141 ", " 0 ")}},
       // At the edge of the domain a sample counts when |f| falls towards the edge; -.3 at 0
-      // with |f| falling away from it is no zero, only the true one near .09 (Decision 3).
+      // with |f| falling away from it is no zero, only the true one near .09 ("Zeros beside an
+      // undefined sample").
       {"sqrt(x)-0.3", {Line(" .089 ", "-.001 ")}},
       {"sqrt(x+0.02)-0.1", {Line(" 0 ", " .041 ")}},
       {"sqrt(0.22-x)-0.1", {Line(" .2 ", " .041 ")}},
       // The first secant point of the second sign change falls into a hole: it lists
-      // nothing, and the root found before is not listed again (Decision 11).
+      // nothing, and the root found before is not listed again ("Secant values").
       {"if(abs(x-1.025)<0.001,1/0,(x+1.01)*(x-1.025))", {Line("-1.011 ", " 0 ")}},
       {"if(x<1,-1,x>1)", {Line(" 1 ", " 0 ")}},  // FALSE is 0
       {"sin(x)",

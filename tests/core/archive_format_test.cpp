@@ -11,9 +11,9 @@ namespace {
 
 using Entries = std::vector<std::string>;
 
-// Every text saved reads back as one entry with exactly that text (Decision 8: quotes inside
-// are doubled on writing and read back as one).
-TEST(ArchiveFormat, EverySavedTextReadsBackWholeDecision8) {
+// Every text saved reads back as one entry with exactly that text ("Quoted quotes in the
+// archive": quotes inside are doubled on writing and read back as one).
+TEST(ArchiveFormat, EverySavedTextReadsBackWholeWithQuotedQuotes) {
   const Entries texts = {"sin(x)",       "max(x,1)", "",        "IF(x>0,x,\"\")", "\"",
                          "\"\"",         "a\"b",     "  x^2  ", "x,\"y\",z",
                          "\xC3\xA8 (x)",  // è in UTF-8
@@ -98,7 +98,7 @@ TEST(ArchiveFormat, AppendedRecordReadsBackAfterAnyEnd) {
   }
 }
 
-TEST(ArchiveFormat, Utf8OrWindows1252Decision8) {
+TEST(ArchiveFormat, Utf8ElseWindows1252ForOldArchives) {
   struct Case {
     const char* name;
     std::string bytes;

@@ -270,7 +270,7 @@ TEST(FormulaTest, Comparisons) {
   });
 }
 
-TEST(FormulaTest, PrecedenceDecision2) {
+TEST(FormulaTest, PrecedenceUnaryMinusBelowPower) {
   CheckCases({
       {"=-x1^2", 3, N(-9)},  // the sign binds looser than ^
       {"=(-x1)^2", 3, N(9)},

@@ -9,7 +9,7 @@
 namespace curvalis {
 namespace {
 
-TEST(PrepareFormulaTest, RewritesTheVariableDecision1) {
+TEST(PrepareFormulaTest, RewritesTheWholeWordVariable) {
   struct Case {
     const char* funzione;
     const char* prepared;

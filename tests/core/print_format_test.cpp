@@ -31,8 +31,8 @@ TEST(PrintRules, SinglesTo7Digits) {
   for (const auto& c : cases) EXPECT_EQ(PrintSingle(static_cast<float>(c.v)), c.text) << c.v;
 }
 
-// Decision 6: the scaled value is a wide integer, ties go to even.
-TEST(PrintRules, Decision6RoundedPrintValue) {
+// "Wide rounding": the scaled value is a wide integer, so any size prints; ties go to even.
+TEST(PrintRules, RoundedPrintValueWideRounding) {
   EXPECT_EQ(RoundedPrintValue(1.5705, 1000), 1.57f);  // 1570.5 -> 1570 (even)
   EXPECT_EQ(RoundedPrintValue(0.0025, 1000), 0.002f);
   EXPECT_EQ(RoundedPrintValue(-1.5707963, 100), -1.57f);

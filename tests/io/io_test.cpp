@@ -125,7 +125,7 @@ class IoTest : public QObject {
   }
 
   // The data folder is created at the first save; the window lists the built-in entries,
-  // then the saved texts, each whole (Decision 8 for the quotes).
+  // then the saved texts, each whole, quotes included ("Quoted quotes in the archive").
   void savedFormulasListedAfterBuiltIns() {
     const QString folder = data("a/b");
     qputenv("CURVALIS_DATA_DIR", QFile::encodeName(folder));
@@ -171,7 +171,7 @@ class IoTest : public QObject {
     QCOMPARE(nextTabStop(a->ole2()), static_cast<QWidget*>(a->command1()));
   }
 
-  // An archive written on the old platform, in Windows-1252 (Decision 8); the archive's own
+  // An archive written on the old platform, in Windows-1252, still reads; the archive's own
   // table agrees with the platform's.
   void windows1252ArchiveReads() {
     QVERIFY(WriteAll(data("Archivio.txt"), "\"x*citt\xE0\"\r\n\"\x80*x\"\r\nsin(x)"));
@@ -309,7 +309,8 @@ class IoTest : public QObject {
     QCOMPARE(traced("file"), QStringList{"Grafico.bmp=true"});
   }
 
-  // A save that fails leaves the older file byte for byte and says why (Decision 9).
+  // A save that fails leaves the older file byte for byte and says why ("Writes that fail are
+  // told").
   void saveFailureKeepsOldFile_data() {
     QTest::addColumn<bool>("graph");
     QTest::addColumn<Failure>("failure");
@@ -379,7 +380,8 @@ class IoTest : public QObject {
     QCOMPARE(traced("text"), (QStringList{"Label1=", "Funzione=", "Label1=f(x)=", "Funzione=x^2"}));
   }
 
-  // A print that cannot be made is told (Decision 9); the texts are restored all the same.
+  // A print that cannot be made is told ("Writes that fail are told"); the texts are restored
+  // all the same.
   void printFailureTold_data() {
     QTest::addColumn<bool>("toPdf");
     QTest::newRow("PDF in a folder that is a file") << true;

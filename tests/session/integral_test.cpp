@@ -113,11 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
         // b), to 12 for 2.5 (the even node 2 h, the odd nodes h and 3 h), to 2 for 0.5.
         Case{"1", "3", "0", "1", ".", "3", kUp}, Case{"1", "7.5", "0", "2.5", ".", "6", kUp},
         Case{"1", "1.5", "0", "0.5", ".", "1", kUp}, Case{"x^3", "3", "0", "1", ".", "20.25", kUp},
-        // Decision 13: a truth value counts as 1 or 0, a text as no number; no negative zero.
+        // "Truth values as numbers": a truth value counts as 1 or 0, a text as no number; no
+        // negative zero.
         Case{"x>=0", "3", "0", "1", ".", "3", kUp}, Case{"0", "0", "1", "20", ".", "0", kDown},
         Case{"\"a\"", "1", "0", "20", ".", nullptr, kFailed},
-        // Decision 7: a count not above 0 or above 10,000,000, also with equal limits, and
-        // before the formula is stored.
+        // "Integral bounds and progress": a count not above 0 or above 10,000,000 is refused,
+        // also with equal limits, and before the formula is stored.
         Case{"x^2", "1", "0", "0", ".", nullptr, kFailed},
         Case{"x^2", "1", "0", "abc", ".", nullptr, kFailed},
         Case{"x^2", "1", "0", "-5", ".", nullptr, kFailed},
@@ -227,7 +228,7 @@ TEST(IntegralDiagram, ClickRedrawsTheCurveWithoutHatching) {
   EXPECT_EQ(rejected.rec.ops.at(2).width, 2);
 }
 
-TEST(IntegralProgress, Decision7ReportsAndCancelLeavesEverythingAsItWas) {
+TEST(IntegralProgress, ReportsAndCancelLeavesEverythingAsItWas) {
   Window w;
   std::vector<double> reported;
   bool keepGoing = true;

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"x/4", "1", ",", "0,25", nullptr},
         ValueCase{"x/3", "1", ".", "0.333333333333333", nullptr},
         ValueCase{"x*1E20", "3", ".", "3E+20", nullptr},
-        // Decision 13: truth values in Italian, texts unchanged, no negative zero.
+        // "Truth values as numbers": in Italian here, texts unchanged, no negative zero.
         ValueCase{"x>1", "2", ".", "VERO", nullptr}, ValueCase{"x>1", "0", ".", "FALSO", nullptr},
         ValueCase{"\"abc\"", "0", ".", "abc", nullptr},
         ValueCase{"\"1.5\"", "0", ",", "1.5", nullptr}, ValueCase{"-x*0", "1", ".", "0", nullptr},

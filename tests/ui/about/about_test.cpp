@@ -132,7 +132,7 @@ void AboutTest::versionLines() {
   QVERIFY(window);
   auto* label = window->findChild<QLabel*>(QStringLiteral("lblVersion"));
   QVERIFY(label);
-  QCOMPARE(label->text(), QStringLiteral("Versione 1.1.2"));
+  QCOMPARE(label->text(), QStringLiteral("Versione " CURVALIS_PROJECT_VERSION));
 }
 
 void AboutTest::titles() {
