@@ -52,9 +52,8 @@ void MainCommands::Run(void (*command)(CommandContext&)) {
 }
 
 void MainCommands::RunAnalyses() {
-  for (auto* command : {curvalis::mMinimi, curvalis::mMassimi, curvalis::mFlessi,
-                        curvalis::mZeri, curvalis::mObliquiP, curvalis::mObliquiM,
-                        curvalis::mVerticali}) {
+  for (auto* command : {curvalis::mMinimi, curvalis::mMassimi, curvalis::mFlessi, curvalis::mZeri,
+                        curvalis::mObliquiP, curvalis::mObliquiM, curvalis::mVerticali}) {
     Run(command);
   }
 }
