@@ -5,6 +5,14 @@
 
 namespace curvalis {
 
+// A tick's label: its value to the thousandth. Ticks of a view reached by presets, zooms and
+// translations all lie on that grid (the finest step is 0.05), so their labels are the values
+// themselves; a view centre moved by dragging gives values like 1.01265822784810, which would
+// print 15 digits and run into the next label.
+static double TickLabel(double v) {
+  return std::fabs(v) < 1e15 ? std::round(v * 1000) / 1000 : v;
+}
+
 void DrawAxes(Surface& s, const ViewState& v, int tickWidth, bool allTicks) {
   const double U = v.ScaleUnit, OX = v.OffsetX, OY = v.OffsetY;
   s.Line(OX - 3.2 * U, OY, OX + 3.2 * U, OY, Palette(0));
@@ -14,12 +22,12 @@ void DrawAxes(Surface& s, const ViewState& v, int tickWidth, bool allTicks) {
   for (int i = -6; i <= 6; ++i) {
     if (i == 0 && !centre) continue;
     double x = OX + U * 0.5 * i;
-    if (s.Point(x, OY, Palette(9))) s.Print(PrintLine().Double(x).items());
+    if (s.Point(x, OY, Palette(9))) s.Print(PrintLine().Double(TickLabel(x)).items());
   }
   for (int i = -4; i <= 4; ++i) {
     if (i == 0 && !centre) continue;
     double y = OY + U * 0.5 * i;
-    if (s.Point(OX, y, Palette(9))) s.Print(PrintLine().Double(y).items());
+    if (s.Point(OX, y, Palette(9))) s.Print(PrintLine().Double(TickLabel(y)).items());
   }
 }
 

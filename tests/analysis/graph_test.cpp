@@ -138,5 +138,33 @@ TEST(Graph, CentreTicksOnlyWithAPresetView) {
   EXPECT_EQ(b.rec.points(Palette(9)).size(), 12u + 8u);
 }
 
+// A dragged view centre is no multiple of a tick step: the labels keep three decimals, while
+// the labels of every grid view stay the values themselves.
+TEST(Graph, TickLabelsToTheThousandth) {
+  struct Row {
+    double offsetX, offsetY, unit;
+    std::vector<std::string> first;  // the first three labels of the x axis
+  };
+  const Row rows[] = {
+      {100.0 / 632 * 6.4, 0, 1, {"-1.987 ", "-1.487 ", "-.987 "}},
+      {-0.123456, 0.0, 0.1, {"-.423 ", "-.373 ", "-.323 "}},
+      {0.15, 0, 0.1, {"-.15 ", "-.1 ", "-.05 "}},
+      {100000, 0, 10, {" 99970 ", " 99975 ", " 99980 "}},
+  };
+  for (const Row& r : rows) {
+    testing::Bench b;
+    b.view.PresetView = 0;
+    b.view.OffsetX = r.offsetX;
+    b.view.OffsetY = r.offsetY;
+    b.view.ScaleUnit = r.unit;
+    auto ctx = b.ctx("x");
+    mGrafico(ctx);
+    auto labels = b.rec.prints();
+    ASSERT_GE(labels.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(labels.begin(), labels.begin() + 3), r.first)
+        << r.offsetX;
+  }
+}
+
 }  // namespace
 }  // namespace curvalis
