@@ -1,10 +1,11 @@
 // A drawing of a window: a widget that shows a surface's persistent picture and repaints from
-// it, and tells the wheel and the clicks over it. The main window's canvas and the integral
-// window's diagram are both one.
+// it, keeps the same drawing as a list of operations, and tells the wheel and the clicks over it.
+// The main window's canvas and the integral window's diagram are both one.
 #pragma once
 
 #include <QWidget>
 
+#include "core/operation_list.h"
 #include "ui/common/image_sink.h"
 
 namespace curvalis {
@@ -14,6 +15,11 @@ class SurfaceView : public QWidget {
  public:
   SurfaceView(int widthPx, int heightPx, Rgb background, QWidget* parent = nullptr);
   ImageSink& sink() { return m_sink; }
+  // The drawing as operations since the last erase: printing and export paint from it.
+  OperationList& operations() { return m_operations; }
+  const OperationList& operations() const { return m_operations; }
+  // Adds the picture and the list to `surface`'s sinks.
+  void attach(Surface& surface);
 
  signals:
   // The wheel turned away from the user (`in`) or towards.
@@ -29,6 +35,7 @@ class SurfaceView : public QWidget {
 
  private:
   ImageSink m_sink;
+  OperationList m_operations;
 };
 
 }  // namespace curvalis
