@@ -2,12 +2,12 @@
 // bitmap of the graph and the printed page.
 #include <QPointer>
 
-#include "session/printable_graph.h"
-#include "io/archive_file.h"
 #include "core/archive_format.h"
-#include "ui/archive/archivio_window.h"
+#include "io/archive_file.h"
 #include "io/data_folder.h"
 #include "io/graph_output.h"
+#include "session/printable_graph.h"
+#include "ui/archive/archivio_window.h"
 #include "ui/main/tervano.h"
 
 namespace curvalis {
@@ -70,8 +70,23 @@ void SaveGraph(SurfaceView& canvas, Host& host) {
   if (!written) host.Message(ToStd(FailureMessage(kMsgGraphNotSaved, reason)));
 }
 
-// Prints the window: only its picture goes on the page, so the prompt and the text box are
-// emptied and the formula is written onto the drawing instead; then both are restored.
+// The labels that stand over the drawing and are shown, each at its place with its own font,
+// colours and background: what the page shows besides the drawing.
+std::vector<DrawingLabel> VisibleLabels(QWidget* canvas) {
+  std::vector<DrawingLabel> labels;
+  for (QLabel* l : canvas->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    if (!l->isVisibleTo(canvas)) continue;
+    const QPalette& pal = l->palette();
+    labels.push_back(
+        DrawingLabel{QRectF(l->geometry()), l->text(), l->font(), pal.color(l->foregroundRole()),
+                     l->autoFillBackground() ? pal.color(l->backgroundRole()) : QColor()});
+  }
+  return labels;
+}
+
+// Prints the window: only its drawing and its labels go on the page, so the prompt and the
+// text box are emptied and the formula is written onto the drawing instead; then both are
+// restored. The page is painted from the drawing's operations, at the printer's resolution.
 void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   BusyCursor busy(w.host());
   const int cursor = w.funzione()->cursorPosition();
@@ -83,12 +98,10 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   if (graphFrameAgain) SetGraphFrame(w.surface(), w.commands().view());
   DrawCaption(w.surface(), w.commands().view(), ToStd(kept));
 
-  // The empty text box is left out of the picture, as it is out of the printed page.
-  w.funzione()->hide();
-  const QImage image = w.canvas()->grab().toImage();
-  w.funzione()->show();
+  // The empty text box is no label: it stays out of the page.
   QString reason;
-  const bool printed = PrintImage(image, w.context().printToPdf(), &reason);
+  const bool printed = PrintDrawing(w.canvas()->operations(), VisibleLabels(w.canvas()),
+                                    w.context().printToPdf(), &reason);
 
   w.label1()->setText(QStringLiteral("f(x)="));
   w.host().ControlText("Label1", "f(x)=");
