@@ -1,6 +1,10 @@
 // The main window's commands of the menu "&File" that read and write files: the archive, the
-// bitmap of the graph and the printed page.
+// bitmap of the graph, the exported picture, the clipboard and the printed page.
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QStandardPaths>
 
 #include "core/archive_format.h"
 #include "io/archive_file.h"
@@ -126,6 +130,41 @@ void Tervano::mSalvaT() {
   if (!DrawPrintableGraph(ctx, "mSalvaT", true)) return;
   m_commands->RunAnalyses();
   SaveGraph(*m_canvas, m_host);
+}
+
+// "Esporta grafico...": the drawing to a file of the user's choice, PNG at three times the
+// window's size, SVG or PDF as vectors; written whole or not at all.
+void Tervano::mEsporta() {
+  m_host.CommandStarted("mEsporta");
+  static const PictureFormat kOffered[] = {PictureFormat::Png, PictureFormat::Svg,
+                                           PictureFormat::Pdf};
+  const QStringList filters = {QStringLiteral("Immagine PNG (*.png)"),
+                               QStringLiteral("Disegno SVG (*.svg)"),
+                               QStringLiteral("Documento PDF (*.pdf)")};
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (folder.isEmpty()) folder = QDir::homePath();
+  QString chosenFilter;
+  QString path = m_context.chooseSaveFile(this, QStringLiteral("Esporta grafico"),
+                                          QDir(folder).filePath(QStringLiteral("Grafico.png")),
+                                          filters, &chosenFilter);
+  if (path.isEmpty()) return;  // cancelled
+  std::optional<PictureFormat> format = PictureFormatOf(path);
+  if (!format) {  // no known ending: the chosen kind's
+    const qsizetype chosen = filters.indexOf(chosenFilter);
+    format = kOffered[chosen < 0 ? 0 : chosen];
+    path += QLatin1Char('.') + PictureSuffix(*format);
+  }
+  BusyCursor busy(m_host);
+  QString reason;
+  const bool written = ExportDrawing(m_canvas->operations(), path, *format, 3, &reason);
+  m_host.FileWritten(ToStd(QDir::toNativeSeparators(path)), written);
+  if (!written) m_host.Message(ToStd(FailureMessage(kMsgGraphNotExported, reason)));
+}
+
+// "Copia grafico": the drawing at twice the window's size, to the clipboard as an image.
+void Tervano::mCopia() {
+  m_host.CommandStarted("mCopia");
+  QGuiApplication::clipboard()->setImage(RenderOperations(m_canvas->operations(), 2));
 }
 
 void Tervano::mStampa() {
