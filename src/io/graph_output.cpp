@@ -87,6 +87,7 @@ bool WriteSvg(QIODevice& out, const OperationList& list, QString* why) {
   svg.setViewBox(QRect(0, 0, list.widthPx(), list.heightPx()));
   svg.setResolution(96);
   svg.setTitle(QStringLiteral("Curvalis"));
+  svg.setDescription(QStringLiteral("Curvalis"));
   QPainter painter;
   if (!painter.begin(&svg)) {
     *why = QStringLiteral("il file SVG non può essere scritto");

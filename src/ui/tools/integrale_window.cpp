@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <optional>
 
-#include "session/integral.h"
 #include "io/data_folder.h"
-#include "ui/common/layout.h"
+#include "session/integral.h"
 #include "session/main_commands.h"
 #include "ui/common/document_view.h"
+#include "ui/common/layout.h"
 #include "ui/common/surface_view.h"
 #include "ui/tools/tool_layout.h"
 
@@ -34,7 +34,7 @@ class ProgressWindow {
  public:
   explicit ProgressWindow(QWidget* parent)
       : m_dialog(QStringLiteral("Calcolo dell'integrale..."), QStringLiteral("Annulla"), 0, kSteps,
-                parent) {
+                 parent) {
     m_dialog.setWindowTitle(QStringLiteral("Curvalis"));
     m_dialog.setWindowModality(Qt::ApplicationModal);
     m_dialog.setMinimumDuration(500);
