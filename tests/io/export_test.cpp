@@ -276,7 +276,7 @@ class ExportTest : public QObject {
     QCOMPARE(dialog.asked, 1);
     QCOMPARE(dialog.title, QStringLiteral("Esporta grafico"));
     QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (pictures.isEmpty()) pictures = QDir::homePath();
+    if (pictures.isEmpty() || !QFileInfo(pictures).isDir()) pictures = QDir::homePath();
     QCOMPARE(dialog.start, QDir(pictures).filePath("Grafico.png"));
     QCOMPARE(dialog.filters.size(), 3);
     const char* kinds[] = {"*.png", "*.svg", "*.pdf"};

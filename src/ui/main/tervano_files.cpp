@@ -2,6 +2,7 @@
 // bitmap of the graph, the exported picture, the clipboard and the printed page.
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QStandardPaths>
@@ -142,7 +143,7 @@ void Tervano::mEsporta() {
                                QStringLiteral("Disegno SVG (*.svg)"),
                                QStringLiteral("Documento PDF (*.pdf)")};
   QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-  if (folder.isEmpty()) folder = QDir::homePath();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   QString chosenFilter;
   QString path = m_context.chooseSaveFile(this, QStringLiteral("Esporta grafico"),
                                           QDir(folder).filePath(QStringLiteral("Grafico.png")),
