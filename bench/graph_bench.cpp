@@ -1,16 +1,22 @@
 // The main window's commands end to end: each drawing command alone, and the whole redraw
 // sequence of one translation (graph and seven analyses). Each runs on a surface without
 // sinks (evaluation and analysis alone), with the batch trace written to memory, and on the
-// canvas picture at device pixel ratio 1 and 2, so the time splits into evaluation and
-// analysis against painting.
+// canvas (its picture at device pixel ratio 1 and 2, and its list of operations), so the time
+// splits into evaluation and analysis against painting. Then the list of a whole quick study
+// painted again: operation by operation as the canvas paints it, onto an image at one and three
+// times the size, and written to the exported files.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <sstream>
 
 #include "analysis/analyses.h"
-#include "session/main_commands.h"
+#include "core/operation_list.h"
 #include "core/trace.h"
+#include "io/drawing_painter.h"
+#include "io/graph_output.h"
+#include "session/main_commands.h"
 #include "ui/common/image_sink.h"
 
 namespace {
@@ -29,6 +35,7 @@ struct Setup {
   TraceWriter writer{traceText};
   TraceSink trace{writer, "main"};
   std::unique_ptr<ImageSink> canvas;
+  OperationList operations{632, 434, kLightGrey};
   MainCommands main{surface, host, [this] { return formula; }};
 
   // sink: 0 none, 1 trace, 2 canvas at ratio 1, 3 canvas at ratio 2.
@@ -37,6 +44,7 @@ struct Setup {
     if (sink >= 2) {
       canvas = std::make_unique<ImageSink>(632, 434, sink == 2 ? 1.0 : 2.0, kLightGrey);
       surface.AddSink(canvas.get());
+      surface.AddSink(&operations);
     }
     main.Load();
     main.Run(mGrafico);
@@ -50,13 +58,11 @@ void Label(benchmark::State& state) {
   state.SetLabel(std::string(kFormulas[state.range(0)]) + " / " + kSinks[state.range(1)]);
 }
 
-using Command = void (*)(CommandContext&);
-
-template <Command command>
+template <void (*Analysis)(CommandContext&)>
 void Run(benchmark::State& state) {
   Setup s(int(state.range(0)), int(state.range(1)));
   for (auto _ : state) {
-    s.main.Run(command);
+    s.main.Run(Analysis);
     s.drain();
   }
   Label(state);
@@ -100,6 +106,75 @@ BENCHMARK(Run<mTangente>)->Name("mTangente")->Apply(ThreeFormulas);
 BENCHMARK(Run<mObliquiP>)->Name("mObliquiP")->Apply(ThreeFormulas);
 BENCHMARK(Run<mObliquiM>)->Name("mObliquiM")->Apply(ThreeFormulas);
 BENCHMARK(Run<mVerticali>)->Name("mVerticali")->Apply(ThreeFormulas);
+
+// The list of a whole quick study: the graph, then "Studio rapido".
+struct Studied {
+  Surface surface{"main", 632, 434};
+  NullHost host;
+  std::string formula;
+  OperationList list{632, 434, kLightGrey};
+  MainCommands main{surface, host, [this] { return formula; }};
+  explicit Studied(int formulaIndex) : formula(kFormulas[formulaIndex]) {
+    surface.AddSink(&list);
+    main.Load();
+    main.Run(mGrafico);
+    main.mStudio();
+  }
+};
+
+void StudyLabel(benchmark::State& state, const Studied& s) {
+  state.SetLabel(s.formula + " / " + std::to_string(s.list.ops().size()) + " operations");
+}
+
+// As the canvas paints: one painter per operation on the screen picture.
+void PaintEachOperation(benchmark::State& state) {
+  Studied s(int(state.range(0)));
+  for (auto _ : state) {
+    ImageSink canvas(632, 434, 1.0, kLightGrey);
+    s.list.Replay(canvas);
+    benchmark::DoNotOptimize(canvas.image().constBits());
+  }
+  StudyLabel(state, s);
+}
+
+// The whole list onto a new image, `range(1)` times the size.
+void RenderList(benchmark::State& state) {
+  Studied s(int(state.range(0)));
+  for (auto _ : state) {
+    QImage image = RenderOperations(s.list, int(state.range(1)));
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  StudyLabel(state, s);
+}
+
+// The list written to a file of each kind: PNG at three times the size, SVG, PDF.
+void Export(benchmark::State& state) {
+  Studied s(int(state.range(0)));
+  const auto format = PictureFormat(state.range(1));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("Grafico.") + PictureSuffix(format));
+  for (auto _ : state) {
+    QString reason;
+    if (!ExportDrawing(s.list, path, format, format == PictureFormat::Png ? 3 : 1, &reason)) {
+      state.SkipWithError(reason.toStdString().c_str());
+      break;
+    }
+  }
+  StudyLabel(state, s);
+}
+
+BENCHMARK(PaintEachOperation)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RenderList)
+    ->Args({2, 1})
+    ->Args({2, 3})
+    ->Args({4, 1})
+    ->Args({4, 3})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(Export)
+    ->Args({2, int(PictureFormat::Png)})
+    ->Args({2, int(PictureFormat::Svg)})
+    ->Args({2, int(PictureFormat::Pdf)})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

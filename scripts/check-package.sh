@@ -58,7 +58,7 @@ check "Section is $(field Section), not math" [ "$(field Section)" = math ]
 check "no Maintainer field" [ -n "$(field Maintainer)" ]
 check "the description has no long part" [ "$(field Description | wc -l)" -gt 5 ]
 depends=$(field Depends)
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6; do
   check "Depends does not name $lib: $depends" grep -q "\\b$lib\\b" <<<"$depends"
 done
 check "Depends names a development package: $depends" \

@@ -1,7 +1,6 @@
 #include "app/batch.h"
 
 #include <QApplication>
-#include <QImage>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <memory>
 
 #include "app/batch_pointer.h"
+#include "io/graph_output.h"
 #include "ui/archive/archivio_window.h"
 #include "ui/main/command_table.h"
 #include "ui/main/tervano.h"
@@ -123,6 +123,19 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
       if (!value(&options.tracePath)) return std::nullopt;
     } else if (a == "--image") {
       if (!value(&options.imagePath)) return std::nullopt;
+      if (!PictureFormatOf(QString::fromStdString(options.imagePath))) {
+        *error = "the image " + options.imagePath + " must end in .png, .bmp, .svg or .pdf";
+        return std::nullopt;
+      }
+    } else if (a == "--image-scale") {
+      std::string n;
+      if (!value(&n)) return std::nullopt;
+      if (n.size() != 1 || n[0] < '1' || n[0] > '0' + kMaxPictureScale) {
+        *error = "the image scale must be a whole number from 1 to " +
+                 std::to_string(kMaxPictureScale) + ", not " + n;
+        return std::nullopt;
+      }
+      options.imageScale = n[0] - '0';
     } else if (a == "--print-to") {
       if (!value(&options.printTo)) return std::nullopt;
     } else if (a.rfind("--", 0) == 0) {
@@ -160,7 +173,7 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
     std::fprintf(stderr, "curvalis: %s\n", error.c_str());
     std::fprintf(stderr,
                  "usage: curvalis --batch [--formula TEXT | --formula-file FILE] [--trace FILE] "
-                 "[--image FILE] "
+                 "[--image FILE] [--image-scale N] "
                  "[--print-to FILE.pdf] [COMMAND ...]\n");
     return 2;
   }
@@ -191,9 +204,11 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
     window.funzione()->setText(QString::fromStdString(options->formula));
     for (const std::string& command : options->commands) RunBatchCommand(window, command);
     if (!options->imagePath.empty()) {
-      QImage image = window.canvas()->sink().logicalImage();
-      if (!image.save(QString::fromStdString(options->imagePath))) {
-        std::fprintf(stderr, "curvalis: cannot write the image %s\n", options->imagePath.c_str());
+      const QString path = QString::fromStdString(options->imagePath);
+      QString reason;
+      if (!ExportDrawing(window.canvas()->operations(), path, *PictureFormatOf(path),
+                         options->imageScale, &reason)) {
+        std::fprintf(stderr, "curvalis: cannot write the image %s\n", reason.toLocal8Bit().data());
         code = 1;
       }
     }

@@ -14,7 +14,8 @@ class Tervano;
 struct BatchOptions {
   std::string formula;    // --formula TEXT, or the bytes of --formula-file FILE
   std::string tracePath;  // "-" for standard output
-  std::string imagePath;
+  std::string imagePath;  // its ending, .png .bmp .svg or .pdf, chooses the kind
+  int imageScale = 1;     // --image-scale N: a PNG or BMP N times the drawing's size
   std::string printTo;
   std::vector<std::string> commands;
 };

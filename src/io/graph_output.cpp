@@ -1,12 +1,16 @@
 #include "io/graph_output.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
+#include <QSvgGenerator>
 
 #include "io/save_file.h"
 
@@ -24,40 +28,83 @@ bool EnsureFolderOf(const QString& path, QString* reason) {
   return false;
 }
 
-// The image as large as fits the printable area of the page, its proportions kept, centred.
-// The painter's origin is the printable area's upper-left corner.
-void PaintFitted(QPainter& painter, const QImage& image) {
-  const QRect area(0, 0, painter.device()->width(), painter.device()->height());
-  QSize size = image.size().scaled(area.size(), Qt::KeepAspectRatio);
-  QRect target(QPoint(0, 0), size);
-  target.moveCenter(area.center());
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  painter.drawImage(target, image);
-}
-
-bool PrintToPdf(const QImage& image, const QString& pdfPath, QString* reason) {
-  if (!EnsureFolderOf(pdfPath, reason)) return false;
-  QSaveFile file(pdfPath);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (reason) *reason = Where(pdfPath, file.errorString());
-    return false;
-  }
+// Writes `path` whole or not at all: `render` makes the file's bytes in memory (false, with
+// the reason, when it cannot), which go to a temporary file of the same folder that then
+// replaces `path`. Every byte is counted: a writer that streams to the file itself may pass
+// over a short write (a full disk), and a cut file must never replace a whole one.
+template <typename Render>
+bool WriteWhole(const QString& path, QString* reason, Render render) {
+  QByteArray bytes;
   {
-    QPdfWriter writer(&file);
-    writer.setCreator(QStringLiteral("Curvalis"));
-    writer.setTitle(QStringLiteral("Curvalis"));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-      file.cancelWriting();
-      if (reason) *reason = Where(pdfPath, QStringLiteral("il file PDF non può essere scritto"));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString why;
+    if (!render(buffer, &why)) {
+      if (reason) *reason = Where(path, why);
       return false;
     }
-    PaintFitted(painter, image);
-    painter.end();
+  }
+  if (!EnsureFolderOf(path, reason)) return false;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (reason) *reason = Where(path, file.errorString());
+    return false;
   }
   QString why;
-  if (!CommitWhole(file, &why)) {
-    if (reason) *reason = Where(pdfPath, why);
+  if (file.write(bytes) != bytes.size() && file.error() == QFileDevice::NoError) {
+    // Part of the bytes written and no error: the disk is full.
+    why = QStringLiteral("il file non è stato scritto per intero (disco pieno?)");
+    file.cancelWriting();
+    file.commit();  // removes the temporary file
+  } else if (CommitWhole(file, &why)) {
+    return true;
+  }
+  if (reason) *reason = Where(path, why);
+  return false;
+}
+
+// A PDF of one page: the drawing with its labels fitted to the page's printable area.
+bool WritePdf(QIODevice& out, const std::optional<QPageLayout>& layout, const OperationList& list,
+              const std::vector<DrawingLabel>& labels, QString* why) {
+  QPdfWriter writer(&out);
+  writer.setCreator(QStringLiteral("Curvalis"));
+  writer.setTitle(QStringLiteral("Curvalis"));
+  if (layout) writer.setPageLayout(*layout);
+  QPainter painter;
+  if (!painter.begin(&writer)) {
+    *why = QStringLiteral("il file PDF non può essere scritto");
+    return false;
+  }
+  PaintFitted(painter, QRectF(0, 0, writer.width(), writer.height()), list, labels);
+  painter.end();
+  return true;
+}
+
+bool WriteSvg(QIODevice& out, const OperationList& list, QString* why) {
+  QSvgGenerator svg;
+  svg.setOutputDevice(&out);
+  svg.setSize(QSize(list.widthPx(), list.heightPx()));
+  svg.setViewBox(QRect(0, 0, list.widthPx(), list.heightPx()));
+  svg.setResolution(96);
+  svg.setTitle(QStringLiteral("Curvalis"));
+  svg.setDescription(QStringLiteral("Curvalis"));
+  QPainter painter;
+  if (!painter.begin(&svg)) {
+    *why = QStringLiteral("il file SVG non può essere scritto");
+    return false;
+  }
+  PaintOperations(painter, list);
+  painter.end();
+  return true;
+}
+
+bool WriteImage(QIODevice& out, const QImage& image, const char* format, QString* why) {
+  if (image.isNull()) {
+    *why = QStringLiteral("memoria insufficiente per l'immagine");
+    return false;
+  }
+  if (!image.save(&out, format)) {
+    *why = QStringLiteral("l'immagine non può essere scritta come ") + QLatin1String(format);
     return false;
   }
   return true;
@@ -66,30 +113,18 @@ bool PrintToPdf(const QImage& image, const QString& pdfPath, QString* reason) {
 }  // namespace
 
 bool SaveBitmap(const QImage& image, const QString& path, QString* reason) {
-  if (!EnsureFolderOf(path, reason)) return false;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (reason) *reason = Where(path, file.errorString());
-    return false;
-  }
-  if (!image.save(&file, "BMP")) {
-    QString why = file.error() != QFileDevice::NoError
-                      ? file.errorString()
-                      : QStringLiteral("l'immagine non può essere scritta come BMP");
-    file.cancelWriting();
-    if (reason) *reason = Where(path, why);
-    return false;
-  }
-  QString why;
-  if (!CommitWhole(file, &why)) {
-    if (reason) *reason = Where(path, why);
-    return false;
-  }
-  return true;
+  return WriteWhole(path, reason, [&](QIODevice& out, QString* why) {
+    return WriteImage(out, image, "BMP", why);
+  });
 }
 
-bool PrintImage(const QImage& image, const QString& pdfPath, QString* reason) {
-  if (!pdfPath.isEmpty()) return PrintToPdf(image, pdfPath, reason);
+bool PrintDrawing(const OperationList& list, const std::vector<DrawingLabel>& labels,
+                  const QString& pdfPath, QString* reason) {
+  if (!pdfPath.isEmpty()) {
+    return WriteWhole(pdfPath, reason, [&](QIODevice& out, QString* why) {
+      return WritePdf(out, std::nullopt, list, labels, why);
+    });
+  }
 
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
   if (info.isNull()) {
@@ -104,13 +139,61 @@ bool PrintImage(const QImage& image, const QString& pdfPath, QString* reason) {
     if (reason) *reason += QStringLiteral(": la stampante non risponde");
     return false;
   }
-  PaintFitted(painter, image);
+  PaintFitted(painter, QRectF(0, 0, printer.width(), printer.height()), list, labels);
   const bool ended = painter.end();
   if (!ended || printer.printerState() == QPrinter::Error) {
     if (reason) *reason = info.printerName() + QStringLiteral(": errore della stampante");
     return false;
   }
   return true;
+}
+
+std::optional<PictureFormat> PictureFormatOf(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  for (PictureFormat f :
+       {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Svg, PictureFormat::Pdf}) {
+    if (suffix == PictureSuffix(f)) return f;
+  }
+  return std::nullopt;
+}
+
+QString PictureSuffix(PictureFormat format) {
+  switch (format) {
+    case PictureFormat::Png:
+      return QStringLiteral("png");
+    case PictureFormat::Bmp:
+      return QStringLiteral("bmp");
+    case PictureFormat::Svg:
+      return QStringLiteral("svg");
+    case PictureFormat::Pdf:
+      return QStringLiteral("pdf");
+  }
+  return {};
+}
+
+bool ExportDrawing(const OperationList& list, const QString& path, PictureFormat format, int scale,
+                   QString* reason) {
+  if (scale < 1 || scale > kMaxPictureScale) {
+    if (reason) *reason = Where(path, QStringLiteral("ingrandimento fuori dai limiti"));
+    return false;
+  }
+  return WriteWhole(path, reason, [&](QIODevice& out, QString* why) {
+    switch (format) {
+      case PictureFormat::Png:
+        return WriteImage(out, RenderOperations(list, scale), "PNG", why);
+      case PictureFormat::Bmp:
+        return WriteImage(out, RenderOperations(list, scale), "BMP", why);
+      case PictureFormat::Svg:
+        return WriteSvg(out, list, why);
+      case PictureFormat::Pdf: {
+        // One page the drawing's size, 96 logical pixels to the inch, without margins.
+        const QPageSize page(QSizeF(list.widthPx() * 0.75, list.heightPx() * 0.75),
+                             QPageSize::Point, QStringLiteral("Curvalis"), QPageSize::ExactMatch);
+        return WritePdf(out, QPageLayout(page, QPageLayout::Portrait, QMarginsF()), list, {}, why);
+      }
+    }
+    return false;
+  });
 }
 
 }  // namespace curvalis

@@ -39,6 +39,7 @@ const QList<HelpTopic>& HelpTopics() {
       {"salva_funzione.html", "Salva funzione", K::Command},
       {"salva_grafico.html", "Salva grafico", K::Command},
       {"salva_tutto.html", "Salva tutto", K::Command},
+      {"esporta_grafico.html", "Esporta grafico", K::Command},
       {"stampa_grafico.html", "Stampa grafico", K::Command},
       {"stampa_tutto.html", "Stampa tutto", K::Command},
       {"grafico.html", "Grafico", K::Command},

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 #include <cstdio>
@@ -29,6 +31,27 @@ void AppContext::openDocument(const QString& path) {
   } else {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   }
+}
+
+QString AppContext::chooseSaveFile(QWidget* parent, const QString& title, const QString& start,
+                                   const QStringList& filters, QString* chosenFilter) {
+  if (m_saveFileChooser) return m_saveFileChooser(parent, title, start, filters, chosenFilter);
+  const QFileInfo startInfo(start);
+  QFileDialog dialog(parent, title, startInfo.absolutePath());
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(filters);
+  dialog.selectFile(startInfo.fileName());
+  // A name typed without an ending takes the one of the chosen kind: "*.png" gives "png".
+  auto suffixOf = [](const QString& filter) {
+    const qsizetype dot = filter.lastIndexOf(QLatin1String("*."));
+    return dot < 0 ? QString() : filter.mid(dot + 2).section(QLatin1Char(')'), 0, 0);
+  };
+  if (!filters.isEmpty()) dialog.setDefaultSuffix(suffixOf(filters.front()));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (chosenFilter) *chosenFilter = dialog.selectedNameFilter();
+  return dialog.selectedFiles().front();
 }
 
 void AppContext::attachTrace(Surface& surface) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -18,6 +19,11 @@ namespace curvalis {
 class AppContext {
  public:
   using MessageSink = std::function<void(QWidget* parent, std::string_view text)>;
+  // Asks for a file to write: a save dialog of `parent` with `title`, starting at `start`, that
+  // offers `filters` and sets `chosenFilter` to the one chosen. An empty result: cancelled.
+  using SaveFileChooser =
+      std::function<QString(QWidget* parent, const QString& title, const QString& start,
+                            const QStringList& filters, QString* chosenFilter)>;
 
   // The windowed program: message boxes on screen, printing on the default printer.
   AppContext() = default;
@@ -42,8 +48,14 @@ class AppContext {
     m_documentOpener = std::move(opener);
   }
 
+  // Replaces the save dialog (tests use it, so that no dialog can block them).
+  void setSaveFileChooser(SaveFileChooser chooser) { m_saveFileChooser = std::move(chooser); }
+
   // A message box of `parent`, or its replacement; always written to the trace.
   void message(QWidget* parent, std::string_view text);
+  // The save dialog, or its replacement.
+  QString chooseSaveFile(QWidget* parent, const QString& title, const QString& start,
+                         const QStringList& filters, QString* chosenFilter);
   // Opens the file `path` with the desktop's application for it, or the replacement.
   void openDocument(const QString& path);
   // Adds a trace sink for `surface` when there is a trace; the sink lives as long as the
@@ -56,6 +68,7 @@ class AppContext {
   QString m_printToPdf;
   MessageSink m_messageSink;
   std::function<void(const QString& path)> m_documentOpener;
+  SaveFileChooser m_saveFileChooser;
   std::vector<std::unique_ptr<TraceSink>> m_sinks;
 };
 

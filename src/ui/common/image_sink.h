@@ -1,12 +1,15 @@
 // A drawing surface's persistent picture: a QImage kept at the screen's device pixel ratio,
-// painted by the surface operations.
+// painted operation by operation through the same routine that paints the printed page and
+// the exported files.
 #pragma once
 
 #include <QFont>
 #include <QImage>
 #include <functional>
 
+#include "core/operation_list.h"
 #include "core/surface.h"
+#include "io/drawing_painter.h"
 
 namespace curvalis {
 
@@ -15,12 +18,14 @@ class ImageSink : public SurfaceSink {
   ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb background);
 
   const QImage& image() const { return m_image; }
-  // The picture at logical size, as saved and printed.
+  // The picture at logical size, as "Salva grafico" saves it.
   QImage logicalImage() const;
-  QFont font() const { return m_font; }
+  QFont font() const { return m_drawing.font(); }
   Rgb background() const { return m_background; }
-  qreal columnWidth() const { return m_columnWidth; }
-  void setDevicePixelRatio(qreal ratio);
+  qreal columnWidth() const { return m_drawing.columnWidth(); }
+  // A new pixel ratio: the picture is painted again from `operations` when it is given (the
+  // same picture, sharp), otherwise the old one is resampled.
+  void setDevicePixelRatio(qreal ratio, const OperationList* operations = nullptr);
   // Called after every change, so a widget can repaint.
   void setChanged(std::function<void()> changed) { m_changed = std::move(changed); }
 
@@ -32,21 +37,16 @@ class ImageSink : public SurfaceSink {
   void OnPrint(float x, float y, Rgb color, const std::vector<PrintRun>& runs,
                const std::string& flat) override;
 
-  // The canvas font: the listings' columns must fit the window (the "Zeri" column, tab 113
-  // and "f(x)=-3.142 ", ends inside 632 pixels) and a text line is at most 13 pixels high.
-  static QFont CanvasFont();
+  static QFont CanvasFont() { return DrawingPainter::CanvasFont(); }
 
  private:
-  QPointF toPixel(double x, double y) const;
   void notify();
 
   int m_width;
   int m_height;
   QImage m_image;
-  Scale m_scale;
   Rgb m_background;
-  QFont m_font;
-  qreal m_columnWidth = 5;
+  DrawingPainter m_drawing;
   std::function<void()> m_changed;
 };
 

@@ -8,17 +8,25 @@
 namespace curvalis {
 
 SurfaceView::SurfaceView(int widthPx, int heightPx, Rgb background, QWidget* parent)
-    : QWidget(parent), m_sink(widthPx, heightPx, 1, background) {
+    : QWidget(parent),
+      m_sink(widthPx, heightPx, 1, background),
+      m_operations(widthPx, heightPx, background) {
   setFixedSize(widthPx, heightPx);
   setAttribute(Qt::WA_OpaquePaintEvent);
   m_sink.setChanged([this] { update(); });
 }
 
+void SurfaceView::attach(Surface& surface) {
+  surface.AddSink(&m_sink);
+  surface.AddSink(&m_operations);
+}
+
 bool SurfaceView::event(QEvent* event) {
-  // The picture is kept at the screen's resolution.
+  // The picture is kept at the screen's resolution, painted again from the list.
   if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
     qreal ratio = devicePixelRatioF();
-    if (ratio != m_sink.image().devicePixelRatio()) m_sink.setDevicePixelRatio(ratio);
+    if (ratio != m_sink.image().devicePixelRatio())
+      m_sink.setDevicePixelRatio(ratio, &m_operations);
   }
   return QWidget::event(event);
 }

@@ -21,12 +21,17 @@ void Preset(Tervano& w) {
 }
 
 using M = MainMenu;
+constexpr int kCtrlShift = int(Qt::ControlModifier) | int(Qt::ShiftModifier);
 
 constexpr MainCommand kCommands[] = {
     {"mApri", "Apri funzione", M::File, 0, false, true, [](Tervano& w) { w.mApri(); }},
     {"mSalvaF", "Salva funzione", M::File, 0, true, true, [](Tervano& w) { w.mSalvaF(); }},
     {"mSalva", "Salva grafico", M::File, 0, false, true, [](Tervano& w) { w.mSalva(); }},
     {"mSalvaT", "Salva tutto", M::File, 0, false, true, [](Tervano& w) { w.mSalvaT(); }},
+    // The export asks for a file in a dialog: no script can answer it (--image does its work).
+    {"mEsporta", "Esporta grafico...", M::File, 0, false, false, [](Tervano& w) { w.mEsporta(); }},
+    {"mCopia", "Copia grafico", M::File, kCtrlShift | Qt::Key_C, false, true,
+     [](Tervano& w) { w.mCopia(); }},
     {"mStampa", "Stampa grafico", M::File, 0, true, true, [](Tervano& w) { w.mStampa(); }},
     {"mStampaT", "Stampa tutto", M::File, 0, false, true, [](Tervano& w) { w.mStampaT(); }},
     {"mEsci", "Esci", M::File, 0, true, false, [](Tervano&) { Tervano::quitAtOnce(); }},
@@ -65,8 +70,7 @@ constexpr MainCommand kCommands[] = {
     {"mMassimi", "Massimi", M::Calcola, 0, false, true, Analyse<mMassimi>},
     {"mFlessi", "Flessi", M::Calcola, 0, false, true, Analyse<mFlessi>},
     {"mObliquiP", "Obliqui\\Orizz.(+Infinito)", M::Asintoti, 0, true, true, Analyse<mObliquiP>},
-    {"mObliquiM", "Obliqui\\Orizz.(- Infinito)", M::Asintoti, 0, false, true,
-     Analyse<mObliquiM>},
+    {"mObliquiM", "Obliqui\\Orizz.(- Infinito)", M::Asintoti, 0, false, true, Analyse<mObliquiM>},
     {"mVerticali", "Verticali", M::Asintoti, 0, false, true, Analyse<mVerticali>},
     {"mTangente", "Tangente nei flessi", M::Calcola, 0, false, true, Analyse<mTangente>},
     {"mStudio", "Studio rapido", M::Calcola, 0, true, true,
@@ -74,8 +78,7 @@ constexpr MainCommand kCommands[] = {
     {"mValore", "Valore", M::Calcola, 0, true, true, [](Tervano& w) { w.mValore(); }},
     {"mIntegrale", "Integrale", M::Calcola, 0, true, true, [](Tervano& w) { w.mIntegrale(); }},
 
-    {"mInformazioni", "&Aiuto", M::MenuBar, 0, false, false,
-     [](Tervano& w) { w.mInformazioni(); }},
+    {"mInformazioni", "&Aiuto", M::MenuBar, 0, false, false, [](Tervano& w) { w.mInformazioni(); }},
 };
 
 }  // namespace

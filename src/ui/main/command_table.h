@@ -16,9 +16,9 @@ struct MainCommand {
   const char* name;      // mGrafico, m1, mZoommeno, ...
   const char* caption;   // the menu item's text
   MainMenu menu;         // where the item stands; MenuBar: a plain item of the menu bar
-  int key;               // a Qt::Key for the window-wide shortcut, 0 for none
+  int key;               // a Qt::Key (with modifiers) for the window-wide shortcut, 0 for none
   bool separatorBefore;  // a separator line above the item (or above its submenu)
-  bool scriptable;       // the batch mode runs it (everything but leaving and the about box)
+  bool scriptable;       // the batch mode runs it (all but leaving, the about box, a dialog)
   void (*run)(Tervano& window);
 };
 

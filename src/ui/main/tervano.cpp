@@ -41,7 +41,7 @@ Tervano::Tervano(AppContext& context, QWidget* parent)
 
   m_canvas = new SurfaceView(kClientWidth, kClientHeight, kLightGrey, this);
   setCentralWidget(m_canvas);
-  m_surface.AddSink(&m_canvas->sink());
+  m_canvas->attach(m_surface);
   m_backgroundSink = std::make_unique<BackgroundSink>(*this);
   m_surface.AddSink(m_backgroundSink.get());
   m_context.attachTrace(m_surface);

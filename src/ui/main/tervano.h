@@ -62,6 +62,8 @@ class Tervano : public QMainWindow {
   void mSalvaF();
   void mSalva();
   void mSalvaT();
+  void mEsporta();
+  void mCopia();
   void mStampa();
   void mStampaT();
   void mValore();

@@ -1,13 +1,18 @@
 // The main window's commands of the menu "&File" that read and write files: the archive, the
-// bitmap of the graph and the printed page.
+// bitmap of the graph, the exported picture, the clipboard and the printed page.
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QStandardPaths>
 
-#include "session/printable_graph.h"
-#include "io/archive_file.h"
 #include "core/archive_format.h"
-#include "ui/archive/archivio_window.h"
+#include "io/archive_file.h"
 #include "io/data_folder.h"
 #include "io/graph_output.h"
+#include "session/printable_graph.h"
+#include "ui/archive/archivio_window.h"
 #include "ui/main/tervano.h"
 
 namespace curvalis {
@@ -70,8 +75,23 @@ void SaveGraph(SurfaceView& canvas, Host& host) {
   if (!written) host.Message(ToStd(FailureMessage(kMsgGraphNotSaved, reason)));
 }
 
-// Prints the window: only its picture goes on the page, so the prompt and the text box are
-// emptied and the formula is written onto the drawing instead; then both are restored.
+// The labels that stand over the drawing and are shown, each at its place with its own font,
+// colours and background: what the page shows besides the drawing.
+std::vector<DrawingLabel> VisibleLabels(QWidget* canvas) {
+  std::vector<DrawingLabel> labels;
+  for (QLabel* l : canvas->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    if (!l->isVisibleTo(canvas)) continue;
+    const QPalette& pal = l->palette();
+    labels.push_back(
+        DrawingLabel{QRectF(l->geometry()), l->text(), l->font(), pal.color(l->foregroundRole()),
+                     l->autoFillBackground() ? pal.color(l->backgroundRole()) : QColor()});
+  }
+  return labels;
+}
+
+// Prints the window: only its drawing and its labels go on the page, so the prompt and the
+// text box are emptied and the formula is written onto the drawing instead; then both are
+// restored. The page is painted from the drawing's operations, at the printer's resolution.
 void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   BusyCursor busy(w.host());
   const int cursor = w.funzione()->cursorPosition();
@@ -83,12 +103,10 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   if (graphFrameAgain) SetGraphFrame(w.surface(), w.commands().view());
   DrawCaption(w.surface(), w.commands().view(), ToStd(kept));
 
-  // The empty text box is left out of the picture, as it is out of the printed page.
-  w.funzione()->hide();
-  const QImage image = w.canvas()->grab().toImage();
-  w.funzione()->show();
+  // The empty text box is no label: it stays out of the page.
   QString reason;
-  const bool printed = PrintImage(image, w.context().printToPdf(), &reason);
+  const bool printed = PrintDrawing(w.canvas()->operations(), VisibleLabels(w.canvas()),
+                                    w.context().printToPdf(), &reason);
 
   w.label1()->setText(QStringLiteral("f(x)="));
   w.host().ControlText("Label1", "f(x)=");
@@ -113,6 +131,41 @@ void Tervano::mSalvaT() {
   if (!DrawPrintableGraph(ctx, "mSalvaT", true)) return;
   m_commands->RunAnalyses();
   SaveGraph(*m_canvas, m_host);
+}
+
+// "Esporta grafico...": the drawing to a file of the user's choice, PNG at three times the
+// window's size, SVG or PDF as vectors; written whole or not at all.
+void Tervano::mEsporta() {
+  m_host.CommandStarted("mEsporta");
+  static const PictureFormat kOffered[] = {PictureFormat::Png, PictureFormat::Svg,
+                                           PictureFormat::Pdf};
+  const QStringList filters = {QStringLiteral("Immagine PNG (*.png)"),
+                               QStringLiteral("Disegno SVG (*.svg)"),
+                               QStringLiteral("Documento PDF (*.pdf)")};
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  QString chosenFilter;
+  QString path = m_context.chooseSaveFile(this, QStringLiteral("Esporta grafico"),
+                                          QDir(folder).filePath(QStringLiteral("Grafico.png")),
+                                          filters, &chosenFilter);
+  if (path.isEmpty()) return;  // cancelled
+  std::optional<PictureFormat> format = PictureFormatOf(path);
+  if (!format) {  // no known ending: the chosen kind's
+    const qsizetype chosen = filters.indexOf(chosenFilter);
+    format = kOffered[chosen < 0 ? 0 : chosen];
+    path += QLatin1Char('.') + PictureSuffix(*format);
+  }
+  BusyCursor busy(m_host);
+  QString reason;
+  const bool written = ExportDrawing(m_canvas->operations(), path, *format, 3, &reason);
+  m_host.FileWritten(ToStd(QDir::toNativeSeparators(path)), written);
+  if (!written) m_host.Message(ToStd(FailureMessage(kMsgGraphNotExported, reason)));
+}
+
+// "Copia grafico": the drawing at twice the window's size, to the clipboard as an image.
+void Tervano::mCopia() {
+  m_host.CommandStarted("mCopia");
+  QGuiApplication::clipboard()->setImage(RenderOperations(m_canvas->operations(), 2));
 }
 
 void Tervano::mStampa() {

@@ -63,7 +63,7 @@ IntegraleWindow::IntegraleWindow(MainCommands& main, AppContext& context, QWidge
   setAttribute(Qt::WA_DeleteOnClose);
   MakeFixedToolWindow(this, 5160, 6825);
   createControls();
-  m_diagramma.AddSink(&m_diagrammaView->sink());
+  m_diagrammaView->attach(m_diagramma);
   context.attachTrace(m_diagramma);
   connect(m_uguale, &QPushButton::clicked, this, &IntegraleWindow::clickUguale);
   // Enter (either key) in a field presses "=".

@@ -340,6 +340,7 @@ void AboutTest::helpTopicsExist_data() {
                             "Salva funzione",
                             "Salva grafico",
                             "Salva tutto",
+                            "Esporta grafico",
                             "Stampa grafico",
                             "Stampa tutto",
                             "Grafico",

@@ -70,7 +70,8 @@ class MainWindowTest : public QObject {
                                        "&Calcola", "&Aiuto"}));
     QCOMPARE(captions(top[0]->menu()),
              (QStringList{"Apri funzione", "-", "Salva funzione", "Salva grafico", "Salva tutto",
-                          "-", "Stampa grafico", "Stampa tutto", "-", "Esci"}));
+                          "Esporta grafico...", "Copia grafico", "-", "Stampa grafico",
+                          "Stampa tutto", "-", "Esci"}));
     QCOMPARE(captions(top[1]->menu()),
              (QStringList{"[-0.3,0.3]", "[-0.6,0.6]", "[-1.2,1.2]", "[-1.8,1.8]", "[-2.4,2.4]",
                           "[-3,3]", "[-6,6]", "[-12,12]", "[-18,18]", "[-24,24]", "[-30,30]"}));
@@ -97,6 +98,7 @@ class MainWindowTest : public QObject {
     QTest::newRow("F4") << "mAlto" << int(Qt::Key_F4);
     QTest::newRow("F5") << "mZoommeno" << int(Qt::Key_F5);
     QTest::newRow("F6") << "mZoompiu" << int(Qt::Key_F6);
+    QTest::newRow("Ctrl+Shift+C") << "mCopia" << (Qt::CTRL | Qt::SHIFT | Qt::Key_C).toCombined();
   }
 
   void shortcuts() {
