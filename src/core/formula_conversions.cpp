@@ -1,62 +1,12 @@
 // Conversions between the values of the formula language: a value as a number, as a truth
 // value and as text, and the result of a formula as it leaves the interpreters.
-#include <algorithm>
 #include <charconv>
 
 #include "core/formula_kernels.h"
 #include "core/formula_program.h"
+#include "core/read_number.h"
 
 namespace curvalis::formula {
-
-std::size_t ScanDecimal(std::string_view s, double& out, bool& overflow) {
-  overflow = false;
-  auto isDigit = [&](std::size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
-  std::size_t i = 0;
-  while (isDigit(i)) ++i;
-  const std::size_t intDigits = i;
-  std::size_t fracDigits = 0;
-  if (i < s.size() && s[i] == '.') {
-    std::size_t j = i + 1;
-    while (isDigit(j)) ++j;
-    fracDigits = j - i - 1;
-    if (intDigits + fracDigits > 0) i = j;
-  }
-  if (intDigits + fracDigits == 0) return 0;
-  const std::size_t mantissaEnd = i;
-  long long exp10 = 0;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    std::size_t j = i + 1;
-    bool negExp = false;
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) negExp = s[j++] == '-';
-    if (isDigit(j)) {
-      while (isDigit(j)) {
-        exp10 = std::min(exp10 * 10 + (s[j] - '0'), 1000000LL);
-        ++j;
-      }
-      if (negExp) exp10 = -exp10;
-      i = j;
-    }
-  }
-  double v = 0;
-  auto res = std::from_chars(s.data(), s.data() + i, v, std::chars_format::general);
-  if (res.ec == std::errc::result_out_of_range) {
-    // Too large or too small: the decimal exponent of the first significant digit tells which.
-    long long magnitude = 0;
-    bool found = false;
-    for (std::size_t k = 0; k < mantissaEnd && !found; ++k) {
-      if (s[k] == '.' || s[k] == '0') continue;
-      found = true;
-      magnitude = k < intDigits ? static_cast<long long>(intDigits - 1 - k)
-                                : -static_cast<long long>(k - intDigits);
-    }
-    if (found && magnitude + exp10 > 0) overflow = true;
-    v = 0;
-  } else if (res.ec != std::errc() || res.ptr != s.data() + i) {
-    return 0;
-  }
-  out = v;
-  return i;
-}
 
 namespace {
 

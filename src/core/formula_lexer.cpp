@@ -1,6 +1,6 @@
 #include "core/formula_lexer.h"
 
-#include "core/formula_program.h"
+#include "core/read_number.h"
 
 namespace curvalis::formula {
 namespace {

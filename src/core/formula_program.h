@@ -129,10 +129,6 @@ std::size_t StackDepth(const Instr* begin, const Instr* end);
 FormulaReject EvaluateReference(std::string_view formula, double x, Value& out);
 
 // ---- value conversions ----
-// A number in the formula language's syntax at the start of s (digits, an optional point and
-// fraction, an optional exponent; no sign). Returns the characters read, 0 if none. A number
-// too large for a double sets `overflow`; one too small reads as 0.
-std::size_t ScanDecimal(std::string_view s, double& out, bool& overflow);
 // A text as a number in arithmetic: one that reads as a number (blanks around, a sign, an
 // optional %) is that number, any other a boxed #VALUE!.
 double TextToNumber(std::string_view s);
