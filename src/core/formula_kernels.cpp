@@ -95,16 +95,16 @@ double KFact(double a) {
   return kFactorials[static_cast<std::size_t>(n)];
 }
 
-// The sign of the divisor: MOD(-1, 3) is 2, MOD(1, -3) is -2.
+// The spreadsheet's own definition, a - b*INT(a/b), computed in that order: the result has the
+// sign of the divisor (MOD(-1, 3) is 2, MOD(1, -3) is -2), and a dividend that is a whole
+// multiple of the divisor as the student wrote it gives 0 (MOD(0.5, 0.1), where fmod would give
+// a remainder of nearly 0.1).
 double KMod(double a, double b) {
   if (IsErr(a)) return a;
   if (IsErr(b)) return b;
   if (b == 0) return Boxed(ErrorCode::Div0);
-  double r = std::fmod(a, b);
-  if (r != 0 && ((r < 0) != (b < 0))) {
-    r += b;
-    if (r == b) r = 0;  // a tiny remainder lost in the addition
-  }
+  const double r = a - b * std::floor(a / b);
+  if (!std::isfinite(r)) return Fail2(a, b, ErrorCode::Num);
   return r + 0.0;
 }
 

@@ -368,6 +368,15 @@ TEST(FormulaTest, EveryFunction) {
       {"=MOD(x1,2)", 5.5, N(1.5)},
       {"=MOD(x1,2)", 4, N(0)},
       {"=MOD(x1,0)", 1, E(kDiv0)},
+      // a - b*INT(a/b): a whole multiple of the divisor as written gives 0, not nearly b.
+      {"=MOD(0.5,0.1)", 0, N(0)},
+      {"=MOD(x1,0.1)", 0.5, N(0)},
+      {"=MOD(5*0.064,0.064)", 0, N(0)},
+      {"=MOD(x1,0.7)", 2.1, N(2.1 - 0.7 * 3)},  // 2.1 is not quite 3 times 0.7 as doubles
+      {"=MOD(-x1,0.1)", 0.5, N(0)},
+      {"=MOD(x1,3)", 7.5, N(1.5)},
+      {"=MOD(x1,-0.1)", 0.25, N(0.25 - (-0.1) * std::floor(0.25 / -0.1))},
+      {"=MOD(x1,1E-300)", 1E300, E(kNum)},  // the quotient overflows
       {"=SQRT(x1)", 16, N(4)},
       {"=SQRT(x1)", -1, E(kNum)},
       {"=EXP(x1)", 1, N(std::numbers::e)},
