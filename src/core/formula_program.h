@@ -110,7 +110,10 @@ struct CompileOptions {
   bool optimize = true;
 };
 
-FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options);
+// Compiles `formula` into `out`; on rejection `out` is empty and `where`, when given, tells
+// what was rejected and where.
+FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options,
+                             FormulaRejection* where = nullptr);
 
 // A program that is one operation on x1 (sin(x1), exp(x1), ...) as a plain function of x, or
 // nullptr for any other operation.
