@@ -11,18 +11,22 @@ AppContext& AppContext::instance() {
   return context;
 }
 
-void AppContext::message(QWidget* parent, std::string_view text) {
-  if (trace) trace->Message(text);
+void AppContext::message(QWidget* parent, std::string_view text, std::string_view detail) {
+  if (trace) trace->Message(text, detail);
   if (messageOverride) {
     messageOverride(parent, text);
     return;
   }
   if (batch) {
-    std::fprintf(stderr, "Curvalis: %.*s\n", int(text.size()), text.data());
+    std::fprintf(stderr, "Curvalis: %.*s%s%.*s\n", int(text.size()), text.data(),
+                 detail.empty() ? "" : " ", int(detail.size()), detail.data());
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Curvalis"),
                   QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, parent);
+  if (!detail.empty()) {
+    box.setInformativeText(QString::fromUtf8(detail.data(), qsizetype(detail.size())));
+  }
   box.exec();
 }
 
@@ -47,11 +51,11 @@ void WidgetHost::SetBusyCursor(bool busy) {
   }
 }
 
-void WidgetHost::Message(std::string_view text) {
+void WidgetHost::Message(std::string_view text, std::string_view detail) {
   // A message box is shown with the default cursor.
   int held = busy_;
   for (int i = 0; i < held; ++i) QApplication::restoreOverrideCursor();
-  AppContext::instance().message(window_, text);
+  AppContext::instance().message(window_, text, detail);
   for (int i = 0; i < held; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 

@@ -25,7 +25,8 @@ class AppContext {
   // Replaces the modal message box (tests use it, so that no dialog can block them).
   std::function<void(QWidget* parent, std::string_view text)> messageOverride;
 
-  void message(QWidget* parent, std::string_view text);
+  // A message box with `text`, and `detail` as its informative text when not empty.
+  void message(QWidget* parent, std::string_view text, std::string_view detail = {});
   // Adds a trace sink for `surface` when there is a trace; the sink lives as long as the
   // context.
   void attachTrace(Surface& surface);
@@ -40,7 +41,8 @@ class WidgetHost : public Host {
   explicit WidgetHost(QWidget* window) : window_(window) {}
   ~WidgetHost() override;
   void SetBusyCursor(bool busy) override;
-  void Message(std::string_view text) override;
+  using Host::Message;
+  void Message(std::string_view text, std::string_view detail) override;
   void CommandStarted(std::string_view name) override;
   void ControlText(std::string_view control, std::string_view text) override;
   void FileWritten(std::string_view path, bool written) override;
