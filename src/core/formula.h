@@ -1,6 +1,6 @@
 // Our evaluator of the formula language: the prepared formula ("=" and an expression in
-// spreadsheet syntax, with x1 as the variable cell) is compiled once, then evaluated per
-// sample without allocating.
+// spreadsheet syntax or as students write it, with x1 as the variable cell) is compiled once,
+// then evaluated per sample without allocating.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,7 @@ enum class FormulaReject {
   DanglingOperator,    // "=x1+", "=*2"
   WrongArgumentCount,  // "=sin(x1,2)", "=pi(1)"
   TooDeep,             // more than kMaxFormulaDepth nested levels
-  TooLong,             // more than kMaxFormulaLength characters
+  TooLong,             // more than kMaxFormulaLength bytes
   UnknownName,         // "=X^2", "=foo(x1)", "=sen2(x1)": a name the language does not know
   MissingCallParen,    // "=sin x1": a function's name without its "("
   NumberAfterOperand,  // "=x1 2", "=(x1)2": a number right after an operand is no product
@@ -40,8 +40,8 @@ struct FormulaRejection {
 std::string_view RejectText(FormulaReject reason);
 
 // Limits of a stored formula. limit - 1 is accepted, limit + 1 is rejected.
-inline constexpr std::size_t kMaxFormulaLength = 8192;  // characters, with the leading "="
-inline constexpr int kMaxFormulaDepth = 128;            // nested parentheses and calls
+inline constexpr std::size_t kMaxFormulaLength = 8192;  // bytes, with the leading "="
+inline constexpr int kMaxFormulaDepth = 128;            // nested parentheses, calls, bars and roots
 
 class CompiledFormula {
  public:

@@ -65,6 +65,7 @@ TEST(NotationTest, ReadsAsTheSpreadsheetFormula) {
       {"-2x", "(-2)*x", 3, -6},
       {"1/2x", "(1/2)*x", 3, 1.5},
       {"2^3x", "(2^3)*x", 1, 8},
+      {"e^2x", "exp(2)*x", 1, std::exp(2.0)},  // the power first: e^(2x) needs its parentheses
       {"2 x", "2*x", 3, 6},
       {"x x", "x*x", 3, 9},
       {"3x^2-2x+1", "3*x^2-2*x+1", 2, 9},
