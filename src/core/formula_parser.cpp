@@ -13,6 +13,7 @@
 // checked before each level is entered, so no formula can exhaust the stack. Chains of
 // operators, signs and percent signs are read by loops.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -230,9 +231,7 @@ struct Frag {
 class Parser {
  public:
   Parser(std::string_view src, Program& out, bool optimize)
-      : lex_(src, 1), p_(out), opt_(optimize) {
-    open_.reserve(16);
-  }
+      : lex_(src, 1), p_(out), opt_(optimize) {}
 
   void Run() {
     Advance();
@@ -257,12 +256,18 @@ class Parser {
     Group kind;
     std::size_t pos, end;  // the opening symbol
   };
+  // A name as read: its spelling and where it stands.
+  struct Name {
+    std::string_view spelling;
+    std::size_t pos, end;
+  };
 
   [[noreturn]] static void RejectAt(FormulaReject r, std::size_t begin, std::size_t end) {
     throw FormulaRejection{r, begin, end};
   }
   [[noreturn]] static void RejectAt(FormulaReject r, const Token& t) { RejectAt(r, t.pos, t.end); }
   [[noreturn]] static void RejectAt(FormulaReject r, const Open& g) { RejectAt(r, g.pos, g.end); }
+  [[noreturn]] static void RejectAt(FormulaReject r, const Name& n) { RejectAt(r, n.pos, n.end); }
 
   void Advance() {
     prev_ = tok_.kind;
@@ -334,37 +339,35 @@ class Parser {
   // An operand written right after another multiplies it, with the precedence and the left
   // associativity of '*': 2x1 is 2*x1, -2x1 is (-2)*x1, 1/2x1 is (1/2)*x1, 2^3x1 is 8*x1.
   // A number right after an operand is no product: "x1 2", "2 3" and "(x1)2" are rejected.
+  // After an operand, a '|' closes the innermost open group if that is a bar; anywhere else
+  // it opens one: |x1-1|, 2|x1|, |x1|(x1+1), ||x1|-1|.
   Frag parseMultiplicative() {
     Frag left = parseUnary();
     for (;;) {
-      if (tok_.kind == Tok::Star || tok_.kind == Tok::Slash) {
-        Op op = tok_.kind == Tok::Star ? Op::Mul : Op::Div;
-        Advance();
-        Frag right = parseUnary();
-        left = Arith(op, left, right);
-      } else if (StartsJuxtaposed()) {
-        Frag right = parsePower();
-        left = Arith(Op::Mul, left, right);
-      } else if (tok_.kind == Tok::Number) {
-        RejectAt(FormulaReject::NumberAfterOperand, tok_);
-      } else {
-        return left;
+      switch (tok_.kind) {
+        case Tok::Star:
+        case Tok::Slash: {
+          const Op op = tok_.kind == Tok::Star ? Op::Mul : Op::Div;
+          Advance();
+          Frag right = parseUnary();
+          left = Arith(op, left, right);
+          break;
+        }
+        case Tok::Bar:  // a bar that closes the innermost group ends the operand
+          if (opened_ > 0 && Innermost().kind == Group::Bar) return left;
+          [[fallthrough]];
+        case Tok::Name:
+        case Tok::LParen:
+        case Tok::Sqrt: {
+          Frag right = parsePower();
+          left = Arith(Op::Mul, left, right);
+          break;
+        }
+        case Tok::Number:
+          RejectAt(FormulaReject::NumberAfterOperand, tok_);
+        default:
+          return left;
       }
-    }
-  }
-
-  // After an operand, a '|' closes the innermost open group if that is a bar; anywhere else
-  // it opens one: |x1-1|, 2|x1|, |x1|(x1+1), ||x1|-1|.
-  bool StartsJuxtaposed() const {
-    switch (tok_.kind) {
-      case Tok::Name:
-      case Tok::LParen:
-      case Tok::Sqrt:
-        return true;
-      case Tok::Bar:
-        return open_.empty() || open_.back().kind != Group::Bar;
-      default:
-        return false;
     }
   }
 
@@ -432,10 +435,10 @@ class Parser {
         return f;
       }
       case Tok::Name: {
-        const Token name = tok_;
+        const Name name{tok_.name, tok_.pos, tok_.end};
         Advance();
         if (tok_.kind == Tok::LParen) {
-          if (const FnInfo* info = FindFunction(name.name)) return parseCall(*info, name);
+          if (const FnInfo* info = FindFunction(name.spelling)) return parseCall(*info, name);
         }
         return EmitName(name);
       }
@@ -450,17 +453,17 @@ class Parser {
         Enter(Group::Bar);
         Advance();
         Frag f = parseComparison();
-        if (tok_.kind != Tok::Bar) RejectAt(FormulaReject::UnclosedBar, open_.back());
+        if (tok_.kind != Tok::Bar) RejectAt(FormulaReject::UnclosedBar, Innermost());
         Advance();
         Leave();
-        return Unary(Op::Abs, f);
+        return NotationUnary(Op::Abs, f);
       }
       case Tok::Sqrt: {
         Enter(Group::Root);
         Advance();
         Frag f = parseUnary();
         Leave();
-        return Unary(Op::Sqrt, f);
+        return NotationUnary(Op::Sqrt, f);
       }
       default:
         MissingOperand();
@@ -468,7 +471,7 @@ class Parser {
   }
 
   // arguments := [comparison (',' comparison)*]
-  Frag parseCall(const FnInfo& info, const Token& name) {
+  Frag parseCall(const FnInfo& info, const Name& name) {
     Enter(Group::Paren);
     Advance();  // the '('
     std::vector<Frag> args;
@@ -561,12 +564,11 @@ class Parser {
 
   // Opens a group at tok_ (its opening symbol).
   void Enter(Group kind) {
-    if (open_.size() >= static_cast<std::size_t>(kMaxFormulaDepth)) {
-      RejectAt(FormulaReject::TooDeep, tok_);
-    }
-    open_.push_back(Open{kind, tok_.pos, tok_.end});
+    if (opened_ >= open_.size()) RejectAt(FormulaReject::TooDeep, tok_);
+    open_[opened_++] = Open{kind, tok_.pos, tok_.end};
   }
-  void Leave() { open_.pop_back(); }
+  void Leave() { --opened_; }
+  const Open& Innermost() const { return open_[opened_ - 1]; }
 
   // The ')' of the innermost group, which is a parenthesis.
   void ExpectClosingParen() {
@@ -575,7 +577,7 @@ class Parser {
       Leave();
       return;
     }
-    if (tok_.kind == Tok::End) RejectAt(FormulaReject::UnbalancedParen, open_.back());
+    if (tok_.kind == Tok::End) RejectAt(FormulaReject::UnbalancedParen, Innermost());
     RejectAt(FormulaReject::Syntax, tok_);
   }
 
@@ -585,20 +587,20 @@ class Parser {
   [[noreturn]] void MissingOperand() {
     if (IsOperatorToken(prev_)) RejectAt(FormulaReject::DanglingOperator, prevPos_, prevEnd_);
     if (IsOperatorToken(tok_.kind)) RejectAt(FormulaReject::DanglingOperator, tok_);
-    if (tok_.kind == Tok::End && !open_.empty()) {
-      const Open& g = open_.back();
+    if (tok_.kind == Tok::End && opened_ > 0) {
+      const Open& g = Innermost();
       RejectAt(g.kind == Group::Bar ? FormulaReject::UnclosedBar : FormulaReject::UnbalancedParen,
                g);
     }
-    if (tok_.kind == Tok::RParen && open_.empty()) RejectAt(FormulaReject::UnbalancedParen, tok_);
+    if (tok_.kind == Tok::RParen && opened_ == 0) RejectAt(FormulaReject::UnbalancedParen, tok_);
     RejectAt(FormulaReject::Syntax, tok_);
   }
 
   // A name that is not called: the variable cell, another cell, a truth value, a constant.
   // The variable and the constants may be followed by "(" (a product: x1(x1+1), e(x1+1));
   // any other name followed by "(" names no function, even one that reads as a cell (sen2(x1)).
-  Frag EmitName(const Token& name) {
-    const NameKind kind = ClassifyName(name.name);
+  Frag EmitName(const Name& name) {
+    const NameKind kind = ClassifyName(name.spelling);
     const bool call = tok_.kind == Tok::LParen;
     if (call && kind != NameKind::VariableCell && kind != NameKind::E && kind != NameKind::Pi) {
       RejectAt(FormulaReject::UnknownName, name);
@@ -628,9 +630,14 @@ class Parser {
         RejectAt(FormulaReject::Syntax, name);  // "$A", "A$$1"
     }
     // A function's name without its "(" ("sin x1"), or no name the language knows.
-    RejectAt(FindFunction(name.name) ? FormulaReject::MissingCallParen : FormulaReject::UnknownName,
-             name);
+    RejectAt(
+        FindFunction(name.spelling) ? FormulaReject::MissingCallParen : FormulaReject::UnknownName,
+        name);
   }
+
+  // Unary for the student notation (bars, roots, powers of e), kept out of line so that the
+  // spreadsheet syntax compiles as fast as it did: Unary stays inlined where it was.
+  [[gnu::noinline]] Frag NotationUnary(Op op, Frag a) { return Unary(op, a); }
 
   // base^exponent (also base² and base³). The constant e as written raises by EXP, so e^x1 is
   // exactly exp(x1).
@@ -638,7 +645,7 @@ class Parser {
     if (!base.isE) return Arith(Op::Pow, base, exponent);
     code().erase(code().begin() + static_cast<std::ptrdiff_t>(base.begin));
     exponent.begin = base.begin;
-    return Unary(Op::Exp, exponent);
+    return NotationUnary(Op::Exp, exponent);
   }
 
   // ---- emission ----
@@ -951,7 +958,9 @@ class Parser {
   Program& p_;
   const bool opt_;
   bool numericOk_ = true;
-  std::vector<Open> open_;  // the groups open at tok_, the innermost last
+  // The groups open at tok_, the innermost last: open_[0 .. opened_).
+  std::array<Open, kMaxFormulaDepth> open_;
+  std::size_t opened_ = 0;
 };
 
 }  // namespace
