@@ -6,7 +6,9 @@
 //                                                        -DCURVALIS_BUILD_BENCH=ON)
 #include <benchmark/benchmark.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <map>
@@ -40,14 +42,17 @@ const std::vector<double>& Points() {
 struct BenchFormula {
   const char* text;      // as typed, and as muParser reads it
   const char* prepared;  // as our evaluator receives it
+  const char* student;   // the same formula as a student writes it, prepared
 };
 
 const BenchFormula kFormulas[] = {
-    {"sin(x)", "=sin(x1)"},
-    {"x^3-3*x", "=x1^3-3*x1"},
-    {"sin(x)*exp(-x^2/10)+ln(x^2+1)", "=sin(x1)*exp(-x1^2/10)+ln(x1^2+1)"},
-    {"(x^2-1)/(x-2)", "=(x1^2-1)/(x1-2)"},
-    {"sqrt(abs(x))*atan(x)+cosh(x/5)", "=sqrt(abs(x1))*atan(x1)+cosh(x1/5)"},
+    {"sin(x)", "=sin(x1)", "=sen(x1)"},
+    {"x^3-3*x", "=x1^3-3*x1", "=x1\xC2\xB3-3x1"},
+    {"sin(x)*exp(-x^2/10)+ln(x^2+1)", "=sin(x1)*exp(-x1^2/10)+ln(x1^2+1)",
+     "=sen(x1)e^(-x1\xC2\xB2/10)+ln(x1\xC2\xB2+1)"},
+    {"(x^2-1)/(x-2)", "=(x1^2-1)/(x1-2)", "=(x1\xC2\xB2-1)/(x1-2)"},
+    {"sqrt(abs(x))*atan(x)+cosh(x/5)", "=sqrt(abs(x1))*atan(x1)+cosh(x1/5)",
+     "=\xE2\x88\x9A|x1| arctg(x1)+cosh(x1/5)"},
 };
 constexpr std::size_t kFormulaCount = std::size(kFormulas);
 
@@ -140,13 +145,23 @@ void BM_Compile(benchmark::State& state, std::size_t i) {
   }
 }
 
-// Our values must be the native ones, or the comparison means nothing.
+void BM_CompileStudent(benchmark::State& state, std::size_t i) {
+  for (auto _ : state) {
+    CompiledFormula f;
+    FormulaReject r = f.Compile(kFormulas[i].student);
+    benchmark::DoNotOptimize(r);
+  }
+}
+
+// Our values must be the native ones, or the comparison means nothing; the student's
+// notation must give the same values bit for bit.
 bool CheckAgreement() {
   bool ok = true;
   auto check = [&]<std::size_t I>(std::integral_constant<std::size_t, I>) {
-    CompiledFormula f;
-    if (f.Compile(kFormulas[I].prepared) != FormulaReject::None) {
-      std::fprintf(stderr, "rejected: %s\n", kFormulas[I].prepared);
+    CompiledFormula f, student;
+    if (f.Compile(kFormulas[I].prepared) != FormulaReject::None ||
+        student.Compile(kFormulas[I].student) != FormulaReject::None) {
+      std::fprintf(stderr, "rejected: %s\n", kFormulas[I].text);
       ok = false;
       return;
     }
@@ -155,6 +170,11 @@ bool CheckAgreement() {
       double got = f.EvaluateNumber(x);
       if (!(std::fabs(got - want) <= 1e-12 * (1 + std::fabs(want)))) {
         std::fprintf(stderr, "%s at %g: %.17g, native %.17g\n", kFormulas[I].text, x, got, want);
+        ok = false;
+      }
+      if (std::bit_cast<std::uint64_t>(student.EvaluateNumber(x)) !=
+          std::bit_cast<std::uint64_t>(got)) {
+        std::fprintf(stderr, "%s at %g: the student's notation differs\n", kFormulas[I].text, x);
         ok = false;
       }
     }
@@ -184,6 +204,7 @@ void RegisterAll() {
   (std::make_index_sequence<kFormulaCount>{});
   for (std::size_t i = 0; i < kFormulaCount; ++i) {
     benchmark::RegisterBenchmark(Key("compile", i).c_str(), BM_Compile, i);
+    benchmark::RegisterBenchmark(Key("compile_student", i).c_str(), BM_CompileStudent, i);
   }
 }
 
@@ -238,9 +259,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::printf("%-32s %9s %9s %9s %9s | %10.2f %10.2f %10.2f\n", "geometric mean", "", "", "",
                   "", std::exp(logNative / n), std::exp(logMu / n), std::exp(logValue / n));
     }
-    std::printf("\ncompile time (us)\n");
+    std::printf("\ncompile time (us)%15s %9s %9s\n", "", "as above", "student");
     for (std::size_t i = 0; i < kFormulaCount; ++i) {
-      std::printf("%-32s %9.3f\n", kFormulas[i].text, get("compile", i) / 1000);
+      std::printf("%-32s %9.3f %9.3f\n", kFormulas[i].text, get("compile", i) / 1000,
+                  get("compile_student", i) / 1000);
     }
   }
 

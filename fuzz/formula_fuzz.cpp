@@ -3,8 +3,8 @@
 // the (up to) 8 bytes after it are one more abscissa, any bit pattern: NaN, an infinity, a
 // subnormal. A formula with a NUL byte in it is always rejected, so nothing is lost.
 // Properties:
-// - compiling and evaluating never throw or crash; a rejection has a reason and leaves no
-//   program;
+// - compiling and evaluating never throw or crash; a rejection has a reason, names a part of
+//   the formula, and leaves no program;
 // - a compiled formula evaluates at every x, gives the same value twice and after other
 //   samples, and gives what the unoptimised reference evaluation gives (bit for bit);
 // - a number that comes out is finite and never a negative zero; EvaluateNumber agrees;
@@ -132,6 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reason != curvalis::FormulaReject::None) {
       if (f.IsCompiled()) Fail("a rejected formula left a program", text, 0);
       if (curvalis::RejectText(reason).empty()) Fail("a rejection without a reason", text, 0);
+      const curvalis::FormulaRejection& r = f.rejection();
+      if (r.reason != reason) Fail("the rejection tells another reason", text, 0);
+      if (r.begin > r.end || r.end > text.size()) Fail("a rejection outside the formula", text, 0);
       return 0;
     }
     if (!f.IsCompiled()) Fail("an accepted formula has no program", text, 0);

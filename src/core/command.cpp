@@ -3,13 +3,23 @@
 #include <cfloat>
 #include <cmath>
 
+#include "core/formula_message.h"
+
 namespace curvalis {
 
-void FormulaErrorHandler(Host& host, Surface& mainSurface, EvalBook& book, int number) {
+void FormulaErrorHandler(Host& host, Surface& mainSurface, EvalBook& book, int number,
+                         std::string_view detail) {
   host.SetBusyCursor(false);
-  if (number == kFormulaRejected) host.Message(kMsgFormulaError);
+  if (number == kFormulaRejected) host.Message(kMsgFormulaError, detail);
   mainSurface.SetDrawWidth(1);
   CloseEvalBook(book);
+}
+
+void FormulaErrorHandler(Host& host, Surface& mainSurface, EvalBook& book, const EvalError& e,
+                         std::string_view funzione) {
+  std::string detail;
+  if (e.number() == kFormulaRejected) detail = RejectionDetail(funzione, e.rejection());
+  FormulaErrorHandler(host, mainSurface, book, e.number(), detail);
 }
 
 void SetGraphFrame(Surface& surface, const ViewState& v) {

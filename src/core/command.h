@@ -23,7 +23,10 @@ class Host {
  public:
   virtual ~Host() = default;
   virtual void SetBusyCursor(bool busy) = 0;
-  virtual void Message(std::string_view text) = 0;
+  // A message box with `text`; `detail`, when not empty, is shown under it (why a formula was
+  // rejected, and where).
+  virtual void Message(std::string_view text, std::string_view detail) = 0;
+  void Message(std::string_view text) { Message(text, {}); }
   virtual void CommandStarted(std::string_view /*name*/) {}
   virtual void ControlText(std::string_view /*control*/, std::string_view /*text*/) {}
   virtual void FileWritten(std::string_view /*path*/, bool /*written*/) {}
@@ -32,8 +35,9 @@ class Host {
 // A host that does nothing: for benchmarks and for tests that do not look.
 class NullHost : public Host {
  public:
+  using Host::Message;
   void SetBusyCursor(bool) override {}
-  void Message(std::string_view) override {}
+  void Message(std::string_view, std::string_view) override {}
 };
 
 // Everything a command of the main window reads and draws on.
@@ -62,9 +66,14 @@ class BusyCursor {
   bool held_ = true;
 };
 
-// The common failure path: default cursor; for 1004 the message "Errore nella formula!";
-// draw width 1 on the main surface; the book closed.
-void FormulaErrorHandler(Host& host, Surface& mainSurface, EvalBook& book, int number);
+// The common failure path: default cursor; for 1004 the message "Errore nella formula!" with
+// `detail` (see RejectionDetail) under it; draw width 1 on the main surface; the book closed.
+void FormulaErrorHandler(Host& host, Surface& mainSurface, EvalBook& book, int number,
+                         std::string_view detail = {});
+
+// FormulaErrorHandler for the failure `e` of a command on the formula `funzione`.
+void FormulaErrorHandler(Host& host, Surface& mainSurface, EvalBook& book, const EvalError& e,
+                         std::string_view funzione);
 
 // The command frame: the command's name to the host, the hourglass, `body`, and every
 // EvalError that `body` throws to FormulaErrorHandler. Nothing escapes.
@@ -76,7 +85,7 @@ void RunCommand(CommandContext& ctx, std::string_view name, Body&& body) {
     body();
   } catch (const EvalError& e) {
     busy.Dismiss();
-    FormulaErrorHandler(ctx.host, ctx.surface, ctx.book, e.number());
+    FormulaErrorHandler(ctx.host, ctx.surface, ctx.book, e, ctx.funzione);
   } catch (...) {
     busy.Dismiss();
     FormulaErrorHandler(ctx.host, ctx.surface, ctx.book, 0);

@@ -13,7 +13,7 @@ void EvalBook::StoreFormula(std::string_view prepared) {
     FormulaReject reason = formula_.Compile(prepared);
     if (reason != FormulaReject::None) {
       formulaText_.clear();
-      throw EvalError(kFormulaRejected, reason);
+      throw EvalError(kFormulaRejected, formula_.rejection());
     }
   }
   saved_ = false;

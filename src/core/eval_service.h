@@ -19,14 +19,18 @@ inline constexpr int kFormulaRejected = 1004;
 // A failure of the evaluation service that ends a command through FormulaErrorHandler.
 class EvalError : public std::exception {
  public:
-  EvalError(int number, FormulaReject reason) : number_(number), reason_(reason) {}
+  EvalError(int number, FormulaReject reason) : number_(number), rejection_{reason, 0, 0} {}
+  // A rejected formula (1004): what was rejected, and where in the prepared formula.
+  EvalError(int number, const FormulaRejection& rejection)
+      : number_(number), rejection_(rejection) {}
   int number() const { return number_; }
-  FormulaReject reason() const { return reason_; }
+  FormulaReject reason() const { return rejection_.reason; }
+  const FormulaRejection& rejection() const { return rejection_; }
   const char* what() const noexcept override { return "evaluation failure"; }
 
  private:
   int number_;
-  FormulaReject reason_;
+  FormulaRejection rejection_;
 };
 
 // EvalBook with its worksheet 1 (EvalSheet): FormulaCell B1 holds the compiled formula,

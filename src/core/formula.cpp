@@ -14,23 +14,31 @@ namespace curvalis {
 std::string_view RejectText(FormulaReject reason) {
   switch (reason) {
     case FormulaReject::None:
-      return "accepted";
+      return "Formula accettata";
     case FormulaReject::Empty:
-      return "empty formula";
+      return "Formula vuota";
     case FormulaReject::UnbalancedParen:
-      return "unbalanced parenthesis";
+      return "Parentesi non bilanciate";
     case FormulaReject::DanglingOperator:
-      return "operator without an operand";
+      return "Operatore senza operando";
     case FormulaReject::WrongArgumentCount:
-      return "wrong number of arguments";
+      return "Numero di argomenti sbagliato";
     case FormulaReject::TooDeep:
-      return "nested too deeply";
+      return "Troppi livelli di parentesi";
     case FormulaReject::TooLong:
-      return "formula too long";
+      return "Formula troppo lunga";
+    case FormulaReject::UnknownName:
+      return "Nome sconosciuto";
+    case FormulaReject::MissingCallParen:
+      return "Manca la parentesi dopo il nome della funzione";
+    case FormulaReject::NumberAfterOperand:
+      return "Manca un operatore prima del numero";
+    case FormulaReject::UnclosedBar:
+      return "Barra del valore assoluto non chiusa";
     case FormulaReject::Syntax:
-      return "syntax error";
+      break;
   }
-  return "syntax error";
+  return "Errore di sintassi";
 }
 
 struct CompiledFormula::Impl {
@@ -44,6 +52,7 @@ struct CompiledFormula::Impl {
   std::vector<Value> values;           // the general stack
   formula::DirectFn direct = nullptr;  // the whole program as one function: sin(x1)
   Value result;
+  FormulaRejection rejection;
 
   double RunNumbers(double x) {
     return direct ? direct(x) : formula::RunNumeric(program.code.data(), numbers.data(), x);
@@ -80,7 +89,8 @@ FormulaReject CompiledFormula::Compile(std::string_view formula) {
   if (!impl_) impl_ = std::make_unique<Impl>();
   Impl& m = *impl_;
   m = Impl{};
-  FormulaReject reason = formula::CompileProgram(formula, m.program, formula::CompileOptions{});
+  FormulaReject reason =
+      formula::CompileProgram(formula, m.program, formula::CompileOptions{}, &m.rejection);
   if (reason != FormulaReject::None) return reason;
 
   const formula::Program& p = m.program;
@@ -104,6 +114,11 @@ FormulaReject CompiledFormula::Compile(std::string_view formula) {
 
 bool CompiledFormula::IsCompiled() const {
   return impl_ && impl_->compiled;
+}
+
+const FormulaRejection& CompiledFormula::rejection() const {
+  static const FormulaRejection kNone;
+  return impl_ ? impl_->rejection : kNone;
 }
 
 const Value& CompiledFormula::Evaluate(double x) {

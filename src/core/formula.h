@@ -1,6 +1,6 @@
 // Our evaluator of the formula language: the prepared formula ("=" and an expression in
-// spreadsheet syntax, with x1 as the variable cell) is compiled once, then evaluated per
-// sample without allocating.
+// spreadsheet syntax or as students write it, with x1 as the variable cell) is compiled once,
+// then evaluated per sample without allocating.
 #pragma once
 
 #include <cstddef>
@@ -14,20 +14,34 @@ namespace curvalis {
 // Why a formula was rejected when it was stored. All of them surface as error number 1004.
 enum class FormulaReject {
   None,
-  Empty,              // "=" alone, or no leading "="
-  UnbalancedParen,    // "=(x1+1", "=x1)"
-  DanglingOperator,   // "=x1+", "=*2"
-  WrongArgumentCount, // "=sin(x1,2)", "=pi(1)"
-  TooDeep,            // more than kMaxFormulaDepth nested levels
-  TooLong,            // more than kMaxFormulaLength characters
-  Syntax,             // anything else: "=1..2", "=x1 2", an unclosed text literal
+  Empty,               // "=" alone, or no leading "="
+  UnbalancedParen,     // "=(x1+1", "=x1)"
+  DanglingOperator,    // "=x1+", "=*2"
+  WrongArgumentCount,  // "=sin(x1,2)", "=pi(1)"
+  TooDeep,             // more than kMaxFormulaDepth nested levels
+  TooLong,             // more than kMaxFormulaLength bytes
+  UnknownName,         // "=X^2", "=foo(x1)", "=sen2(x1)": a name the language does not know
+  MissingCallParen,    // "=sin x1": a function's name without its "("
+  NumberAfterOperand,  // "=x1 2", "=(x1)2": a number right after an operand is no product
+  UnclosedBar,         // "=|x1-1": an absolute value bar never closed
+  Syntax,              // anything else: "=1,2", "=#", an unclosed text literal, "=1e400"
 };
 
+// A rejection and the symbol it concerns: bytes [begin, end) of the compiled text (the
+// unclosed parenthesis or bar, the operator without its operand, the unknown name, the
+// unexpected token; empty at the end of the formula). Empty and TooLong concern no symbol.
+struct FormulaRejection {
+  FormulaReject reason = FormulaReject::None;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// The reason in a few Italian words, without the symbol: "Nome sconosciuto".
 std::string_view RejectText(FormulaReject reason);
 
 // Limits of a stored formula. limit - 1 is accepted, limit + 1 is rejected.
-inline constexpr std::size_t kMaxFormulaLength = 8192;  // characters, with the leading "="
-inline constexpr int kMaxFormulaDepth = 128;            // nested parentheses and calls
+inline constexpr std::size_t kMaxFormulaLength = 8192;  // bytes, with the leading "="
+inline constexpr int kMaxFormulaDepth = 128;            // nested parentheses, calls, bars and roots
 
 class CompiledFormula {
  public:
@@ -40,6 +54,8 @@ class CompiledFormula {
   // dropped and Evaluate gives an empty value.
   FormulaReject Compile(std::string_view formula);
   bool IsCompiled() const;
+  // What the last Compile rejected, and where; reason None after a success.
+  const FormulaRejection& rejection() const;
 
   // The value of the formula with the variable cell X1 holding x. The reference stays valid
   // until the next call. No allocation for formulas that handle no text.

@@ -1,6 +1,6 @@
 #include "core/formula_lexer.h"
 
-#include "core/formula_program.h"
+#include "core/read_number.h"
 
 namespace curvalis::formula {
 namespace {
@@ -23,8 +23,40 @@ bool IsControl(char c) {
   return (u < 0x20 && c != '\t') || u == 0x7F;
 }
 
-[[noreturn]] void Syntax() {
-  throw Rejected{FormulaReject::Syntax};
+[[noreturn]] void Syntax(std::size_t begin, std::size_t end) {
+  throw FormulaRejection{FormulaReject::Syntax, begin, end};
+}
+
+// The symbols outside ASCII that the language reads, by their UTF-8 bytes.
+struct Symbol {
+  std::string_view utf8;
+  Tok kind;
+};
+constexpr Symbol kSymbols[] = {
+    {"\xC2\xB2", Tok::Square},     // ²
+    {"\xC2\xB3", Tok::Cube},       // ³
+    {"\xE2\x88\x9A", Tok::Sqrt},   // √
+    {"\xCF\x80", Tok::Name},       // π
+    {"\xC2\xB7", Tok::Star},       // · middle dot
+    {"\xC3\x97", Tok::Star},       // ×
+    {"\xC3\xB7", Tok::Slash},      // ÷
+    {"\xE2\x88\x92", Tok::Minus},  // − minus sign
+    {"\xE2\x80\x93", Tok::Minus},  // – en dash
+    {"\xE2\x89\xA4", Tok::Le},     // ≤
+    {"\xE2\x89\xA5", Tok::Ge},     // ≥
+    {"\xE2\x89\xA0", Tok::Ne},     // ≠
+};
+
+// The bytes of the UTF-8 character at s[i] (1 for a byte that starts none), so a rejection
+// names the whole character.
+std::size_t CharLength(std::string_view s, std::size_t i) {
+  auto u = static_cast<unsigned char>(s[i]);
+  std::size_t n = u < 0xC0 ? 1 : u < 0xE0 ? 2 : u < 0xF0 ? 3 : u < 0xF8 ? 4 : 1;
+  if (i + n > s.size()) return 1;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
 }
 
 }  // namespace
@@ -38,25 +70,40 @@ void Lexer::Next(Token& tok) {
   tok.pos = pos_;
   if (pos_ >= src_.size()) {
     tok.kind = Tok::End;
+    tok.end = pos_;
     return;
   }
   const char c = src_[pos_];
-  if (IsControl(c) || static_cast<unsigned char>(c) >= 0x80) Syntax();
+  if (IsControl(c)) Syntax(pos_, pos_ + 1);
+
+  if (static_cast<unsigned char>(c) >= 0x80) {
+    for (const Symbol& s : kSymbols) {
+      if (src_.substr(pos_, s.utf8.size()) == s.utf8) {
+        tok.kind = s.kind;
+        if (s.kind == Tok::Name) tok.name = s.utf8;
+        pos_ += s.utf8.size();
+        tok.end = pos_;
+        return;
+      }
+    }
+    Syntax(pos_, pos_ + CharLength(src_, pos_));
+  }
 
   if (IsDigit(c) || (c == '.' && pos_ + 1 < src_.size() && IsDigit(src_[pos_ + 1]))) {
     bool overflow = false;
     std::size_t used = ScanDecimal(src_.substr(pos_), tok.number, overflow);
-    if (used == 0 || overflow) Syntax();
+    if (used == 0 || overflow) Syntax(pos_, pos_ + used);
     pos_ += used;
     tok.kind = Tok::Number;
+    tok.end = pos_;
     return;
   }
   if (c == '"') {
     tok.text.clear();
     for (std::size_t i = pos_ + 1;; ++i) {
-      if (i >= src_.size()) Syntax();  // unclosed
+      if (i >= src_.size()) Syntax(pos_, pos_ + 1);  // unclosed: the opening quote
       char t = src_[i];
-      if (IsControl(t)) Syntax();
+      if (IsControl(t)) Syntax(i, i + 1);
       if (t == '"') {
         if (i + 1 < src_.size() && src_[i + 1] == '"') {
           tok.text.push_back('"');
@@ -65,6 +112,7 @@ void Lexer::Next(Token& tok) {
         }
         pos_ = i + 1;
         tok.kind = Tok::Text;
+        tok.end = pos_;
         return;
       }
       tok.text.push_back(t);  // other bytes, UTF-8 included, as they are
@@ -76,10 +124,12 @@ void Lexer::Next(Token& tok) {
     tok.name = src_.substr(pos_, end - pos_);
     pos_ = end;
     tok.kind = Tok::Name;
+    tok.end = pos_;
     return;
   }
 
   ++pos_;
+  tok.end = pos_;
   switch (c) {
     case '+':
       tok.kind = Tok::Plus;
@@ -114,6 +164,9 @@ void Lexer::Next(Token& tok) {
     case ',':
       tok.kind = Tok::Comma;
       return;
+    case '|':
+      tok.kind = Tok::Bar;
+      return;
     case '<':
       if (pos_ < src_.size() && src_[pos_] == '>') {
         ++pos_;
@@ -124,6 +177,7 @@ void Lexer::Next(Token& tok) {
       } else {
         tok.kind = Tok::Lt;
       }
+      tok.end = pos_;
       return;
     case '>':
       if (pos_ < src_.size() && src_[pos_] == '=') {
@@ -132,9 +186,10 @@ void Lexer::Next(Token& tok) {
       } else {
         tok.kind = Tok::Gt;
       }
+      tok.end = pos_;
       return;
     default:
-      Syntax();
+      Syntax(pos_ - 1, pos_);
   }
 }
 

@@ -4,10 +4,16 @@
 // is one constant). Constant fragments are folded as soon as they are combined, so the program
 // keeps only the work that depends on x1.
 //
-// Recursion happens only through parentheses and calls, and the nesting depth is checked
-// before each level is entered, so no formula can exhaust the stack. Chains of operators,
-// signs and percent signs are read by loops.
+// Besides the spreadsheet's syntax it reads formulas as students write them: a product without
+// its "*" (2x1, 3(x1+1), x1 sin(x1)), the constants e and pi, Italian names of the functions,
+// the Unicode symbols of the lexer and absolute value bars |...|. None of these was valid
+// before, so every formula of the spreadsheet's syntax reads as it always did.
+//
+// Recursion happens only through parentheses, calls, bars and roots, and the nesting depth is
+// checked before each level is entered, so no formula can exhaust the stack. Chains of
+// operators, signs and percent signs are read by loops.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -94,6 +100,18 @@ constexpr FnInfo kFunctions[] = {
     {"TANH", Fn::Unary, Op::Tanh, 1, 1},
     {"TRUE", Fn::True, Op::Const, 0, 0},
     {"TRUNC", Fn::Trunc, Op::Trunc, 1, 2},
+    // The names an Italian student writes.
+    {"SEN", Fn::Unary, Op::Sin, 1, 1},
+    {"TG", Fn::Unary, Op::Tan, 1, 1},
+    {"COTG", Fn::Unary, Op::Cot, 1, 1},
+    {"ARCSEN", Fn::Unary, Op::Asin, 1, 1},
+    {"ARCSIN", Fn::Unary, Op::Asin, 1, 1},
+    {"ARCCOS", Fn::Unary, Op::Acos, 1, 1},
+    {"ARCTG", Fn::Unary, Op::Atan, 1, 1},
+    {"ARCTAN", Fn::Unary, Op::Atan, 1, 1},
+    {"SENH", Fn::Unary, Op::Sinh, 1, 1},
+    {"TGH", Fn::Unary, Op::Tanh, 1, 1},
+    {"RADQ", Fn::Unary, Op::Sqrt, 1, 1},
 };
 
 char Upper(char c) {
@@ -115,13 +133,16 @@ const FnInfo* FindFunction(std::string_view name) {
   return nullptr;
 }
 
-enum class NameKind { VariableCell, EmptyCell, True, False, Unknown, Malformed };
+enum class NameKind { VariableCell, EmptyCell, True, False, E, Pi, Unknown, Malformed };
 
 // A cell reference is 1 to 3 column letters up to XFD and a row from 1 to 1048576, each part
 // optionally anchored with "$": x1, X1, $X$1 are the variable cell; A1, X12, B1 empty cells.
+// The constants are e, pi and π, in any case.
 NameKind ClassifyName(std::string_view s) {
   if (EqualsUpper(s, "TRUE")) return NameKind::True;
   if (EqualsUpper(s, "FALSE")) return NameKind::False;
+  if (EqualsUpper(s, "E")) return NameKind::E;
+  if (EqualsUpper(s, "PI") || s == "\xCF\x80") return NameKind::Pi;
   std::size_t i = 0;
   auto dollar = [&] {
     if (i < s.size() && s[i] == '$') ++i;
@@ -204,19 +225,25 @@ struct Frag {
   std::uint8_t type = 0;   // TypeMask bits of the value
   bool konst = false;      // the code is one Const instruction
   bool rootIsLast = true;  // the last instruction computes the value (not so for IF, IFERROR)
+  bool isE = false;        // the constant e as written, whose powers are EXP: e^x1 is exp(x1)
 };
 
 class Parser {
  public:
+  // The code of a formula is rarely longer than a quarter of its text (x1+1 is one
+  // instruction): reserving that saves the vector's first reallocations.
   Parser(std::string_view src, Program& out, bool optimize)
-      : lex_(src, 1), p_(out), opt_(optimize) {}
+      : lex_(src, 1), p_(out), opt_(optimize) {
+    out.code.reserve(std::min<std::size_t>(src.size() / 4 + 4, 64));
+  }
 
   void Run() {
     Advance();
-    if (tok_.kind == Tok::End) throw Rejected{FormulaReject::Empty};
+    if (tok_.kind == Tok::End) throw FormulaRejection{FormulaReject::Empty, 0, 0};
     Frag f = parseComparison();
     if (tok_.kind != Tok::End) {
-      Reject(tok_.kind == Tok::RParen ? FormulaReject::UnbalancedParen : FormulaReject::Syntax);
+      RejectAt(tok_.kind == Tok::RParen ? FormulaReject::UnbalancedParen : FormulaReject::Syntax,
+               tok_);
     }
     code().push_back(Instr{Op::Return});
     p_.resultType = f.type;
@@ -226,10 +253,30 @@ class Parser {
   }
 
  private:
-  [[noreturn]] static void Reject(FormulaReject r) { throw Rejected{r}; }
+  // The groups a formula opens: parentheses (of a call too), absolute value bars, and the
+  // square roots, which only count towards the depth.
+  enum class Group : std::uint8_t { Paren, Bar, Root };
+  struct Open {
+    Group kind;
+    std::size_t pos, end;  // the opening symbol
+  };
+  // A name as read: its spelling and where it stands.
+  struct Name {
+    std::string_view spelling;
+    std::size_t pos, end;
+  };
+
+  [[noreturn]] static void RejectAt(FormulaReject r, std::size_t begin, std::size_t end) {
+    throw FormulaRejection{r, begin, end};
+  }
+  [[noreturn]] static void RejectAt(FormulaReject r, const Token& t) { RejectAt(r, t.pos, t.end); }
+  [[noreturn]] static void RejectAt(FormulaReject r, const Open& g) { RejectAt(r, g.pos, g.end); }
+  [[noreturn]] static void RejectAt(FormulaReject r, const Name& n) { RejectAt(r, n.pos, n.end); }
 
   void Advance() {
     prev_ = tok_.kind;
+    prevPos_ = tok_.pos;
+    prevEnd_ = tok_.end;
     lex_.Next(tok_);
   }
 
@@ -291,16 +338,41 @@ class Parser {
     return left;
   }
 
-  // multiplicative := unary (('*' | '/') unary)*
+  // multiplicative := unary (('*' | '/') unary | juxtaposed)*
+  // juxtaposed := power, where it starts with a name, '(', an opening '|' or '√'
+  // An operand written right after another multiplies it, with the precedence and the left
+  // associativity of '*': 2x1 is 2*x1, -2x1 is (-2)*x1, 1/2x1 is (1/2)*x1, 2^3x1 is 8*x1.
+  // A number right after an operand is no product: "x1 2", "2 3" and "(x1)2" are rejected.
+  // After an operand, a '|' closes the innermost open group if that is a bar; anywhere else
+  // it opens one: |x1-1|, 2|x1|, |x1|(x1+1), ||x1|-1|.
   Frag parseMultiplicative() {
     Frag left = parseUnary();
-    while (tok_.kind == Tok::Star || tok_.kind == Tok::Slash) {
-      Op op = tok_.kind == Tok::Star ? Op::Mul : Op::Div;
-      Advance();
-      Frag right = parseUnary();
-      left = Arith(op, left, right);
+    for (;;) {
+      switch (tok_.kind) {
+        case Tok::Star:
+        case Tok::Slash: {
+          const Op op = tok_.kind == Tok::Star ? Op::Mul : Op::Div;
+          Advance();
+          Frag right = parseUnary();
+          left = Arith(op, left, right);
+          break;
+        }
+        case Tok::Bar:  // a bar that closes the innermost group ends the operand
+          if (opened_ > 0 && Innermost().kind == Group::Bar) return left;
+          [[fallthrough]];
+        case Tok::Name:
+        case Tok::LParen:
+        case Tok::Sqrt: {
+          Frag right = parsePower();
+          left = Arith(Op::Mul, left, right);
+          break;
+        }
+        case Tok::Number:
+          RejectAt(FormulaReject::NumberAfterOperand, tok_);
+        default:
+          return left;
+      }
     }
-    return left;
   }
 
   // unary := ('-' | '+')* power
@@ -318,7 +390,7 @@ class Parser {
     while (tok_.kind == Tok::Caret) {
       Advance();
       Frag right = parseExponent();
-      left = Arith(Op::Pow, left, right);
+      left = Raise(left, right);
     }
     return left;
   }
@@ -332,17 +404,28 @@ class Parser {
     return ApplySigns(minus, operand);
   }
 
-  // postfix := primary '%'*
+  // postfix := primary ('%' | '²' | '³')*
+  // x1² is x1^2, binding like '%': 2^x1² is 2^(x1^2), -x1² is -(x1^2).
   Frag parsePostfix() {
     Frag f = parsePrimary();
-    while (tok_.kind == Tok::Percent) {
-      Advance();
-      f = Unary(Op::Percent, f);
+    for (;;) {
+      if (tok_.kind == Tok::Percent) {
+        Advance();
+        f = Unary(Op::Percent, f);
+      } else if (tok_.kind == Tok::Square || tok_.kind == Tok::Cube) {
+        const double n = tok_.kind == Tok::Square ? 2 : 3;
+        Advance();
+        f = Raise(f, EmitConst(Value::Num(n)));
+      } else {
+        return f;
+      }
     }
-    return f;
   }
 
   // primary := number | text | name | name '(' arguments ')' | '(' comparison ')'
+  //          | '|' comparison '|' | '√' unary
+  // √ takes the factor after it at the level of '^', with its own sign like an exponent:
+  // √x1^2 is √(x1^2), √2x1 is √2*x1, √-x1 is √(-x1).
   Frag parsePrimary() {
     switch (tok_.kind) {
       case Tok::Number: {
@@ -356,18 +439,35 @@ class Parser {
         return f;
       }
       case Tok::Name: {
-        std::string_view name = tok_.name;
+        const Name name{tok_.name, tok_.pos, tok_.end};
         Advance();
-        if (tok_.kind == Tok::LParen) return parseCall(name);
+        if (tok_.kind == Tok::LParen) {
+          if (const FnInfo* info = FindFunction(name.spelling)) return parseCall(*info, name);
+        }
         return EmitName(name);
       }
       case Tok::LParen: {
-        Enter();
+        Enter(Group::Paren);
         Advance();
         Frag f = parseComparison();
-        Expect(Tok::RParen);
-        Leave();
+        ExpectClosingParen();
         return f;
+      }
+      case Tok::Bar: {
+        Enter(Group::Bar);
+        Advance();
+        Frag f = parseComparison();
+        if (tok_.kind != Tok::Bar) RejectAt(FormulaReject::UnclosedBar, Innermost());
+        Advance();
+        Leave();
+        return NotationUnary(Op::Abs, f);
+      }
+      case Tok::Sqrt: {
+        Enter(Group::Root);
+        Advance();
+        Frag f = parseUnary();
+        Leave();
+        return NotationUnary(Op::Sqrt, f);
       }
       default:
         MissingOperand();
@@ -375,25 +475,23 @@ class Parser {
   }
 
   // arguments := [comparison (',' comparison)*]
-  Frag parseCall(std::string_view name) {
-    const FnInfo* info = FindFunction(name);
-    Enter();
+  Frag parseCall(const FnInfo& info, const Name& name) {
+    Enter(Group::Paren);
     Advance();  // the '('
-    const std::size_t begin = Here();
     std::vector<Frag> args;
     std::size_t jumpIf = 0, jumpElse = 0;
     if (tok_.kind != Tok::RParen) {
       for (;;) {
         args.push_back(parseComparison());
         if (args.size() > static_cast<std::size_t>(kMaxArguments)) {
-          Reject(FormulaReject::WrongArgumentCount);
+          RejectAt(FormulaReject::WrongArgumentCount, name);
         }
         // IF and IFERROR evaluate only what they need: their jumps go between the arguments.
-        if (info && info->fn == Fn::If && args.size() == 1) {
+        if (info.fn == Fn::If && args.size() == 1) {
           jumpIf = EmitJump(Op::JumpIfFalse);
-        } else if (info && info->fn == Fn::If && args.size() == 2) {
+        } else if (info.fn == Fn::If && args.size() == 2) {
           jumpElse = EmitJump(Op::Jump);
-        } else if (info && info->fn == Fn::IfError && args.size() == 1) {
+        } else if (info.fn == Fn::IfError && args.size() == 1) {
           jumpIf = EmitJump(Op::JumpIfNotError);
           code().push_back(Instr{Op::Pop});
         }
@@ -404,21 +502,16 @@ class Parser {
         break;
       }
     }
-    Expect(Tok::RParen);
-    Leave();
+    ExpectClosingParen();
 
-    if (!info) {  // an unknown function: its arguments are read, its value is #NAME?
-      code().resize(begin);
-      return EmitConst(Value::Err(ErrorCode::Name));
-    }
     const int n = static_cast<int>(args.size());
-    if (n < info->minArgs || n > info->maxArgs) Reject(FormulaReject::WrongArgumentCount);
+    if (n < info.minArgs || n > info.maxArgs) RejectAt(FormulaReject::WrongArgumentCount, name);
 
-    switch (info->fn) {
+    switch (info.fn) {
       case Fn::Unary:
-        return Unary(info->op, args[0]);
+        return Unary(info.op, args[0]);
       case Fn::Binary:
-        return Numeric2(info->op, args[0], args[1]);
+        return Numeric2(info.op, args[0], args[1]);
       case Fn::Pow:
         return Arith(Op::Pow, args[0], args[1]);
       case Fn::Log:
@@ -426,17 +519,17 @@ class Parser {
       case Fn::Round:
       case Fn::Trunc:
         if (n == 1) args.push_back(EmitConst(Value::Num(0)));  // no decimals
-        return Numeric2(info->op, args[0], args[1]);
+        return Numeric2(info.op, args[0], args[1]);
       case Fn::Pi:
         return EmitConst(Value::Num(std::numbers::pi));
       case Fn::True:
       case Fn::False:
-        return EmitConst(Value::Boolean(info->fn == Fn::True));
+        return EmitConst(Value::Boolean(info.fn == Fn::True));
       case Fn::Min:
       case Fn::Max:
       case Fn::And:
       case Fn::Or:
-        return List(info->fn, info->op, args);
+        return List(info.fn, info.op, args);
       case Fn::Not:
         return Simple(Op::Not, args[0], kTypeBool);
       case Fn::IsError:
@@ -473,32 +566,50 @@ class Parser {
     return f;
   }
 
-  void Enter() {
-    if (++depth_ > kMaxFormulaDepth) Reject(FormulaReject::TooDeep);
+  // Opens a group at tok_ (its opening symbol).
+  void Enter(Group kind) {
+    if (opened_ >= open_.size()) RejectAt(FormulaReject::TooDeep, tok_);
+    open_[opened_++] = Open{kind, tok_.pos, tok_.end};
   }
-  void Leave() { --depth_; }
+  void Leave() { --opened_; }
+  const Open& Innermost() const { return open_[opened_ - 1]; }
 
-  void Expect(Tok kind) {
-    if (tok_.kind == kind) {
+  // The ')' of the innermost group, which is a parenthesis.
+  void ExpectClosingParen() {
+    if (tok_.kind == Tok::RParen) {
       Advance();
+      Leave();
       return;
     }
-    Reject(tok_.kind == Tok::End ? FormulaReject::UnbalancedParen : FormulaReject::Syntax);
+    if (tok_.kind == Tok::End) RejectAt(FormulaReject::UnbalancedParen, Innermost());
+    RejectAt(FormulaReject::Syntax, tok_);
   }
 
-  // An operand was expected and tok_ is none.
+  // An operand was expected and tok_ is none. An operator without its operand is named first
+  // ("=*2", "=1+", "=(1+)"), then a group the formula leaves open ("=sin(", "=|"), then a
+  // stray ")" ("=)"); anything else is out of place ("=()", "=max(1,,2)").
   [[noreturn]] void MissingOperand() {
-    if (IsOperatorToken(tok_.kind) || IsOperatorToken(prev_)) {
-      Reject(FormulaReject::DanglingOperator);  // "=*2", "=1+", "=(1+)"
+    if (IsOperatorToken(prev_)) RejectAt(FormulaReject::DanglingOperator, prevPos_, prevEnd_);
+    if (IsOperatorToken(tok_.kind)) RejectAt(FormulaReject::DanglingOperator, tok_);
+    if (tok_.kind == Tok::End && opened_ > 0) {
+      const Open& g = Innermost();
+      RejectAt(g.kind == Group::Bar ? FormulaReject::UnclosedBar : FormulaReject::UnbalancedParen,
+               g);
     }
-    if (tok_.kind == Tok::End || (tok_.kind == Tok::RParen && depth_ == 0)) {
-      Reject(FormulaReject::UnbalancedParen);  // "=sin(", "=)"
-    }
-    Reject(FormulaReject::Syntax);  // "=()", "=max(1,,2)"
+    if (tok_.kind == Tok::RParen && opened_ == 0) RejectAt(FormulaReject::UnbalancedParen, tok_);
+    RejectAt(FormulaReject::Syntax, tok_);
   }
 
-  Frag EmitName(std::string_view name) {
-    switch (ClassifyName(name)) {
+  // A name that is not called: the variable cell, another cell, a truth value, a constant.
+  // The variable and the constants may be followed by "(" (a product: x1(x1+1), e(x1+1));
+  // any other name followed by "(" names no function, even one that reads as a cell (sen2(x1)).
+  Frag EmitName(const Name& name) {
+    const NameKind kind = ClassifyName(name.spelling);
+    const bool call = tok_.kind == Tok::LParen;
+    if (call && kind != NameKind::VariableCell && kind != NameKind::E && kind != NameKind::Pi) {
+      RejectAt(FormulaReject::UnknownName, name);
+    }
+    switch (kind) {
       case NameKind::VariableCell: {
         std::size_t begin = Here();
         code().push_back(Instr{Op::X});
@@ -510,12 +621,35 @@ class Parser {
         return EmitConst(Value::Boolean(true));
       case NameKind::False:
         return EmitConst(Value::Boolean(false));
+      case NameKind::E: {
+        Frag f = EmitConst(Value::Num(std::numbers::e));
+        f.isE = true;
+        return f;
+      }
+      case NameKind::Pi:
+        return EmitConst(Value::Num(std::numbers::pi));
       case NameKind::Unknown:
-        return EmitConst(Value::Err(ErrorCode::Name));
-      case NameKind::Malformed:
         break;
+      case NameKind::Malformed:
+        RejectAt(FormulaReject::Syntax, name);  // "$A", "A$$1"
     }
-    Reject(FormulaReject::Syntax);
+    // A function's name without its "(" ("sin x1"), or no name the language knows.
+    RejectAt(
+        FindFunction(name.spelling) ? FormulaReject::MissingCallParen : FormulaReject::UnknownName,
+        name);
+  }
+
+  // Unary for the student notation (bars, roots, powers of e), kept out of line so that the
+  // spreadsheet syntax compiles as fast as it did: Unary stays inlined where it was.
+  [[gnu::noinline]] Frag NotationUnary(Op op, Frag a) { return Unary(op, a); }
+
+  // base^exponent (also base² and base³). The constant e as written raises by EXP, so e^x1 is
+  // exactly exp(x1).
+  Frag Raise(Frag base, Frag exponent) {
+    if (!base.isE) return Arith(Op::Pow, base, exponent);
+    code().erase(code().begin() + static_cast<std::ptrdiff_t>(base.begin));
+    exponent.begin = base.begin;
+    return NotationUnary(Op::Exp, exponent);
   }
 
   // ---- emission ----
@@ -823,28 +957,37 @@ class Parser {
 
   Lexer lex_;
   Token tok_;
-  Tok prev_ = Tok::End;
+  Tok prev_ = Tok::End;  // the token before tok_, and where it stands
+  std::size_t prevPos_ = 0, prevEnd_ = 0;
   Program& p_;
   const bool opt_;
   bool numericOk_ = true;
-  int depth_ = 0;
+  // The groups open at tok_, the innermost last: open_[0 .. opened_).
+  std::array<Open, kMaxFormulaDepth> open_;
+  std::size_t opened_ = 0;
 };
 
 }  // namespace
 
-FormulaReject CompileProgram(std::string_view formula, Program& out,
-                             const CompileOptions& options) {
+FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options,
+                             FormulaRejection* where) {
   out = Program{};
-  if (formula.size() > kMaxFormulaLength) return FormulaReject::TooLong;
-  if (formula.empty() || formula.front() != '=') return FormulaReject::Empty;
-  try {
-    Parser parser(formula, out, options.optimize);
-    parser.Run();
-  } catch (const Rejected& r) {
-    out = Program{};
-    return r.reason;
+  FormulaRejection rejection;
+  if (formula.size() > kMaxFormulaLength) {
+    rejection.reason = FormulaReject::TooLong;
+  } else if (formula.empty() || formula.front() != '=') {
+    rejection.reason = FormulaReject::Empty;
+  } else {
+    try {
+      Parser parser(formula, out, options.optimize);
+      parser.Run();
+    } catch (const FormulaRejection& r) {
+      out = Program{};
+      rejection = r;
+    }
   }
-  return FormulaReject::None;
+  if (where) *where = rejection;
+  return rejection.reason;
 }
 
 FormulaReject EvaluateReference(std::string_view formula, double x, Value& out) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/formula.h"
+#include "core/formula_kernels.h"
 #include "core/value.h"
 
 namespace curvalis::formula {
@@ -109,7 +110,10 @@ struct CompileOptions {
   bool optimize = true;
 };
 
-FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options);
+// Compiles `formula` into `out`; on rejection `out` is empty and `where`, when given, tells
+// what was rejected and where.
+FormulaReject CompileProgram(std::string_view formula, Program& out, const CompileOptions& options,
+                             FormulaRejection* where = nullptr);
 
 // A program that is one operation on x1 (sin(x1), exp(x1), ...) as a plain function of x, or
 // nullptr for any other operation.
@@ -128,21 +132,46 @@ std::size_t StackDepth(const Instr* begin, const Instr* end);
 FormulaReject EvaluateReference(std::string_view formula, double x, Value& out);
 
 // ---- value conversions ----
-// A number in the formula language's syntax at the start of s (digits, an optional point and
-// fraction, an optional exponent; no sign). Returns the characters read, 0 if none. A number
-// too large for a double sets `overflow`; one too small reads as 0.
-std::size_t ScanDecimal(std::string_view s, double& out, bool& overflow);
+// A text as a number in arithmetic: one that reads as a number (blanks around, a sign, an
+// optional %) is that number, any other a boxed #VALUE!.
+double TextToNumber(std::string_view s);
 // The value as a number in arithmetic: a number or truth value as itself, empty as 0, a text
-// that reads as a number (blanks around, a sign, an optional %) as that number, an error boxed,
-// any other text a boxed #VALUE!.
-double NumberOf(const Value& v);
+// as TextToNumber reads it, an error boxed.
+inline double NumberOf(const Value& v) {
+  switch (v.kind) {
+    case ValueKind::Number:
+    case ValueKind::Bool:
+      return v.number;
+    case ValueKind::Empty:
+      return 0.0;
+    case ValueKind::Error:
+      return Boxed(v.error);
+    case ValueKind::Text:
+      return TextToNumber(v.text);
+  }
+  return Boxed(ErrorCode::Value);
+}
 // The value as a condition: 1 or 0, an error boxed; the texts "TRUE" and "FALSE" (any case)
 // count as truth values, other texts give #VALUE!; empty is false.
 double TruthOf(const Value& v);
 // The text a number becomes when joined with "&": up to 15 significant digits (%.15G).
 void AppendNumberText(std::string& out, double v);
-void SetNumber(Value& v, double boxed);
-void SetBool(Value& v, double boxed);
+// A boxed double into a value: a number (or truth value), or the error it carries.
+inline void SetNumber(Value& v, double boxed) {
+  if (IsErr(boxed)) {
+    v.kind = ValueKind::Error;
+    v.error = ErrorOf(boxed);
+    v.number = 0;
+  } else {
+    v.kind = ValueKind::Number;
+    v.error = ErrorCode::None;
+    v.number = boxed;
+  }
+}
+inline void SetBool(Value& v, double boxed) {
+  SetNumber(v, boxed);
+  if (v.kind == ValueKind::Number) v.kind = ValueKind::Bool;
+}
 // The value as the formula's result: empty becomes 0, a negative zero 0, and only a text keeps
 // a text.
 void FinishResult(Value& v);

@@ -1,19 +1,19 @@
 #include "core/read_number.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <limits>
 #include <string>
 
 namespace curvalis {
 namespace {
 
-bool Ignored(char c) {
-  return c == ' ' || c == '\t' || c == '\n';
-}
-
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
+}
+
+bool Ignored(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
 }
 
 // The value of a digit in base 16, or -1.
@@ -35,57 +35,61 @@ double ReadRadix(const std::string& s, std::size_t pos, int radix) {
   return v;
 }
 
-// The decimal number at the start of `s` (no sign): digits, ".", digits, exponent.
-double ReadDecimal(const std::string& s) {
-  std::size_t i = 0;
-  std::size_t mantissaDigits = 0;
-  // Decimal position of the first significant digit relative to the point, to tell an
-  // overflow from an underflow when the value does not fit.
-  long long leadExponent = 0;
-  bool seenSignificant = false;
-  bool afterPoint = false;
-  for (; i < s.size(); ++i) {
-    char c = s[i];
-    if (c == '.' && !afterPoint) {
-      afterPoint = true;
-      continue;
-    }
-    if (!IsDigit(c)) break;
-    ++mantissaDigits;
-    if (c != '0' && !seenSignificant) seenSignificant = true;
-    if (seenSignificant && !afterPoint) ++leadExponent;
-    if (!seenSignificant && afterPoint) --leadExponent;
-  }
-  if (mantissaDigits == 0) return 0;  // "." alone, or no digit at all
-  std::size_t end = i;
-  long long exponent = 0;
-  if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-    std::size_t j = i + 1;
-    bool negative = false;
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
-      negative = s[j] == '-';
-      ++j;
-    }
-    if (j < s.size() && IsDigit(s[j])) {
-      for (; j < s.size() && IsDigit(s[j]); ++j) {
-        // Far beyond any double either way: stop growing, the result is already settled.
-        if (exponent < 1000000000LL) exponent = exponent * 10 + (s[j] - '0');
-      }
-      if (negative) exponent = -exponent;
-      end = j;
-    }
-  }
-  if (!seenSignificant) return 0;
-  double v = 0;
-  auto res = std::from_chars(s.data(), s.data() + end, v, std::chars_format::general);
-  if (res.ec == std::errc::result_out_of_range) {
-    return leadExponent + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
-  if (res.ec != std::errc()) return 0;
-  return v;
-}
+// Beyond this an exponent stops growing: no mantissa that fits in memory brings it back into
+// the range of a double.
+constexpr long long kExponentCap = 1'000'000'000'000'000LL;
 
 }  // namespace
+
+std::size_t ScanDecimal(std::string_view s, double& out, bool& overflow) {
+  overflow = false;
+  auto isDigit = [&](std::size_t k) { return k < s.size() && IsDigit(s[k]); };
+  std::size_t i = 0;
+  while (isDigit(i)) ++i;
+  const std::size_t intDigits = i;
+  std::size_t fracDigits = 0;
+  if (i < s.size() && s[i] == '.') {
+    std::size_t j = i + 1;
+    while (isDigit(j)) ++j;
+    fracDigits = j - i - 1;
+    if (intDigits + fracDigits > 0) i = j;
+  }
+  if (intDigits + fracDigits == 0) return 0;
+  const std::size_t mantissaEnd = i;
+  long long exp10 = 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t j = i + 1;
+    bool negExp = false;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) negExp = s[j++] == '-';
+    if (isDigit(j)) {
+      while (isDigit(j)) {
+        exp10 = std::min(exp10 * 10 + (s[j] - '0'), kExponentCap);
+        ++j;
+      }
+      if (negExp) exp10 = -exp10;
+      i = j;
+    }
+  }
+  double v = 0;
+  auto res = std::from_chars(s.data(), s.data() + i, v, std::chars_format::general);
+  if (res.ec == std::errc::result_out_of_range) {
+    // Too large or too small: the decimal exponent of the first significant digit tells which.
+    long long magnitude = 0;
+    bool found = false;
+    for (std::size_t k = 0; k < mantissaEnd && !found; ++k) {
+      if (s[k] == '.' || s[k] == '0') continue;
+      found = true;
+      magnitude = k < intDigits ? static_cast<long long>(intDigits - 1 - k)
+                                : -static_cast<long long>(k - intDigits);
+    }
+    if (found && magnitude + exp10 > 0) overflow = true;
+    v = 0;
+  } else if (res.ec != std::errc() || res.ptr != s.data() + i) {
+    return 0;
+  }
+  out = v;
+  return i;
+}
 
 double ReadLeadingNumber(std::string_view text) {
   std::string s;
@@ -104,8 +108,10 @@ double ReadLeadingNumber(std::string_view text) {
     v = ReadRadix(s, pos + 2, 16);
   } else if (pos + 1 < s.size() && s[pos] == '&' && (s[pos + 1] == 'O' || s[pos + 1] == 'o')) {
     v = ReadRadix(s, pos + 2, 8);
-  } else if (pos < s.size() && (IsDigit(s[pos]) || s[pos] == '.')) {
-    v = ReadDecimal(s.substr(pos));
+  } else {
+    bool overflow = false;
+    if (ScanDecimal(std::string_view(s).substr(pos), v, overflow) == 0) v = 0;
+    if (overflow) v = std::numeric_limits<double>::infinity();
   }
   return negative ? -v : v;
 }

@@ -75,8 +75,10 @@ void TraceWriter::Command(std::string_view name) {
   Line("{\"op\":\"command\",\"name\":" + JsonString(name) + "}");
 }
 
-void TraceWriter::Message(std::string_view text) {
-  Line("{\"op\":\"message\",\"text\":" + JsonString(text) + "}");
+void TraceWriter::Message(std::string_view text, std::string_view detail) {
+  std::string line = "{\"op\":\"message\",\"text\":" + JsonString(text);
+  if (!detail.empty()) line += ",\"detail\":" + JsonString(detail);
+  Line(line + "}");
 }
 
 void TraceWriter::ControlText(std::string_view control, std::string_view text) {

@@ -19,7 +19,8 @@ class TraceWriter {
  public:
   explicit TraceWriter(std::ostream& out) : out_(out) {}
   void Command(std::string_view name);
-  void Message(std::string_view text);
+  // A message box; `detail`, when not empty, is written as "detail".
+  void Message(std::string_view text, std::string_view detail = {});
   void ControlText(std::string_view control, std::string_view text);
   void File(std::string_view path, bool written);
   void Line(const std::string& jsonObject);  // a whole object, already formatted

@@ -195,7 +195,7 @@ IntegralOutcome ComputeIntegral(IntegraleContext& ctx, IntegraleFields& fields) 
     if (e.number() != kFormulaRejected) return notComputable();
     clearDiagram();
     busy.Dismiss();
-    FormulaErrorHandler(ctx.host, ctx.mainSurface, ctx.book, e.number());
+    FormulaErrorHandler(ctx.host, ctx.mainSurface, ctx.book, e, ctx.funzione);
     return IntegralOutcome::FormulaError;
   } catch (...) {
     return notComputable();
@@ -220,7 +220,7 @@ void RedrawDiagram(IntegraleContext& ctx) {
     CloseEvalBook(ctx.book);
   } catch (const EvalError& e) {
     busy.Dismiss();
-    FormulaErrorHandler(ctx.host, ctx.mainSurface, ctx.book, e.number());
+    FormulaErrorHandler(ctx.host, ctx.mainSurface, ctx.book, e, ctx.funzione);
   } catch (...) {
     busy.Dismiss();
     FormulaErrorHandler(ctx.host, ctx.mainSurface, ctx.book, 0);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/formula_message.h"
 #include "core/prepare_formula.h"
 #include "core/print_format.h"
 #include "core/read_number.h"
@@ -28,8 +29,8 @@ std::optional<std::string> ValueText(const Value& v, std::string_view decimalSep
 std::optional<std::string> ComputeValue(ValoreContext& ctx) {
   ctx.host.CommandStarted("Valore.Uguale");
   // The computation sets no busy cursor, so its failure paths have none to restore.
-  auto fail = [&](std::string_view message) {
-    ctx.host.Message(message);
+  auto fail = [&](std::string_view message, std::string_view detail = {}) {
+    ctx.host.Message(message, detail);
     ctx.mainSurface.SetDrawWidth(1);
     CloseEvalBook(ctx.book);
     return std::nullopt;
@@ -46,7 +47,8 @@ std::optional<std::string> ComputeValue(ValoreContext& ctx) {
     CloseEvalBook(ctx.book);
     return text;
   } catch (const EvalError& e) {
-    return fail(e.number() == kFormulaRejected ? kMsgFormulaError : kMsgNotComputable);
+    if (e.number() != kFormulaRejected) return fail(kMsgNotComputable);
+    return fail(kMsgFormulaError, RejectionDetail(ctx.funzione, e.rejection()));
   } catch (...) {
     return fail(kMsgNotComputable);
   }

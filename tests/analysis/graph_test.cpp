@@ -107,9 +107,27 @@ TEST(Graph, UndefinedSamplesGiveNoPointAndNoSegment) {
 }
 
 TEST(Graph, RejectedFormulaKeepsTheAxesAndShowsOneMessage) {
-  for (const char* formula : {"", "(", "x+", "sin(x,2)", "\x01"}) {
+  struct Case {
+    const char* formula;
+    const char* detail;  // under the message: why, and where
+  };
+  const Case cases[] = {
+      {"", "Formula vuota"},
+      {"(", "Parentesi non chiusa (colonna 1)"},
+      {"x+", "Operatore senza operando (colonna 2)"},
+      {"sin(x,2)", "Numero di argomenti sbagliato per \xC2\xABsin\xC2\xBB (colonna 1)"},
+      {"\x01", "Carattere non ammesso (U+0001) (colonna 1)"},
+      // "=X^2" drew nothing and said nothing; a capital X is no variable.
+      {"X^2",
+       "Nome sconosciuto \xC2\xAB"
+       "X\xC2\xBB (colonna 1)"},
+      {"sen x", "Manca la parentesi dopo \xC2\xABsen\xC2\xBB (colonna 1)"},
+  };
+  for (const Case& c : cases) {
+    const char* formula = c.formula;
     Graphed g(formula);
     EXPECT_EQ(g.b.host.messages, std::vector<std::string>{"Errore nella formula!"}) << formula;
+    EXPECT_EQ(g.b.host.details, std::vector<std::string>{c.detail}) << formula;
     EXPECT_EQ(g.b.rec.lines(Palette(0)).size(), 2u);
     EXPECT_TRUE(g.curve().empty());
     EXPECT_EQ(g.b.surface.drawWidth(), 1);

@@ -24,12 +24,13 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-BatchRun Batch(const std::vector<std::string>& args) {
+// Runs the batch mode; its standard error is dropped, or with `withErrors` mixed into the lines.
+BatchRun Batch(const std::vector<std::string>& args, bool withErrors = false) {
   std::string cmd = std::string("QT_QPA_PLATFORM=offscreen CURVALIS_DATA_DIR=") +
                     Quote(std::string(CURVALIS_TEST_DATA_DIR)) + " " + Quote(CURVALIS_PROGRAM) +
                     " --batch";
   for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += " 2>/dev/null";
+  cmd += withErrors ? " 2>&1" : " 2>/dev/null";
   BatchRun run;
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return run;
@@ -105,8 +106,43 @@ TEST(Batch, TanGraphLeavesThePointsAtThePolesAlone) {
 TEST(Batch, EmptyFormulaGivesOneMessageAndTheAxes) {
   BatchRun r = Batch({"mGrafico", "--trace", "-"});
   ASSERT_EQ(r.code, 0);
-  EXPECT_EQ(Count(r, "{\"op\":\"message\",\"text\":\"Errore nella formula!\"}"), 1);
+  EXPECT_EQ(Count(r,
+                  "{\"op\":\"message\",\"text\":\"Errore nella formula!\",\"detail\":"
+                  "\"Formula vuota\"}"),
+            1);
   EXPECT_EQ(Count(r, "\"color\":\"#FF0000\""), 0);
+}
+
+// A rejected formula: the message keeps its text and says why in "detail", in the trace and
+// on standard error, from the main window's commands and from both side windows.
+TEST(Batch, RejectedFormulaSaysWhyAndWhere) {
+  struct Case {
+    std::vector<std::string> commands;
+    int messages;  // a study runs seven analyses, each with its message
+  };
+  const Case cases[] = {
+      {{"mGrafico"}, 1},
+      {{"mStudio"}, 7},
+      {{"Valore.ValoreX=1", "Valore.Uguale"}, 1},
+      {{"Integrale.Superiore=1", "Integrale.Uguale"}, 1},
+      {{"Integrale.Superiore=1", "Integrale.Diagramma"}, 1},
+  };
+  const std::string line =
+      "{\"op\":\"message\",\"text\":\"Errore nella formula!\",\"detail\":"
+      "\"Nome sconosciuto \u00abX\u00bb (colonna 1)\"}";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commands.back());
+    // The text sent is "=X^2", as it always was: a capital X is no variable.
+    std::vector<std::string> args = {"--formula", "X^2", "--trace", "-"};
+    args.insert(args.end(), c.commands.begin(), c.commands.end());
+    BatchRun r = Batch(args, true);
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(Count(r, line), c.messages);
+    EXPECT_EQ(
+        Count(r, "Curvalis: Errore nella formula! Nome sconosciuto \u00abX\u00bb (colonna 1)"),
+        c.messages);
+    EXPECT_EQ(Count(r, "\"color\":\"#FF0000\""), 0);
+  }
 }
 
 TEST(Batch, CommandsRunInOrderAndFunzioneCanBeTyped) {

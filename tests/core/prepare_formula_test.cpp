@@ -27,8 +27,9 @@ TEST(PrepareFormulaTest, RewritesTheWholeWordVariable) {
       {"(x)-x", "=(x1)-x1"},
       {"x^x^x", "=x1^x1^x1"},
       {" x ", "= x1 "},
-      {"xx+x2+x_+x.5+_x+2x", "=xx+x2+x_+x.5+_x+2x"},  // x inside a longer name stays
-      {"\xC3\xA8x", "=\xC3\xA8x"},                    // next to a non-ASCII letter
+      {"xx+x2+x_+x.5+_x+xe", "=xx+x2+x_+x.5+_x+xe"},  // x inside a longer name stays
+      {"2x", "=2x1"},                                  // a digit may stand before the variable
+      {"\xC3\xA8x", "=\xC3\xA8x1"},                    // so may a character outside ASCII
       {"x1", "=x1"},
       {"\"x\"&x", "=\"x\"&x1"},  // text literals stay as they are
       {"\"a\"\"x\"&x", "=\"a\"\"x\"&x1"},
@@ -54,8 +55,7 @@ TEST(PrepareFormulaTest, ArchiveFormulasEvaluate) {
       {"sin(x)", 0, 0},     {"cos(x)", 0, 1},   {"tan(x)", 0, 0},     {"asin(x)", 2, nan},
       {"acos(x)", 1, 0},    {"atan(x)", 0, 0},  {"sinh(x)", 0, 0},    {"cosh(x)", 0, 1},
       {"tanh(x)", 0, 0},    {"asinh(x)", 0, 0}, {"acosh(x)", 1, 0},   {"atanh(x)", 1, nan},
-      {"max(x,1)", 3, 3},   {"xp(x)", 1, nan},  // an unknown function: #NAME?
-      {"X^2", 1, nan},                          // an unknown name: #NAME?
+      {"max(x,1)", 3, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.funzione);
@@ -70,6 +70,9 @@ TEST(PrepareFormulaTest, ArchiveFormulasEvaluate) {
   }
   CompiledFormula f;
   EXPECT_EQ(f.Compile(PrepareFormula("")), FormulaReject::Empty);
+  // An unknown function and an unknown name drew nothing before; now they are rejected.
+  EXPECT_EQ(f.Compile(PrepareFormula("xp(x)")), FormulaReject::UnknownName);
+  EXPECT_EQ(f.Compile(PrepareFormula("X^2")), FormulaReject::UnknownName);
 }
 
 }  // namespace

@@ -62,6 +62,17 @@ TEST(Trace, LinesAreJsonWithShortestSingles) {
             "\"text\":\"  x= 1.57 \"}\n");
 }
 
+TEST(Trace, MessageCarriesItsDetailWhenThereIsOne) {
+  std::ostringstream out;
+  TraceWriter writer(out);
+  writer.Message("Errore nella formula!", "Parentesi non chiusa (colonna 4)");
+  writer.Message("Funzione non calcolabile o non definita!");
+  EXPECT_EQ(out.str(),
+            "{\"op\":\"message\",\"text\":\"Errore nella formula!\",\"detail\":"
+            "\"Parentesi non chiusa (colonna 4)\"}\n"
+            "{\"op\":\"message\",\"text\":\"Funzione non calcolabile o non definita!\"}\n");
+}
+
 TEST(Trace, StringsAreEscapedAndInvalidUtf8Replaced) {
   EXPECT_EQ(JsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
   EXPECT_EQ(JsonString("\xC3\xA8"), "\"\xC3\xA8\"");

@@ -66,8 +66,9 @@ struct Window {
 
 struct Case {
   const char *funzione, *superiore, *inferiore, *segmenti, *separator;
-  const char* area;     // the text of Area, or nullptr when the computation fails
-  const char* message;  // the message of a failure, or the legend
+  const char* area;         // the text of Area, or nullptr when the computation fails
+  const char* message;      // the message of a failure, or the legend
+  const char* detail = "";  // what the message says under its text
 };
 
 class IntegralComputation : public ::testing::TestWithParam<Case> {};
@@ -90,6 +91,7 @@ TEST_P(IntegralComputation, ShowsTheResultOrTheMessage) {
   }
   // A failure leaves Area and Label and clears the diagram.
   EXPECT_EQ(w.main.host.messages, std::vector<std::string>{c.message});
+  EXPECT_EQ(w.main.host.details, std::vector<std::string>{c.detail});
   EXPECT_EQ(w.fields.area, "old area");
   EXPECT_EQ(w.fields.label, "old legend");
   ASSERT_EQ(w.rec.ops.size(), 1u);
@@ -131,8 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"1/(x-0.5)", "1", "0", "20", ".", nullptr, kFailed},
         Case{"x", "1E400", "0", "20", ".", nullptr, kFailed},
         Case{"1E300", "1E300", "-1E300", "20", ".", nullptr, kFailed},
-        Case{"x+", "1", "0", "20", ".", nullptr, kFormula},
-        Case{"", "1", "0", "20", ".", nullptr, kFormula}));
+        // Formulas as students write them.
+        Case{"3x\xC2\xB2", "1", "0", "20", ".", "1", kUp},
+        Case{"|x|", "1", "-1", "20", ".", "1", kUp},
+        Case{"x+", "1", "0", "20", ".", nullptr, kFormula, "Operatore senza operando (colonna 2)"},
+        Case{"", "1", "0", "20", ".", nullptr, kFormula, "Formula vuota"},
+        Case{"2|x", "1", "0", "20", ".", nullptr, kFormula,
+             "Barra del valore assoluto non chiusa (colonna 2)"}));
 
 TEST(IntegralComputation, EqualLimitsShowZeroAndEvaluateNothing) {
   for (const char* limit : {"2", ""}) {
@@ -221,6 +228,8 @@ TEST(IntegralDiagram, ClickRedrawsTheCurveWithoutHatching) {
   Window rejected;
   rejected.Click("x+", "1", "0");
   EXPECT_EQ(rejected.main.host.messages, std::vector<std::string>{kFormula});
+  EXPECT_EQ(rejected.main.host.details,
+            std::vector<std::string>{"Operatore senza operando (colonna 2)"});
   EXPECT_EQ(rejected.rec.prints().size(), 5u);
   EXPECT_TRUE(rejected.rec.lines(kRed).empty());
   rejected.rec.clear();

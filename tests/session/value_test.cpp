@@ -10,8 +10,9 @@ struct ValueCase {
   const char* funzione;
   const char* valoreX;
   const char* separator;
-  const char* shown;    // the new text of ValoreY, or nullptr
-  const char* message;  // the message, or nullptr
+  const char* shown;        // the new text of ValoreY, or nullptr
+  const char* message;      // the message, or nullptr
+  const char* detail = "";  // what the message says under its text
 };
 
 class ValueWindowComputation : public ::testing::TestWithParam<ValueCase> {};
@@ -34,6 +35,7 @@ TEST_P(ValueWindowComputation, ShowsTheValueOrTheMessage) {
   } else {
     EXPECT_FALSE(text.has_value()) << *text;
     EXPECT_EQ(b.host.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(b.host.details, std::vector<std::string>{c.detail});
     EXPECT_TRUE(b.host.texts.empty());  // ValoreY keeps its text
     EXPECT_EQ(b.surface.drawWidth(), 1);
   }
@@ -62,9 +64,17 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"ln(x)", "abc", ".", nullptr, kNotComputable},
         ValueCase{"x*1E300", "1E300", ".", nullptr, kNotComputable},
         ValueCase{"x^0", "1E400", ".", nullptr, kNotComputable},
-        // Rejected formulas.
-        ValueCase{"", "1", ".", nullptr, kFormula}, ValueCase{"x+", "1", ".", nullptr, kFormula},
-        ValueCase{"sin(x", "1", ".", nullptr, kFormula}));
+        // Formulas as students write them.
+        ValueCase{"2x", "3", ".", "6", nullptr}, ValueCase{"sen(x)", "0", ".", "0", nullptr},
+        ValueCase{"|x-1|", "-1", ".", "2", nullptr},
+        ValueCase{"x\xC2\xB2", "1.5", ",", "2,25", nullptr},
+        ValueCase{"MOD(x,0.1)", "0.5", ".", "0", nullptr},
+        // Rejected formulas, with why and where.
+        ValueCase{"", "1", ".", nullptr, kFormula, "Formula vuota"},
+        ValueCase{"x+", "1", ".", nullptr, kFormula, "Operatore senza operando (colonna 2)"},
+        ValueCase{"sin(x", "1", ".", nullptr, kFormula, "Parentesi non chiusa (colonna 4)"},
+        ValueCase{"sen2(x)", "1", ".", nullptr, kFormula,
+                  "Nome sconosciuto \xC2\xABsen2\xC2\xBB (colonna 1)"}));
 
 }  // namespace
 }  // namespace curvalis

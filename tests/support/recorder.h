@@ -39,13 +39,17 @@ class Recorder : public SurfaceSink {
 class RecordingHost : public Host {
  public:
   void SetBusyCursor(bool busy) override { busy ? ++busy_ : --busy_; }
-  void Message(std::string_view text) override { messages.emplace_back(text); }
+  using Host::Message;
+  void Message(std::string_view text, std::string_view detail) override {
+    messages.emplace_back(text);
+    details.emplace_back(detail);
+  }
   void CommandStarted(std::string_view name) override { commands.emplace_back(name); }
   void ControlText(std::string_view control, std::string_view text) override {
     texts.emplace_back(std::string(control) + "=" + std::string(text));
   }
   int busy() const { return busy_; }
-  std::vector<std::string> messages, commands, texts;
+  std::vector<std::string> messages, details, commands, texts;
 
  private:
   int busy_ = 0;

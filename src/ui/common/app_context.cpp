@@ -10,18 +10,22 @@
 
 namespace curvalis {
 
-void AppContext::message(QWidget* parent, std::string_view text) {
-  if (m_trace) m_trace->Message(text);
+void AppContext::message(QWidget* parent, std::string_view text, std::string_view detail) {
+  if (m_trace) m_trace->Message(text, detail);
   if (m_messageSink) {
     m_messageSink(parent, text);
     return;
   }
   if (m_batch) {
-    std::fprintf(stderr, "Curvalis: %.*s\n", int(text.size()), text.data());
+    std::fprintf(stderr, "Curvalis: %.*s%s%.*s\n", int(text.size()), text.data(),
+                 detail.empty() ? "" : " ", int(detail.size()), detail.data());
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Curvalis"),
                   QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, parent);
+  if (!detail.empty()) {
+    box.setInformativeText(QString::fromUtf8(detail.data(), qsizetype(detail.size())));
+  }
   box.exec();
 }
 
@@ -75,11 +79,11 @@ void WidgetHost::SetBusyCursor(bool busy) {
   }
 }
 
-void WidgetHost::Message(std::string_view text) {
+void WidgetHost::Message(std::string_view text, std::string_view detail) {
   // A message box is shown with the default cursor.
   int held = m_busy;
   for (int i = 0; i < held; ++i) QApplication::restoreOverrideCursor();
-  m_context.message(m_window, text);
+  m_context.message(m_window, text, detail);
   for (int i = 0; i < held; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 

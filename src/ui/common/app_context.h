@@ -51,8 +51,9 @@ class AppContext {
   // Replaces the save dialog (tests use it, so that no dialog can block them).
   void setSaveFileChooser(SaveFileChooser chooser) { m_saveFileChooser = std::move(chooser); }
 
-  // A message box of `parent`, or its replacement; always written to the trace.
-  void message(QWidget* parent, std::string_view text);
+  // A message box of `parent` with `text`, and `detail` as its informative text when not
+  // empty, or its replacement; always written to the trace.
+  void message(QWidget* parent, std::string_view text, std::string_view detail = {});
   // The save dialog, or its replacement.
   QString chooseSaveFile(QWidget* parent, const QString& title, const QString& start,
                          const QStringList& filters, QString* chosenFilter);
@@ -78,7 +79,8 @@ class WidgetHost : public Host {
   WidgetHost(QWidget* window, AppContext& context) : m_window(window), m_context(context) {}
   ~WidgetHost() override;
   void SetBusyCursor(bool busy) override;
-  void Message(std::string_view text) override;
+  using Host::Message;
+  void Message(std::string_view text, std::string_view detail) override;
   void CommandStarted(std::string_view name) override;
   void ControlText(std::string_view control, std::string_view text) override;
   void FileWritten(std::string_view path, bool written) override;

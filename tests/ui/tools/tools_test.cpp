@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <sstream>
 
@@ -198,6 +200,41 @@ class ToolsTest : public QObject {
     QCOMPARE(v->valoreY()->text(), QString("9"));
     QCOMPARE(i->area()->text(), QString("0.333"));
     QCOMPARE(m_main->surface().drawWidth(), integral && !message.startsWith("Errore") ? 3 : 1);
+  }
+
+  // The box of a rejected formula keeps its text and says below it why and where, in both
+  // side windows.
+  void rejectedFormulaBoxSaysWhy() {
+    m_context->setMessageSink(nullptr);
+    QStringList seen;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+          seen << box->text() << box->informativeText();
+          // With CURVALIS_SCREENSHOTS set, the first box is saved there as a picture.
+          const QString dir = qEnvironmentVariable("CURVALIS_SCREENSHOTS");
+          if (!dir.isEmpty() && seen.size() == 2) {
+            QDir().mkpath(dir);
+            box->grab().save(dir + "/messaggio-formula.png");
+          }
+          box->accept();
+        }
+      }
+    });
+    closer.start(10);
+    m_main->funzione()->setText(QString::fromUtf8("2x+sen2(x)"));
+    ValoreWindow* v = m_main->openValore();
+    v->setValoreX("1");
+    v->clickUguale();
+    m_main->funzione()->setText(QString::fromUtf8("\u03c0x\u00b2+|x"));  // πx²+|x
+    IntegraleWindow* i = m_main->openIntegrale();
+    i->setSuperiore("1");
+    i->clickUguale();
+    QCOMPARE(seen, (QStringList{"Errore nella formula!",
+                                QString::fromUtf8("Nome sconosciuto \u00absen2\u00bb (colonna 4)"),
+                                "Errore nella formula!",
+                                "Barra del valore assoluto non chiusa (colonna 5)"}));
   }
 
   void integralAndDiagramClick() {
