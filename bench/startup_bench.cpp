@@ -39,7 +39,9 @@ void Startup(benchmark::State& state, const char* path) {
   state.counters["peak_rss_KiB"] = static_cast<double>(peak);
 }
 
-BENCHMARK_CAPTURE(Startup, curvalis, CURVALIS_PROGRAM)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_CAPTURE(Startup, curvalis, CURVALIS_PROGRAM)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 BENCHMARK_CAPTURE(Startup, bare_qt_window, CURVALIS_BARE_WINDOW)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);

@@ -179,8 +179,7 @@ TEST(Graph, TickLabelsToTheThousandth) {
     mGrafico(ctx);
     auto labels = b.rec.prints();
     ASSERT_GE(labels.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(labels.begin(), labels.begin() + 3), r.first)
-        << r.offsetX;
+    EXPECT_EQ(std::vector<std::string>(labels.begin(), labels.begin() + 3), r.first) << r.offsetX;
   }
 }
 

@@ -165,7 +165,7 @@ TEST(FormulaTest, LiteralsAndNames) {
       {"=B1", 2, N(0)},
       {"=XFD1048576", 2, N(0)},
       {"=LOG10", 2, N(0)},  // without "(" it is the cell LOG10
-      {"=pi", 2, N(kPi)},    // a constant (it was an unknown name)
+      {"=pi", 2, N(kPi)},   // a constant (it was an unknown name)
   });
 }
 

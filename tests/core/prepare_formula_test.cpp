@@ -28,8 +28,8 @@ TEST(PrepareFormulaTest, RewritesTheWholeWordVariable) {
       {"x^x^x", "=x1^x1^x1"},
       {" x ", "= x1 "},
       {"xx+x2+x_+x.5+_x+xe", "=xx+x2+x_+x.5+_x+xe"},  // x inside a longer name stays
-      {"2x", "=2x1"},                                  // a digit may stand before the variable
-      {"\xC3\xA8x", "=\xC3\xA8x1"},                    // so may a character outside ASCII
+      {"2x", "=2x1"},                                 // a digit may stand before the variable
+      {"\xC3\xA8x", "=\xC3\xA8x1"},                   // so may a character outside ASCII
       {"x1", "=x1"},
       {"\"x\"&x", "=\"x\"&x1"},  // text literals stay as they are
       {"\"a\"\"x\"&x", "=\"a\"\"x\"&x1"},

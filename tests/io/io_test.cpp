@@ -19,11 +19,11 @@
 #include <memory>
 #include <sstream>
 
-#include "io/archive_file.h"
 #include "core/archive_format.h"
+#include "io/archive_file.h"
+#include "support/recorder.h"
 #include "ui/archive/archivio_window.h"
 #include "ui/common/document_view.h"
-#include "support/recorder.h"
 #include "ui/main/tervano.h"
 
 using namespace curvalis;

@@ -9,9 +9,11 @@ void Recorder::OnBackground(Rgb color) {
   ops.push_back(op);
 }
 
-void Recorder::OnClear() { Op op;
+void Recorder::OnClear() {
+  Op op;
   op.kind = Op::Clear;
-  ops.push_back(op); }
+  ops.push_back(op);
+}
 
 void Recorder::OnScale(const curvalis::Scale& s) {
   Op op;

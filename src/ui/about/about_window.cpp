@@ -15,8 +15,8 @@ namespace curvalis {
 
 namespace {
 
-constexpr int kAboutWidth = Twips(5730);  // 382
-constexpr int kAboutHeight = Twips(3480); // 232
+constexpr int kAboutWidth = Twips(5730);   // 382
+constexpr int kAboutHeight = Twips(3480);  // 232
 const QColor kPurple(128, 0, 128);
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QRect& place) {

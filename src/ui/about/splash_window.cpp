@@ -19,9 +19,9 @@ namespace curvalis {
 
 namespace {
 
-constexpr int kSplashWidth = Twips(7380);  // 492
-constexpr int kSplashHeight = Twips(4245); // 283
-constexpr int kBorder = 2;                // the fixed dialog border around the client area
+constexpr int kSplashWidth = Twips(7380);   // 492
+constexpr int kSplashHeight = Twips(4245);  // 283
+constexpr int kBorder = 2;                  // the fixed dialog border around the client area
 
 const QColor kSplashGrey(192, 192, 192);
 const QColor kNavy(0, 0, 128);
@@ -152,8 +152,8 @@ void SplashWindow::createControls() {
   platform->setToolTip(system);
 
   AddLabel(frame, "lblVersion", TwipsRect(3120, 2700, 3060, 255), ArialFont(16, true), kNavy);
-  QLabel* notice =
-      AddLabel(frame, "lblNotice", TwipsRect(360, 3600, 3855, 285), ArialFont(15, false), kDarkGrey);
+  QLabel* notice = AddLabel(frame, "lblNotice", TwipsRect(360, 3600, 3855, 285),
+                            ArialFont(15, false), kDarkGrey);
   notice->setText(QStringLiteral("Premi un tasto per continuare"));
 }
 

@@ -7,7 +7,6 @@ class QLabel;
 
 namespace curvalis {
 
-
 class SplashWindow : public QWidget {
   Q_OBJECT
  public:

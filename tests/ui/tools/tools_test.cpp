@@ -13,9 +13,9 @@
 
 #include "analysis/analyses.h"
 #include "core/trace.h"
-#include "ui/main/tervano.h"
 #include "ui/common/document_view.h"
 #include "ui/common/surface_view.h"
+#include "ui/main/tervano.h"
 #include "ui/tools/integrale_window.h"
 #include "ui/tools/valore_window.h"
 
