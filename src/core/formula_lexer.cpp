@@ -1,6 +1,7 @@
 #include "core/formula_lexer.h"
 
 #include "core/read_number.h"
+#include "core/utf8.h"
 
 namespace curvalis::formula {
 namespace {
@@ -47,18 +48,6 @@ constexpr Symbol kSymbols[] = {
     {"\xE2\x89\xA0", Tok::Ne},     // ≠
 };
 
-// The bytes of the UTF-8 character at s[i] (1 for a byte that starts none), so a rejection
-// names the whole character.
-std::size_t CharLength(std::string_view s, std::size_t i) {
-  auto u = static_cast<unsigned char>(s[i]);
-  std::size_t n = u < 0xC0 ? 1 : u < 0xE0 ? 2 : u < 0xF0 ? 3 : u < 0xF8 ? 4 : 1;
-  if (i + n > s.size()) return 1;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-  }
-  return n;
-}
-
 }  // namespace
 
 bool IsOperatorToken(Tok t) {
@@ -86,7 +75,7 @@ void Lexer::Next(Token& tok) {
         return;
       }
     }
-    Syntax(pos_, pos_ + CharLength(src_, pos_));
+    Syntax(pos_, pos_ + Utf8CharLength(src_, pos_));
   }
 
   if (IsDigit(c) || (c == '.' && pos_ + 1 < src_.size() && IsDigit(src_[pos_ + 1]))) {

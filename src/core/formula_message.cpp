@@ -5,6 +5,7 @@
 
 #include "core/formula_lexer.h"
 #include "core/prepare_formula.h"
+#include "core/utf8.h"
 
 namespace curvalis {
 namespace {
@@ -12,24 +13,13 @@ namespace {
 // Longest symbol quoted in a message, in characters; a longer one is cut with "…".
 constexpr std::size_t kMaxQuoted = 24;
 
-// The bytes of the UTF-8 character at s[i]; 1 for a byte that starts none.
-std::size_t CharLength(std::string_view s, std::size_t i) {
-  auto u = static_cast<unsigned char>(s[i]);
-  std::size_t n = u < 0xC0 ? 1 : u < 0xE0 ? 2 : u < 0xF0 ? 3 : u < 0xF8 ? 4 : 1;
-  if (i + n > s.size()) return 1;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-  }
-  return n;
-}
-
 std::size_t CountChars(std::string_view s) {
   std::size_t n = 0;
-  for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) ++n;
+  for (std::size_t i = 0; i < s.size(); i += Utf8CharLength(s, i)) ++n;
   return n;
 }
 
-// The code point of the UTF-8 character `c` (of CharLength bytes), or -1 for a lone byte
+// The code point of the UTF-8 character `c` (of Utf8CharLength bytes), or -1 for a lone byte
 // above ASCII.
 long CodePoint(std::string_view c) {
   auto b = [&](std::size_t k) { return static_cast<unsigned char>(c[k]); };
@@ -55,7 +45,7 @@ bool Invisible(long cp) {
 std::string Quoted(std::string_view s) {
   std::string out = "\xC2\xAB";
   std::size_t i = 0;
-  for (std::size_t n = 0; i < s.size() && n < kMaxQuoted; ++n) i += CharLength(s, i);
+  for (std::size_t n = 0; i < s.size() && n < kMaxQuoted; ++n) i += Utf8CharLength(s, i);
   out.append(s.substr(0, i));
   if (i < s.size()) out += "\xE2\x80\xA6";
   return out + "\xC2\xBB";
@@ -105,7 +95,7 @@ std::string Reason(FormulaReject reason, std::string_view s) {
       if (s.empty()) return "Formula incompleta";
       if (s == "\"") return "Virgolette non chiuse";
       if ((s[0] >= '0' && s[0] <= '9') || s[0] == '.') return "Numero troppo grande " + Quoted(s);
-      if (CharLength(s, 0) == s.size() && BeginsNoToken(s)) {
+      if (Utf8CharLength(s, 0) == s.size() && BeginsNoToken(s)) {
         return "Carattere non ammesso " + BadCharacter(s);
       }
       return "Simbolo inatteso " + Quoted(s);

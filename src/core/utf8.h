@@ -12,6 +12,13 @@ namespace curvalis {
 // byte or a sequence cut short by the end of `bytes`. `i` must be below bytes.size().
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i);
 
+// The bytes of the character at bytes[i], counted as the user sees characters: the length of a
+// well-formed sequence, or 1 for a byte that starts none.
+inline std::size_t Utf8CharLength(std::string_view bytes, std::size_t i) {
+  const std::size_t n = Utf8SequenceLength(bytes, i);
+  return n == 0 ? 1 : n;
+}
+
 // True when `bytes` is a run of well-formed UTF-8 sequences (the empty text is).
 bool IsValidUtf8(std::string_view bytes);
 

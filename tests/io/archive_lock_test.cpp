@@ -23,27 +23,21 @@
 #include <vector>
 
 #include "io/archive_file.h"
+#include "support/files.h"
 
 using namespace curvalis;
 using namespace std::chrono_literals;
 
 namespace {
 
+using curvalis::testing::ReadAll;
+using curvalis::testing::WriteAll;
+
 // This test program, which runs itself again to leave a lock behind (see main).
 const char* g_self = nullptr;
 
 // Far beyond what the programs need, also under the sanitizers: only a hang reaches it.
 constexpr int kProgramsBoundMs = 120000;
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QStringList FilesIn(const QTemporaryDir& dir) {
   return QDir(dir.path())

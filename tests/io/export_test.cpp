@@ -24,6 +24,7 @@
 
 #include "io/drawing_painter.h"
 #include "io/graph_output.h"
+#include "support/files.h"
 #include "ui/main/tervano.h"
 #include "ui/tools/integrale_window.h"
 
@@ -31,32 +32,9 @@ using namespace curvalis;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// For its lifetime, files this process writes cannot grow beyond `bytes`: writes fail as on a
-// full disk, also for root.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit lowered = old_;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
- private:
-  rlimit old_{};
-};
+using curvalis::testing::FileSizeLimit;
+using curvalis::testing::ReadAll;
+using curvalis::testing::WriteAll;
 
 // The standard output of a tool of poppler-utils, or a failure when it cannot run.
 QString Tool(const QString& program, const QStringList& args) {

@@ -21,6 +21,7 @@
 
 #include "core/archive_format.h"
 #include "io/archive_file.h"
+#include "support/files.h"
 #include "support/recorder.h"
 #include "ui/archive/archivio_window.h"
 #include "ui/common/document_view.h"
@@ -30,32 +31,9 @@ using namespace curvalis;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// For its lifetime, files this process writes cannot grow beyond `bytes`: writes fail as on a
-// full disk, also for root.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit lowered = old_;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
- private:
-  rlimit old_{};
-};
+using curvalis::testing::FileSizeLimit;
+using curvalis::testing::ReadAll;
+using curvalis::testing::WriteAll;
 
 // How a file of the data folder is made impossible to write.
 enum class Failure { DataFolderIsAFile, TargetIsAFolder, DiskFull, ReadOnlyFolder };
