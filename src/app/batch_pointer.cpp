@@ -1,20 +1,22 @@
 #include "app/batch_pointer.h"
 
-#include <charconv>
-#include <cmath>
-
+#include "core/read_number.h"
 #include "ui/main/tervano.h"
 
 namespace curvalis {
 namespace {
 
+// A pixel value: an optional minus, then a decimal number as the formula language reads it,
+// and nothing else; "nan", "inf" and a number beyond the doubles are no pixel.
 std::optional<double> FiniteNumber(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
   double v = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, v, std::chars_format::general);
-  // from_chars also reads "nan" and "inf": they are no pixel.
-  if (ec != std::errc() || ptr != end || !std::isfinite(v)) return std::nullopt;
-  return v;
+  bool overflow = false;
+  if (text.empty() || ScanDecimal(text, v, overflow) != text.size() || overflow) {
+    return std::nullopt;
+  }
+  return negative ? -v : v;
 }
 
 }  // namespace

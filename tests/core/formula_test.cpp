@@ -16,6 +16,7 @@
 
 #include "core/formula.h"
 #include "core/formula_program.h"
+#include "support/values.h"
 
 // Counts heap allocations, for the test that evaluating allocates nothing.
 namespace {
@@ -36,6 +37,8 @@ std::atomic<long> gAllocations{0};
 
 namespace curvalis {
 namespace {
+
+using testing::Describe;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kPi = std::numbers::pi;
@@ -62,22 +65,6 @@ struct Case {
   double x;
   Value want;
 };
-
-std::string Describe(const Value& v) {
-  switch (v.kind) {
-    case ValueKind::Number:
-      return "number " + std::to_string(v.number);
-    case ValueKind::Bool:
-      return v.number != 0 ? "TRUE" : "FALSE";
-    case ValueKind::Text:
-      return "text \"" + v.text + "\"";
-    case ValueKind::Empty:
-      return "empty";
-    case ValueKind::Error:
-      return std::string(ErrorText(v.error));
-  }
-  return "?";
-}
 
 void ExpectValue(const Value& got, const Value& want) {
   ASSERT_EQ(got.kind, want.kind) << "got " << Describe(got) << ", want " << Describe(want);

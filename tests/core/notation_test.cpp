@@ -14,25 +14,12 @@
 #include "core/formula_message.h"
 #include "core/formula_program.h"
 #include "core/prepare_formula.h"
+#include "support/values.h"
 
 namespace curvalis {
 namespace {
 
-std::string Describe(const Value& v) {
-  switch (v.kind) {
-    case ValueKind::Number:
-      return "number " + std::to_string(v.number);
-    case ValueKind::Bool:
-      return v.number != 0 ? "TRUE" : "FALSE";
-    case ValueKind::Text:
-      return "text \"" + v.text + "\"";
-    case ValueKind::Empty:
-      return "empty";
-    case ValueKind::Error:
-      return std::string(ErrorText(v.error));
-  }
-  return "?";
-}
+using testing::Describe;
 
 // Same kind, error and text; the same number to the bit.
 void ExpectIdentical(const Value& a, const Value& b) {

@@ -8,6 +8,7 @@
 #include "analysis/analyses.h"
 #include "session/main_commands.h"
 #include "session/pointer_readout.h"
+#include "support/main_bench.h"
 #include "support/recorder.h"
 
 namespace curvalis {
@@ -116,17 +117,7 @@ TEST(Readout, FormatsAtTheEdges) {
   EXPECT_EQ(ReadoutYText(-1e300, ","), "-1E+300");
 }
 
-struct Main {
-  testing::Bench b;
-  std::string funzione = "x^3-3*x";
-  MainCommands main{b.surface, b.host, [this] { return funzione; }};
-  Main() {
-    main.Load();
-    b.rec.clear();
-    b.host.commands.clear();
-  }
-  ViewState& view() { return main.view(); }
-};
+using Main = testing::MainBench;
 
 const std::vector<std::string> kDragRedraw = {"Tervano.Trascina", "mGrafico",  "mMinimi",
                                               "mMassimi",         "mFlessi",   "mZeri",

@@ -3,6 +3,7 @@
 
 #include "analysis/analyses.h"
 #include "session/main_commands.h"
+#include "support/main_bench.h"
 #include "support/recorder.h"
 
 namespace curvalis {
@@ -10,17 +11,7 @@ namespace {
 
 using testing::Op;
 
-struct Main {
-  testing::Bench b;
-  std::string funzione = "x^3-3*x";
-  MainCommands main{b.surface, b.host, [this] { return funzione; }};
-  Main() {
-    main.Load();
-    b.rec.clear();
-    b.host.commands.clear();
-  }
-  ViewState& view() { return main.view(); }
-};
+using Main = testing::MainBench;
 
 const std::vector<std::string> kRedraw = {"mGrafico", "mMinimi",   "mMassimi",  "mFlessi",
                                           "mZeri",    "mObliquiP", "mObliquiM", "mVerticali"};
