@@ -1,0 +1,121 @@
+// What the written study asks of the exact engine: f, its derivatives, domains, solutions,
+// limits, asymptotes and parity, each answer checked with our own evaluator before it is
+// called exact. The engine behind it is a helper program around the computer algebra system;
+// tests put a double of their own in its place. Standard C++ only.
+//
+// Every call blocks until its answer is there or its time limit has passed, so the windows call
+// it from a worker thread and the batch mode calls it in line. Calls are made one at a time.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace curvalis::study {
+
+// A number as the sheet shows it. `text` is in the student notation and reads back, typed into
+// f(x)=, with the same value ("2 − √3", "e²", "ln(2)", "π/4", "+∞", "−∞"); a value that is not
+// exact is written "≈ 0.2679491924" (10 significant digits). `value` is +-infinity for the two
+// infinities.
+struct Number {
+  std::string text;
+  std::string latex;
+  double value = 0;
+  bool exact = false;
+};
+
+// An expression of x as the sheet shows it: `text` in the student notation, a formula that
+// Curvalis reads ("(x² − 4x + 1)/(x − 2)²"), and the same in LaTeX.
+struct Expr {
+  std::string text;
+  std::string latex;
+  bool exact = true;
+};
+
+// An interval of the real line; an infinite end is never closed.
+struct Interval {
+  Number from;
+  Number to;
+  bool closedLeft = false;
+  bool closedRight = false;
+};
+
+// What one question got: its answer, or why there is none. `reason` is Italian, for the sheet
+// ("tempo scaduto", "motore di calcolo esatto non disponibile", ...).
+template <typename T>
+struct Answer {
+  bool determined = false;
+  T value{};
+  std::string reason;
+};
+
+// Which function a question is about: f, f′ or f″.
+enum class Which { F, D1, D2 };
+
+// Where a limit is taken: from the left of a point, from its right, or at -inf / +inf (then
+// `at` is ignored).
+enum class Approach { Left, Right, MinusInfinity, PlusInfinity };
+
+enum class Parity { None, Even, Odd };
+
+struct Symmetry {
+  Parity parity = Parity::None;
+  std::optional<Number> period;  // set for a periodic f: the smallest positive period
+};
+
+// The domain of a function: the condition as a student writes it ("x ≠ 2", "x ≥ 1",
+// "x ∈ ℝ") and the maximal intervals, in increasing order.
+struct Domain {
+  std::string condition;
+  std::vector<Interval> intervals;
+};
+
+// A line y = m·x + q that f approaches at one side of infinity (m = 0: horizontal).
+struct Line {
+  Number m;
+  Number q;
+};
+
+class ExactEngine {
+ public:
+  virtual ~ExactEngine() = default;
+
+  // Takes the text of Funzione as typed and makes it the f of the questions below. Answers
+  // f as the sheet writes it; undetermined with the reason when the formula is rejected or
+  // has no exact study ("funzione non elementare: INT", naming the first such function or
+  // construct). Questions about a function that has no exact study are still answered where
+  // they can be found numerically (solutions, limits), with exact = false.
+  virtual Answer<Expr> SetFunction(std::string_view funzione) = 0;
+
+  // f′ and f″ simplified (the shorter of the CAS's normal and factor forms).
+  virtual Answer<Expr> Derivative(Which which) = 0;
+
+  // The domain of f, f′ or f″ (the points where f is not differentiable are the points of the
+  // domain of f outside that of f′).
+  virtual Answer<Domain> DomainOf(Which which) = 0;
+
+  // The real solutions of f = 0, f′ = 0 or f″ = 0 that lie in the domain of f, in increasing
+  // order, each once. For a periodic f only those in [0; T[. Found numerically over the whole
+  // domain (marked not exact) where the CAS finds none it can give.
+  virtual Answer<std::vector<Number>> Solve(Which which) = 0;
+
+  // The limit of f, f′ or f″ at a point from one side or at an infinity. An answer with no
+  // value (nullopt) says the limit does not exist (sin(x) at +inf).
+  virtual Answer<std::optional<Number>> Limit(Which which, const Number& at, Approach side) = 0;
+
+  // The line f approaches at -inf (plusInfinity false) or +inf; nullopt when there is none.
+  virtual Answer<std::optional<Line>> Asymptote(bool plusInfinity) = 0;
+
+  // Even, odd or neither; the period of a periodic f.
+  virtual Answer<Symmetry> SymmetryOf() = 0;
+
+  // The value of f (or f′, f″) at an exact point, written exactly where the CAS can
+  // (f(2 − √3) = "4 − 2√3"), else as a decimal with "≈"; undetermined outside the domain.
+  virtual Answer<Number> ValueAt(Which which, const Number& at) = 0;
+};
+
+// The reason given by every question when the helper program cannot be started.
+inline constexpr std::string_view kEngineUnavailable = "motore di calcolo esatto non disponibile";
+
+}  // namespace curvalis::study
