@@ -1,6 +1,8 @@
 // The formula evaluator against the same formulas written in C++ (the native baseline) and,
-// when it is installed, muParser, over the 201 points from -3.2 to 3.2; and the time to compile
-// a formula. After the usual table a summary gives nanoseconds per evaluation and the ratios.
+// when it is installed, muParser, over grids of 64 and 1024 points from -3.2 to 3.2: one sample
+// at a time (EvaluateNumber, Evaluate) and the whole grid at once (EvaluateMany); and the time
+// to compile a formula. After the usual table a summary gives nanoseconds per evaluation and
+// the ratios, for each grid.
 //
 //   build-bench/bench/bench_eval                       (configure with -DCMAKE_BUILD_TYPE=Release
 //                                                        -DCURVALIS_BUILD_BENCH=ON)
@@ -28,15 +30,24 @@ namespace {
 using curvalis::CompiledFormula;
 using curvalis::FormulaReject;
 
-constexpr int kPoints = 201;
+// The grids: as many points as the graph and the scans evaluate, and a long one.
+constexpr int kGrids[] = {64, 1024};
+constexpr int kCheckPoints = 201;
 
-const std::vector<double>& Points() {
-  static const std::vector<double> points = [] {
-    std::vector<double> p;
-    for (int k = 0; k < kPoints; ++k) p.push_back(-3.2 + 6.4 * k / (kPoints - 1));
-    return p;
+std::vector<double> MakePoints(int n) {
+  std::vector<double> p;
+  for (int k = 0; k < n; ++k) p.push_back(-3.2 + 6.4 * k / (n - 1));
+  return p;
+}
+
+const std::vector<double>& Points(int n) {
+  static const std::map<int, std::vector<double>> grids = [] {
+    std::map<int, std::vector<double>> g;
+    for (int n : kGrids) g[n] = MakePoints(n);
+    g[kCheckPoints] = MakePoints(kCheckPoints);
+    return g;
   }();
-  return points;
+  return grids.at(n);
 }
 
 struct BenchFormula {
@@ -65,9 +76,9 @@ const auto kNative = std::make_tuple(
     [](double x) { return std::sqrt(std::fabs(x)) * std::atan(x) + std::cosh(x / 5); });
 static_assert(std::tuple_size_v<decltype(kNative)> == kFormulaCount);
 
-void PerEvaluation(benchmark::State& state) {
+void PerEvaluation(benchmark::State& state, int points) {
   state.counters["per_eval"] = benchmark::Counter(
-      kPoints, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+      points, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 bool CompileOrSkip(benchmark::State& state, CompiledFormula& f, const char* prepared) {
@@ -78,44 +89,58 @@ bool CompileOrSkip(benchmark::State& state, CompiledFormula& f, const char* prep
   return true;
 }
 
-void BM_OursNumber(benchmark::State& state, std::size_t i) {
+void BM_OursNumber(benchmark::State& state, std::size_t i, int n) {
   CompiledFormula f;
   if (!CompileOrSkip(state, f, kFormulas[i].prepared)) return;
   for (auto _ : state) {
-    for (double x : Points()) {
+    for (double x : Points(n)) {
       double r = f.EvaluateNumber(x);
       benchmark::DoNotOptimize(r);
     }
   }
-  PerEvaluation(state);
+  PerEvaluation(state, n);
 }
 
-void BM_OursValue(benchmark::State& state, std::size_t i) {
+void BM_OursValue(benchmark::State& state, std::size_t i, int n) {
   CompiledFormula f;
   if (!CompileOrSkip(state, f, kFormulas[i].prepared)) return;
   for (auto _ : state) {
-    for (double x : Points()) {
+    for (double x : Points(n)) {
       const curvalis::Value& v = f.Evaluate(x);
       benchmark::DoNotOptimize(v.number);
     }
   }
-  PerEvaluation(state);
+  PerEvaluation(state, n);
+}
+
+// The whole grid at once, into an array the caller keeps, as the analyses do.
+void BM_OursBatch(benchmark::State& state, std::size_t i, int n) {
+  CompiledFormula f;
+  if (!CompileOrSkip(state, f, kFormulas[i].prepared)) return;
+  const std::vector<double>& xs = Points(n);
+  std::vector<double> ys(xs.size());
+  for (auto _ : state) {
+    f.EvaluateMany(xs.data(), ys.data(), xs.size());
+    benchmark::DoNotOptimize(ys.data());
+    benchmark::ClobberMemory();
+  }
+  PerEvaluation(state, n);
 }
 
 template <std::size_t I>
-void BM_Native(benchmark::State& state) {
+void BM_Native(benchmark::State& state, int n) {
   const auto fn = std::get<I>(kNative);
   for (auto _ : state) {
-    for (double x : Points()) {
+    for (double x : Points(n)) {
       double r = fn(x);
       benchmark::DoNotOptimize(r);
     }
   }
-  PerEvaluation(state);
+  PerEvaluation(state, n);
 }
 
 #ifdef CURVALIS_HAVE_MUPARSER
-void BM_MuParser(benchmark::State& state, std::size_t i) {
+void BM_MuParser(benchmark::State& state, std::size_t i, int n) {
   double var = 0;
   mu::Parser p;
   try {
@@ -127,13 +152,13 @@ void BM_MuParser(benchmark::State& state, std::size_t i) {
     return;
   }
   for (auto _ : state) {
-    for (double x : Points()) {
+    for (double x : Points(n)) {
       var = x;
       double r = p.Eval();
       benchmark::DoNotOptimize(r);
     }
   }
-  PerEvaluation(state);
+  PerEvaluation(state, n);
 }
 #endif
 
@@ -154,7 +179,7 @@ void BM_CompileStudent(benchmark::State& state, std::size_t i) {
 }
 
 // Our values must be the native ones, or the comparison means nothing; the student's
-// notation must give the same values bit for bit.
+// notation and the whole grid at once must give the same values bit for bit.
 bool CheckAgreement() {
   bool ok = true;
   auto check = [&]<std::size_t I>(std::integral_constant<std::size_t, I>) {
@@ -165,7 +190,11 @@ bool CheckAgreement() {
       ok = false;
       return;
     }
-    for (double x : Points()) {
+    const std::vector<double>& xs = Points(kCheckPoints);
+    std::vector<double> many(xs.size());
+    f.EvaluateMany(xs.data(), many.data(), xs.size());
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+      const double x = xs[k];
       double want = std::get<I>(kNative)(x);
       double got = f.EvaluateNumber(x);
       if (!(std::fabs(got - want) <= 1e-12 * (1 + std::fabs(want)))) {
@@ -177,6 +206,10 @@ bool CheckAgreement() {
         std::fprintf(stderr, "%s at %g: the student's notation differs\n", kFormulas[I].text, x);
         ok = false;
       }
+      if (std::bit_cast<std::uint64_t>(many[k]) != std::bit_cast<std::uint64_t>(got)) {
+        std::fprintf(stderr, "%s at %g: the batch differs\n", kFormulas[I].text, x);
+        ok = false;
+      }
     }
   };
   [&]<std::size_t... I>(std::index_sequence<I...>) {
@@ -186,22 +219,25 @@ bool CheckAgreement() {
   return ok;
 }
 
-std::string Key(const char* variant, std::size_t i) {
-  return std::string(variant) + "/" + std::to_string(i);
+std::string Key(const char* variant, std::size_t i, int n = 0) {
+  return std::string(variant) + "/" + std::to_string(i) + (n ? "/" + std::to_string(n) : "");
 }
 
 void RegisterAll() {
-  for (std::size_t i = 0; i < kFormulaCount; ++i) {
-    benchmark::RegisterBenchmark(Key("ours_number", i).c_str(), BM_OursNumber, i);
-    benchmark::RegisterBenchmark(Key("ours_value", i).c_str(), BM_OursValue, i);
+  for (int n : kGrids) {
+    for (std::size_t i = 0; i < kFormulaCount; ++i) {
+      benchmark::RegisterBenchmark(Key("ours_batch", i, n).c_str(), BM_OursBatch, i, n);
+      benchmark::RegisterBenchmark(Key("ours_number", i, n).c_str(), BM_OursNumber, i, n);
+      benchmark::RegisterBenchmark(Key("ours_value", i, n).c_str(), BM_OursValue, i, n);
 #ifdef CURVALIS_HAVE_MUPARSER
-    benchmark::RegisterBenchmark(Key("muparser", i).c_str(), BM_MuParser, i);
+      benchmark::RegisterBenchmark(Key("muparser", i, n).c_str(), BM_MuParser, i, n);
 #endif
+    }
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+      (benchmark::RegisterBenchmark(Key("native", I, n).c_str(), BM_Native<I>, n), ...);
+    }
+    (std::make_index_sequence<kFormulaCount>{});
   }
-  [&]<std::size_t... I>(std::index_sequence<I...>) {
-    (benchmark::RegisterBenchmark(Key("native", I).c_str(), BM_Native<I>), ...);
-  }
-  (std::make_index_sequence<kFormulaCount>{});
   for (std::size_t i = 0; i < kFormulaCount; ++i) {
     benchmark::RegisterBenchmark(Key("compile", i).c_str(), BM_Compile, i);
     benchmark::RegisterBenchmark(Key("compile_student", i).c_str(), BM_CompileStudent, i);
@@ -231,33 +267,40 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    auto get = [&](const char* variant, std::size_t i) {
+    auto get = [&](const char* variant, std::size_t i, int n = 0) {
       for (const auto* m : {&best_, &medians_}) {
-        auto it = m->find(Key(variant, i));
+        auto it = m->find(Key(variant, i, n));
         if (it != m->end()) return it->second;
       }
       return std::numeric_limits<double>::quiet_NaN();
     };
-    std::printf("\nns per evaluation (%d points)\n", kPoints);
-    std::printf("%-32s %9s %9s %9s %9s | %10s %10s %10s\n", "formula", "ours", "ours Val", "native",
-                "muParser", "ours/nat", "ours/muP", "Value/nat");
-    double logNative = 0, logMu = 0, logValue = 0;
-    int n = 0;
-    for (std::size_t i = 0; i < kFormulaCount; ++i) {
-      double ours = get("ours_number", i) / kPoints;
-      double value = get("ours_value", i) / kPoints;
-      double native = get("native", i) / kPoints;
-      double mu = get("muparser", i) / kPoints;
-      std::printf("%-32s %9.2f %9.2f %9.2f %9.2f | %10.2f %10.2f %10.2f\n", kFormulas[i].text, ours,
-                  value, native, mu, ours / native, ours / mu, value / native);
-      logNative += std::log(ours / native);
-      logMu += std::log(ours / mu);
-      logValue += std::log(value / native);
-      ++n;
-    }
-    if (n > 0) {
-      std::printf("%-32s %9s %9s %9s %9s | %10.2f %10.2f %10.2f\n", "geometric mean", "", "", "",
-                  "", std::exp(logNative / n), std::exp(logMu / n), std::exp(logValue / n));
+    for (int points : kGrids) {
+      std::printf(
+          "\nns per evaluation (%d points): batch = the grid at once, one = EvaluateNumber\n",
+          points);
+      std::printf("%-32s %8s %8s %8s %8s %8s | %9s %9s %9s %9s %9s\n", "formula", "batch", "one",
+                  "one Val", "native", "muParser", "batch/nat", "batch/muP", "one/nat", "one/muP",
+                  "one/batch");
+      double logs[5] = {};
+      int n = 0;
+      for (std::size_t i = 0; i < kFormulaCount; ++i) {
+        const double batch = get("ours_batch", i, points) / points;
+        const double one = get("ours_number", i, points) / points;
+        const double value = get("ours_value", i, points) / points;
+        const double native = get("native", i, points) / points;
+        const double mu = get("muparser", i, points) / points;
+        const double ratios[5] = {batch / native, batch / mu, one / native, one / mu, one / batch};
+        std::printf("%-32s %8.2f %8.2f %8.2f %8.2f %8.2f | %9.2f %9.2f %9.2f %9.2f %9.2f\n",
+                    kFormulas[i].text, batch, one, value, native, mu, ratios[0], ratios[1],
+                    ratios[2], ratios[3], ratios[4]);
+        for (int r = 0; r < 5; ++r) logs[r] += std::log(ratios[r]);
+        ++n;
+      }
+      if (n > 0) {
+        std::printf("%-32s %8s %8s %8s %8s %8s | %9.2f %9.2f %9.2f %9.2f %9.2f\n", "geometric mean",
+                    "", "", "", "", "", std::exp(logs[0] / n), std::exp(logs[1] / n),
+                    std::exp(logs[2] / n), std::exp(logs[3] / n), std::exp(logs[4] / n));
+      }
     }
     std::printf("\ncompile time (us)%15s %9s %9s\n", "", "as above", "student");
     for (std::size_t i = 0; i < kFormulaCount; ++i) {

@@ -8,6 +8,9 @@
 // - a compiled formula evaluates at every x, gives the same value twice and after other
 //   samples, and gives what the unoptimised reference evaluation gives (bit for bit);
 // - a number that comes out is finite and never a negative zero; EvaluateNumber agrees;
+// - evaluating all the abscissas at once (EvaluateMany, numbers and values) gives what one
+//   sample at a time gives, element by element, error kinds included, and allocates nothing
+//   for a formula without text;
 // - a formula without text literals and without "&" evaluates without allocating, any other
 //   allocates at most a bounded amount per sample, linear in its length;
 // - one sample takes a bounded time (the language has no loops): measured as the thread's CPU
@@ -103,6 +106,28 @@ void CheckAt(curvalis::CompiledFormula& f, std::string_view text, double x, bool
   if (!SameNumber(n, curvalis::NumberOrNaN(a))) Fail("EvaluateNumber disagrees", text, x);
 }
 
+// All of xs at once, then each again one at a time.
+void CheckMany(curvalis::CompiledFormula& f, std::string_view text, const double* xs, std::size_t n,
+               bool textFree) {
+  constexpr std::size_t kMost = 16;
+  if (n > kMost) Fail("too many abscissas for the batch check", text, 0);
+  double numbers[kMost];
+  curvalis::Value values[kMost];
+  gAllocations = 0;
+  f.EvaluateMany(xs, numbers, n);
+  f.EvaluateMany(xs, values, n);
+  if (textFree && gAllocations != 0) Fail("a batch without texts allocated", text, xs[0]);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (std::bit_cast<std::uint64_t>(numbers[i]) !=
+        std::bit_cast<std::uint64_t>(f.EvaluateNumber(xs[i]))) {
+      Fail("the batch's number differs from one sample's", text, xs[i]);
+    }
+    if (!Identical(values[i], f.Evaluate(xs[i]))) {
+      Fail("the batch's value differs from one sample's", text, xs[i]);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -158,6 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (double x : xs) CheckAt(f, text, x, textFree);
     // Nothing carries over from one sample to the next.
     for (double x : xs) CheckAt(f, text, x, textFree);
+    CheckMany(f, text, xs, std::size(xs), textFree);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "formula_fuzz: threw %s\n", e.what());
     std::abort();

@@ -23,15 +23,13 @@ void mDerivata(CommandContext& ctx) {
     auto D = [&](int k) -> double& { return ds[k - kFirst]; };
 
     OpenEvalBook(ctx.book, prepared);
+    // The 201 samples, evaluated at once.
     X(-100) = OX - 3.2 * U;
-    Y(-100) = ctx.book.NumberAt(X(-100));
     X(-99) = OX - 3.168 * U;
-    Y(-99) = ctx.book.NumberAt(X(-99));
     X(-98) = OX - 3.136 * U;
-    Y(-98) = ctx.book.NumberAt(X(-98));
+    for (int i = -97; i <= kLast; ++i) X(i) = OX + 0.032 * i * U;
+    ctx.book.NumbersAt(xs.data(), ys.data(), xs.size());
     for (int i = -97; i <= kLast; ++i) {
-      X(i) = OX + 0.032 * i * U;
-      Y(i) = ctx.book.NumberAt(X(i));
       // A segment needs three defined samples.
       if (std::isnan(Y(i)) || std::isnan(Y(i - 1)) || std::isnan(Y(i - 2))) continue;
       D(i - 2) = (Y(i - 1) - Y(i - 2)) / (X(i - 1) - X(i - 2));

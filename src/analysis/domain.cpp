@@ -1,3 +1,5 @@
+#include <array>
+
 #include "analysis/analyses.h"
 #include "core/prepare_formula.h"
 
@@ -16,9 +18,14 @@ void mDominio(CommandContext& ctx) {
     SetGraphFrame(s, ctx.view);
     DrawAxes(s, ctx.view, 2, false);
     OpenEvalBook(ctx.book, prepared);
+    // The 65 values, evaluated at once.
+    std::array<double, 65> xs{};
+    std::array<Value, 65> values{};
+    for (int i = -32; i <= 32; ++i) xs[static_cast<std::size_t>(i + 32)] = OX + (U * i) / 10;
+    ctx.book.ValuesAt(xs.data(), values.data(), xs.size());
     for (int i = -32; i <= 32; ++i) {
-      const double x = OX + (U * i) / 10;
-      const bool undefined = IsUndefined(ctx.book.EvaluateAt(x));
+      const double x = xs[static_cast<std::size_t>(i + 32)];
+      const bool undefined = IsUndefined(values[static_cast<std::size_t>(i + 32)]);
       s.SetDrawWidth(1);
       if (undefined) s.Line(x, OY - 2.4 * U, x, OY + 2.4 * U, Palette(8));
     }

@@ -55,13 +55,10 @@ void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
     std::array<double, kFine + 1> t{}, v{};
 
     OpenEvalBook(book, prepared);
-    for (int i : {-64, -63}) {
-      X(i) = TwentiethsX(ctx.view, i);
-      Y(i) = book.NumberAt(X(i));
-    }
+    // The 129 samples, evaluated at once.
+    for (int i = kFirst; i <= kLast; ++i) X(i) = TwentiethsX(ctx.view, i);
+    book.NumbersAt(xs.data(), ys.data(), xs.size());
     for (int i = -62; i <= kLast; ++i) {
-      X(i) = TwentiethsX(ctx.view, i);
-      Y(i) = book.NumberAt(X(i));
       if (!IsExtremum(k, Y(i - 2), Y(i - 1), Y(i))) continue;
 
       // Fine scan from x(i-2) to x(i). A fine window that holds an undefined value reports
@@ -69,11 +66,9 @@ void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
       const double h = (X(i) - X(i - 2)) / kFine;
       t[0] = X(i - 2);
       t[1] = X(i - 2) + h;
-      v[0] = book.NumberAt(t[0]);
-      v[1] = book.NumberAt(t[1]);
+      for (int j = 2; j <= kFine; ++j) t[j] = t[0] + j * h;
+      book.NumbersAt(t.data(), v.data(), t.size());
       for (int j = 2; j <= kFine; ++j) {
-        t[j] = t[0] + j * h;
-        v[j] = book.NumberAt(t[j]);
         if (!IsExtremum(k, v[j - 2], v[j - 1], v[j]) || !(std::fabs(v[j - 1]) < kValueBound)) {
           continue;
         }

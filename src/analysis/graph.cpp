@@ -1,3 +1,4 @@
+#include <array>
 #include <cmath>
 
 #include "analysis/analyses.h"
@@ -35,11 +36,16 @@ void PlotCurve(CommandContext& ctx, std::string_view prepared) {
   Surface& s = ctx.surface;
   const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX;
   OpenEvalBook(ctx.book, prepared);
-  double prevX = OX + U * (-3.2);
-  double prevY = ctx.book.NumberAt(prevX);
+  // The 65 samples, evaluated at once.
+  std::array<double, 65> xs{}, ys{};
+  xs[0] = OX + U * (-3.2);
+  for (int i = -31; i <= 32; ++i) xs[static_cast<std::size_t>(i + 32)] = OX + (U * i) / 10;
+  ctx.book.NumbersAt(xs.data(), ys.data(), xs.size());
+  double prevX = xs[0];
+  double prevY = ys[0];
   for (int i = -31; i <= 32; ++i) {
-    double x = OX + (U * i) / 10;
-    double y = ctx.book.NumberAt(x);
+    const double x = xs[static_cast<std::size_t>(i + 32)];
+    const double y = ys[static_cast<std::size_t>(i + 32)];
     // An undefined sample, or one that does not fit a single, gives no point and no segment
     // on either side; the scan goes on with the next one.
     s.SetDrawWidth(1);

@@ -35,15 +35,13 @@ void ScanInflections(CommandContext& ctx, std::string_view prepared,
   OpenEvalBook(ctx.book, prepared);
   // The first three samples carry no shift.
   x(-100) = OX - 3.2 * U;
-  y(-100) = ctx.book.NumberAt(x(-100));
   x(-99) = OX - 3.168 * U;
-  y(-99) = ctx.book.NumberAt(x(-99));
   x(-98) = OX - 3.136 * U;
-  y(-98) = ctx.book.NumberAt(x(-98));
+  for (int i = -97; i <= kLast; ++i) x(i) = OX + 0.032 * i * U + 0.00001;
+  // The 201 samples, evaluated at once.
+  ctx.book.NumbersAt(xs.data(), ys.data(), xs.size());
 
   for (int i = -97; i <= kLast; ++i) {
-    x(i) = OX + 0.032 * i * U + 0.00001;
-    y(i) = ctx.book.NumberAt(x(i));
     if (std::isnan(y(i)) || std::isnan(y(i - 1)) || std::isnan(y(i - 2))) continue;
 
     // The chord through samples i-2 and i-1, and how far its line passes over the curve at

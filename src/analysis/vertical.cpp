@@ -41,13 +41,12 @@ class VerticalScan {
     OpenEvalBook(ctx_.book, prepared);
     // The first two samples carry no shift.
     x(-100) = OX - 3.2 * U_;
-    y(-100) = ctx_.book.NumberAt(x(-100));
     x(-99) = OX - 3.168 * U_;
-    y(-99) = ctx_.book.NumberAt(x(-99));
+    for (int i = -98; i <= kLast; ++i) x(i) = OX + 0.032 * i * U_ + 0.001;
+    // The 201 samples, evaluated at once.
+    ctx_.book.NumbersAt(xs_.data(), ys_.data(), xs_.size());
 
     for (int i = -98; i <= kLast; ++i) {
-      x(i) = OX + 0.032 * i * U_ + 0.001;
-      y(i) = ctx_.book.NumberAt(x(i));
       const bool defined0 = !std::isnan(y(i - 2));
       const bool defined1 = !std::isnan(y(i - 1));
       const bool defined2 = !std::isnan(y(i));

@@ -41,13 +41,10 @@ void mZeri(CommandContext& ctx) {
     auto defined = [](double v) { return !std::isnan(v); };
 
     OpenEvalBook(book, prepared);
-    for (int i : {-64, -63}) {
-      X(i) = TwentiethsX(ctx.view, i);
-      Y(i) = book.NumberAt(X(i));
-    }
+    // The 129 samples, evaluated at once.
+    for (int i = kFirst; i <= kLast; ++i) X(i) = TwentiethsX(ctx.view, i);
+    book.NumbersAt(xs.data(), ys.data(), xs.size());
     for (int i = -62; i <= kLast; ++i) {
-      X(i) = TwentiethsX(ctx.view, i);
-      Y(i) = book.NumberAt(X(i));
       const double xa = X(i - 1), ya = Y(i - 1), xb = X(i), yb = Y(i);
 
       // A sign change between samples i-1 and i, refined by three secant steps. Each step

@@ -29,6 +29,18 @@ double EvalBook::NumberAt(double x) {
   return formula_.EvaluateNumber(x);
 }
 
+void EvalBook::NumbersAt(const double* xs, double* ys, std::size_t n) {
+  if (n == 0) return;
+  variable_ = xs[n - 1];
+  formula_.EvaluateMany(xs, ys, n);
+}
+
+void EvalBook::ValuesAt(const double* xs, Value* out, std::size_t n) {
+  if (n == 0) return;
+  variable_ = xs[n - 1];
+  formula_.EvaluateMany(xs, out, n);
+}
+
 void EvalBook::Close() {
   saved_ = true;
   sheetTaken_ = false;

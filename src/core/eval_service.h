@@ -48,6 +48,10 @@ class EvalBook {
   // (an error, a text, even one that reads as a number: "Truth values as numbers" in
   // docs/decisions.md).
   double NumberAt(double x);
+  // NumberAt (EvaluateAt) over a grid known up front: ys[i] is NumberAt(xs[i]), evaluated
+  // many samples at once. VariableCell is left holding the last abscissa.
+  void NumbersAt(const double* xs, double* ys, std::size_t n);
+  void ValuesAt(const double* xs, Value* out, std::size_t n);
   // CloseEvalBook: marks the book saved and releases the worksheet. Never fails.
   void Close();
 

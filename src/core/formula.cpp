@@ -51,6 +51,9 @@ struct CompiledFormula::Impl {
   std::vector<double> numbers;         // the numeric stack
   std::vector<Value> values;           // the general stack
   formula::DirectFn direct = nullptr;  // the whole program as one function: sin(x1)
+  bool batch = false;                  // EvaluateMany runs each instruction over a chunk
+  formula::BatchStack batchStack;
+  double batchOut[formula::kBatchChunk];  // a chunk's results, errors boxed
   Value result;
   FormulaRejection rejection;
 
@@ -109,6 +112,8 @@ FormulaReject CompiledFormula::Compile(std::string_view formula) {
   // One slot for the initial top of the numeric stack, one for a list's last value.
   if (p.numeric) m.numbers.assign(p.depth + 2, 0.0);
   if (!m.numericValue) m.values.resize(std::max<std::size_t>(1, p.depth));
+  m.batch = formula::BatchRunnable(p);
+  if (m.batch) m.batchStack.Reserve(p);
   return reason;
 }
 
@@ -145,6 +150,52 @@ double CompiledFormula::EvaluateNumber(double x) {
   if (!m->numericNumber) return m->SlowNumber(x);
   double r = m->RunNumbers(x);
   return formula::IsErr(r) ? std::numeric_limits<double>::quiet_NaN() : r + 0.0;
+}
+
+void CompiledFormula::EvaluateMany(const double* xs, double* out, std::size_t n) {
+  Impl* m = impl_.get();
+  if (!m || !m->batch) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = EvaluateNumber(xs[i]);
+    return;
+  }
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  for (std::size_t done = 0; done < n;) {
+    const std::size_t k = std::min(formula::kBatchChunk, n - done);
+    double* chunk = out + done;
+    formula::RunBatch(m->program.code.data(), m->batchStack, xs + done, chunk, k);
+    // As EvaluateNumber: an error is NaN, a negative zero 0.
+    for (std::size_t j = 0; j < k; ++j) chunk[j] = formula::IsErr(chunk[j]) ? kNaN : chunk[j] + 0.0;
+    done += k;
+  }
+}
+
+void CompiledFormula::EvaluateMany(const double* xs, Value* out, std::size_t n) {
+  Impl* m = impl_.get();
+  if (!m || !m->batch || !m->numericValue) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = Evaluate(xs[i]);
+    return;
+  }
+  const ValueKind kind = m->resultBool ? ValueKind::Bool : ValueKind::Number;
+  for (std::size_t done = 0; done < n;) {
+    const std::size_t k = std::min(formula::kBatchChunk, n - done);
+    formula::RunBatch(m->program.code.data(), m->batchStack, xs + done, m->batchOut, k);
+    for (std::size_t j = 0; j < k; ++j) {
+      // As Evaluate: an error keeps its kind, a negative zero becomes 0.
+      const double r = m->batchOut[j];
+      Value& v = out[done + j];
+      if (formula::IsErr(r)) {
+        v.kind = ValueKind::Error;
+        v.error = formula::ErrorOf(r);
+        v.number = 0;
+      } else {
+        v.kind = kind;
+        v.error = ErrorCode::None;
+        v.number = r + 0.0;
+      }
+      v.text.clear();
+    }
+    done += k;
+  }
 }
 
 }  // namespace curvalis

@@ -64,6 +64,12 @@ class CompiledFormula {
   // NumberOrNaN(Evaluate(x)), with a fast path for purely numeric formulas.
   double EvaluateNumber(double x);
 
+  // The same over n abscissas at once: out[i] is EvaluateNumber(xs[i]) (Evaluate(xs[i]))
+  // bit for bit. A numeric formula without IF and IFERROR runs each instruction over many
+  // samples in a row, without allocating; any other runs one sample after the other.
+  void EvaluateMany(const double* xs, double* out, std::size_t n);
+  void EvaluateMany(const double* xs, Value* out, std::size_t n);
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

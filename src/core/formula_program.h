@@ -124,6 +124,21 @@ DirectFn DirectKernel(Op op);
 double RunNumeric(const Instr* code, double* stack, double x);
 // Runs code [begin, end) on Values; the result is left in stack[0].
 void RunGeneric(const Instr* begin, const Instr* end, const Value* pool, Value* stack, double x);
+// ---- batch evaluation (formula_batch.cpp) ----
+// Samples a batch runs at once: each instruction runs over this many before the next one.
+inline constexpr std::size_t kBatchChunk = 256;
+// Whether RunBatch can run the program: a numeric one without IF and IFERROR.
+bool BatchRunnable(const Program& p);
+// The stack of arrays a batch runs on, sized for one program when it is compiled.
+struct BatchStack {
+  std::vector<double> storage;  // abscissas, a spare array, one array per slot, a list's row
+  std::vector<double*> slots;
+  void Reserve(const Program& p);
+};
+// Runs a batch-runnable program over xs[0, n), n <= kBatchChunk: out[j] is what RunNumeric
+// gives for xs[j], bit for bit.
+void RunBatch(const Instr* code, BatchStack& stack, const double* xs, double* out, std::size_t n);
+
 // Stack slots code [begin, end) needs.
 std::size_t StackDepth(const Instr* begin, const Instr* end);
 

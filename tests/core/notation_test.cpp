@@ -167,6 +167,17 @@ TEST(NotationTest, ReadsAsTheSpreadsheetFormula) {
       ASSERT_EQ(formula::EvaluateReference(typed, x, unoptimised), FormulaReject::None);
       ExpectIdentical(unoptimised, a);
     }
+    // Over the whole grid at once, element by element.
+    double numbers[std::size(grid)];
+    Value values[std::size(grid)];
+    student.EvaluateMany(grid, numbers, std::size(grid));
+    student.EvaluateMany(grid, values, std::size(grid));
+    for (std::size_t i = 0; i < std::size(grid); ++i) {
+      SCOPED_TRACE(grid[i]);
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(numbers[i]),
+                std::bit_cast<std::uint64_t>(student.EvaluateNumber(grid[i])));
+      ExpectIdentical(values[i], student.Evaluate(grid[i]));
+    }
   }
 }
 
