@@ -53,7 +53,6 @@ struct CompiledFormula::Impl {
   formula::DirectFn direct = nullptr;  // the whole program as one function: sin(x1)
   bool batch = false;                  // EvaluateMany runs each instruction over a chunk
   formula::BatchStack batchStack;
-  double batchOut[formula::kBatchChunk];  // a chunk's results, errors boxed
   Value result;
   FormulaRejection rejection;
 
@@ -158,13 +157,10 @@ void CompiledFormula::EvaluateMany(const double* xs, double* out, std::size_t n)
     for (std::size_t i = 0; i < n; ++i) out[i] = EvaluateNumber(xs[i]);
     return;
   }
-  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   for (std::size_t done = 0; done < n;) {
     const std::size_t k = std::min(formula::kBatchChunk, n - done);
-    double* chunk = out + done;
-    formula::RunBatch(m->program.code.data(), m->batchStack, xs + done, chunk, k);
-    // As EvaluateNumber: an error is NaN, a negative zero 0.
-    for (std::size_t j = 0; j < k; ++j) chunk[j] = formula::IsErr(chunk[j]) ? kNaN : chunk[j] + 0.0;
+    const double* r = formula::RunBatch(m->program.code.data(), m->batchStack, xs + done, k);
+    formula::BatchNumbers(r, out + done, k);
     done += k;
   }
 }
@@ -178,10 +174,10 @@ void CompiledFormula::EvaluateMany(const double* xs, Value* out, std::size_t n) 
   const ValueKind kind = m->resultBool ? ValueKind::Bool : ValueKind::Number;
   for (std::size_t done = 0; done < n;) {
     const std::size_t k = std::min(formula::kBatchChunk, n - done);
-    formula::RunBatch(m->program.code.data(), m->batchStack, xs + done, m->batchOut, k);
+    const double* boxed = formula::RunBatch(m->program.code.data(), m->batchStack, xs + done, k);
     for (std::size_t j = 0; j < k; ++j) {
       // As Evaluate: an error keeps its kind, a negative zero becomes 0.
-      const double r = m->batchOut[j];
+      const double r = boxed[j];
       Value& v = out[done + j];
       if (formula::IsErr(r)) {
         v.kind = ValueKind::Error;

@@ -3,6 +3,8 @@
 // sample. Every element goes through the same kernels as the one-at-a-time interpreter
 // (formula_kernels.h), so the results are the same bit for bit, error values included.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <numbers>
@@ -16,6 +18,17 @@ namespace {
 
 inline constexpr double kLargest = std::numeric_limits<double>::max();
 
+// Bit 63 of the result is set exactly when r is an infinity or a NaN (all exponent bits set):
+// plain integer operations, so that a loop of them ORed together vectorises.
+inline std::uint64_t NonFiniteBit(double r) {
+  constexpr std::uint64_t kExponent = 0x7FF0'0000'0000'0000ull;
+  constexpr std::uint64_t kExponentOne = 0x0010'0000'0000'0000ull;
+  return (std::bit_cast<std::uint64_t>(r) & kExponent) + kExponentOne;
+}
+inline bool AllFinite(std::uint64_t bits) {
+  return (bits >> 63) == 0;
+}
+
 // out[j] = kernel(a[j]) for the chunk. Where `fast` is the kernel's arithmetic without its
 // checks, a first loop that the compiler can vectorise computes it, and the kernel itself runs
 // again only over a chunk where some result came out non-finite: a kernel returns its plain
@@ -28,13 +41,13 @@ inline void Map1(Kernel kernel, const double* a, double* out, std::size_t n) {
 template <class Fast, class Kernel>
 inline void Map1Fast(Fast fast, Kernel kernel, const double* __restrict a, double* __restrict out,
                      std::size_t n) {
-  bool finite = true;
+  std::uint64_t bits = 0;
   for (std::size_t j = 0; j < n; ++j) {
     const double r = fast(a[j]);
     out[j] = r;
-    finite &= std::fabs(r) <= kLargest;
+    bits |= NonFiniteBit(r);
   }
-  if (finite) return;
+  if (AllFinite(bits)) return;
   for (std::size_t j = 0; j < n; ++j) out[j] = kernel(a[j]);
 }
 
@@ -46,13 +59,13 @@ inline void Map2(Kernel kernel, const double* a, const double* b, double* out, s
 template <class Fast, class Kernel>
 inline void Map2Fast(Fast fast, Kernel kernel, const double* __restrict a,
                      const double* __restrict b, double* __restrict out, std::size_t n) {
-  bool finite = true;
+  std::uint64_t bits = 0;
   for (std::size_t j = 0; j < n; ++j) {
     const double r = fast(a[j], b[j]);
     out[j] = r;
-    finite &= std::fabs(r) <= kLargest;
+    bits |= NonFiniteBit(r);
   }
-  if (finite) return;
+  if (AllFinite(bits)) return;
   for (std::size_t j = 0; j < n; ++j) out[j] = kernel(a[j], b[j]);
 }
 
@@ -69,25 +82,25 @@ inline void MapLeft(Kernel kernel, double k, const double* a, double* out, std::
 template <class Fast, class Kernel>
 inline void MapRightFast(Fast fast, Kernel kernel, const double* __restrict a, double k,
                          double* __restrict out, std::size_t n) {
-  bool finite = true;
+  std::uint64_t bits = 0;
   for (std::size_t j = 0; j < n; ++j) {
     const double r = fast(a[j], k);
     out[j] = r;
-    finite &= std::fabs(r) <= kLargest;
+    bits |= NonFiniteBit(r);
   }
-  if (finite) return;
+  if (AllFinite(bits)) return;
   for (std::size_t j = 0; j < n; ++j) out[j] = kernel(a[j], k);
 }
 template <class Fast, class Kernel>
 inline void MapLeftFast(Fast fast, Kernel kernel, double k, const double* __restrict a,
                         double* __restrict out, std::size_t n) {
-  bool finite = true;
+  std::uint64_t bits = 0;
   for (std::size_t j = 0; j < n; ++j) {
     const double r = fast(k, a[j]);
     out[j] = r;
-    finite &= std::fabs(r) <= kLargest;
+    bits |= NonFiniteBit(r);
   }
-  if (finite) return;
+  if (AllFinite(bits)) return;
   for (std::size_t j = 0; j < n; ++j) out[j] = kernel(k, a[j]);
 }
 
@@ -207,13 +220,17 @@ void BatchStack::Reserve(const Program& p) {
   slots.assign(depth, nullptr);
 }
 
-void RunBatch(const Instr* ip, BatchStack& st, const double* xs, double* out, std::size_t n) {
+const double* RunBatch(const Instr* ip, BatchStack& st, const double* xs, std::size_t n) {
   double* const xv = st.storage.data();
   double* spare = xv + kBatchChunk;
   double** const slot = st.slots.data();
   for (std::size_t i = 0; i < st.slots.size(); ++i) slot[i] = xv + (i + 2) * kBatchChunk;
   double* const row = xv + (st.slots.size() + 2) * kBatchChunk;
-  for (std::size_t j = 0; j < n; ++j) xv[j] = std::isfinite(xs[j]) ? xs[j] : Boxed(ErrorCode::Num);
+  const double num = Boxed(ErrorCode::Num);
+  for (std::size_t j = 0; j < n; ++j) {
+    const double x = xs[j];
+    xv[j] = std::fabs(x) <= kLargest ? x : num;
+  }
 
   std::ptrdiff_t sp = -1;
   // The result of an operation goes to the spare array, which then takes the place of the
@@ -281,9 +298,17 @@ void RunBatch(const Instr* ip, BatchStack& st, const double* xs, double* out, st
       case Op::Pop:
       case Op::Concat:
       case Op::Return:
-        std::memcpy(out, slot[0], n * sizeof(double));
-        return;
+        return slot[0];
     }
+  }
+}
+
+void BatchNumbers(const double* boxed, double* out, std::size_t n) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  for (std::size_t j = 0; j < n; ++j) {
+    const double r = boxed[j];
+    const double z = r + 0.0;
+    out[j] = r != r ? kNaN : z;
   }
 }
 

@@ -135,9 +135,12 @@ struct BatchStack {
   std::vector<double*> slots;
   void Reserve(const Program& p);
 };
-// Runs a batch-runnable program over xs[0, n), n <= kBatchChunk: out[j] is what RunNumeric
-// gives for xs[j], bit for bit.
-void RunBatch(const Instr* code, BatchStack& stack, const double* xs, double* out, std::size_t n);
+// Runs a batch-runnable program over xs[0, n), n <= kBatchChunk. Element j of the array it
+// returns (which lives in `stack` until the next run) is what RunNumeric gives for xs[j], bit
+// for bit.
+const double* RunBatch(const Instr* code, BatchStack& stack, const double* xs, std::size_t n);
+// The results of a batch as EvaluateNumber gives them: an error is NaN, a negative zero 0.
+void BatchNumbers(const double* boxed, double* out, std::size_t n);
 
 // Stack slots code [begin, end) needs.
 std::size_t StackDepth(const Instr* begin, const Instr* end);
