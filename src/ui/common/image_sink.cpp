@@ -13,6 +13,7 @@ ImageSink::ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb back
 void ImageSink::setDevicePixelRatio(qreal ratio, const OperationList* operations) {
   if (ratio <= 0) ratio = 1;
   QImage old = m_image;
+  m_blank = false;
   m_image = QImage(QSize(int(std::ceil(m_width * ratio)), int(std::ceil(m_height * ratio))),
                    QImage::Format_RGB32);
   m_image.setDevicePixelRatio(ratio);
@@ -36,18 +37,23 @@ void ImageSink::notify() {
   if (m_changed) m_changed();
 }
 
+void ImageSink::erase(Rgb color) {
+  if (!m_blank || !(m_blankColor == color)) {
+    QPainter p(&m_image);
+    m_drawing.Erase(p, color);
+  }
+  m_blank = true;
+  m_blankColor = color;
+}
+
 void ImageSink::OnBackground(Rgb color) {
   m_background = color;
-  QPainter p(&m_image);
-  m_drawing.Erase(p, color);
-  p.end();
+  erase(color);
   notify();
 }
 
 void ImageSink::OnClear() {
-  QPainter p(&m_image);
-  m_drawing.Erase(p, m_background);
-  p.end();
+  erase(m_background);
   notify();
 }
 
@@ -59,6 +65,7 @@ void ImageSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int wi
   QPainter p(&m_image);
   const bool painted = m_drawing.Line(p, x1, y1, x2, y2, color, width);
   p.end();
+  m_blank = m_blank && !painted;
   if (painted) notify();
 }
 
@@ -66,6 +73,7 @@ void ImageSink::OnPoint(float x, float y, Rgb color, int width) {
   QPainter p(&m_image);
   const bool painted = m_drawing.Point(p, x, y, color, width);
   p.end();
+  m_blank = m_blank && !painted;
   if (painted) notify();
 }
 
@@ -74,6 +82,7 @@ void ImageSink::OnPrint(float x, float y, Rgb color, const std::vector<PrintRun>
   QPainter p(&m_image);
   const bool painted = m_drawing.Print(p, x, y, color, runs);
   p.end();
+  m_blank = m_blank && !painted;
   if (painted) notify();
 }
 

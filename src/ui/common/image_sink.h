@@ -41,6 +41,8 @@ class ImageSink : public SurfaceSink {
 
  private:
   void notify();
+  // Erases the picture to `color`, unless it is already all of that colour.
+  void erase(Rgb color);
 
   int m_width;
   int m_height;
@@ -48,6 +50,10 @@ class ImageSink : public SurfaceSink {
   Rgb m_background;
   DrawingPainter m_drawing;
   std::function<void()> m_changed;
+  // Nothing was painted since the picture was erased to m_blankColor: erasing it to that
+  // colour again (a command's background followed by its clear) changes no pixel.
+  bool m_blank = false;
+  Rgb m_blankColor;
 };
 
 }  // namespace curvalis

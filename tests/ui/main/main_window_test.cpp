@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
+#include <functional>
 
 #include "ui/common/image_sink.h"
 #include "ui/main/tervano.h"
@@ -143,6 +144,64 @@ class MainWindowTest : public QObject {
     QVERIFY2(112 * column + fm.horizontalAdvance("f(x)=-3.142 ") <= 632,
              qPrintable(QString::number(column)));
     QVERIFY(fm.height() <= 13);
+  }
+
+  // A second erase to the same colour is skipped only while nothing has been painted since
+  // the first: each row's picture must come out as if every erase had been made.
+  void eraseIsSkippedOnlyWhenNothingChanged() {
+    const Rgb grey = kLightGrey, white = kWhite, red = Palette(12);
+    struct Row {
+      const char* fault;
+      std::function<void(ImageSink&)> steps;
+      Rgb everywhere;  // the colour of every pixel afterwards; or
+      bool lineLeft;   // the line's pixels left in red
+    } rows[] = {
+        {"a clear after a line left the line",
+         [&](ImageSink& s) {
+           s.OnBackground(grey);
+           s.OnLine(0.1f, 0.5f, 0.9f, 0.5f, red, 1);
+           s.OnClear();
+         },
+         grey, false},
+        {"an erase to another colour was skipped",
+         [&](ImageSink& s) {
+           s.OnBackground(grey);
+           s.OnBackground(white);
+         },
+         white, false},
+        {"a line after the skipped erase was lost",
+         [&](ImageSink& s) {
+           s.OnBackground(grey);
+           s.OnClear();
+           s.OnLine(0.1f, 0.5f, 0.9f, 0.5f, red, 1);
+         },
+         grey, true},
+        {"a text after an erase was not counted as painted",
+         [&](ImageSink& s) {
+           s.OnBackground(grey);
+           s.OnPrint(0.1f, 0.5f, red, {PrintRun{1, "MMMM"}}, "MMMM");
+           s.OnClear();
+         },
+         grey, false},
+    };
+    for (const Row& row : rows) {
+      ImageSink sink(64, 32, 1.0, grey);
+      sink.OnScale(Scale{0, 0, 1, 1});
+      row.steps(sink);
+      const QImage& image = sink.image();
+      const QRgb line = qRgb(red.r, red.g, red.b);
+      const QRgb fill = qRgb(row.everywhere.r, row.everywhere.g, row.everywhere.b);
+      int redPixels = 0, otherPixels = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          const QRgb px = image.pixel(x, y) | 0xFF000000u;
+          redPixels += px == line ? 1 : 0;
+          otherPixels += px != line && px != fill ? 1 : 0;
+        }
+      }
+      QVERIFY2(otherPixels == 0, row.fault);
+      QVERIFY2((redPixels > 0) == row.lineLeft, row.fault);
+    }
   }
 };
 
