@@ -193,9 +193,12 @@ std::vector<std::string> Candidates(Cas& cas, const std::string& e) {
   AddCandidate(cas, cas.Eval("simplify(" + e + ")"), out);
   const std::string ns = "(" + cas.Print(normal) + ")";
   giac::gen num = cas.Eval("numer(" + ns + ")");
-  giac::gen den = cas.Eval("factor(denom(" + ns + "))");
-  std::optional<Node> tn = cas.FromGiac(num, false), td = cas.FromGiac(den, false);
-  if (tn && td && !(td->kind == Node::Kind::Number && td->text == "1")) {
+  std::optional<Node> tn = cas.FromGiac(num, false);
+  // The denominator factored, and as powers of square-free factors ((x^2-1)^2).
+  for (const char* form : {"factor", "sqrfree"}) {
+    giac::gen den = cas.Eval(std::string(form) + "(denom(" + ns + "))");
+    std::optional<Node> td = cas.FromGiac(den, false);
+    if (!tn || !td || (td->kind == Node::Kind::Number && td->text == "1")) continue;
     Node q = Node::Of("*", {*tn, Node::Of("inv", {*td})});
     std::string s = curvalis::study::TreeText(q);
     bool seen = false;

@@ -227,8 +227,10 @@ class Writer {
         const bool opens = t[0] == '(' || t[0] == '|' || t.rfind("\\left", 0) == 0;
         const bool letter = (c >= 'a' && c <= 'z' && c != 'e') || c >= 0x80 || t[0] == '\\';
         const char last = out.back();
-        const bool implicit = (afterCoefficient && (opens || letter)) ||
-                              ((last == ')' || last == '|') && t[0] == '(');
+        // "(x + 1)(x − 1)" and "|x|(x + 1)", but "e^(−x)·(x − 1)": a group after a power
+        // would read as part of it.
+        const bool group = (out[0] == '(' || out[0] == '|') && (last == ')' || last == '|');
+        const bool implicit = (afterCoefficient && (opens || letter)) || (group && t[0] == '(');
         if (!implicit) out += latex_ ? " \\cdot " : "\xC2\xB7";
       }
       out += t;
@@ -332,7 +334,7 @@ std::size_t CharCount(std::string_view text) {
 
 std::string ApproxText(double v) {
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%.10g", std::fabs(v));
+  std::snprintf(buf, sizeof buf, "%#.10g", std::fabs(v));
   std::string s = buf;
   return std::string("\xE2\x89\x88 ") + (v < 0 ? kMinus : "") + s;
 }

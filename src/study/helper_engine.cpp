@@ -143,7 +143,13 @@ class HelperEngine : public ExactEngine {
       if (std::isnan(Eval(0, r))) continue;
       bool known = false;
       for (const Number& n : found) known = known || Near(n.value, r, 1e-7);
-      if (!known) found.push_back(ApproxNumber(r));
+      if (known) continue;
+      // A whole number where g is exactly 0 is that number (x − 2·arctg(x) at 0).
+      if (r == std::round(r) && std::fabs(r) < 1e6 && g(r) == 0) {
+        found.push_back(WriteNumber(ExactDecimal(r)));
+      } else {
+        found.push_back(ApproxNumber(r));
+      }
     }
     std::sort(found.begin(), found.end(),
               [](const Number& a, const Number& b) { return a.value < b.value; });

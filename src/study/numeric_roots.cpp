@@ -43,13 +43,21 @@ std::vector<double> NumericRoots(const std::function<double(double)>& g, double 
     const double t = t0 + (t1 - t0) * i / steps;
     return bounded ? t : std::tan(t);
   };
+  auto valueAt = [&](int i) {
+    const double x = xAt(i);
+    return std::isfinite(x) && x >= from && x <= to ? g(x)
+                                                    : std::numeric_limits<double>::quiet_NaN();
+  };
   double px = 0, pg = std::numeric_limits<double>::quiet_NaN();
   for (int i = 0; i <= steps; ++i) {
     const double x = xAt(i);
     if (!std::isfinite(x) || x < from || x > to) continue;
     const double gx = g(x);
     if (gx == 0) {
-      roots.push_back(x);
+      // A zero between values that are not: a tail that has underflowed to 0 (e^(−x²) far
+      // out) is no root.
+      const double next = valueAt(i + 1);
+      if (std::isfinite(pg) && pg != 0 && std::isfinite(next) && next != 0) roots.push_back(x);
     } else if (std::isfinite(gx) && std::isfinite(pg) && pg != 0 && (gx < 0) != (pg < 0)) {
       const double r = Refine(g, px, x, pg, gx);
       if (!std::isnan(r)) roots.push_back(r);

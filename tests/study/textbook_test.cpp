@@ -1,0 +1,119 @@
+// A table of textbook functions through the exact engine and the real helper: the written f′
+// and f″ read back by our evaluator and compared with central differences, the solutions, the
+// domain and the limit at +∞.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "study/exact_writer.h"
+#include "study/helper_engine.h"
+
+namespace curvalis::study {
+namespace {
+
+std::string Texts(const std::vector<Number>& v) {
+  std::string s;
+  for (const Number& n : v) s += (s.empty() ? "" : "; ") + n.text;
+  return s;
+}
+
+// The derivative written as `text` against central differences of the function written as
+// `of`, at points where both have values. Returns the number of points compared.
+int CompareWithDifferences(const std::string& of, const std::string& text, const char* name) {
+  int compared = 0;
+  for (double x = -4.87; x < 5; x += 0.37) {
+    const double h = 1e-5;
+    const double a = ReadBack(of, x - h), b = ReadBack(of, x + h), d = ReadBack(text, x);
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(d)) continue;
+    const double cd = (b - a) / (2 * h);
+    EXPECT_NEAR(d, cd, 1e-4 * std::max(1.0, std::fabs(cd))) << name << ": " << text << " at " << x;
+    ++compared;
+  }
+  return compared;
+}
+
+struct Row {
+  const char* f;
+  const char* d1;       // f′ as written
+  const char* zeros;    // f = 0
+  const char* zeros1;   // f′ = 0
+  const char* domain;   // the condition
+  const char* plusInf;  // lim x→+∞ f(x), "" for none
+};
+
+// Each row: a kind of textbook function (rational, roots, exponentials, logarithms, absolute
+// values, arctangent, periodic) whose study breaks if a piece of the engine does.
+const Row kRows[] = {
+    {"(x^2-1)/(x-2)", "(x² − 4x + 1)/(x − 2)²", "−1; 1", "2 − √3; 2 + √3", "x ≠ 2", "+∞"},
+    {"x^3-3x", "3x² − 3", "−√3; 0; √3", "−1; 1", "x ∈ ℝ", "+∞"},
+    {"1/(x^2-1)", "−2x/(x² − 1)²", "", "0", "x ≠ −1 ∧ x ≠ 1", "0"},
+    {"(x^2+1)/x", "(x² − 1)/x²", "", "−1; 1", "x ≠ 0", "+∞"},
+    {"x/(x^2+1)", "(1 − x²)/(x² + 1)²", "0", "−1; 1", "x ∈ ℝ", "0"},
+    {"√(x^2-1)", "x/√(x² − 1)", "−1; 1", "", "x ≤ −1 ∨ x ≥ 1", "+∞"},
+    {"√(4-x²)", "−x/√(4 − x²)", "−2; 2", "0", "−2 ≤ x ≤ 2", nullptr},
+    {"x√x", "3√x/2", "0", "0", "x ≥ 0", "+∞"},
+    {"e^x/x", "e^x·(x − 1)/x²", "", "1", "x ≠ 0", "+∞"},
+    {"x e^(-x)", "−e^(−x)·(x − 1)", "0", "1", "x ∈ ℝ", "0"},
+    {"e^(-x^2)", "−2x/e^(x²)", "", "0", "x ∈ ℝ", "0"},
+    {"ln(x)/x", "(1 − ln(x))/x²", "1", "e", "x > 0", "0"},
+    {"x ln(x)", "ln(x) + 1", "1", "1/e", "x > 0", "+∞"},
+    {"ln(x^2-4)", "2x/(x² − 4)", "−√5; √5", "", "x < −2 ∨ x > 2", "+∞"},
+    {"|x^2-4|", nullptr, "−2; 2", "0", "x ∈ ℝ", "+∞"},
+    {"|x|/(x-1)", nullptr, "0", "", "x ≠ 1", "1"},
+    {"arctg(x)", "1/(x² + 1)", "0", "", "x ∈ ℝ", "π/2"},
+    {"x - 2arctg(x)", "(x² − 1)/(x² + 1)", "≈ −2.331122370; 0; ≈ 2.331122370", "−1; 1", "x ∈ ℝ",
+     "+∞"},
+    {"(x-1)e^x", "x·e^x", "1", "0", "x ∈ ℝ", "+∞"},
+    {"ln(1+x^2)", "2x/(x² + 1)", "0", "0", "x ∈ ℝ", "+∞"},
+    {"x^4-2x^2", "4x³ − 4x", "−√2; 0; √2", "−1; 0; 1", "x ∈ ℝ", "+∞"},
+    {"sen(x)+cos(x)", "cos(x) − sin(x)", "3π/4; 7π/4", "π/4; 5π/4", nullptr, ""},
+    {"x^5-x-1", "5x^4 − 1", "≈ 1.167303978", nullptr, "x ∈ ℝ", "+∞"},
+};
+
+TEST(ExactEngine, TextbookFunctions) {
+  unsetenv("CURVALIS_EXACT");
+  EngineOptions o;
+  o.helperPath = CURVALIS_EXACT_HELPER;
+  o.timeLimit = std::chrono::milliseconds(10000);
+  auto e = MakeExactEngine(o);
+  for (const Row& r : kRows) {
+    auto f = e->SetFunction(r.f);
+    ASSERT_TRUE(f.determined) << r.f << ": " << f.reason;
+    auto d1 = e->Derivative(Which::D1);
+    auto d2 = e->Derivative(Which::D2);
+    ASSERT_TRUE(d1.determined && d2.determined) << r.f << ": " << d1.reason << d2.reason;
+    EXPECT_TRUE(d1.value.exact && d2.value.exact) << r.f;
+    if (r.d1) {
+      EXPECT_EQ(d1.value.text, r.d1) << r.f;
+    }
+    EXPECT_GT(CompareWithDifferences(f.value.text, d1.value.text, r.f), 5) << r.f;
+    EXPECT_GT(CompareWithDifferences(d1.value.text, d2.value.text, r.f), 5) << r.f;
+
+    auto z = e->Solve(Which::F);
+    ASSERT_TRUE(z.determined) << r.f << ": " << z.reason;
+    EXPECT_EQ(Texts(z.value), r.zeros) << r.f;
+    for (const Number& n : z.value) {
+      EXPECT_NEAR(ReadBack(r.f, n.value), 0, 1e-9) << r.f << " at " << n.text;
+    }
+    if (r.zeros1) {
+      auto z1 = e->Solve(Which::D1);
+      ASSERT_TRUE(z1.determined) << r.f << ": " << z1.reason;
+      EXPECT_EQ(Texts(z1.value), r.zeros1) << r.f;
+    }
+    if (r.domain) {
+      auto d = e->DomainOf(Which::F);
+      ASSERT_TRUE(d.determined) << r.f << ": " << d.reason;
+      EXPECT_EQ(d.value.condition, r.domain) << r.f;
+    }
+    if (r.plusInf) {
+      auto l = e->Limit(Which::F, Number{}, Approach::PlusInfinity);
+      ASSERT_TRUE(l.determined) << r.f << ": " << l.reason;
+      EXPECT_EQ(l.value ? l.value->text : "", r.plusInf) << r.f;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace curvalis::study
