@@ -77,6 +77,10 @@ std::string ToGiac(const Node& n) {
 
 class Cas {
  public:
+  // Giac's messages (warnings, the methods it tries) go nowhere: the program has no use for
+  // them, and the standard error stays for real faults.
+  Cas() { giac::logptr(&quiet_, &ctx_); }
+
   giac::gen Eval(const std::string& command) {
     giac::gen g(command, &ctx_);
     return giac::eval(g, 1, &ctx_);
@@ -170,6 +174,7 @@ class Cas {
     return n;
   }
 
+  std::ostream quiet_{nullptr};
   giac::context ctx_;
 };
 

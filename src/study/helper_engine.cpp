@@ -35,6 +35,9 @@ int Index(Which w) {
   return w == Which::F ? 0 : w == Which::D1 ? 1 : 2;
 }
 
+// Answers kept per request; beyond that many the memory starts afresh.
+constexpr std::size_t kMaxCached = 4096;
+
 // What the helper answered to one request.
 struct Reply {
   bool ok = false;
@@ -332,6 +335,7 @@ class HelperEngine : public ExactEngine {
       const JsonValue* none = field("none");
       rep.none = none && none->kind == JsonValue::Kind::Bool && none->b;
     }
+    if (cache_.size() >= kMaxCached) cache_.clear();
     cache_[key] = rep;
     return rep;
   }

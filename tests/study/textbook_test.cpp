@@ -115,5 +115,104 @@ TEST(ExactEngine, TextbookFunctions) {
   }
 }
 
+std::unique_ptr<ExactEngine> Engine() {
+  unsetenv("CURVALIS_EXACT");
+  EngineOptions o;
+  o.helperPath = CURVALIS_EXACT_HELPER;
+  o.timeLimit = std::chrono::milliseconds(10000);
+  return MakeExactEngine(o);
+}
+
+// Each row: a parity or a period the study could miss or invent.
+TEST(ExactEngine, SymmetryAndPeriod) {
+  struct Row {
+    const char* f;
+    Parity parity;
+    const char* period;  // "" for none
+  } rows[] = {
+      {"x^3-3x", Parity::Odd, ""},           {"e^(-x^2)", Parity::Even, ""},
+      {"|x^2-4|", Parity::Even, ""},         {"(x^2-1)/(x-2)", Parity::None, ""},
+      {"sen(x)+cos(x)", Parity::None, "2π"}, {"tg(x)", Parity::Odd, "π"},
+      {"cos(2x)", Parity::Even, "π"},        {"x sin(x)", Parity::Even, ""},
+  };
+  auto e = Engine();
+  for (const Row& r : rows) {
+    ASSERT_TRUE(e->SetFunction(r.f).determined) << r.f;
+    auto s = e->SymmetryOf();
+    ASSERT_TRUE(s.determined) << r.f << ": " << s.reason;
+    EXPECT_EQ(s.value.parity, r.parity) << r.f;
+    EXPECT_EQ(s.value.period ? s.value.period->text : "", r.period) << r.f;
+  }
+}
+
+// Each row: a one-sided limit or an asymptote that needs the right side or the right check.
+TEST(ExactEngine, LimitsAtPointsAndAsymptotes) {
+  struct Row {
+    const char* f;
+    const char* at;
+    double atValue;
+    Approach side;
+    const char* limit;  // "" when there is none
+  } rows[] = {
+      {"√(x^2-1)", "1", 1, Approach::Right, "0"},
+      {"1/x^2", "0", 0, Approach::Left, "+∞"},
+      {"|x|/x", "0", 0, Approach::Left, "−1"},
+      {"|x|/x", "0", 0, Approach::Right, "1"},
+      {"sin(x)/x", "0", 0, Approach::Right, "1"},
+      {"ln(x)", "0", 0, Approach::Right, "−∞"},
+      {"e^(1/x)", "0", 0, Approach::Left, "0"},
+      {"sin(x)", "", 0, Approach::PlusInfinity, ""},
+      {"x e^(-x)", "", 0, Approach::PlusInfinity, "0"},
+      {"(1+1/x)^x", "", 0, Approach::PlusInfinity, "e"},
+  };
+  auto e = Engine();
+  for (const Row& r : rows) {
+    ASSERT_TRUE(e->SetFunction(r.f).determined) << r.f;
+    auto l = e->Limit(Which::F, Number{r.at, "", r.atValue, true}, r.side);
+    ASSERT_TRUE(l.determined) << r.f << ": " << l.reason;
+    EXPECT_EQ(l.value ? l.value->text : "", r.limit) << r.f;
+    if (l.value) {
+      EXPECT_TRUE(l.value->exact) << r.f;
+    }
+  }
+  struct Asym {
+    const char* f;
+    bool plus;
+    const char* line;  // "m; q", "" for none
+  } asym[] = {
+      {"x - 2arctg(x)", true, "1; −π"},
+      {"x - 2arctg(x)", false, "1; π"},
+      {"e^x/x", false, "0; 0"},
+      {"e^x/x", true, ""},
+      {"√(x^2+1)", true, "1; 0"},
+      {"√(x^2+1)", false, "−1; 0"},
+      {"sin(x)", true, ""},
+      {"(2x^2+1)/(x^2-1)", true, "0; 2"},
+  };
+  for (const Asym& r : asym) {
+    ASSERT_TRUE(e->SetFunction(r.f).determined) << r.f;
+    auto a = e->Asymptote(r.plus);
+    ASSERT_TRUE(a.determined) << r.f << ": " << a.reason;
+    EXPECT_EQ(a.value ? a.value->m.text + "; " + a.value->q.text : "", r.line) << r.f;
+  }
+}
+
+// The domains of f, f′ and f″ differ where f is not differentiable; a periodic f covers one
+// period.
+TEST(ExactEngine, DomainsOfTheDerivatives) {
+  auto e = Engine();
+  ASSERT_TRUE(e->SetFunction("√(x^2-1)").determined);
+  EXPECT_EQ(e->DomainOf(Which::F).value.condition, "x ≤ −1 ∨ x ≥ 1");
+  EXPECT_EQ(e->DomainOf(Which::D1).value.condition, "x < −1 ∨ x > 1");
+  ASSERT_TRUE(e->SetFunction("tg(x)").determined);
+  auto d = e->DomainOf(Which::F);
+  ASSERT_TRUE(d.determined) << d.reason;
+  EXPECT_EQ(d.value.condition, "0 ≤ x < π/2 ∨ π/2 < x < π");
+  ASSERT_TRUE(e->SetFunction("INT(x)+x").determined == false);
+  auto n = e->Solve(Which::F);
+  ASSERT_TRUE(n.determined);  // the numeric study goes on
+  EXPECT_EQ(e->DomainOf(Which::F).reason, "funzione non elementare: INT");
+}
+
 }  // namespace
 }  // namespace curvalis::study
