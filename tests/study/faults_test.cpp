@@ -95,6 +95,24 @@ TEST(ExactEngineFaults, FailedHelperGivesUndeterminedThenRecovers) {
   }
 }
 
+// A helper that ends between two questions: the next question writes into a closed pipe,
+// which must neither end the program (SIGPIPE) nor hang; the one after starts a new helper.
+TEST(ExactEngineFaults, HelperGoneBetweenQuestions) {
+  FakeHelper fake("read l; echo '{\"id\":1,\"ok\":true,\"r\":[\"(* 3 (^ x 2))\"]}'; exit 0");
+  auto e = EngineAt(fake.path());
+  ASSERT_TRUE(e->SetFunction("x^3").determined);
+  auto d = e->Derivative(Which::D1);
+  ASSERT_TRUE(d.determined) << d.reason;
+  EXPECT_EQ(d.value.text, "3x²");
+  usleep(100000);  // the helper has ended by now
+  auto dom = e->DomainOf(Which::F);
+  EXPECT_FALSE(dom.determined);
+  EXPECT_EQ(dom.reason, "non determinato: il motore di calcolo si è interrotto");
+  auto again = e->DomainOf(Which::F);
+  ASSERT_TRUE(again.determined) << again.reason;
+  EXPECT_EQ(again.value.condition, "x ∈ ℝ");
+}
+
 TEST(ExactEngineFaults, MissingHelperLeavesTheNumericStudy) {
   auto e = EngineAt("/nonexistent/curvalis-exact");
   ASSERT_TRUE(e->SetFunction("x - 2arctg(x)").determined);
