@@ -268,8 +268,11 @@ class Writer {
       }
       case Node::Kind::Op:
         break;
-      default:
+      case Node::Kind::PlusInf:
+      case Node::Kind::MinusInf:
         return Top(n);
+      default:
+        return "?";  // undef and truth values have no place in an expression
     }
     const Node& a = n.args[0];
     if (n.text == "^") return Power(a, n.args[1]);

@@ -49,6 +49,7 @@ const Row kTexts[] = {
     {"(* x (^ (+ (^ x 2) -1) -1/2))", "x/√(x² − 1)"},
     {"-inf", "−∞"},
     {"+inf", "+∞"},
+    {"undef", "?"},  // never written as a value, but never a loop either
 };
 
 TEST(StudentText, WritesAsAStudentWrites) {
