@@ -202,6 +202,11 @@ class HelperEngine : public ExactEngine {
     using R = std::optional<Line>;
     if (rejected_) return Undetermined<R>(reason_);
     const double s = plusInfinity ? 1 : -1;
+    // No line where f has no values far out (the domain is bounded on that side), and none for
+    // a periodic f, which repeats its values instead of approaching one.
+    bool farOut = false;
+    for (double x = 1e3; x <= 1e8; x *= 10) farOut = farOut || !std::isnan(Eval(0, s * x));
+    if (!farOut || Period()) return Determined(R{});
     if (tree_[0]) {
       const Node inf = plusInfinity ? Node{Node::Kind::PlusInf, "+inf", {}}
                                     : Node{Node::Kind::MinusInf, "-inf", {}};
@@ -484,16 +489,19 @@ class HelperEngine : public ExactEngine {
 
   Answer<std::optional<Line>> NumericAsymptote(double s, const std::string& reason) {
     using R = std::optional<Line>;
-    const double x1 = s * 1e6, x2 = s * 1e7, x3 = s * 1e8;
-    const double y1 = Eval(0, x1), y2 = Eval(0, x2), y3 = Eval(0, x3);
-    if (std::isnan(y1) || std::isnan(y2) || std::isnan(y3)) {
-      return Undetermined<R>(reason.empty() ? "non determinato" : reason);
+    // The slope from the two farthest samples; the line when every sample lies on it.
+    const std::array<double, 4> xs = {s * 1e5, s * 1e6, s * 1e7, s * 1e8};
+    std::array<double, 4> ys;
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+      ys[k] = Eval(0, xs[k]);
+      if (std::isnan(ys[k])) return Undetermined<R>(reason.empty() ? "non determinato" : reason);
     }
-    const double m = (y3 - y2) / (x3 - x2), m0 = (y2 - y1) / (x2 - x1);
-    const double q = y3 - m * x3;
-    if (!Near(m, m0, 1e-4) || !Near(q, y2 - m * x2, 1e-3) || std::fabs(q) > 1e6) {
-      return Determined(R{});
+    const double m = (ys[3] - ys[2]) / (xs[3] - xs[2]);
+    const double q = ys[3] - m * xs[3];
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+      if (!Near(ys[k] - m * xs[k], q, 1e-3)) return Determined(R{});
     }
+    if (std::fabs(q) > 1e6) return Determined(R{});
     return Determined(R{Line{ApproxNumber(std::fabs(m) < 1e-9 ? 0 : m), ApproxNumber(q)}});
   }
 
