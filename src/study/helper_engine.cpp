@@ -35,6 +35,10 @@ int Index(Which w) {
   return w == Which::F ? 0 : w == Which::D1 ? 1 : 2;
 }
 
+// The numeric roots kept: none farther out than this, at most this many.
+constexpr double kFarthestRoot = 1e6;
+constexpr std::size_t kMostRoots = 30;
+
 // Answers kept per request; beyond that many the memory starts afresh.
 constexpr std::size_t kMaxCached = 4096;
 
@@ -143,7 +147,8 @@ class HelperEngine : public ExactEngine {
       }
     }
     for (double r : NumericRoots(g, lo, period ? hi - 1e-12 * hi : hi)) {
-      if (std::isnan(Eval(0, r))) continue;
+      // Farther out the scan's steps are too long to tell roots apart from noise.
+      if (std::isnan(Eval(0, r)) || std::fabs(r) > kFarthestRoot) continue;
       bool known = false;
       for (const Number& n : found) known = known || Near(n.value, r, 1e-7);
       if (known) continue;
@@ -159,6 +164,11 @@ class HelperEngine : public ExactEngine {
     std::vector<Number> out;
     for (Number& n : found) {
       if (out.empty() || !Near(out.back().value, n.value, 1e-9)) out.push_back(std::move(n));
+    }
+    // A function that is not periodic and changes sign this often has infinitely many roots
+    // (sin(x)/x): a list would be a sample of them, not the answer.
+    if (out.size() > kMostRoots) {
+      return Undetermined<std::vector<Number>>("non determinato: infinite soluzioni");
     }
     return Determined(std::move(out));
   }
@@ -490,7 +500,9 @@ class HelperEngine : public ExactEngine {
   Answer<std::optional<Line>> NumericAsymptote(double s, const std::string& reason) {
     using R = std::optional<Line>;
     // The slope from the two farthest samples; the line when every sample lies on it.
-    const std::array<double, 4> xs = {s * 1e5, s * 1e6, s * 1e7, s * 1e8};
+    // Not whole numbers, where INT(x) would look like x.
+    const std::array<double, 4> xs = {s * (1e5 + 0.3183), s * (1e6 + 0.4142), s * (1e7 + 0.5772),
+                                      s * (1e8 + 0.2718)};
     std::array<double, 4> ys;
     for (std::size_t k = 0; k < xs.size(); ++k) {
       ys[k] = Eval(0, xs[k]);

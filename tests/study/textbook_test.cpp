@@ -211,6 +211,12 @@ TEST(ExactEngine, DomainsOfTheDerivatives) {
   auto d = e->DomainOf(Which::F);
   ASSERT_TRUE(d.determined) << d.reason;
   EXPECT_EQ(d.value.condition, "0 ≤ x < π/2 ∨ π/2 < x < π");
+  ASSERT_TRUE(e->SetFunction("sin(x)/x").determined);
+  EXPECT_EQ(e->Solve(Which::F).reason, "non determinato: infinite soluzioni");
+  ASSERT_TRUE(e->SetFunction("INT(x)").determined == false);
+  auto none = e->Asymptote(true);  // samples at whole numbers would give y = x
+  ASSERT_TRUE(none.determined);
+  EXPECT_FALSE(none.value.has_value());
   ASSERT_TRUE(e->SetFunction("INT(x)+x").determined == false);
   auto n = e->Solve(Which::F);
   ASSERT_TRUE(n.determined);  // the numeric study goes on
