@@ -166,8 +166,11 @@ class HelperEngine : public ExactEngine {
       if (out.empty() || !Near(out.back().value, n.value, 1e-9)) out.push_back(std::move(n));
     }
     // A function that is not periodic and changes sign this often has infinitely many roots
-    // (sin(x)/x): a list would be a sample of them, not the answer.
-    if (out.size() > kMostRoots) {
+    // (sin(x)/x): a list would be a sample of them, not the answer. So has a periodic f′ of
+    // an f that is not periodic (x + sin(x)), once it has one.
+    const Node* tree = TreeOf(which);
+    if (out.size() > kMostRoots || (!period && !out.empty() && which != Which::F && tree &&
+                                    HasTrig(*tree) && PeriodOf(*tree))) {
       return Undetermined<std::vector<Number>>("non determinato: infinite soluzioni");
     }
     return Determined(std::move(out));
@@ -551,6 +554,16 @@ class HelperEngine : public ExactEngine {
     }
     if (checked > 0) period_ = WriteNumber(*t);
     return period_;
+  }
+
+  // The period the CAS gives for an expression, when it is a positive number.
+  std::optional<double> PeriodOf(const Node& tree) {
+    Reply rep = Ask({{"op", JStr("period")}, {"e", JStr(TreeText(tree))}});
+    std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+    if (!t) return std::nullopt;
+    const double T = TreeValue(*t);
+    if (!std::isfinite(T) || T <= 0) return std::nullopt;
+    return T;
   }
 
   static bool HasTrig(const Node& n) {

@@ -213,6 +213,8 @@ TEST(ExactEngine, DomainsOfTheDerivatives) {
   EXPECT_EQ(d.value.condition, "0 ≤ x < π/2 ∨ π/2 < x < π");
   ASSERT_TRUE(e->SetFunction("sin(x)/x").determined);
   EXPECT_EQ(e->Solve(Which::F).reason, "non determinato: infinite soluzioni");
+  ASSERT_TRUE(e->SetFunction("x+sin(x)").determined);
+  EXPECT_EQ(e->Solve(Which::D1).reason, "non determinato: infinite soluzioni");  // π + 2kπ
   ASSERT_TRUE(e->SetFunction("INT(x)").determined == false);
   auto none = e->Asymptote(true);  // samples at whole numbers would give y = x
   ASSERT_TRUE(none.determined);
