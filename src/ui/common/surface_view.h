@@ -50,6 +50,9 @@ class SurfaceView : public QWidget {
   // and the screen's pixel ratio.
   QImage shownDrawing();
 
+  // The drawing's own size: what a window around it starts with.
+  QSize sizeHint() const override { return logicalSize(); }
+
  signals:
   // The wheel turned away from the user (`in`) or towards.
   void wheelZoom(bool in);

@@ -62,12 +62,14 @@ Tervano::Tervano(AppContext& context, QWidget* parent)
   connect(m_formula, &QLineEdit::returnPressed, this, [this] { m_commands->Run(mGrafico); });
 
   // Around the 632 x 434 drawing at first, centred on the screen; the window can grow (the
-  // drawing grows with it) but never gets smaller than that.
+  // drawing grows with it) but never gets smaller than that. The drawing is laid out at its
+  // own size before it may grow, so a window not yet shown has it at that size too.
+  adjustSize();
+  const QSize own = sizeHint();
   m_canvas->setScalable();
   connect(m_canvas, &SurfaceView::drawingPlaced, this, &Tervano::placeControls);
-  adjustSize();
-  resize(sizeHint());
-  setMinimumSize(size());
+  setMinimumSize(own);
+  resize(own);
   CenterOnScreen(this);
 
   // Load.

@@ -21,7 +21,7 @@ std::unique_ptr<QSettings> ProgramSettings() {
     return std::make_unique<QSettings>(QDir(folder).filePath(QStringLiteral("Curvalis.conf")),
                                        QSettings::IniFormat);
   }
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+  return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                      QStringLiteral("Curvalis"), QStringLiteral("Curvalis"));
 }
 

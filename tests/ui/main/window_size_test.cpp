@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
 #include <sstream>
 
+#include "analysis/analyses.h"
 #include "core/trace.h"
 #include "io/drawing_painter.h"
 #include "ui/main/tervano.h"
@@ -55,6 +57,7 @@ class WindowSizeTest : public QObject {
   Q_OBJECT
 
  private:
+  QTemporaryDir m_config;
   QStringList m_messages;
   std::ostringstream m_trace;
   std::unique_ptr<TraceWriter> m_writer;
@@ -66,7 +69,7 @@ class WindowSizeTest : public QObject {
 
   // A shown main window with x^3-3*x studied ("Studio rapido"), its drawing `scale` times its
   // own size (the window `extra` larger besides).
-  void open(qreal scale, QSize extra = QSize()) {
+  void open(qreal scale, QSize extra = QSize(0, 0)) {
     m_main = std::make_unique<Tervano>(*m_context);
     m_main->funzione()->setText("x^3-3*x");
     m_main->show();
@@ -93,7 +96,14 @@ class WindowSizeTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { QDir().mkpath(qEnvironmentVariable("CURVALIS_CONFIG_DIR")); }
+  void initTestCase() {
+    // Never the user's own settings, even when the test runs outside CTest.
+    if (qEnvironmentVariableIsEmpty("CURVALIS_CONFIG_DIR")) {
+      QVERIFY(m_config.isValid());
+      qputenv("CURVALIS_CONFIG_DIR", QFile::encodeName(m_config.path()));
+    }
+    QVERIFY(QDir().mkpath(qEnvironmentVariable("CURVALIS_CONFIG_DIR")));
+  }
 
   void init() {
     QLocale::setDefault(QLocale::c());
