@@ -295,8 +295,8 @@ class WindowSizeTest : public QObject {
                                 << QSize() << false;
     QTest::newRow("damaged size") << QByteArray("[MainWindow]\nsize=@Size(700\n") << QSize()
                                   << false;
-    QTest::newRow("garbage") << QByteArray("\x00\xff\x13[[[=\n\x01@Size(\x80", 18) << QSize()
-                             << false;
+    static constexpr char kGarbage[] = "\x00\xff\x13[[[=\n\x01@Size(\x80";
+    QTest::newRow("garbage") << QByteArray(kGarbage, sizeof kGarbage - 1) << QSize() << false;
   }
   void rememberedSize() {
     QFETCH(QByteArray, file);
