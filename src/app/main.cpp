@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
 
   curvalis::AppContext context;
   curvalis::Tervano window(context);
+  window.restoreWindowState();
   // The main window's first frame needs nothing of the splash: the main window is shown and
   // painted first, the splash is built and shown over it right after (its load shows the
   // main window, which is already up).
