@@ -72,8 +72,9 @@ struct InterceptsData {
   std::vector<Point> points;
 };
 
-// The sign of a quantity on an interval or at a point. Undefined is "‖" (outside the domain).
-enum class Sign { Plus, Minus, Zero, Undefined };
+// The sign of a quantity on an interval or at a point. Undefined is "‖" (outside the domain);
+// None is an empty cell (the columns −∞ and +∞ of the table's sign rows).
+enum class Sign { Plus, Minus, Zero, Undefined, None };
 
 // 5. Where f > 0 and f < 0, cut at every zero and every gap of D. An interval where f is
 // identically 0 has Sign::Zero.
@@ -276,12 +277,17 @@ Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* 
 
 // --- Texts shared by the window, the exports and the screen reader -------------------------
 
-// The sign as the table writes it: "+", "−", "0", "‖".
+// The sign as the table writes it: "+", "−", "0", "‖", "" (None).
 std::string_view SignText(Sign sign);
 
 // "]−∞; 2[", "[1; +∞[", "(2 − √3; 4 − 2√3)".
 std::string IntervalText(const Interval& interval);
 std::string PointText(const Point& point);
+// "y = x + 2", "y = −x", "y = 2x − π", "y = 1".
+std::string LineText(const Number& m, const Number& q);
+// The f row: "↗", "↘", "→", and "‖" where f is undefined; a cell "4 − 2√3", "−∞ ‖ +∞".
+std::string ArrowText(Arrow arrow);
+std::string FCellText(const TableFCell& cell);
 
 // The lines of one section in Italian and the student notation, without its heading:
 // e.g. {"D = ]−∞; 2[ ∪ ]2; +∞[", "x ≠ 2"}; "calcolo in corso" when not ready; "non
