@@ -3,46 +3,9 @@
 #include <QMetaObject>
 #include <exception>
 
+#include "study/unavailable_engine.h"
+
 namespace curvalis {
-namespace {
-
-class Missing : public study::ExactEngine {
- public:
-  explicit Missing(std::string reason) : m_reason(std::move(reason)) {}
-  study::Answer<study::Expr> SetFunction(std::string_view) override { return no<study::Expr>(); }
-  study::Answer<study::Expr> Derivative(study::Which) override { return no<study::Expr>(); }
-  study::Answer<study::Domain> DomainOf(study::Which) override { return no<study::Domain>(); }
-  study::Answer<std::vector<study::Number>> Solve(study::Which) override {
-    return no<std::vector<study::Number>>();
-  }
-  study::Answer<std::optional<study::Number>> Limit(study::Which, const study::Number&,
-                                                    study::Approach) override {
-    return no<std::optional<study::Number>>();
-  }
-  study::Answer<std::optional<study::Line>> Asymptote(bool) override {
-    return no<std::optional<study::Line>>();
-  }
-  study::Answer<study::Symmetry> SymmetryOf() override { return no<study::Symmetry>(); }
-  study::Answer<study::Number> ValueAt(study::Which, const study::Number&) override {
-    return no<study::Number>();
-  }
-
- private:
-  template <typename T>
-  study::Answer<T> no() const {
-    study::Answer<T> a;
-    a.reason = m_reason;
-    return a;
-  }
-  std::string m_reason;
-};
-
-}  // namespace
-
-std::unique_ptr<study::ExactEngine> MissingEngine(std::string reason) {
-  return std::make_unique<Missing>(std::move(reason));
-}
-
 class StudyWorker::Observer : public study::SheetObserver {
  public:
   Observer(StudyWorker& worker, std::uint64_t number) : m_worker(worker), m_number(number) {}
@@ -115,7 +78,7 @@ void StudyWorker::run() {
         if (m_factory) m_engine = m_factory();
       } catch (const std::exception&) {
       }
-      if (!m_engine) m_engine = MissingEngine(std::string(study::kEngineUnavailable));
+      if (!m_engine) m_engine = study::MakeUnavailableEngine();
     }
     Observer observer(*this, job.number);
     try {

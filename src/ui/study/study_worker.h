@@ -68,7 +68,4 @@ class StudyWorker : public QObject {
   std::thread m_thread;
 };
 
-// An engine that is not there: every question is answered undetermined with `reason`.
-std::unique_ptr<study::ExactEngine> MissingEngine(std::string reason);
-
 }  // namespace curvalis
