@@ -1,5 +1,6 @@
 // The sheet as a standalone LaTeX document; the sign-and-variation table with tkz-tab.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 
@@ -70,9 +71,13 @@ std::string Preamble() {
       "\\documentclass[a4paper,11pt]{article}\n"
       "\\usepackage[utf8]{inputenc}\n"
       "\\usepackage[T1]{fontenc}\n"
+      "\\usepackage{lmodern}\n"
       "\\usepackage{amsmath,amssymb}\n"
       "\\usepackage[margin=2cm]{geometry}\n"
-      "\\usepackage{tkz-tab}\n";
+      "\\usepackage{tkz-tab}\n"
+      // Text a reader copies or searches: ligatures and symbols carry their Unicode.
+      "\\input{glyphtounicode}\n"
+      "\\pdfgentounicode=1\n";
   for (const Symbol& s : kSymbols) {
     char code[16];
     std::snprintf(code, sizeof code, "%04X", unsigned(s.code));
@@ -98,6 +103,12 @@ std::string VarCell(const VariationTable& t, std::size_t i) {
     return std::string(upLeft ? "+" : "-") + "D" + (downRight ? "+" : "-") + "/ " + Math(*c.left) +
            " / " + Math(*c.right);
   }
+  // The first and the last column hold the limit at their open end without a bar.
+  if (i == 0 && c.right && !c.left)
+    return std::string(downRight ? "+" : "-") + "/ " + Math(*c.right);
+  if (i + 1 == t.xs.size() && c.left && !c.right) {
+    return std::string(upLeft ? "+" : "-") + "/ " + Math(*c.left);
+  }
   if (c.left) {
     return std::string(upLeft ? "+" : "-") + (hatchRight ? "DH" : "D") + "/ " + Math(*c.left);
   }
@@ -108,9 +119,9 @@ std::string VarCell(const VariationTable& t, std::size_t i) {
 std::string SignCode(Sign s, bool atPoint) {
   switch (s) {
     case Sign::Plus:
-      return "+";
+      return atPoint ? "t" : "+";
     case Sign::Minus:
-      return "-";
+      return atPoint ? "t" : "-";
     case Sign::Zero:
       return atPoint ? "z" : "0";
     case Sign::Undefined:
@@ -193,6 +204,33 @@ std::string LatexText(std::string_view text) {
         continue;
       default:
         break;
+    }
+    if (c == U'√') {
+      // The root over the factor after it, drawn as a radical: √3, √x, √(x² − 1).
+      std::size_t end = i;
+      std::string_view inner;
+      if (end < text.size() && text[end] == '(') {
+        int depth = 0;
+        for (; end < text.size(); ++end) {
+          depth += text[end] == '(' ? 1 : text[end] == ')' ? -1 : 0;
+          if (depth == 0) break;
+        }
+        if (end < text.size()) {
+          inner = text.substr(i + 1, end - i - 1);
+          ++end;
+        }
+      } else {
+        while (end < text.size() &&
+               (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '.')) {
+          ++end;
+        }
+        inner = text.substr(i, end - i);
+      }
+      if (!inner.empty()) {
+        out += "\\ensuremath{\\sqrt{\\text{" + LatexText(inner) + "}}}";
+        i = end;
+        continue;
+      }
     }
     if (c < 0x80 && c >= 0x20) {
       out += char(c);
