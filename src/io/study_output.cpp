@@ -33,6 +33,8 @@ QString Q(std::string_view s) {
 QFont SheetFont(qreal pixelSize, bool bold = false) {
   QFont f(QStringLiteral("DejaVu Sans"));
   f.setStyleHint(QFont::SansSerif);
+  // No ligatures: "fi" stays two letters, so a PDF reader finds "Grafico" and copies it whole.
+  f.setStyleStrategy(QFont::PreferNoShaping);
   f.setPixelSize(int(std::lround(pixelSize)));
   f.setBold(bold);
   return f;

@@ -45,7 +45,9 @@ bool Pending(const Section<T>& s, std::vector<std::string>* lines) {
     return true;
   }
   if (!s.determined) {
-    lines->push_back("non determinato: " + s.reason);
+    // A reason that already says so ("non determinato: tempo scaduto") is not said twice.
+    lines->push_back(s.reason.rfind("non determinato", 0) == 0 ? s.reason
+                                                               : "non determinato: " + s.reason);
     return true;
   }
   return false;

@@ -1,0 +1,166 @@
+// "Studio completo" in the batch mode: its events in the trace, in order and before the next
+// command, and the report by the file's ending.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct BatchRun {
+  int code = -1;
+  std::vector<std::string> lines;
+  std::string out;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// The batch mode with the exact engine's helper missing (a path where nothing is).
+BatchRun Batch(const std::vector<std::string>& args) {
+  std::string cmd =
+      "QT_QPA_PLATFORM=offscreen CURVALIS_EXACT=/nonexistent/curvalis-exact "
+      "CURVALIS_DATA_DIR=" +
+      Quote(CURVALIS_TEST_DATA_DIR) + " " + Quote(CURVALIS_PROGRAM) + " --batch";
+  for (const auto& a : args) cmd += " " + Quote(a);
+  cmd += " 2>&1";
+  BatchRun run;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return run;
+  std::array<char, 4096> buf;
+  std::size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) run.out.append(buf.data(), n);
+  const int status = pclose(p);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::istringstream in(run.out);
+  for (std::string line; std::getline(in, line);) run.lines.push_back(line);
+  return run;
+}
+
+const std::vector<std::string> kSections = {"function",
+                                            "domain",
+                                            "parity",
+                                            "intercepts",
+                                            "sign",
+                                            "limits",
+                                            "asymptotes",
+                                            "derivative",
+                                            "monotonicity",
+                                            "extrema",
+                                            "second_derivative",
+                                            "concavity",
+                                            "inflections"};
+
+// The study events of a run, and what came right after the last one.
+std::vector<std::string> StudySections(const BatchRun& r, std::string* after = nullptr) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < r.lines.size(); ++i) {
+    const std::string& l = r.lines[i];
+    const std::string head = "{\"op\":\"study\",\"section\":\"";
+    if (l.rfind(head, 0) != 0) continue;
+    out.push_back(l.substr(head.size(), l.find('"', head.size()) - head.size()));
+    if (after) *after = i + 1 < r.lines.size() ? r.lines[i + 1] : "";
+  }
+  return out;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(BatchStudy, ThirteenEventsInOrderBeforeTheNextCommand) {
+  const BatchRun r = Batch({"--formula", "(x^2-1)/(x-2)", "--trace", "-", "mScheda", "mZeri"});
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::string after;
+  EXPECT_EQ(StudySections(r, &after), kSections);
+  EXPECT_EQ(after, "{\"op\":\"command\",\"name\":\"mZeri\"}");
+  // Without its helper the study is numerical and says why.
+  EXPECT_NE(r.out.find("\"exact\":false,\"reason\":\"motore di calcolo esatto non disponibile\""),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\"text\":\"≈ 2\""), std::string::npos) << "the pole, found numerically";
+}
+
+// An empty or rejected formula: every section says the reason, and nothing else is studied.
+TEST(BatchStudy, RejectedFormulaGivesOnlyTheReason) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "Errore nella formula: Formula vuota"},
+      {"x+", "Errore nella formula: Operatore senza operando (colonna 2)"},
+  };
+  for (const auto& [formula, reason] : rows) {
+    const BatchRun r = Batch({"--formula", formula, "--trace", "-", "mScheda"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(StudySections(r), kSections);
+    int undetermined = 0;
+    for (const std::string& l : r.lines) {
+      if (l.find("\"op\":\"study\"") == std::string::npos) continue;
+      EXPECT_NE(l.find("\"undetermined\":true,\"reason\":\"" + reason + "\""), std::string::npos)
+          << l;
+      ++undetermined;
+    }
+    EXPECT_EQ(undetermined, 13);
+  }
+}
+
+TEST(BatchStudy, ReportByItsEnding) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "report";
+  fs::create_directories(dir);
+  const std::string md = (dir / "studio.md").string(), tex = (dir / "studio.tex").string();
+  BatchRun r = Batch({"--formula", "x^3-3x", "--report", md, "mScheda"});
+  ASSERT_EQ(r.code, 0) << r.out;
+  const std::string text = ReadText(md);
+  EXPECT_NE(text.find("## Dominio"), std::string::npos) << text;
+  EXPECT_NE(text.find("## Flessi"), std::string::npos);
+  EXPECT_NE(text.find("| x |"), std::string::npos);
+  // Without mScheda the report studies Funzione as it is at the end.
+  r = Batch({"--formula", "x^2", "--report", tex});
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_NE(ReadText(tex).find("\\tkzTabInit"), std::string::npos);
+
+  // Bad endings are bad arguments: exit 2 before anything runs, nothing written.
+  for (const std::string bad : {"studio.doc", "studio", "studio.md.txt", "studio.MD5"}) {
+    const std::string path = (dir / bad).string();
+    r = Batch({"--formula", "x", "--report", path, "mScheda", "--trace", "-"});
+    EXPECT_EQ(r.code, 2) << bad;
+    EXPECT_EQ(r.out.find("\"op\":"), std::string::npos) << bad;
+    EXPECT_FALSE(fs::exists(path)) << bad;
+  }
+  r = Batch({"--report"});
+  EXPECT_EQ(r.code, 2);
+}
+
+// The PDF report is drawn by the study window's painting: its texts stay text, so pdftotext
+// reads the values of the sheet back.
+TEST(BatchStudy, PdfReportKeepsTheValuesAsText) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "report";
+  fs::create_directories(dir);
+  const std::string pdf = (dir / "studio.pdf").string();
+  fs::remove(pdf);
+  BatchRun r = Batch({"--formula", "x^3-3x", "--report", pdf, "mScheda"});
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(ReadText(pdf).rfind("%PDF", 0), 0u);
+  FILE* p = popen(("pdftotext -enc UTF-8 " + Quote(pdf) + " - 2>/dev/null").c_str(), "r");
+  ASSERT_TRUE(p);
+  std::string text;
+  std::array<char, 4096> buf;
+  for (std::size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) text.append(buf.data(), n);
+  if (pclose(p) != 0) GTEST_SKIP() << "pdftotext is not installed";
+  for (const char* expected : {"Dominio", "Tabella dei segni e della variazione", "Grafico"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+}
+
+}  // namespace
