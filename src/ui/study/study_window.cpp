@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "io/data_folder.h"
 #include "io/graph_output.h"
@@ -50,9 +52,13 @@ StudyWindow::StudyWindow(AppContext& context, QWidget* parent)
   connect(m_worker, &StudyWorker::finished, this, &StudyWindow::showFinished);
   createMenus();
   createContent();
-  resize(560, 720);
-  // Beside the main window, so that the graph there stays in sight.
+  // As tall as the screen allows (the sheet scrolls), beside the main window so that the
+  // graph there stays in sight, and wholly on the screen.
+  const QRect area = (parent ? parent->screen() : screen())->availableGeometry();
+  resize(560, std::min(720, area.height() * 9 / 10));
   if (parent) PlaceBeside(this, parent->window());
+  if (y() + height() > area.bottom())
+    move(x(), std::max(area.top(), area.bottom() - height() - 40));
 }
 
 StudyWindow::~StudyWindow() = default;
@@ -171,6 +177,12 @@ void StudyWindow::refreshSection(study::SectionId id) {
   QLabel* body = m_bodies[size_t(id)];
   body->setText(lines.join(QLatin1Char('\n')));
   body->setAccessibleDescription(body->text());
+  // A pending section stands out in grey italics from the found ones.
+  const bool pending = !study::SectionReady(m_sheet, id);
+  QFont f = body->font();
+  f.setItalic(pending);
+  body->setFont(f);
+  body->setForegroundRole(pending ? QPalette::PlaceholderText : QPalette::WindowText);
 }
 
 // A formula that cannot be studied at all: the window shows the reason, nothing else.

@@ -330,6 +330,7 @@ class StudyTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
     QTest::qWait(500);
     w->grab().save(dir + "/studio.png");
+    QProcess::execute("import", {"-window", "root", dir + "/schermo.png"});
     w->resize(420, 900);
     QTest::qWait(300);
     w->grab().save(dir + "/studio-stretto.png");
@@ -337,11 +338,22 @@ class StudyTest : public QObject {
     scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
     QTest::qWait(300);
     w->grab().save(dir + "/studio-fondo.png");
-    QProcess::execute("import", {"-window", "root", dir + "/schermo.png"});
     QString reason;
     QVERIFY2(ExportStudy(w->sheet(), dir + "/studio.pdf", StudyFormat::Pdf, &reason),
              qPrintable(reason));
     QProcess::execute("pdftoppm", {"-png", "-r", "60", dir + "/studio.pdf", dir + "/pagina"});
+    // Half way through a slow study, and a rejected formula.
+    w->close();
+    m_main.reset();
+    setDelay(40);
+    m_main = std::make_unique<Tervano>(*m_context);
+    m_main->show();
+    w = startStudy("x^3-3*x");
+    QTRY_VERIFY_WITH_TIMEOUT(w->sheet().limits.ready, 30000);
+    w->grab().save(dir + "/studio-in-corso.png");
+    w = startStudy("x+");
+    QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
+    w->grab().save(dir + "/studio-rifiutato.png");
   }
 
  private:
