@@ -458,6 +458,14 @@ class Builder {
         d.f = a.value;
         d.exact = a.value.exact;
         if (!d.exact) d.reason = a.reason;
+        // The engine may write f without its helper program; the first question that needs
+        // the helper says whether the study can be exact at all.
+        domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
+        if (!domainAnswer_->determined && EngineDown(domainAnswer_->reason)) {
+          d.f.exact = false;
+          d.exact = false;
+          d.reason = domainAnswer_->reason;
+        }
       } else {
         d.f = Expr{std::string(funzione), "", false};
         d.exact = false;
@@ -467,15 +475,20 @@ class Builder {
       d.f = Expr{std::string(funzione), "", false};
       d.exact = false;
       d.reason = a.reason.empty() ? "nessuna risposta del motore di calcolo esatto" : a.reason;
-      // A helper that cannot be started or does not answer in time is not asked again for this
-      // sheet: every further question would wait as long for the same answer.
-      if (a.reason == kEngineUnavailable || a.reason.find("tempo") != std::string::npos) {
-        engineOff_ = true;
-        engineReason_ = a.reason;
-      }
+      EngineDown(a.reason);
     }
     sheet_.function.determined = true;
     Done(sheet_.function, SectionId::Function);
+  }
+
+  // A helper that cannot be started or does not answer in time is not asked again for this
+  // sheet: every further question would wait as long for the same answer.
+  bool EngineDown(const std::string& reason) {
+    if (reason == kEngineUnavailable || reason.find("tempo") != std::string::npos) {
+      engineOff_ = true;
+      engineReason_ = reason;
+    }
+    return engineOff_;
   }
 
   bool CheckDomain(const Domain& d) {
@@ -569,7 +582,8 @@ class Builder {
   }
 
   void BuildDomain() {
-    auto a = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
+    auto a =
+        domainAnswer_ ? *domainAnswer_ : Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
     DomainData& d = sheet_.domain.data;
     if (a.determined && CheckDomain(a.value)) {
       d.domain = a.value;
@@ -1254,6 +1268,7 @@ class Builder {
   const std::atomic<bool>* cancel_;
   Sheet sheet_;
   bool engineOff_ = false;
+  std::optional<Answer<Domain>> domainAnswer_;  // asked with f, kept for the domain section
   std::string engineReason_;
   bool unknownBound_ = false;  // a limit of f is unknown or does not exist: no extremum is absolute
   Fn f_, d1_, d2_;
