@@ -652,6 +652,12 @@ class Builder {
           c.range.closedRight = false;
           c.rightIsEnd = false;
         }
+        // The engine may give the domain inside the period already: 0 and T are ends of D only
+        // where f has no value beyond them (T stands for 0 one period on).
+        if (SameX(c.range.from.value, 0) && c.range.closedLeft) {
+          c.leftIsEnd = std::isnan(F(-1e-7 * t));
+        }
+        if (SameX(c.range.to.value, t) && !std::isnan(F(t))) c.rightIsEnd = false;
         clipped.push_back(c);
       }
       pieces_ = clipped;
@@ -708,6 +714,8 @@ class Builder {
       for (double j : Jumps(p.range.from.value, p.range.to.value)) {
         if (!std::isnan(F(Round12(j)))) jumps_.push_back(j);
       }
+      std::sort(jumps_.begin(), jumps_.end(),
+                [](double a, double b) { return std::fabs(a) < std::fabs(b); });
       auto runs = Runs(p, zeros_, [this](double x) { return F(x); });
       for (std::size_t i = 0; i < runs.size(); ++i) {
         SignInterval s;
@@ -844,7 +852,8 @@ class Builder {
   }
 
   bool CheckLine(bool plus, const Line& l) {
-    for (double X : {1e6, 1e7}) {
+    // Far abscissas that are no whole numbers, where a step function agrees with a line.
+    for (double X : {1234567.89, 9876543.21}) {
       const double x = plus ? X : -X;
       const double y = F(x);
       if (std::isnan(y)) return false;
@@ -1019,6 +1028,21 @@ class Builder {
     Done(sheet_.monotonicity, SectionId::Monotonicity);
   }
 
+  // For a periodic f the period's start 0 has neighbours on both sides: just left of it is
+  // just left of T. The signs of the runs on either side, when 0 is inside D.
+  bool AcrossPeriodStart(const std::vector<std::vector<Stretch>>& runs, Sign* left, Sign* right) {
+    if (!sheet_.periodWindow || pieces_.empty() || runs.size() != pieces_.size()) return false;
+    const Piece& first = pieces_.front();
+    const Piece& last = pieces_.back();
+    if (!SameX(first.range.from.value, 0) || first.leftIsEnd || last.rightIsEnd || !InD(0) ||
+        runs.front().empty() || runs.back().empty()) {
+      return false;
+    }
+    *left = runs.back().back().sign;
+    *right = runs.front().front().sign;
+    return true;
+  }
+
   void AddExtremum(const Number& x, bool maximum) {
     auto y = ValueOf(x);
     if (!y) return;
@@ -1045,6 +1069,11 @@ class Builder {
       if (p.range.closedRight && p.rightIsEnd && runs.back().sign != Sign::Zero) {
         AddExtremum(p.range.to, runs.back().sign == Sign::Plus);
       }
+    }
+    Sign left, right;
+    if (AcrossPeriodStart(trendRuns_, &left, &right)) {
+      if (left == Sign::Plus && right == Sign::Minus) AddExtremum(Exact(0, "0"), true);
+      if (left == Sign::Minus && right == Sign::Plus) AddExtremum(Exact(0, "0"), false);
     }
     auto& items = sheet_.extrema.data.items;
     std::sort(items.begin(), items.end(), [](const ExtremumItem& a, const ExtremumItem& b) {
@@ -1142,6 +1171,17 @@ class Builder {
       const double d1 = D1(b.x.value);
       const bool flat = Contains(d1Zeros_, b.x.value) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
       sheet_.inflections.data.items.push_back({{b.x, *y}, flat});
+    }
+    Sign left, right;
+    if (AcrossPeriodStart(concavityRuns_, &left, &right) && HasTangent(0) &&
+        ((left == Sign::Plus && right == Sign::Minus) ||
+         (left == Sign::Minus && right == Sign::Plus))) {
+      if (auto y = ValueOf(Exact(0, "0"))) {
+        const double d1 = D1(0);
+        const bool flat = Contains(d1Zeros_, 0) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
+        auto& items = sheet_.inflections.data.items;
+        items.insert(items.begin(), {{Exact(0, "0"), *y}, flat});
+      }
     }
     sheet_.inflections.determined = true;
     Done(sheet_.inflections, SectionId::Inflections);

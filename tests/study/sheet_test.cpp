@@ -231,10 +231,30 @@ Canned Sine() {
   return c;
 }
 
+// The engine may answer the domain of a periodic f inside its period.
+Canned SineInPeriod() {
+  Canned c = Sine();
+  c.domain[0] = c.domain[1] =
+      c.domain[2] = {"0 ≤ x < 2π", {Iv(N("0", 0), N("2π", 2 * M_PI), true)}};
+  return c;
+}
+
 Canned Step() {
   Canned c;
   c.funzione = "INT(x)+0.5";
   c.noStudy = "funzione non elementare: INT";
+  return c;
+}
+
+// The engine answers a non-elementary f numerically; a line its far values seem to follow at
+// whole abscissas is no asymptote.
+Canned StepWithNumericLine() {
+  Canned c;
+  c.funzione = "INT(x)+0.5";
+  c.f = {"INT(x)+0.5", "", false};
+  c.domain[0] = Reals();
+  c.asymptote[0] = c.asymptote[1] =
+      Line{testing::Near("≈ 1.000000000", 1), testing::Near("≈ 0.5000000000", 0.5)};
   return c;
 }
 
@@ -319,8 +339,14 @@ TEST(Sheet, TextbookFunctions) {
         {S::Monotonicity, "crescente in [0; π/2[ e ]3π/2; 2π[\ndecrescente in ]π/2; 3π/2[\n"},
         {S::Extrema,
          "massimo relativo e assoluto (π/2; 1)\nminimo relativo e assoluto (3π/2; −1)\n"},
-        {S::Inflections, "flesso (π; 0)\n"}},
+        {S::Inflections, "flesso (0; 0)\nflesso (π; 0)\n"}},
        {{S::Asymptotes, "asintoto verticale"}, {S::Extrema, "(0;"}}},
+      {"periodic, the engine's domain inside the period: 0 is no end of D",
+       SineInPeriod(),
+       {{S::Extrema,
+         "massimo relativo e assoluto (π/2; 1)\nminimo relativo e assoluto (3π/2; −1)\n"},
+        {S::Inflections, "flesso (0; 0)\nflesso (π; 0)\n"}},
+       {{S::Extrema, "(0;"}}},
       {"not elementary: says why, finds numerically, claims no trend across a jump",
        Step(),
        {{S::Function, "Nessuno studio esatto (funzione non elementare: INT)"},
@@ -332,6 +358,10 @@ TEST(Sheet, TextbookFunctions) {
         {S::Monotonicity, "non determinato: f ha un salto"},
         {S::Extrema, "non determinato"}},
        {{S::Monotonicity, "costante"}}},
+      {"a step function follows no line",
+       StepWithNumericLine(),
+       {{S::Asymptotes, "nessun asintoto"}},
+       {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
