@@ -657,10 +657,15 @@ class Builder {
         if (SameX(c.range.from.value, 0) && c.range.closedLeft) {
           c.leftIsEnd = std::isnan(F(-1e-7 * t));
         }
-        if (SameX(c.range.to.value, t) && !std::isnan(F(t))) c.rightIsEnd = false;
         clipped.push_back(c);
       }
       pieces_ = clipped;
+      // T belongs to D exactly when 0 does (a pole at 0 is a pole at T, whatever rounding
+      // leaves of f(T)): an interval that ends at T ends at a point of D only then.
+      const bool zeroIn = InD(0);
+      for (Piece& c : pieces_) {
+        if (SameX(c.range.to.value, t)) c.rightIsEnd = !zeroIn;
+      }
     }
     Done(sheet_.parity, SectionId::Parity);
   }
@@ -1227,7 +1232,7 @@ class Builder {
       t.d2AtPoint.push_back(at(d2Zeros_, in ? D2(x) : kNaN));
       TableFCell cell;
       cell.inDomain = in;
-      if (in || (sheet_.periodWindow && SameX(x, sheet_.periodWindow->to.value))) {
+      if (in || (sheet_.periodWindow && SameX(x, sheet_.periodWindow->to.value) && InD(0))) {
         cell.value = ValueOf(xs[i]);
       } else if (std::isinf(x)) {
         if (x < 0) cell.right = LimitAt(x, Approach::MinusInfinity);

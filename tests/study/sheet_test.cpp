@@ -239,6 +239,27 @@ Canned SineInPeriod() {
   return c;
 }
 
+// A periodic f with a pole at the start of its period: T is a pole too.
+Canned Cosecant() {
+  const double pi = M_PI;
+  Canned c;
+  c.funzione = "1/sin(x)";
+  c.f = {"1/sin(x)", "", true};
+  c.d1 = {"−cos(x)/sin(x)²", "", true};
+  c.d2 = {"(2 − sin(x)²)/sin(x)³", "", true};
+  const Domain d{"0 < x < π ∨ π < x < 2π",
+                 {Iv(N("0", 0), N("π", pi)), Iv(N("π", pi), N("2π", 2 * pi))}};
+  c.domain[0] = c.domain[1] = c.domain[2] = d;
+  c.roots[1] = {N("π/2", pi / 2), N("3π/2", 3 * pi / 2)};
+  c.limits = {{"0", Approach::Right, Inf(true)},
+              {"π", Approach::Left, Inf(true)},
+              {"π", Approach::Right, Inf(false)},
+              {"2π", Approach::Left, Inf(false)}};
+  c.symmetry = {Parity::Odd, N("2π", 2 * pi, "2\\pi")};
+  c.values = {{"π/2", N("1", 1)}, {"3π/2", N("−1", -1)}};
+  return c;
+}
+
 Canned Step() {
   Canned c;
   c.funzione = "INT(x)+0.5";
@@ -358,6 +379,12 @@ TEST(Sheet, TextbookFunctions) {
         {S::Monotonicity, "non determinato: f ha un salto"},
         {S::Extrema, "non determinato"}},
        {{S::Monotonicity, "costante"}}},
+      {"periodic with a pole at 0: the limit at T, the pole at T",
+       Cosecant(),
+       {{S::Limits,
+         "lim x→0⁺ f(x) = +∞\nlim x→π⁻ f(x) = +∞\nlim x→π⁺ f(x) = −∞\nlim x→2π⁻ f(x) = −∞\n"},
+        {S::Extrema, "minimo relativo (π/2; 1)\nmassimo relativo (3π/2; −1)\n"}},
+       {{S::Extrema, "assoluto"}}},
       {"a step function follows no line",
        StepWithNumericLine(),
        {{S::Asymptotes, "nessun asintoto"}},
