@@ -19,7 +19,8 @@ Number Infinity(bool plus) {
 std::string DecimalText(double value) {
   if (std::fabs(value) < 1e-12) value = 0;
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.10g", std::fabs(value));
+  // Ten significant digits, trailing zeros kept, as the exact engine writes its decimals.
+  std::snprintf(buf, sizeof buf, "%#.10g", std::fabs(value));
   std::string digits = buf;
   // "1e+20" in the student notation is "1E+20", which the formula language reads.
   for (char& c : digits) {

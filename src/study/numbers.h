@@ -11,11 +11,11 @@ namespace curvalis::study {
 // "+∞" or "−∞", exact.
 Number Infinity(bool plus);
 
-// A value our evaluator found: "≈ 0.2679491924", "≈ −1.5", "≈ 0"; not exact. A value below
+// A value our evaluator found: "≈ 0.2679491924", "≈ −1.500000000"; not exact. A value below
 // 1e-12 in size is 0 (what a refinement leaves of a zero at the origin).
 Number Approx(double value);
 
-// The decimal part of Approx without "≈ " (student notation: "−1.5", "2.331122370").
+// The decimal part of Approx without "≈ " (student notation: "−1.500000000", "2.331122370").
 std::string DecimalText(double value);
 
 bool IsInfinite(const Number& n);

@@ -246,7 +246,7 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
         lines.push_back(LimitHead(item) +
                         (item.value ? " = " + item.value->text : std::string(" non esiste")));
       }
-      if (lines.empty()) lines.push_back("nessun limite da calcolare: il dominio è chiuso");
+      if (lines.empty()) lines.push_back("nessun limite da calcolare");
       break;
     }
     case SectionId::Asymptotes: {

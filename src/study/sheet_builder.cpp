@@ -458,6 +458,14 @@ class Builder {
         d.f = a.value;
         d.exact = a.value.exact;
         if (!d.exact) d.reason = a.reason;
+        // The engine may write f without its helper program; the first question that needs
+        // the helper says whether the study can be exact at all.
+        domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
+        if (!domainAnswer_->determined && EngineDown(domainAnswer_->reason)) {
+          d.f.exact = false;
+          d.exact = false;
+          d.reason = domainAnswer_->reason;
+        }
       } else {
         d.f = Expr{std::string(funzione), "", false};
         d.exact = false;
@@ -467,15 +475,20 @@ class Builder {
       d.f = Expr{std::string(funzione), "", false};
       d.exact = false;
       d.reason = a.reason.empty() ? "nessuna risposta del motore di calcolo esatto" : a.reason;
-      // A helper that cannot be started or does not answer in time is not asked again for this
-      // sheet: every further question would wait as long for the same answer.
-      if (a.reason == kEngineUnavailable || a.reason.find("tempo") != std::string::npos) {
-        engineOff_ = true;
-        engineReason_ = a.reason;
-      }
+      EngineDown(a.reason);
     }
     sheet_.function.determined = true;
     Done(sheet_.function, SectionId::Function);
+  }
+
+  // A helper that cannot be started or does not answer in time is not asked again for this
+  // sheet: every further question would wait as long for the same answer.
+  bool EngineDown(const std::string& reason) {
+    if (reason == kEngineUnavailable || reason.find("tempo") != std::string::npos) {
+      engineOff_ = true;
+      engineReason_ = reason;
+    }
+    return engineOff_;
   }
 
   bool CheckDomain(const Domain& d) {
@@ -569,7 +582,8 @@ class Builder {
   }
 
   void BuildDomain() {
-    auto a = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
+    auto a =
+        domainAnswer_ ? *domainAnswer_ : Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
     DomainData& d = sheet_.domain.data;
     if (a.determined && CheckDomain(a.value)) {
       d.domain = a.value;
@@ -638,9 +652,20 @@ class Builder {
           c.range.closedRight = false;
           c.rightIsEnd = false;
         }
+        // The engine may give the domain inside the period already: 0 and T are ends of D only
+        // where f has no value beyond them (T stands for 0 one period on).
+        if (SameX(c.range.from.value, 0) && c.range.closedLeft) {
+          c.leftIsEnd = std::isnan(F(-1e-7 * t));
+        }
         clipped.push_back(c);
       }
       pieces_ = clipped;
+      // T belongs to D exactly when 0 does (a pole at 0 is a pole at T, whatever rounding
+      // leaves of f(T)): an interval that ends at T ends at a point of D only then.
+      const bool zeroIn = InD(0);
+      for (Piece& c : pieces_) {
+        if (SameX(c.range.to.value, t)) c.rightIsEnd = !zeroIn;
+      }
     }
     Done(sheet_.parity, SectionId::Parity);
   }
@@ -694,6 +719,8 @@ class Builder {
       for (double j : Jumps(p.range.from.value, p.range.to.value)) {
         if (!std::isnan(F(Round12(j)))) jumps_.push_back(j);
       }
+      std::sort(jumps_.begin(), jumps_.end(),
+                [](double a, double b) { return std::fabs(a) < std::fabs(b); });
       auto runs = Runs(p, zeros_, [this](double x) { return F(x); });
       for (std::size_t i = 0; i < runs.size(); ++i) {
         SignInterval s;
@@ -830,7 +857,8 @@ class Builder {
   }
 
   bool CheckLine(bool plus, const Line& l) {
-    for (double X : {1e6, 1e7}) {
+    // Far abscissas that are no whole numbers, where a step function agrees with a line.
+    for (double X : {1234567.89, 9876543.21}) {
       const double x = plus ? X : -X;
       const double y = F(x);
       if (std::isnan(y)) return false;
@@ -1005,6 +1033,21 @@ class Builder {
     Done(sheet_.monotonicity, SectionId::Monotonicity);
   }
 
+  // For a periodic f the period's start 0 has neighbours on both sides: just left of it is
+  // just left of T. The signs of the runs on either side, when 0 is inside D.
+  bool AcrossPeriodStart(const std::vector<std::vector<Stretch>>& runs, Sign* left, Sign* right) {
+    if (!sheet_.periodWindow || pieces_.empty() || runs.size() != pieces_.size()) return false;
+    const Piece& first = pieces_.front();
+    const Piece& last = pieces_.back();
+    if (!SameX(first.range.from.value, 0) || first.leftIsEnd || last.rightIsEnd || !InD(0) ||
+        runs.front().empty() || runs.back().empty()) {
+      return false;
+    }
+    *left = runs.back().back().sign;
+    *right = runs.front().front().sign;
+    return true;
+  }
+
   void AddExtremum(const Number& x, bool maximum) {
     auto y = ValueOf(x);
     if (!y) return;
@@ -1031,6 +1074,11 @@ class Builder {
       if (p.range.closedRight && p.rightIsEnd && runs.back().sign != Sign::Zero) {
         AddExtremum(p.range.to, runs.back().sign == Sign::Plus);
       }
+    }
+    Sign left, right;
+    if (AcrossPeriodStart(trendRuns_, &left, &right)) {
+      if (left == Sign::Plus && right == Sign::Minus) AddExtremum(Exact(0, "0"), true);
+      if (left == Sign::Minus && right == Sign::Plus) AddExtremum(Exact(0, "0"), false);
     }
     auto& items = sheet_.extrema.data.items;
     std::sort(items.begin(), items.end(), [](const ExtremumItem& a, const ExtremumItem& b) {
@@ -1129,6 +1177,17 @@ class Builder {
       const bool flat = Contains(d1Zeros_, b.x.value) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
       sheet_.inflections.data.items.push_back({{b.x, *y}, flat});
     }
+    Sign left, right;
+    if (AcrossPeriodStart(concavityRuns_, &left, &right) && HasTangent(0) &&
+        ((left == Sign::Plus && right == Sign::Minus) ||
+         (left == Sign::Minus && right == Sign::Plus))) {
+      if (auto y = ValueOf(Exact(0, "0"))) {
+        const double d1 = D1(0);
+        const bool flat = Contains(d1Zeros_, 0) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
+        auto& items = sheet_.inflections.data.items;
+        items.insert(items.begin(), {{Exact(0, "0"), *y}, flat});
+      }
+    }
     sheet_.inflections.determined = true;
     Done(sheet_.inflections, SectionId::Inflections);
   }
@@ -1173,7 +1232,7 @@ class Builder {
       t.d2AtPoint.push_back(at(d2Zeros_, in ? D2(x) : kNaN));
       TableFCell cell;
       cell.inDomain = in;
-      if (in || (sheet_.periodWindow && SameX(x, sheet_.periodWindow->to.value))) {
+      if (in || (sheet_.periodWindow && SameX(x, sheet_.periodWindow->to.value) && InD(0))) {
         cell.value = ValueOf(xs[i]);
       } else if (std::isinf(x)) {
         if (x < 0) cell.right = LimitAt(x, Approach::MinusInfinity);
@@ -1254,6 +1313,7 @@ class Builder {
   const std::atomic<bool>* cancel_;
   Sheet sheet_;
   bool engineOff_ = false;
+  std::optional<Answer<Domain>> domainAnswer_;  // asked with f, kept for the domain section
   std::string engineReason_;
   bool unknownBound_ = false;  // a limit of f is unknown or does not exist: no extremum is absolute
   Fn f_, d1_, d2_;

@@ -52,6 +52,9 @@ struct Canned {
   Symmetry symmetry;
   std::vector<std::pair<std::string, Number>> values;  // f at a point, by the point's text
   std::string noStudy;  // set: every question is undetermined with this reason
+  // Set: f is written (as a client writes it without its helper), every other question is
+  // undetermined with this reason.
+  std::string helperDown;
 };
 
 class CannedEngine : public ExactEngine {
@@ -62,7 +65,9 @@ class CannedEngine : public ExactEngine {
 
   Answer<Expr> SetFunction(std::string_view) override {
     Wait();
-    return Give(c_.f);
+    Answer<Expr> a = Give(c_.f);
+    if (!c_.helperDown.empty()) a = {true, c_.f, ""};
+    return a;
   }
   Answer<Expr> Derivative(Which which) override {
     Wait();
@@ -110,8 +115,8 @@ class CannedEngine : public ExactEngine {
   template <typename T>
   Answer<T> Give(const T& value) const {
     Answer<T> a;
-    if (!c_.noStudy.empty()) {
-      a.reason = c_.noStudy;
+    if (!c_.noStudy.empty() || !c_.helperDown.empty()) {
+      a.reason = c_.noStudy.empty() ? c_.helperDown : c_.noStudy;
       return a;
     }
     a.determined = true;
