@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <stdexcept>
 
 #include "io/study_output.h"
 #include "support/files.h"
@@ -190,6 +191,33 @@ class StudyTest : public QObject {
     QVERIFY(!w->sectionLabel(SectionId::Domain)->isVisibleTo(w));
     QVERIFY(!w->tableView()->isVisibleTo(w));
     QVERIFY(!w->action("mEsportaStudio")->isEnabled());
+    QVERIFY(m_messages.isEmpty());
+  }
+
+  // Without the exact engine (none given, or one that cannot be made) the sheet is still
+  // found numerically and says why it has no exact study; no message box.
+  void engineMissing_data() {
+    QTest::addColumn<bool>("throws");
+    QTest::newRow("no engine") << false;
+    QTest::newRow("engine cannot be made") << true;
+  }
+  void engineMissing() {
+    QFETCH(bool, throws);
+    m_main.reset();
+    if (throws) {
+      m_context->setExactEngineFactory([]() -> std::unique_ptr<study::ExactEngine> {
+        throw std::runtime_error("helper missing");
+      });
+    } else {
+      m_context->setExactEngineFactory({});
+    }
+    m_main = std::make_unique<Tervano>(*m_context);
+    StudyWindow* w = startStudy(kWorked);
+    QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 60000);
+    QVERIFY2(
+        w->sectionText(SectionId::Function).contains("motore di calcolo esatto non disponibile"),
+        qPrintable(w->sectionText(SectionId::Function)));
+    QVERIFY(w->sectionText(SectionId::Domain).contains("2"));
     QVERIFY(m_messages.isEmpty());
   }
 
