@@ -11,6 +11,7 @@ packages=(
   dpkg-dev file lintian groff-base man-db
   poppler-utils
   texlive-latex-base texlive-pictures lmodern
+  libgiac-dev libgmp-dev
 )
 missing=()
 for p in "${packages[@]}"; do

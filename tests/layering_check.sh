@@ -15,4 +15,4 @@ if [ -n "$bad" ]; then
   echo "$bad"
   exit 1
 fi
-echo "layering: core, analysis and session include only what lies below them"
+echo "layering: core, analysis, session and study include only what lies below them"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <cstdlib>
 
-#include "study/unavailable_engine.h"
+#include "study/helper_engine.h"
 
 namespace curvalis {
 
@@ -13,8 +13,9 @@ std::string ExactHelperPath() {
 }
 
 std::unique_ptr<study::ExactEngine> MakeProgramExactEngine() {
-  // The helper's client joins here: study::MakeExactEngine({ExactHelperPath()}).
-  return study::MakeUnavailableEngine();
+  study::EngineOptions options;
+  options.helperPath = ExactHelperPath();
+  return study::MakeExactEngine(options);
 }
 
 }  // namespace curvalis

@@ -804,7 +804,10 @@ class Builder {
       }
     } else if (a.determined) {
       // The engine says there is no limit; the values must not settle.
-      if (auto n = NumericLimit(at, side); n && std::isfinite(n->value)) return;
+      if (auto n = NumericLimit(at, side); n && std::isfinite(n->value)) {
+        unknownBound_ = true;
+        return;
+      }
     } else {
       item.value = NumericLimit(at, side);
       if (!item.value) {
