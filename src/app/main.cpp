@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
   // The study window asks the helper program around the computer algebra system.
   context.setExactEngineFactory(curvalis::MakeProgramExactEngine);
   curvalis::Tervano window(context);
+  window.restoreWindowState();
   QuitOnFirstPaint quitter;
   if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
   // The splash's load shows the main window under it.
