@@ -152,6 +152,61 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
   }
 }
 
+// Textbook functions through the real helper, read back from the Markdown report: the
+// conventions of the sheet on the engine's own answers.
+TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
+  namespace fs = std::filesystem;
+  struct Row {
+    const char* formula;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  };
+  const std::vector<Row> rows = {
+      {"sqrt(4-x^2)",  // closed ends of the domain: extrema there, absolute
+       {"D = [−2; 2]", "crescente in [−2; 0[", "minimo relativo e assoluto (−2; 0)",
+        "massimo relativo e assoluto (0; 2)", "f non è derivabile in x = −2 e x = 2"},
+       {"lim x"}},
+      {"|x^2-4|",  // corners: extrema, no inflection
+       {"massimo relativo (0; 4)", "minimo relativo e assoluto (2; 0)", "nessun flesso",
+        "f non è derivabile in x = −2 e x = 2"},
+       {}},
+      {"e^(1/x)",  // a one-sided vertical asymptote, no zeros
+       {"asintoto verticale x = 0 (da destra)", "nessuna intersezione con gli assi",
+        "lim x→0⁻ f(x) = 0", "flesso (−1/2; 1/e²)"},
+       {"entrambi"}},
+      {"x-2atan(x)",  // oblique asymptotes with q = ±π, zeros found numerically
+       {"asintoto obliquo y = x + π (per x → −∞)", "asintoto obliquo y = x − π (per x → +∞)",
+        "(≈ 2.331122370; 0)", "massimo relativo (−1; π/2 − 1)"},
+       {}},
+      {"x^3",  // an inflection with horizontal tangent
+       {"flesso (0; 0) a tangente orizzontale", "crescente in ]−∞; +∞["},
+       {"decrescente"}},
+      {"sin(x)",  // periodic: one period
+       {"periodica di periodo 2π", "massimo relativo e assoluto (π/2; 1)", "flesso (π; 0)"},
+       {"minimo relativo (0; 0)"}},
+      {"INT(x)+0.5",  // not elementary
+       {"Nessuno studio esatto (funzione non elementare", "(0; ≈ 0.5000000000)"},
+       {"crescente", "asintoto obliquo"}},
+      {"ln(x)/x",
+       {"massimo relativo e assoluto (e; 1/e)", "asintoto orizzontale y = 0 (per x → +∞)"},
+       {}},
+  };
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "textbook";
+  fs::create_directories(dir);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.formula);
+    const std::string md = (dir / "studio.md").string();
+    const BatchRun r =
+        Batch({"--formula", row.formula, "--report", md, "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string text = ReadText(md);
+    for (const std::string& t : row.present)
+      EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+    for (const std::string& t : row.absent)
+      EXPECT_EQ(text.find(t), std::string::npos) << t << "\n" << text;
+  }
+}
+
 // An empty or rejected formula: every section says the reason, and nothing else is studied.
 TEST(BatchStudy, RejectedFormulaGivesOnlyTheReason) {
   const std::pair<std::string, std::string> rows[] = {
