@@ -25,12 +25,13 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// The batch mode with the exact engine's helper missing (a path where nothing is).
-BatchRun Batch(const std::vector<std::string>& args) {
-  std::string cmd =
-      "QT_QPA_PLATFORM=offscreen CURVALIS_EXACT=/nonexistent/curvalis-exact "
-      "CURVALIS_DATA_DIR=" +
-      Quote(CURVALIS_TEST_DATA_DIR) + " " + Quote(CURVALIS_PROGRAM) + " --batch";
+// The batch mode with the exact engine's helper missing (a path where nothing is), or with
+// `helper`.
+BatchRun Batch(const std::vector<std::string>& args,
+               const std::string& helper = "/nonexistent/curvalis-exact") {
+  std::string cmd = "QT_QPA_PLATFORM=offscreen CURVALIS_EXACT=" + Quote(helper) +
+                    " CURVALIS_DATA_DIR=" + Quote(CURVALIS_TEST_DATA_DIR) + " " +
+                    Quote(CURVALIS_PROGRAM) + " --batch";
   for (const auto& a : args) cmd += " " + Quote(a);
   cmd += " 2>&1";
   BatchRun run;
@@ -91,6 +92,119 @@ TEST(BatchStudy, ThirteenEventsInOrderBeforeTheNextCommand) {
             std::string::npos);
   EXPECT_NE(r.out.find("\"text\":\"≈ 2.000000000\""), std::string::npos)
       << "the pole, found numerically";
+}
+
+// The worked example with the real helper program, event by event: what each section must
+// say.
+TEST(BatchStudy, WorkedExampleWithTheHelper) {
+  const BatchRun r =
+      Batch({"--formula", "(x^2-1)/(x-2)", "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::vector<std::string> events;
+  for (const std::string& l : r.lines) {
+    if (l.find("\"op\":\"study\"") != std::string::npos) events.push_back(l);
+  }
+  ASSERT_EQ(events.size(), 13u) << r.out;
+  auto n = [](const std::string& text, const std::string& value) {
+    return "{\"text\":\"" + text + "\",\"value\":" + value + ",\"exact\":true}";
+  };
+  const std::string mi = n("−∞", "\"-inf\""), pi = n("+∞", "\"+inf\""), two = n("2", "2");
+  const std::string a = n("2 − √3", "0.2679491924311228"), b = n("2 + √3", "3.732050807568877");
+  const std::string open = ",\"closed\":[false,false]";
+  const std::vector<std::vector<std::string>> expected = {
+      {"\"text\":\"(x² − 1)/(x − 2)\"", "\"exact\":true}"},
+      {"\"text\":\"x ≠ 2\"", "{\"from\":" + mi + ",\"to\":" + two + open + "}",
+       "{\"from\":" + two + ",\"to\":" + pi + open + "}]"},
+      {"\"value\":\"none\"}"},
+      {"\"points\":[{\"x\":" + n("0", "0") + ",\"y\":" + n("1/2", "0.5") +
+       "},{\"x\":" + n("−1", "-1") + ",\"y\":" + n("0", "0") + "},{\"x\":" + n("1", "1") +
+       ",\"y\":" + n("0", "0") + "}]"},
+      {"\"to\":" + n("−1", "-1") + open + ",\"sign\":\"-\"",
+       "\"to\":" + n("1", "1") + open + ",\"sign\":\"+\"",
+       "\"to\":" + two + open + ",\"sign\":\"-\"", "\"to\":" + pi + open + ",\"sign\":\"+\""},
+      {"{\"at\":" + mi + ",\"side\":\"right\",\"value\":" + mi + "},{\"at\":" + two +
+       ",\"side\":\"left\",\"value\":" + mi + "},{\"at\":" + two +
+       ",\"side\":\"right\",\"value\":" + pi + "},{\"at\":" + pi +
+       ",\"side\":\"left\",\"value\":" + pi + "}]"},
+      {"{\"kind\":\"vertical\",\"x\":" + two + ",\"side\":\"both\"}",
+       "{\"kind\":\"oblique\",\"side\":\"-inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}",
+       "{\"kind\":\"oblique\",\"side\":\"+inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}"},
+      {"\"text\":\"(x² − 4x + 1)/(x − 2)²\"", "\"not_differentiable\":[]}"},
+      {"\"from\":" + mi + ",\"to\":" + a + open + ",\"trend\":\"increasing\"",
+       "\"from\":" + a + ",\"to\":" + two + open + ",\"trend\":\"decreasing\"",
+       "\"from\":" + two + ",\"to\":" + b + open + ",\"trend\":\"decreasing\"",
+       "\"from\":" + b + ",\"to\":" + pi + open + ",\"trend\":\"increasing\""},
+      {"{\"kind\":\"max\",\"x\":" + a + ",\"y\":" + n("4 − 2√3", "0.5358983848622456") +
+           ",\"absolute\":false}",
+       "{\"kind\":\"min\",\"x\":" + b + ",\"y\":" + n("4 + 2√3", "7.464101615137754") +
+           ",\"absolute\":false}"},
+      {"\"text\":\"6/(x − 2)³\""},
+      {"\"from\":" + mi + ",\"to\":" + two + open + ",\"concavity\":\"down\"",
+       "\"from\":" + two + ",\"to\":" + pi + open + ",\"concavity\":\"up\""},
+      {"\"items\":[]}"},
+  };
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    EXPECT_NE(events[i].find("\"section\":\"" + kSections[i] + "\""), std::string::npos)
+        << events[i];
+    for (const std::string& part : expected[i]) {
+      EXPECT_NE(events[i].find(part), std::string::npos) << events[i] << "\nlacks " << part;
+    }
+  }
+}
+
+// Textbook functions through the real helper, read back from the Markdown report: the
+// conventions of the sheet on the engine's own answers.
+TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
+  namespace fs = std::filesystem;
+  struct Row {
+    const char* formula;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  };
+  const std::vector<Row> rows = {
+      {"sqrt(4-x^2)",  // closed ends of the domain: extrema there, absolute
+       {"D = [−2; 2]", "crescente in [−2; 0[", "minimo relativo e assoluto (−2; 0)",
+        "massimo relativo e assoluto (0; 2)", "f non è derivabile in x = −2 e x = 2"},
+       {"lim x"}},
+      {"|x^2-4|",  // corners: extrema, no inflection
+       {"massimo relativo (0; 4)", "minimo relativo e assoluto (2; 0)", "nessun flesso",
+        "f non è derivabile in x = −2 e x = 2"},
+       {}},
+      {"e^(1/x)",  // a one-sided vertical asymptote, no zeros
+       {"asintoto verticale x = 0 (da destra)", "nessuna intersezione con gli assi",
+        "lim x→0⁻ f(x) = 0", "flesso (−1/2; 1/e²)"},
+       {"entrambi"}},
+      {"x-2atan(x)",  // oblique asymptotes with q = ±π, zeros found numerically
+       {"asintoto obliquo y = x + π (per x → −∞)", "asintoto obliquo y = x − π (per x → +∞)",
+        "(≈ 2.331122370; 0)", "massimo relativo (−1; π/2 − 1)"},
+       {}},
+      {"x^3",  // an inflection with horizontal tangent
+       {"flesso (0; 0) a tangente orizzontale", "crescente in ]−∞; +∞["},
+       {"decrescente"}},
+      {"sin(x)",  // periodic: one period
+       {"periodica di periodo 2π", "massimo relativo e assoluto (π/2; 1)", "flesso (π; 0)"},
+       {"minimo relativo (0; 0)"}},
+      {"INT(x)+0.5",  // not elementary
+       {"Nessuno studio esatto (funzione non elementare", "(0; ≈ 0.5000000000)"},
+       {"crescente", "asintoto obliquo"}},
+      {"ln(x)/x",
+       {"massimo relativo e assoluto (e; 1/e)", "asintoto orizzontale y = 0 (per x → +∞)"},
+       {}},
+  };
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "textbook";
+  fs::create_directories(dir);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.formula);
+    const std::string md = (dir / "studio.md").string();
+    const BatchRun r =
+        Batch({"--formula", row.formula, "--report", md, "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string text = ReadText(md);
+    for (const std::string& t : row.present)
+      EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+    for (const std::string& t : row.absent)
+      EXPECT_EQ(text.find(t), std::string::npos) << t << "\n" << text;
+  }
 }
 
 // An empty or rejected formula: every section says the reason, and nothing else is studied.
