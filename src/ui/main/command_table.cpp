@@ -75,6 +75,8 @@ constexpr MainCommand kCommands[] = {
     {"mTangente", "Tangente nei flessi", M::Calcola, 0, false, true, Analyse<mTangente>},
     {"mStudio", "Studio rapido", M::Calcola, 0, true, true,
      [](Tervano& w) { w.commands().mStudio(); }},
+    {"mScheda", "Studio completo", M::Calcola, Qt::Key_F7, false, false,
+     [](Tervano& w) { w.mScheda(); }},
     {"mValore", "Valore", M::Calcola, 0, true, true, [](Tervano& w) { w.mValore(); }},
     {"mIntegrale", "Integrale", M::Calcola, 0, true, true, [](Tervano& w) { w.mIntegrale(); }},
 

@@ -25,6 +25,7 @@ class ValoreWindow;
 class IntegraleWindow;
 class ArchivioWindow;
 class AboutWindow;
+class StudyWindow;
 class CanvasPointer;
 
 inline constexpr int kClientWidth = 632;   // 9480 twips
@@ -57,6 +58,7 @@ class Tervano : public QMainWindow {
   ValoreWindow* openValore();
   IntegraleWindow* openIntegrale();
   ArchivioWindow* openArchivio();
+  StudyWindow* openStudio();
 
   // The window's own commands: &File, the side windows of &Calcola, &Aiuto.
   void mApri();
@@ -69,6 +71,7 @@ class Tervano : public QMainWindow {
   void mStampaT();
   void mValore();
   void mIntegrale();
+  void mScheda();
   void mInformazioni();
 
   // The mouse over the drawing (tervano_mouse.cpp). The coordinates for the pointer at logical
@@ -134,6 +137,7 @@ class Tervano : public QMainWindow {
   QPointer<IntegraleWindow> m_integrale;
   QPointer<ArchivioWindow> m_archivio;
   QPointer<AboutWindow> m_about;
+  QPointer<StudyWindow> m_studio;
 };
 
 }  // namespace curvalis
