@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -16,35 +17,17 @@
 namespace curvalis::formula {
 
 inline std::uint8_t TypeOf(const Value& v) {
-  switch (v.kind) {
-    case ValueKind::Number:
-      return kTypeNumber;
-    case ValueKind::Bool:
-      return kTypeBool;
-    case ValueKind::Text:
-      return kTypeText;
-    case ValueKind::Empty:
-      return kTypeEmpty;
-    case ValueKind::Error:
-      return 0;
-  }
-  return 0;
+  // In the order of ValueKind: Number, Text, Bool, Empty, Error (an error fits every set).
+  static constexpr std::uint8_t kTypes[] = {kTypeNumber, kTypeText, kTypeBool, kTypeEmpty, 0};
+  return kTypes[static_cast<std::size_t>(v.kind)];
 }
 
 // How the numeric stack holds a constant. Texts and empty cells never reach it.
 inline double NumericImage(const Value& v) {
-  switch (v.kind) {
-    case ValueKind::Number:
-    case ValueKind::Bool:
-      return v.number;
-    case ValueKind::Error:
-      return Boxed(v.error);
-    case ValueKind::Empty:
-      return 0.0;
-    case ValueKind::Text:
-      return Boxed(ErrorCode::Value);
+  if (v.kind == ValueKind::Error || v.kind == ValueKind::Text) {
+    return Boxed(v.kind == ValueKind::Error ? v.error : ErrorCode::Value);
   }
-  return 0.0;
+  return v.kind == ValueKind::Empty ? 0.0 : v.number;
 }
 
 inline Value NumberValue(double boxed) {
@@ -271,49 +254,20 @@ class ProgramEmitter {
     return Emit(op, operand.begin, kTypeNumber, 0, k);
   }
 
+  // The fused form of + - * / ^ (of ^ for any other op) among `forms`, in that order.
+  static Op Fused(Op op, std::array<Op, 5> forms) {
+    static_assert(static_cast<int>(Op::Div) - static_cast<int>(Op::Add) == 3);
+    const int i = static_cast<int>(op) - static_cast<int>(Op::Add);
+    return forms[i >= 0 && i < 4 ? i : 4];
+  }
   static Op RightConst(Op op) {
-    switch (op) {
-      case Op::Add:
-        return Op::AddK;
-      case Op::Sub:
-        return Op::SubK;
-      case Op::Mul:
-        return Op::MulK;
-      case Op::Div:
-        return Op::DivK;
-      default:
-        return Op::PowK;
-    }
+    return Fused(op, {Op::AddK, Op::SubK, Op::MulK, Op::DivK, Op::PowK});
   }
   // With a constant (not an error) on the left, + and * swap their operands exactly.
   static Op LeftConst(Op op) {
-    switch (op) {
-      case Op::Add:
-        return Op::AddK;
-      case Op::Sub:
-        return Op::RSubK;
-      case Op::Mul:
-        return Op::MulK;
-      case Op::Div:
-        return Op::RDivK;
-      default:
-        return Op::RPowK;
-    }
+    return Fused(op, {Op::AddK, Op::RSubK, Op::MulK, Op::RDivK, Op::RPowK});
   }
-  static Op RightX(Op op) {
-    switch (op) {
-      case Op::Add:
-        return Op::AddX;
-      case Op::Sub:
-        return Op::SubX;
-      case Op::Mul:
-        return Op::MulX;
-      case Op::Div:
-        return Op::DivX;
-      default:
-        return Op::PowX;
-    }
-  }
+  static Op RightX(Op op) { return Fused(op, {Op::AddX, Op::SubX, Op::MulX, Op::DivX, Op::PowX}); }
 
   Frag Compare(Op op, Frag l, Frag r) {
     if (optimize_) {

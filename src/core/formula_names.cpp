@@ -2,6 +2,8 @@
 // cell reference, a truth value or a constant from an unknown name.
 #include "core/formula_names.h"
 
+#include <algorithm>
+
 namespace curvalis::formula {
 namespace {
 
@@ -63,32 +65,26 @@ constexpr FnInfo kFunctions[] = {
     {"RADQ", Fn::Unary, Op::Sqrt, 1, 1},
 };
 
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsUpper(std::string_view name, std::string_view upper) {
-  if (name.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (Upper(name[i]) != upper[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+}
 
 const FnInfo* FindFunction(std::string_view name) {
   for (const FnInfo& f : kFunctions) {
-    if (EqualsUpper(name, f.name)) return &f;
+    if (EqualsNoCase(name, f.name)) return &f;
   }
   return nullptr;
 }
 
 NameKind ClassifyName(std::string_view s) {
-  if (EqualsUpper(s, "TRUE")) return NameKind::True;
-  if (EqualsUpper(s, "FALSE")) return NameKind::False;
-  if (EqualsUpper(s, "E")) return NameKind::E;
-  if (EqualsUpper(s, "PI") || s == "\xCF\x80") return NameKind::Pi;
+  if (EqualsNoCase(s, "TRUE")) return NameKind::True;
+  if (EqualsNoCase(s, "FALSE")) return NameKind::False;
+  if (EqualsNoCase(s, "E")) return NameKind::E;
+  if (EqualsNoCase(s, "PI") || s == "\xCF\x80") return NameKind::Pi;
   std::size_t i = 0;
   auto dollar = [&] {
     if (i < s.size() && s[i] == '$') ++i;
@@ -97,7 +93,7 @@ NameKind ClassifyName(std::string_view s) {
   long column = 0;
   std::size_t letters = 0;
   while (i < s.size() && ((s[i] >= 'a' && s[i] <= 'z') || (s[i] >= 'A' && s[i] <= 'Z'))) {
-    if (letters < 4) column = column * 26 + (Upper(s[i]) - 'A' + 1);  // more is no cell anyway
+    if (letters < 4) column = column * 26 + ((s[i] & 0xDF) - 'A' + 1);  // more is no cell anyway
     ++letters;
     ++i;
   }

@@ -10,27 +10,14 @@ namespace curvalis::formula {
 
 inline constexpr int kMaxArguments = 255;
 
-// How the parser compiles a call: the op says which operation for Unary and Binary.
+// How the parser compiles a call: Unary (one number in, one out) and Binary (two numbers) by
+// the op of FnInfo, the others each its own way.
+// clang-format off
 enum class Fn {
-  Unary,   // one number in, one number out
-  Binary,  // two numbers
-  Pow,
-  Log,
-  Round,
-  Trunc,
-  Pi,
-  Min,
-  Max,
-  And,
-  Or,
-  Not,
-  If,
-  IfError,
-  IsError,
-  IsNumber,
-  True,
-  False,
+  Unary, Binary, Pow, Log, Round, Trunc, Pi, Min, Max, And, Or, Not, If, IfError, IsError,
+  IsNumber, True, False,
 };
+// clang-format on
 
 struct FnInfo {
   std::string_view name;  // upper case
@@ -39,6 +26,9 @@ struct FnInfo {
   int minArgs;
   int maxArgs;
 };
+
+// Equal but for the case of ASCII letters.
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // The function called `name`, in any case, or nullptr.
 const FnInfo* FindFunction(std::string_view name);

@@ -12,8 +12,11 @@
 // Recursion happens only through parentheses, calls, bars and roots, and the nesting depth is
 // checked before each level is entered, so no formula can exhaust the stack. Chains of
 // operators, signs and percent signs are read by loops.
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "core/formula_emitter.h"
@@ -76,30 +79,14 @@ class Parser {
   // comparison := concat (('=' | '<>' | '<' | '<=' | '>' | '>=') concat)*
   Frag parseComparison() {
     Frag left = parseConcat();
+    static constexpr std::pair<Tok, Op> kComparisons[] = {{Tok::Eq, Op::Eq}, {Tok::Ne, Op::Ne},
+                                                          {Tok::Lt, Op::Lt}, {Tok::Le, Op::Le},
+                                                          {Tok::Gt, Op::Gt}, {Tok::Ge, Op::Ge}};
     for (;;) {
-      Op op;
-      switch (tok_.kind) {
-        case Tok::Eq:
-          op = Op::Eq;
-          break;
-        case Tok::Ne:
-          op = Op::Ne;
-          break;
-        case Tok::Lt:
-          op = Op::Lt;
-          break;
-        case Tok::Le:
-          op = Op::Le;
-          break;
-        case Tok::Gt:
-          op = Op::Gt;
-          break;
-        case Tok::Ge:
-          op = Op::Ge;
-          break;
-        default:
-          return left;
-      }
+      const auto* c = std::find_if(std::begin(kComparisons), std::end(kComparisons),
+                                   [&](const auto& k) { return k.first == tok_.kind; });
+      if (c == std::end(kComparisons)) return left;
+      const Op op = c->second;
       Advance();
       Frag right = parseConcat();
       left = emit_.Compare(op, left, right);
