@@ -46,7 +46,7 @@ void Tervano::selectFormula(const QString& entry) {
 }
 
 void Tervano::mApri() {
-  m_host.CommandStarted("mApri");
+  m_host.CommandStarted(CommandName(Cmd::mApri));
   ArchivioWindow* archivio = openArchivio();
   archivio->showFiles(ArchivePath(), DataFilePath(QString::fromLatin1(kGraphFileName)));
   if (archivio->isVisible()) archivio->raise();  // already open: back to the front
@@ -55,7 +55,7 @@ void Tervano::mApri() {
 }
 
 void Tervano::mSalvaF() {
-  m_host.CommandStarted("mSalvaF");
+  m_host.CommandStarted(CommandName(Cmd::mSalvaF));
   QString reason;
   const bool written =
       EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_formula->text(), &reason);
@@ -122,13 +122,13 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
 // The command frame of mSalva, mSalvaT, mStampa and mStampaT traces each of them as it starts.
 void Tervano::mSalva() {
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mSalva", true)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mSalva), true)) return;
   SaveGraph(*m_canvas, m_host);
 }
 
 void Tervano::mSalvaT() {
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mSalvaT", true)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mSalvaT), true)) return;
   m_commands->RunAnalyses();
   SaveGraph(*m_canvas, m_host);
 }
@@ -136,7 +136,7 @@ void Tervano::mSalvaT() {
 // "Esporta grafico...": the drawing to a file of the user's choice, PNG at three times the
 // window's size, SVG or PDF as vectors; written whole or not at all.
 void Tervano::mEsporta() {
-  m_host.CommandStarted("mEsporta");
+  m_host.CommandStarted(CommandName(Cmd::mEsporta));
   static const PictureFormat kOffered[] = {PictureFormat::Png, PictureFormat::Svg,
                                            PictureFormat::Pdf};
   const QStringList filters = {QStringLiteral("Immagine PNG (*.png)"),
@@ -164,21 +164,21 @@ void Tervano::mEsporta() {
 
 // "Copia grafico": the drawing at twice the window's size, to the clipboard as an image.
 void Tervano::mCopia() {
-  m_host.CommandStarted("mCopia");
+  m_host.CommandStarted(CommandName(Cmd::mCopia));
   QGuiApplication::clipboard()->setImage(RenderOperations(m_canvas->operations(), 2));
 }
 
 void Tervano::mStampa() {
   const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mStampa", false)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mStampa), false)) return;
   PrintWindow(*this, kept, false);
 }
 
 void Tervano::mStampaT() {
   const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mStampaT", false)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mStampaT), false)) return;
   BusyCursor busy(m_host);  // the hourglass stays while the analyses run
   m_commands->RunAnalyses();
   PrintWindow(*this, kept, true);

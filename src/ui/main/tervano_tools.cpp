@@ -32,12 +32,12 @@ void ShowModeless(QWidget* w) {
 }  // namespace
 
 void Tervano::mValore() {
-  m_host.CommandStarted("mValore");
+  m_host.CommandStarted(CommandName(Cmd::mValore));
   ShowModeless(openValore());
 }
 
 void Tervano::mIntegrale() {
-  m_host.CommandStarted("mIntegrale");
+  m_host.CommandStarted(CommandName(Cmd::mIntegrale));
   IntegraleWindow* w = openIntegrale();
   w->loadDocument();
   ShowModeless(w);
