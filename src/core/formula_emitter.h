@@ -78,7 +78,7 @@ class ProgramEmitter {
     return MakeFrag(begin, kTypeNumber);
   }
 
-  // The jumps of IF and IFERROR between their arguments; If and IfError set their offsets.
+  // IFERROR's drop of its first argument, an error, before the fallback.
   void EmitPop() { code().push_back(Instr{Op::Pop}); }
 
   // Unary for the student notation (bars, roots, powers of e), kept out of line so that the
@@ -138,6 +138,7 @@ class ProgramEmitter {
     return MakeFrag(begin, type);
   }
 
+  // A jump of IF or IFERROR between their arguments; If and IfError set its offsets.
   std::size_t EmitJump(Op op) {
     code().push_back(Instr{op});
     return Here() - 1;

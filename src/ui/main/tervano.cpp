@@ -71,7 +71,7 @@ void Tervano::createControls() {
     PlaceTwips(w, left, top, width, height);
   };
   m_formula = new QLineEdit;
-  m_formula->setObjectName(QStringLiteral("Funzione"));
+  m_formula->setObjectName(QString::fromLatin1(CommandName(Cmd::Funzione).data()));
   m_formula->setFrame(true);
   m_formula->setTextMargins(0, 0, 0, 0);
   place(m_formula, 720, 5880, 1815, 255);

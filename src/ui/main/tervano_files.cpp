@@ -42,7 +42,7 @@ ArchivioWindow* Tervano::openArchivio() {
 void Tervano::selectFormula(const QString& entry) {
   m_commands->DrawStartAxes();
   m_formula->setText(entry);
-  m_host.ControlText("Funzione", entry.toStdString());
+  m_host.ControlText(CommandName(Cmd::Funzione), entry.toStdString());
 }
 
 void Tervano::mApri() {
@@ -99,7 +99,7 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   w.label1()->setText(QString());
   w.host().ControlText("Label1", "");
   w.funzione()->setText(QString());
-  w.host().ControlText("Funzione", "");
+  w.host().ControlText(CommandName(Cmd::Funzione), "");
   if (graphFrameAgain) SetGraphFrame(w.surface(), w.commands().view());
   DrawCaption(w.surface(), w.commands().view(), ToStd(kept));
 
@@ -113,7 +113,7 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   w.funzione()->setText(kept);
   w.funzione()->setCursorPosition(cursor);
   if (focused) w.funzione()->setFocus();
-  w.host().ControlText("Funzione", ToStd(kept));
+  w.host().ControlText(CommandName(Cmd::Funzione), ToStd(kept));
   if (!printed) w.host().Message(ToStd(FailureMessage(kMsgNotPrinted, reason)));
 }
 
