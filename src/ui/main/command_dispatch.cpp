@@ -1,5 +1,6 @@
 // The dispatch of the registry's commands on the main window.
 #include <QMetaObject>
+#include <string>
 #include <utility>
 
 #include "ui/archive/archivio_window.h"
@@ -47,17 +48,12 @@ Handler HandlerOf(Cmd id) {
   return nullptr;
 }
 
-// The window's slot named as the command (mApri, mSalvaF, ...).
-QByteArray SlotOf(Cmd id) {
-  return QByteArray(CommandName(id).data(), qsizetype(CommandName(id).size())) + "()";
-}
-
 }  // namespace
 
 bool CanRunCommand(const Tervano& w, Cmd id) {
   if (id == Cmd::TervanoPunta || id == Cmd::TervanoTrascina) return false;
   return AnalysisOf(id) || PresetOf(id) || HandlerOf(id) ||
-         w.metaObject()->indexOfSlot(SlotOf(id).constData()) >= 0;
+         w.metaObject()->indexOfSlot((std::string(CommandName(id)) + "()").c_str()) >= 0;
 }
 
 bool RunCommand(Tervano& w, Cmd id, const QString& value) {
