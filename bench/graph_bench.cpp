@@ -4,11 +4,14 @@
 // canvas (its picture at device pixel ratio 1 and 2, and its list of operations), so the time
 // splits into evaluation and analysis against painting. Then the list of a whole quick study
 // painted again: operation by operation as the canvas paints it, onto an image at one and three
-// times the size, and written to the exported files.
+// times the size, at the scale of a maximised window (one frame of a resize), and written to
+// the exported files.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <sstream>
 
 #include "analysis/analyses.h"
@@ -18,6 +21,7 @@
 #include "io/graph_output.h"
 #include "session/main_commands.h"
 #include "ui/common/image_sink.h"
+#include "ui/common/surface_view.h"
 
 namespace {
 
@@ -163,6 +167,30 @@ void Export(benchmark::State& state) {
   StudyLabel(state, s);
 }
 
+// One frame of a resize: the whole list painted at the scale of a window `range(1)` x
+// `range(2)` pixels large (the largest fit of the drawing), then copied onto the window's
+// picture beside its margin, as the main window's canvas does at every new size.
+void ResizeFrame(benchmark::State& state) {
+  Studied s(int(state.range(0)));
+  const QSize window(int(state.range(1)), int(state.range(2)));
+  const qreal scale = std::min(window.width() / 632.0, window.height() / 434.0);
+  QImage screen(window, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QImage drawing = PaintScaled(s.list, scale, 1.0);
+    QPainter p(&screen);
+    p.fillRect(screen.rect(), Qt::lightGray);
+    p.drawImage(QPointF((window.width() - drawing.width()) / 2, 0), drawing);
+    p.end();
+    benchmark::DoNotOptimize(screen.constBits());
+  }
+  StudyLabel(state, s);
+}
+
+BENCHMARK(ResizeFrame)
+    ->Args({2, 632, 434})
+    ->Args({2, 1920, 1080})
+    ->Args({4, 1920, 1080})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(PaintEachOperation)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RenderList)
     ->Args({2, 1})

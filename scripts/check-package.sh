@@ -61,13 +61,16 @@ depends=$(field Depends)
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6; do
   check "Depends does not name $lib: $depends" grep -q "\\b$lib\\b" <<<"$depends"
 done
+# The exact engine's helper carries the computer algebra system's run-time library into the
+# dependencies.
+check "Depends does not name libgiac0: $depends" grep -q "\\blibgiac0\\b" <<<"$depends"
 check "Depends names a development package: $depends" \
   bash -c '! grep -Eq -- "-dev\\b" <<<"$1"' _ "$depends"
 
 # The files: the program, the launcher entry, the icons, the metainfo, the manual page and the
 # documents Debian asks for.
 dpkg-deb --contents "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/contents"
-for path in /usr/bin/curvalis \
+for path in /usr/bin/curvalis /usr/bin/curvalis-exact \
   /usr/share/applications/org.curvalis.Curvalis.desktop \
   /usr/share/icons/hicolor/scalable/apps/curvalis.svg \
   /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/curvalis.png \
@@ -97,6 +100,17 @@ check "the trace holds no line of the graph" grep -q '^{"op":"line","surface":"m
 check "the trace lists no zero at x=-1" grep -q '"text":" *x=-1 ' "$trace"
 check "no PNG picture written" \
   bash -c '[ "$(head -c 8 "$1" | od -An -tx1 | tr -d " ")" = 89504e470d0a1a0a ]' _ "$work/graph.png"
+
+# The program itself never links the computer algebra system (its start-up and memory stay
+# as they were); the helper beside it does, and answers a request on its channel.
+helper=$root/usr/bin/curvalis-exact
+check "the packaged program links libgiac" \
+  bash -c '! readelf -d "$1" | grep -q "NEEDED.*libgiac"' _ "$program"
+check "the packaged helper does not link libgiac" \
+  bash -c 'readelf -d "$1" | grep -q "NEEDED.*libgiac"' _ "$helper"
+answer=$(echo '{"id":7,"op":"diff","e":"(^ x 3)","n":1}' | timeout 30 "$helper" 2>/dev/null)
+check "the packaged helper answers $answer" \
+  [ "$answer" = '{"id":7,"ok":true,"r":["(* 3 (^ x 2))"]}' ]
 
 # The manual page renders without a warning, and names every option of the batch usage.
 page=$root/usr/share/man/man1/curvalis.1.gz

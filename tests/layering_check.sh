@@ -1,7 +1,7 @@
 #!/bin/sh
 # The layers of src/, checked on the includes:
-# - core, analysis and session include no Qt header and nothing of io/, ui/ or app/; core
-#   includes nothing of analysis/ or session/, analysis nothing of session/;
+# - core, analysis, session and study include no Qt header and nothing of io/, ui/ or app/;
+#   core includes nothing of analysis/ or session/, analysis nothing of session/;
 # - io includes no widget header (it links Qt Core, Gui, PrintSupport and Svg);
 # - ui/common includes no other folder of ui/;
 # - no include climbs out of its folder with "../";
@@ -46,7 +46,7 @@ links=$(cat "$src"/CMakeLists.txt "$src"/*/CMakeLists.txt "$src"/*/*/CMakeLists.
 
 bad=$(
   grep -rnE "$include(Q[A-Za-z0-9_]*[>.]|Qt[A-Za-z]*/|(io|ui|app)/)" \
-    "$src/core" "$src/analysis" "$src/session"
+    "$src/core" "$src/analysis" "$src/session" "$src/study"
   grep -rnE "$include(analysis|session)/" "$src/core"
   grep -rnE "${include}session/" "$src/analysis"
   grep -rnE "${include}(QtWidgets/|($names)>)" "$src/io"

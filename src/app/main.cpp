@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
 
   curvalis::AppContext context;
   curvalis::Tervano window(context);
+  window.restoreWindowState();
   QuitOnFirstPaint quitter;
   if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
   // The splash's load shows the main window under it.

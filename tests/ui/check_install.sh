@@ -33,6 +33,9 @@ need() {
 
 need bin/curvalis
 [ -x "$prefix/bin/curvalis" ] || { echo "FAIL: bin/curvalis is not executable"; fail=1; }
+# The exact engine's helper, which the program looks for beside itself.
+need bin/curvalis-exact
+[ -x "$prefix/bin/curvalis-exact" ] || { echo "FAIL: bin/curvalis-exact is not executable"; fail=1; }
 need share/applications/$id.desktop
 need share/metainfo/$id.metainfo.xml
 need share/icons/hicolor/scalable/apps/curvalis.svg

@@ -52,19 +52,22 @@ bool CanvasPointer::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       auto* e = static_cast<QMouseEvent*>(event);
-      if (e->button() != Qt::LeftButton) return false;
-      press(e->position());
+      // A drag starts on the drawing, not on the margin of an enlarged window.
+      if (e->button() != Qt::LeftButton || !m_canvas->drawingRect().contains(e->position())) {
+        return false;
+      }
+      press(m_canvas->toLogical(e->position()));
       return true;
     }
     case QEvent::MouseMove: {
       auto* e = static_cast<QMouseEvent*>(event);
-      move(e->position(), e->globalPosition(), e->buttons());
+      move(m_canvas->toLogical(e->position()), e->globalPosition(), e->buttons());
       return m_pressed;
     }
     case QEvent::MouseButtonRelease: {
       auto* e = static_cast<QMouseEvent*>(event);
       if (e->button() != Qt::LeftButton || !m_pressed) return false;
-      release(e->position());
+      release(m_canvas->toLogical(e->position()));
       return true;
     }
     case QEvent::Leave:
@@ -100,7 +103,10 @@ void CanvasPointer::move(QPointF at, QPointF global, Qt::MouseButtons buttons) {
   }
   const QPointF by = at - m_pressAt;
   if (!m_dragging) {
-    if (by.manhattanLength() < QApplication::startDragDistance()) return;
+    // The platform's drag distance is on the screen, whatever the drawing's scale.
+    if (by.manhattanLength() * m_canvas->drawingScale() < QApplication::startDragDistance()) {
+      return;
+    }
     m_dragging = true;
     // Escape cancels: the picture goes back, the view stays.
     m_escape = new EscapeFilter(this, [this] { endPress(); });

@@ -1,6 +1,7 @@
 // The mouse over the main drawing: the coordinates under the pointer in a tooltip, and the drag
 // that moves the view. It only turns the canvas's events into calls; what the text says and
-// how the view moves is the main window's (and its commands').
+// how the view moves is the main window's (and its commands'). Positions are the drawing's
+// logical pixels at any size of the window: the canvas maps the mouse through its scale.
 #pragma once
 
 #include <QObject>

@@ -11,9 +11,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
+#include <cmath>
 #include <cstdlib>
 
 namespace curvalis {
+namespace {
+
+// The controls' font at the drawing's own size, in pixels.
+constexpr int kControlsFontPx = 11;
+
+}  // namespace
 
 // Paints the controls on the drawing with the background the commands set on the window.
 class Tervano::BackgroundSink : public SurfaceSink {
@@ -54,9 +61,15 @@ Tervano::Tervano(AppContext& context, QWidget* parent)
           [this](bool in) { in ? m_commands->mZoompiu() : m_commands->mZoommeno(); });
   connect(m_formula, &QLineEdit::returnPressed, this, [this] { m_commands->Run(Cmd::mGrafico); });
 
-  // Fixed size around the 632 x 434 client area, centred on the screen.
+  // Around the 632 x 434 drawing at first, centred on the screen; the window can grow (the
+  // drawing grows with it) but never gets smaller than that. The drawing is laid out at its
+  // own size before it may grow, so a window not yet shown has it at that size too.
   adjustSize();
-  setFixedSize(sizeHint());
+  const QSize own = sizeHint();
+  m_canvas->setScalable();
+  connect(m_canvas, &SurfaceView::drawingPlaced, this, &Tervano::placeControls);
+  setMinimumSize(own);
+  resize(own);
   CenterOnScreen(this);
 
   // Load.
@@ -68,7 +81,7 @@ Tervano::~Tervano() = default;
 void Tervano::createControls() {
   auto place = [this](QWidget* w, int left, int top, int width, int height) {
     w->setParent(m_canvas);
-    PlaceTwips(w, left, top, width, height);
+    m_placed.push_back({w, TwipsRect(left, top, width, height)});
   };
   m_formula = new QLineEdit;
   m_formula->setObjectName(QString::fromLatin1(CommandName(Cmd::Funzione).data()));
@@ -86,19 +99,48 @@ void Tervano::createControls() {
   place(m_yName, 4800, 0, 255, 255);
   // The controls take the classic 8-point sans-serif of the platform's dialogs; a label
   // whose text is wider than its place grows to the right so the text is never cut.
-  QFont controls(QStringLiteral("Liberation Sans"));
-  controls.setStyleHint(QFont::SansSerif);
-  controls.setPixelSize(11);
-  m_formula->setFont(controls);
-  for (QLabel* l : {m_prompt, m_xName, m_yName}) {
-    l->setFont(controls);
+  m_controlsFont = QFont(QStringLiteral("Liberation Sans"));
+  m_controlsFont.setStyleHint(QFont::SansSerif);
+  m_controlsFont.setPixelSize(kControlsFontPx);
+  const QFontMetrics metrics(m_controlsFont);
+  for (Placed& p : m_placed) {
+    auto* l = qobject_cast<QLabel*>(p.widget);
+    if (!l) continue;
     l->setAutoFillBackground(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    int needed = l->fontMetrics().horizontalAdvance(l->text()) + 1;
-    if (needed > l->width()) l->resize(needed, l->height());
+    const int needed = metrics.horizontalAdvance(l->text()) + 1;
+    if (needed > p.logical.width()) p.logical.setWidth(needed);
   }
+  placeControls();
   m_formula->setFocus();
   applyBackground(kLightGrey);
+}
+
+void Tervano::placeControls() {
+  const qreal scale = m_canvas->drawingScale();
+  QFont font = m_controlsFont;
+  if (scale != 1) font.setPixelSize(int(std::lround(kControlsFontPx * scale)));
+  for (const Placed& p : m_placed) {
+    const QPointF topLeft = m_canvas->toWidget(p.logical.topLeft());
+    const QPointF bottomRight =
+        m_canvas->toWidget(p.logical.topLeft() + QPointF(p.logical.width(), p.logical.height()));
+    QRect r(QPoint(int(std::lround(topLeft.x())), int(std::lround(topLeft.y()))),
+            QPoint(int(std::lround(bottomRight.x())) - 1, int(std::lround(bottomRight.y())) - 1));
+    p.widget->setFont(font);
+    if (auto* l = qobject_cast<QLabel*>(p.widget)) {
+      // The scaled font may round wider than the scaled place: the text is never cut.
+      const int needed = QFontMetrics(font).horizontalAdvance(l->text()) + 1;
+      if (needed > r.width()) r.setWidth(needed);
+    }
+    p.widget->setGeometry(r);
+  }
+}
+
+QRect Tervano::logicalGeometry(const QWidget* control) const {
+  for (const Placed& p : m_placed) {
+    if (p.widget == control) return p.logical;
+  }
+  return control->geometry();
 }
 
 void Tervano::applyBackground(Rgb color) {
@@ -167,13 +209,17 @@ QAction* Tervano::action(const QString& name) const {
 }
 
 void Tervano::quitAtOnce() {
-  // "Esci": no unload handler of any window runs.
+  // "Esci": no unload handler of any window runs; the main window's size is kept.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* main = qobject_cast<Tervano*>(w); main && main->isVisible()) main->saveWindowState();
+  }
   std::fflush(nullptr);
   std::_Exit(0);
 }
 
 void Tervano::closeEvent(QCloseEvent* event) {
   // Unload: the main window quits its own server; the other windows stay.
+  if (!m_context.batch()) saveWindowState();
   m_commands->Unload();
   event->accept();
 }

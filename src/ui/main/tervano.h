@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "session/main_commands.h"
 #include "session/pointer_readout.h"
@@ -84,14 +85,30 @@ class Tervano : public QMainWindow {
   // "Tervano.Trascina": the drawing dragged by `by` logical pixels and released.
   void trascina(QPointF by);
 
-  // "Esci": ends the program at once, without any window's unload.
+  // "Esci": ends the program at once, without any window's unload (the window's size is
+  // remembered all the same).
   static void quitAtOnce();
+
+  // The place of a control over the drawing in the drawing's logical pixels, and the controls'
+  // font at the drawing's own size: where and how the printed page shows a label, whatever the
+  // window's size.
+  QRect logicalGeometry(const QWidget* control) const;
+  const QFont& controlsFont() const { return m_controlsFont; }
+
+  // The window's size and maximised state from the program's settings, before the window is
+  // first shown; without them (missing, unreadable, out of range) it keeps the size of the
+  // drawing. The batch mode never reads them.
+  void restoreWindowState();
+  // Writes the size and maximised state to the program's settings.
+  void saveWindowState() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void createControls();
+  // The controls over the drawing at their places, scaled with it (fonts too).
+  void placeControls();
   void createMenus();
   void createPointer();
   void applyBackground(Rgb color);
@@ -108,6 +125,12 @@ class Tervano : public QMainWindow {
   QLabel* m_prompt = nullptr;
   QLabel* m_xName = nullptr;
   QLabel* m_yName = nullptr;
+  struct Placed {
+    QWidget* widget;
+    QRect logical;  // in the drawing's logical pixels
+  };
+  std::vector<Placed> m_placed;
+  QFont m_controlsFont;
   std::unique_ptr<BackgroundSink> m_backgroundSink;
   std::unique_ptr<MainCommands> m_commands;
   PointerReadout m_readout;

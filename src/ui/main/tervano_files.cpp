@@ -76,15 +76,17 @@ void SaveGraph(SurfaceView& canvas, Host& host) {
 }
 
 // The labels that stand over the drawing and are shown, each at its place with its own font,
-// colours and background: what the page shows besides the drawing.
-std::vector<DrawingLabel> VisibleLabels(QWidget* canvas) {
+// colours and background: what the page shows besides the drawing. Places and font are those
+// of the drawing's own size, whatever the window's size.
+std::vector<DrawingLabel> VisibleLabels(const Tervano& w) {
   std::vector<DrawingLabel> labels;
+  QWidget* canvas = w.canvas();
   for (QLabel* l : canvas->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
     if (!l->isVisibleTo(canvas)) continue;
     const QPalette& pal = l->palette();
-    labels.push_back(
-        DrawingLabel{QRectF(l->geometry()), l->text(), l->font(), pal.color(l->foregroundRole()),
-                     l->autoFillBackground() ? pal.color(l->backgroundRole()) : QColor()});
+    labels.push_back(DrawingLabel{
+        QRectF(w.logicalGeometry(l)), l->text(), w.controlsFont(), pal.color(l->foregroundRole()),
+        l->autoFillBackground() ? pal.color(l->backgroundRole()) : QColor()});
   }
   return labels;
 }
@@ -105,8 +107,8 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
 
   // The empty text box is no label: it stays out of the page.
   QString reason;
-  const bool printed = PrintDrawing(w.canvas()->operations(), VisibleLabels(w.canvas()),
-                                    w.context().printToPdf(), &reason);
+  const bool printed =
+      PrintDrawing(w.canvas()->operations(), VisibleLabels(w), w.context().printToPdf(), &reason);
 
   w.label1()->setText(QStringLiteral("f(x)="));
   w.host().ControlText("Label1", "f(x)=");

@@ -51,7 +51,8 @@ class MainWindowTest : public QObject, public curvalis::testing::WindowFixture {
     QCOMPARE(w.label2()->text(), QStringLiteral("x"));
     QCOMPARE(w.label3()->text(), QStringLiteral("f(x)"));
     QVERIFY(w.funzione()->text().isEmpty());
-    QCOMPARE(w.minimumSize(), w.maximumSize());  // not resizable
+    QCOMPARE(w.minimumSize(), w.size());  // resizable, never below the drawing's size
+    QVERIFY(w.maximumSize().width() > w.size().width());
   }
 
   void menuTree() {

@@ -1,0 +1,348 @@
+// curvalis-exact: the exact engine's helper program around the computer algebra system Giac.
+// It reads one request per line on its standard input and writes one answer per line on its
+// standard output (study/exact_protocol.h). Giac prints warnings and progress of its own; the
+// answers go to a copy of the original standard output and file descriptor 1 itself is pointed
+// at /dev/null, so nothing but answers reaches the channel.
+//
+// Requests: {"id":N,"op":OP,...} with OP one of
+//   simp   e            the candidates for e simplified (normal, factor, simplify, ...)
+//   diff   e, n         the candidates for the n-th derivative of e
+//   solve  e            the real solutions of e = 0
+//   limit  e, at, dir   the limit at `at` (a tree, +inf or -inf) from dir -1 (left), 1, 0
+//   domain e            the condition of the domain of e
+//   period e            the smallest period of e (+inf when there is none)
+//   ping
+// Answers: {"id":N,"ok":true,"r":[TREE...]} or {"id":N,"ok":false,"error":TEXT}.
+// Every expression arrives as a tree and is checked node by node before the CAS sees it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <giac/config.h>
+#include <giac/giac.h>
+
+#include "study/exact_protocol.h"
+
+namespace {
+
+using curvalis::study::JsonObject;
+using curvalis::study::Node;
+
+constexpr std::size_t kMaxLine = 1 << 20;
+
+// The CAS's input for a checked tree, fully parenthesised.
+std::string ToGiac(const Node& n) {
+  switch (n.kind) {
+    case Node::Kind::Number:
+      return "(" + n.text + ")";
+    case Node::Kind::X:
+      return "x";
+    case Node::Kind::Pi:
+      return "pi";
+    case Node::Kind::PlusInf:
+      return "(+infinity)";
+    case Node::Kind::MinusInf:
+      return "(-infinity)";
+    case Node::Kind::Approx:
+      return "(" + n.text + ")";
+    case Node::Kind::Undef:
+    case Node::Kind::True:
+    case Node::Kind::False:
+      return "undef";
+    case Node::Kind::Op:
+      break;
+  }
+  std::string out = "(";
+  if (n.text == "+" || n.text == "*") {
+    for (std::size_t i = 0; i < n.args.size(); ++i) {
+      if (i) out += n.text;
+      out += ToGiac(n.args[i]);
+    }
+  } else if (n.text == "^") {
+    out += ToGiac(n.args[0]) + "^" + ToGiac(n.args[1]);
+  } else if (n.text == "neg") {
+    out += "-" + ToGiac(n.args[0]);
+  } else if (n.text == "inv") {
+    out += "1/" + ToGiac(n.args[0]);
+  } else {
+    out += n.text + "(" + ToGiac(n.args[0]) + ")";
+  }
+  return out + ")";
+}
+
+class Cas {
+ public:
+  // Giac's messages (warnings, the methods it tries) go nowhere: the program has no use for
+  // them, and the standard error stays for real faults.
+  Cas() { giac::logptr(&quiet_, &ctx_); }
+
+  giac::gen Eval(const std::string& command) {
+    giac::gen g(command, &ctx_);
+    return giac::eval(g, 1, &ctx_);
+  }
+
+  std::string Print(const giac::gen& g) { return g.print(&ctx_); }
+
+  // The tree of an answer; nullopt for what the tree cannot hold (complex numbers, functions
+  // outside the elementary ones that depend on x). A constant the tree cannot hold (a root
+  // object) becomes its decimal value, marked approximate.
+  std::optional<Node> FromGiac(const giac::gen& g, bool conditions, int depth = 0) {
+    using giac::gen;
+    if (depth > curvalis::study::kMaxTreeDepth) return std::nullopt;
+    switch (g.type) {
+      case giac::_INT_:
+        return Node::Num(std::to_string(g.val));
+      case giac::_ZINT:
+        return Node::Num(Print(g));
+      case giac::_FRAC: {
+        gen num = g._FRACptr->num, den = g._FRACptr->den;
+        if (!giac::is_integer(num) || !giac::is_integer(den)) return Approximate(g);
+        if (giac::is_positive(-den, &ctx_)) {
+          num = -num;
+          den = -den;
+        }
+        return Node::Num(Print(num) + "/" + Print(den));
+      }
+      case giac::_DOUBLE_:
+        return Decimal(g._DOUBLE_val);
+      case giac::_IDNT: {
+        const std::string name = Print(g);
+        if (name == "x") return Node::Var();
+        if (name == "pi") return Node{Node::Kind::Pi, "pi", {}};
+        if (name == "infinity" || name == "undef") return Node{Node::Kind::Undef, "undef", {}};
+        return std::nullopt;
+      }
+      case giac::_SYMB:
+        return FromSymbolic(g, conditions, depth);
+      default:
+        return Approximate(g);
+    }
+  }
+
+  // The arguments of a symbolic node.
+  static std::vector<giac::gen> Args(const giac::gen& g) {
+    const giac::gen& f = g._SYMBptr->feuille;
+    if (f.type == giac::_VECT)
+      return std::vector<giac::gen>(f._VECTptr->begin(), f._VECTptr->end());
+    return {f};
+  }
+
+ private:
+  static Node Decimal(double v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return Node{Node::Kind::Approx, buf, {}};
+  }
+
+  std::optional<Node> Approximate(const giac::gen& g) {
+    if (!giac::lidnt(g).empty()) return std::nullopt;
+    giac::gen v = giac::evalf(g, 1, &ctx_);
+    if (v.type != giac::_DOUBLE_) return std::nullopt;
+    return Decimal(v._DOUBLE_val);
+  }
+
+  std::optional<Node> FromSymbolic(const giac::gen& g, bool conditions, int depth) {
+    const std::string name = g._SYMBptr->sommet.ptr()->s;
+    std::vector<giac::gen> args = Args(g);
+    if (args.size() == 1 && args[0].type == giac::_IDNT && Print(args[0]) == "infinity") {
+      if (name == "+") return Node{Node::Kind::PlusInf, "+inf", {}};
+      if (name == "-") return Node{Node::Kind::MinusInf, "-inf", {}};
+    }
+    std::string op = name;
+    if (name == "-") {
+      if (args.size() != 1) return std::nullopt;
+      op = "neg";
+    } else if (name == "==") {
+      op = "=";
+    }
+    const bool known =
+        curvalis::study::IsExpressionOp(op) || (conditions && curvalis::study::IsConditionOp(op));
+    if (!known) return Approximate(g);
+    Node n = Node::Of(op, {});
+    for (const giac::gen& a : args) {
+      std::optional<Node> t = FromGiac(a, conditions, depth + 1);
+      if (!t) return std::nullopt;
+      n.args.push_back(std::move(*t));
+    }
+    // Check the arity the way the other side will.
+    if (!curvalis::study::ParseTree(curvalis::study::TreeText(n), conditions)) return std::nullopt;
+    return n;
+  }
+
+  std::ostream quiet_{nullptr};
+  giac::context ctx_;
+};
+
+// A numerator and a denominator in their own shortest forms, as one more candidate: the
+// factored denominator of a normal form ((x^2-4*x+1)/(x-2)^2) is what a student writes.
+void AddCandidate(Cas& cas, const giac::gen& g, std::vector<std::string>& out) {
+  std::optional<Node> t = cas.FromGiac(g, false);
+  if (!t) return;
+  std::string s = curvalis::study::TreeText(*t);
+  for (const std::string& c : out) {
+    if (c == s) return;
+  }
+  out.push_back(std::move(s));
+}
+
+std::vector<std::string> Candidates(Cas& cas, const std::string& e) {
+  std::vector<std::string> out;
+  giac::gen normal = cas.Eval("normal(" + e + ")");
+  AddCandidate(cas, normal, out);
+  AddCandidate(cas, cas.Eval("factor(" + e + ")"), out);
+  AddCandidate(cas, cas.Eval("simplify(" + e + ")"), out);
+  const std::string ns = "(" + cas.Print(normal) + ")";
+  giac::gen num = cas.Eval("numer(" + ns + ")");
+  std::optional<Node> tn = cas.FromGiac(num, false);
+  // The denominator factored, and as powers of square-free factors ((x^2-1)^2).
+  for (const char* form : {"factor", "sqrfree"}) {
+    giac::gen den = cas.Eval(std::string(form) + "(denom(" + ns + "))");
+    std::optional<Node> td = cas.FromGiac(den, false);
+    if (!tn || !td || (td->kind == Node::Kind::Number && td->text == "1")) continue;
+    Node q = Node::Of("*", {*tn, Node::Of("inv", {*td})});
+    std::string s = curvalis::study::TreeText(q);
+    bool seen = false;
+    for (const std::string& c : out) seen = seen || c == s;
+    if (!seen) out.push_back(s);
+  }
+  return out;
+}
+
+JsonObject Answer(Cas& cas, const JsonObject& req) {
+  using curvalis::study::JList;
+  JsonObject ans;
+  auto field = [&](const char* key) -> const curvalis::study::JsonValue* {
+    auto it = req.find(key);
+    return it == req.end() ? nullptr : &it->second;
+  };
+  auto tree = [&](const char* key) -> std::optional<std::string> {
+    const auto* v = field(key);
+    if (!v || v->kind != curvalis::study::JsonValue::Kind::String) return std::nullopt;
+    std::optional<Node> n = curvalis::study::ParseTree(v->s);
+    if (!n) return std::nullopt;
+    return ToGiac(*n);
+  };
+  const auto* opv = field("op");
+  if (!opv || opv->kind != curvalis::study::JsonValue::Kind::String) {
+    throw std::invalid_argument("richiesta senza operazione");
+  }
+  const std::string op = opv->s;
+  if (op == "ping") {
+    ans["r"] = JList({});
+    return ans;
+  }
+  std::optional<std::string> e = tree("e");
+  if (!e) throw std::invalid_argument("espressione non valida");
+  cas.Eval("purge(x)");
+  std::vector<std::string> r;
+  if (op == "simp") {
+    r = Candidates(cas, *e);
+  } else if (op == "diff") {
+    const auto* n = field("n");
+    const long long order = n && n->kind == curvalis::study::JsonValue::Kind::Number ? n->n : 1;
+    if (order < 1 || order > 4) throw std::invalid_argument("ordine non valido");
+    giac::gen d = cas.Eval("diff(" + *e + ",x," + std::to_string(order) + ")");
+    r = Candidates(cas, "(" + cas.Print(d) + ")");
+  } else if (op == "solve") {
+    giac::gen s = cas.Eval("solve((" + *e + ")=0,x)");
+    if (s.type != giac::_VECT) throw std::runtime_error("nessuna soluzione");
+    for (const giac::gen& g : *s._VECTptr) {
+      std::optional<Node> t = cas.FromGiac(g, false);
+      if (t) r.push_back(curvalis::study::TreeText(*t));
+    }
+  } else if (op == "limit") {
+    std::optional<std::string> at = tree("at");
+    const auto* dir = field("dir");
+    if (!at || !dir || dir->kind != curvalis::study::JsonValue::Kind::Number || dir->n < -1 ||
+        dir->n > 1) {
+      throw std::invalid_argument("limite non valido");
+    }
+    giac::gen l = cas.Eval("limit(" + *e + ",x," + *at + "," + std::to_string(dir->n) + ")");
+    if (l.type == giac::_SYMB && std::string(l._SYMBptr->sommet.ptr()->s) == "bounded_function") {
+      ans["none"] = curvalis::study::JBool(true);  // oscillates: there is no limit
+    } else {
+      std::optional<Node> t = cas.FromGiac(l, false);
+      if (!t || t->kind == Node::Kind::Undef) throw std::runtime_error("limite non trovato");
+      r.push_back(curvalis::study::TreeText(*t));
+    }
+  } else if (op == "domain") {
+    giac::gen d = cas.Eval("domain(" + *e + ",x)");
+    Node c;
+    if (d.type == giac::_VECT) {
+      c = Node::Of("or", {});
+      for (const giac::gen& g : *d._VECTptr) {
+        std::optional<Node> t = cas.FromGiac(g, true);
+        if (!t) throw std::runtime_error("dominio non rappresentabile");
+        c.args.push_back(std::move(*t));
+      }
+      if (c.args.empty()) c = Node{Node::Kind::False, "false", {}};
+    } else if (d.type == giac::_IDNT && cas.Print(d) == "x") {
+      c = Node{Node::Kind::True, "true", {}};
+    } else {
+      std::optional<Node> t = cas.FromGiac(d, true);
+      if (!t) throw std::runtime_error("dominio non rappresentabile");
+      c = std::move(*t);
+    }
+    r.push_back(curvalis::study::TreeText(c));
+  } else if (op == "period") {
+    giac::gen p = cas.Eval("simplify(period(" + *e + ",x))");
+    std::optional<Node> t = cas.FromGiac(p, false);
+    if (!t) throw std::runtime_error("periodo non trovato");
+    r.push_back(curvalis::study::TreeText(*t));
+  } else {
+    throw std::invalid_argument("operazione sconosciuta");
+  }
+  cas.Eval("purge(x)");
+  ans["r"] = JList(std::move(r));
+  return ans;
+}
+
+}  // namespace
+
+int main() {
+  // The answers' own descriptor; fd 1 (std::cout, printf) goes to /dev/null from here on.
+  const int channel = dup(STDOUT_FILENO);
+  const int null = open("/dev/null", O_WRONLY);
+  if (channel < 0 || null < 0 || dup2(null, STDOUT_FILENO) < 0) return 2;
+  close(null);
+  std::FILE* out = fdopen(channel, "w");
+  if (!out) return 2;
+
+  Cas cas;
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    JsonObject ans;
+    long long id = 0;
+    if (line.size() > kMaxLine) {
+      ans["error"] = curvalis::study::JStr("richiesta troppo lunga");
+    } else if (std::optional<JsonObject> req = curvalis::study::ParseJsonLine(line); !req) {
+      ans["error"] = curvalis::study::JStr("richiesta non valida");
+    } else {
+      auto it = req->find("id");
+      if (it != req->end() && it->second.kind == curvalis::study::JsonValue::Kind::Number) {
+        id = it->second.n;
+      }
+      try {
+        ans = Answer(cas, *req);
+      } catch (const std::exception& ex) {
+        ans.clear();
+        ans["error"] = curvalis::study::JStr(ex.what());
+      } catch (...) {
+        ans.clear();
+        ans["error"] = curvalis::study::JStr("errore del calcolo");
+      }
+    }
+    ans["id"] = curvalis::study::JNum(id);
+    ans["ok"] = curvalis::study::JBool(ans.find("error") == ans.end());
+    const std::string text = curvalis::study::JsonLine(ans);
+    std::fputs(text.c_str(), out);
+    std::fputc('\n', out);
+    std::fflush(out);
+  }
+  return 0;
+}

@@ -1,0 +1,360 @@
+#include "study/exact_translate.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <numeric>
+
+#include "core/formula.h"
+#include "core/formula_lexer.h"
+#include "core/formula_program.h"
+#include "core/prepare_formula.h"
+
+namespace curvalis::study {
+
+namespace {
+
+using formula::Op;
+
+// The functions of the elementary part, in every spelling the parser knows.
+constexpr std::array kElementaryNames = {
+    "ABS",   "SQRT",   "RADQ", "EXP",  "LN",     "LOG",    "LOG10", "SIN",    "SEN",
+    "COS",   "TAN",    "TG",   "ASIN", "ARCSEN", "ARCSIN", "ACOS",  "ARCCOS", "ATAN",
+    "ARCTG", "ARCTAN", "SINH", "SENH", "COSH",   "TANH",   "TGH",   "PI",     "POWER"};
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+bool IsElementaryName(const std::string& upper) {
+  for (std::string_view n : kElementaryNames) {
+    if (n == upper) return true;
+  }
+  return false;
+}
+
+// The first name or construct of the formula, in reading order, outside the elementary part.
+std::string FirstNonElementary(std::string_view prepared) {
+  try {
+    formula::Lexer lexer(prepared, 1);
+    formula::Token tok, next;
+    lexer.Next(tok);
+    while (tok.kind != formula::Tok::End) {
+      lexer.Next(next);
+      switch (tok.kind) {
+        case formula::Tok::Name: {
+          std::string u = Upper(tok.name);
+          std::string cell;
+          for (char c : u) {
+            if (c != '$') cell += c;
+          }
+          const bool isConst = u == "E" || u == "PI" || tok.name == "\xCF\x80" || cell == "X1";
+          if (next.kind == formula::Tok::LParen ? !isConst && !IsElementaryName(u) : !isConst) {
+            return u;
+          }
+          break;
+        }
+        case formula::Tok::Text:
+          return "testo";
+        case formula::Tok::Amp:
+          return "&";
+        case formula::Tok::Eq:
+          return "=";
+        case formula::Tok::Ne:
+          return "≠";
+        case formula::Tok::Lt:
+          return "<";
+        case formula::Tok::Le:
+          return "≤";
+        case formula::Tok::Gt:
+          return ">";
+        case formula::Tok::Ge:
+          return "≥";
+        default:
+          break;
+      }
+      tok = std::move(next);
+    }
+  } catch (const FormulaRejection&) {
+  }
+  return {};
+}
+
+// The name of an operation that has no place in the elementary part.
+std::string OpName(Op op) {
+  switch (op) {
+    case Op::LogBase:
+      return "LOG";
+    case Op::Mod:
+      return "MOD";
+    case Op::Int:
+      return "INT";
+    case Op::Sign:
+      return "SIGN";
+    case Op::Round:
+      return "ROUND";
+    case Op::Trunc:
+      return "TRUNC";
+    case Op::Atan2:
+      return "ATAN2";
+    case Op::Min:
+      return "MIN";
+    case Op::Max:
+      return "MAX";
+    case Op::JumpIfFalse:
+      return "IF";
+    case Op::JumpIfNotError:
+      return "IFERROR";
+    case Op::Fact:
+      return "FACT";
+    default:
+      return "?";
+  }
+}
+
+const char* UnaryName(Op op) {
+  switch (op) {
+    case Op::Abs:
+      return "abs";
+    case Op::Sqrt:
+      return "sqrt";
+    case Op::Exp:
+      return "exp";
+    case Op::Ln:
+      return "ln";
+    case Op::Log10:
+      return "log10";
+    case Op::Sin:
+      return "sin";
+    case Op::Cos:
+      return "cos";
+    case Op::Tan:
+      return "tan";
+    case Op::Asin:
+      return "asin";
+    case Op::Acos:
+      return "acos";
+    case Op::Atan:
+      return "atan";
+    case Op::Sinh:
+      return "sinh";
+    case Op::Cosh:
+      return "cosh";
+    case Op::Tanh:
+      return "tanh";
+    default:
+      return nullptr;
+  }
+}
+
+std::string Pow10(int k) {
+  return "1" + std::string(static_cast<std::size_t>(k), '0');
+}
+
+}  // namespace
+
+Node ExactDecimal(double v) {
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v));
+  std::string s(buf, res.ptr);
+  int exponent = 0;
+  if (auto e = s.find('e'); e != std::string::npos) {
+    exponent = std::stoi(s.substr(e + 1));
+    s.resize(e);
+  }
+  std::string digits;
+  for (char c : s) {
+    if (c == '.') {
+      exponent -= static_cast<int>(s.size() - s.find('.') - 1);
+    } else {
+      digits += c;
+    }
+  }
+  while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
+  std::string text;
+  if (exponent >= 0) {
+    text = digits == "0" ? "0" : digits + std::string(static_cast<std::size_t>(exponent), '0');
+  } else if (digits.size() <= 18 && -exponent <= 18) {
+    std::int64_t p = std::stoll(digits), q = std::stoll(Pow10(-exponent));
+    std::int64_t g = std::gcd(p, q);
+    p /= g;
+    q /= g;
+    text = q == 1 ? std::to_string(p) : std::to_string(p) + "/" + std::to_string(q);
+  } else {
+    text = digits + "/" + Pow10(-exponent);
+  }
+  if (v < 0 && text != "0") text = "-" + text;
+  return Node::Num(text);
+}
+
+Translation TranslateFormula(std::string_view funzione) {
+  Translation t;
+  const std::string prepared = PrepareFormula(funzione);
+  formula::Program program;
+  FormulaRejection where;
+  FormulaReject r = formula::CompileProgram(prepared, program,
+                                            formula::CompileOptions{.optimize = false}, &where);
+  if (r != FormulaReject::None) {
+    t.rejected = true;
+    t.reason = std::string(RejectText(r));
+    return t;
+  }
+  auto nonElementary = [&](Op op) {
+    std::string name = FirstNonElementary(prepared);
+    if (name.empty()) name = OpName(op);
+    t.reason = "funzione non elementare: " + name;
+    return t;
+  };
+  std::vector<Node> stack;
+  for (const formula::Instr& in : program.code) {
+    const Op op = in.op;
+    if (op == Op::Return) break;
+    if (op == Op::Const) {
+      const Value& v = program.pool[static_cast<std::size_t>(in.a)];
+      if (v.kind != ValueKind::Number || !std::isfinite(v.number)) return nonElementary(op);
+      if (v.number == std::numbers::e) {
+        stack.push_back(Node::Of("exp", {Node::Num("1")}));
+      } else if (v.number == std::numbers::pi) {
+        stack.push_back(Node{Node::Kind::Pi, "pi", {}});
+      } else {
+        stack.push_back(ExactDecimal(v.number));
+      }
+      continue;
+    }
+    if (op == Op::X) {
+      stack.push_back(Node::Var());
+      continue;
+    }
+    if (op == Op::ToNumber) {
+      if (stack.empty()) return nonElementary(op);
+      continue;
+    }
+    const char* unary = UnaryName(op);
+    if (unary || op == Op::Neg || op == Op::Percent || op == Op::Square || op == Op::Cube) {
+      if (stack.empty()) return nonElementary(op);
+      Node a = std::move(stack.back());
+      stack.pop_back();
+      if (unary) {
+        stack.push_back(Node::Of(unary, {std::move(a)}));
+      } else if (op == Op::Neg) {
+        stack.push_back(Node::Of("neg", {std::move(a)}));
+      } else if (op == Op::Percent) {
+        stack.push_back(Node::Of("*", {std::move(a), Node::Num("1/100")}));
+      } else {
+        stack.push_back(Node::Of("^", {std::move(a), Node::Num(op == Op::Square ? "2" : "3")}));
+      }
+      continue;
+    }
+    if (op == Op::Add || op == Op::Sub || op == Op::Mul || op == Op::Div || op == Op::Pow) {
+      if (stack.size() < 2) return nonElementary(op);
+      Node b = std::move(stack.back());
+      stack.pop_back();
+      Node a = std::move(stack.back());
+      stack.pop_back();
+      switch (op) {
+        case Op::Add:
+          stack.push_back(Node::Of("+", {std::move(a), std::move(b)}));
+          break;
+        case Op::Sub:
+          stack.push_back(Node::Of("+", {std::move(a), Node::Of("neg", {std::move(b)})}));
+          break;
+        case Op::Mul:
+          stack.push_back(Node::Of("*", {std::move(a), std::move(b)}));
+          break;
+        case Op::Div:
+          stack.push_back(Node::Of("*", {std::move(a), Node::Of("inv", {std::move(b)})}));
+          break;
+        default:
+          stack.push_back(Node::Of("^", {std::move(a), std::move(b)}));
+          break;
+      }
+      continue;
+    }
+    return nonElementary(op);
+  }
+  if (stack.size() != 1) return nonElementary(Op::Return);
+  t.tree = std::move(stack[0]);
+  return t;
+}
+
+Node Substitute(const Node& tree, const Node& value) {
+  if (tree.kind == Node::Kind::X) return value;
+  Node out = tree;
+  for (Node& a : out.args) a = Substitute(a, value);
+  return out;
+}
+
+double TreeValue(const Node& n, double x) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  switch (n.kind) {
+    case Node::Kind::Number: {
+      const std::size_t slash = n.text.find('/');
+      if (slash == std::string::npos) return std::strtod(n.text.c_str(), nullptr);
+      return std::strtod(n.text.substr(0, slash).c_str(), nullptr) /
+             std::strtod(n.text.substr(slash + 1).c_str(), nullptr);
+    }
+    case Node::Kind::X:
+      return x;
+    case Node::Kind::Pi:
+      return std::numbers::pi;
+    case Node::Kind::PlusInf:
+      return std::numeric_limits<double>::infinity();
+    case Node::Kind::MinusInf:
+      return -std::numeric_limits<double>::infinity();
+    case Node::Kind::Approx:
+      return std::strtod(n.text.c_str(), nullptr);
+    case Node::Kind::Undef:
+    case Node::Kind::True:
+    case Node::Kind::False:
+      return nan;
+    case Node::Kind::Op:
+      break;
+  }
+  if (n.text == "+" || n.text == "*") {
+    double acc = n.text == "+" ? 0 : 1;
+    for (const Node& a : n.args) {
+      const double v = TreeValue(a, x);
+      acc = n.text == "+" ? acc + v : acc * v;
+    }
+    return acc;
+  }
+  if (n.args.empty()) return nan;
+  const double a = TreeValue(n.args[0], x);
+  const std::string& f = n.text;
+  if (f == "^") {
+    const double b = TreeValue(n.args[1], x);
+    // An odd root of a negative base, as the CAS reads it for real x.
+    if (a < 0 && n.args[1].kind == Node::Kind::Number &&
+        n.args[1].text.find('/') != std::string::npos) {
+      const std::string& t = n.args[1].text;
+      const long long den = std::strtoll(t.substr(t.find('/') + 1).c_str(), nullptr, 10);
+      if (den % 2 == 1) return -std::pow(-a, b);
+    }
+    return std::pow(a, b);
+  }
+  if (f == "neg") return -a;
+  if (f == "inv") return a == 0 ? nan : 1 / a;
+  if (f == "exp") return std::exp(a);
+  if (f == "ln") return a > 0 ? std::log(a) : nan;
+  if (f == "log10") return a > 0 ? std::log10(a) : nan;
+  if (f == "sqrt") return a >= 0 ? std::sqrt(a) : nan;
+  if (f == "sin") return std::sin(a);
+  if (f == "cos") return std::cos(a);
+  if (f == "tan") return std::tan(a);
+  if (f == "asin") return std::asin(a);
+  if (f == "acos") return std::acos(a);
+  if (f == "atan") return std::atan(a);
+  if (f == "sinh") return std::sinh(a);
+  if (f == "cosh") return std::cosh(a);
+  if (f == "tanh") return std::tanh(a);
+  if (f == "abs") return std::fabs(a);
+  return nan;
+}
+
+}  // namespace curvalis::study

@@ -1,0 +1,775 @@
+#include "study/helper_engine.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+
+#include "core/formula.h"
+#include "core/prepare_formula.h"
+#include "study/exact_client.h"
+#include "study/exact_protocol.h"
+#include "study/exact_translate.h"
+#include "study/exact_writer.h"
+#include "study/numeric_roots.h"
+
+namespace curvalis::study {
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Points where the written derivatives are compared with central differences, and where the
+// parity and the period are tried.
+constexpr std::array kSamples = {-7.1, -3.8, -2.45, -1.6, -0.9, -0.35, 0.4,
+                                 1.3,  2.7,  3.3,   4.6,  6.2,  9.7};
+
+bool Near(double a, double b, double rel) {
+  return std::fabs(a - b) <= rel * std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
+}
+
+int Index(Which w) {
+  return w == Which::F ? 0 : w == Which::D1 ? 1 : 2;
+}
+
+// The numeric roots kept: none farther out than this, at most this many.
+constexpr double kFarthestRoot = 1e6;
+constexpr std::size_t kMostRoots = 30;
+
+// Answers kept per request; beyond that many the memory starts afresh.
+constexpr std::size_t kMaxCached = 4096;
+
+// What the helper answered to one request.
+struct Reply {
+  bool ok = false;
+  bool none = false;  // a limit that does not exist
+  std::vector<std::string> r;
+  std::string reason;
+};
+
+template <typename T>
+Answer<T> Undetermined(std::string reason) {
+  Answer<T> a;
+  a.reason = std::move(reason);
+  return a;
+}
+
+template <typename T>
+Answer<T> Determined(T value) {
+  Answer<T> a;
+  a.determined = true;
+  a.value = std::move(value);
+  return a;
+}
+
+class HelperEngine : public ExactEngine {
+ public:
+  explicit HelperEngine(const EngineOptions& options)
+      : options_(options), helper_(HelperPath(options)) {}
+
+  Answer<Expr> SetFunction(std::string_view funzione) override {
+    rejected_ = false;
+    reason_.clear();
+    tree_ = {};
+    expr_ = {};
+    hasNumeric_ = {};
+    periodKnown_ = false;
+    period_.reset();
+    Translation t = TranslateFormula(funzione);
+    if (t.rejected) {
+      rejected_ = true;
+      reason_ = "formula non valida: " + t.reason;
+      return Undetermined<Expr>(reason_);
+    }
+    numeric_[0].Compile(PrepareFormula(funzione));
+    hasNumeric_[0] = true;
+    if (!t.tree) {
+      reason_ = t.reason;
+      return Undetermined<Expr>(reason_);
+    }
+    tree_[0] = std::move(t.tree);
+    Expr e{StudentText(*tree_[0]), LatexText(*tree_[0]), true};
+    return Determined(e);
+  }
+
+  Answer<Expr> Derivative(Which which) override {
+    if (rejected_ || !tree_[0]) return Undetermined<Expr>(reason_);
+    if (which == Which::F) {
+      return Determined(Expr{StudentText(*tree_[0]), LatexText(*tree_[0]), true});
+    }
+    const int i = Index(which);
+    if (!expr_[i]) {
+      if (which == Which::D2) {
+        Answer<Expr> d1 = Derivative(Which::D1);
+        if (!d1.determined) return d1;
+      }
+      Reply rep = Ask({{"op", JStr("diff")}, {"e", JStr(TreeText(*tree_[i - 1]))}, {"n", JNum(1)}});
+      if (!rep.ok) return Undetermined<Expr>(rep.reason);
+      ChooseDerivative(i, rep.r);
+      if (!expr_[i]) return Undetermined<Expr>("non determinato: derivata non rappresentabile");
+    }
+    return Determined(*expr_[i]);
+  }
+
+  Answer<Domain> DomainOf(Which which) override {
+    const Node* g = TreeOf(which);
+    if (!g) return Undetermined<Domain>(ReasonOf(which));
+    Reply rep = Ask({{"op", JStr("domain")}, {"e", JStr(TreeText(*g))}});
+    if (!rep.ok) return Undetermined<Domain>(rep.reason);
+    std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
+    if (!cond) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
+    std::optional<Domain> d = BuildDomain(*cond, Period());
+    if (!d) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
+    return Determined(std::move(*d));
+  }
+
+  Answer<std::vector<Number>> Solve(Which which) override {
+    if (rejected_) return Undetermined<std::vector<Number>>(reason_);
+    const int i = Index(which);
+    if (!Numeric(which)) return Undetermined<std::vector<Number>>(ReasonOf(which));
+    std::optional<Number> period = Period();
+    const double lo = period ? 0 : -kInf, hi = period ? period->value : kInf;
+    auto g = [&](double x) { return Eval(i, x); };
+    std::vector<Number> found;
+    if (const Node* tree = TreeOf(which)) {
+      Reply rep = Ask({{"op", JStr("solve")}, {"e", JStr(TreeText(*tree))}});
+      for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
+        std::optional<Node> r = ParseTree(s);
+        if (!r || HasApprox(*r)) continue;  // a decimal of the CAS: the scan below finds it
+        if (period) r = IntoPeriod(*r, *period);
+        const double v = TreeValue(*r);
+        if (!std::isfinite(v) || v < lo || v >= hi || std::isnan(Eval(0, v))) continue;
+        if (!std::isfinite(g(v))) continue;
+        found.push_back(IsZeroAt(g, v) ? WriteNumber(*r) : ApproxNumber(v));
+      }
+    }
+    for (double r : NumericRoots(g, lo, period ? hi - 1e-12 * hi : hi)) {
+      // Farther out the scan's steps are too long to tell roots apart from noise.
+      if (std::isnan(Eval(0, r)) || std::fabs(r) > kFarthestRoot) continue;
+      bool known = false;
+      for (const Number& n : found) known = known || Near(n.value, r, 1e-7);
+      if (known) continue;
+      // A whole number where g is exactly 0 is that number (x − 2·arctg(x) at 0).
+      if (r == std::round(r) && std::fabs(r) < 1e6 && g(r) == 0) {
+        found.push_back(WriteNumber(ExactDecimal(r)));
+      } else {
+        found.push_back(ApproxNumber(r));
+      }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Number& a, const Number& b) { return a.value < b.value; });
+    std::vector<Number> out;
+    for (Number& n : found) {
+      if (out.empty() || !Near(out.back().value, n.value, 1e-9)) out.push_back(std::move(n));
+    }
+    // A function that is not periodic and changes sign this often has infinitely many roots
+    // (sin(x)/x): a list would be a sample of them, not the answer. So has a periodic f′ of
+    // an f that is not periodic (x + sin(x)), once it has one.
+    const Node* tree = TreeOf(which);
+    if (out.size() > kMostRoots || (!period && !out.empty() && which != Which::F && tree &&
+                                    HasTrig(*tree) && PeriodOf(*tree))) {
+      return Undetermined<std::vector<Number>>("non determinato: infinite soluzioni");
+    }
+    return Determined(std::move(out));
+  }
+
+  Answer<std::optional<Number>> Limit(Which which, const Number& at, Approach side) override {
+    using R = std::optional<Number>;
+    if (rejected_) return Undetermined<R>(reason_);
+    const int i = Index(which);
+    const bool hasNumeric = Numeric(which);
+    const double a = at.value;
+    const NumericLimit estimate =
+        hasNumeric ? EstimateLimit([&](double x) { return Eval(i, x); }, a, side) : NumericLimit{};
+    std::string reason = ReasonOf(which);
+    if (const Node* tree = TreeOf(which)) {
+      Node point = side == Approach::PlusInfinity    ? Node{Node::Kind::PlusInf, "+inf", {}}
+                   : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
+                                                     : PointTree(at);
+      const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
+      Reply rep = Ask({{"op", JStr("limit")},
+                       {"e", JStr(TreeText(*tree))},
+                       {"at", JStr(TreeText(point))},
+                       {"dir", JNum(dir)}});
+      if (rep.ok && rep.none) return Determined(R{});
+      std::optional<Node> l = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+      if (l && l->kind != Node::Kind::Undef) {
+        const double v = TreeValue(*l);
+        Number n = WriteNumber(*l);
+        if (hasNumeric && !estimate.Agrees(v)) {
+          n.exact = false;
+          if (std::isfinite(v)) n = ApproxNumber(v);
+        }
+        return Determined(R{n});
+      }
+      if (!rep.ok) reason = rep.reason;
+    }
+    if (estimate.known) return Determined(R{ApproxNumber(estimate.value)});
+    return Undetermined<R>(reason.empty() ? "non determinato" : reason);
+  }
+
+  Answer<std::optional<Line>> Asymptote(bool plusInfinity) override {
+    using R = std::optional<Line>;
+    if (rejected_) return Undetermined<R>(reason_);
+    const double s = plusInfinity ? 1 : -1;
+    // No line where f has no values far out (the domain is bounded on that side), and none for
+    // a periodic f, which repeats its values instead of approaching one.
+    bool farOut = false;
+    for (double x = 1e3; x <= 1e8; x *= 10) farOut = farOut || !std::isnan(Eval(0, s * x));
+    if (!farOut || Period()) return Determined(R{});
+    if (tree_[0]) {
+      const Node inf = plusInfinity ? Node{Node::Kind::PlusInf, "+inf", {}}
+                                    : Node{Node::Kind::MinusInf, "-inf", {}};
+      auto limit = [&](const Node& e) {
+        return Ask({{"op", JStr("limit")},
+                    {"e", JStr(TreeText(e))},
+                    {"at", JStr(TreeText(inf))},
+                    {"dir", JNum(0)}});
+      };
+      Reply m = limit(Node::Of("*", {*tree_[0], Node::Of("inv", {Node::Var()})}));
+      if (m.ok && m.none) return Determined(R{});
+      std::optional<Node> mt = m.ok && !m.r.empty() ? ParseTree(m.r[0]) : std::nullopt;
+      if (mt && mt->kind != Node::Kind::Undef) {
+        if (!std::isfinite(TreeValue(*mt))) return Determined(R{});
+        Reply q =
+            limit(Node::Of("+", {*tree_[0], Node::Of("neg", {Node::Of("*", {*mt, Node::Var()})})}));
+        if (q.ok && q.none) return Determined(R{});
+        std::optional<Node> qt = q.ok && !q.r.empty() ? ParseTree(q.r[0]) : std::nullopt;
+        if (qt && qt->kind != Node::Kind::Undef) {
+          if (!std::isfinite(TreeValue(*qt))) return Determined(R{});
+          Line line{WriteNumber(*mt), WriteNumber(*qt)};
+          if (!LineAgrees(line.m.value, line.q.value, s)) {
+            line = Line{ApproxNumber(line.m.value), ApproxNumber(line.q.value)};
+          }
+          return Determined(R{line});
+        }
+        if (!q.ok) return NumericAsymptote(s, q.reason);
+      } else if (!m.ok) {
+        return NumericAsymptote(s, m.reason);
+      }
+    }
+    return NumericAsymptote(s, reason_);
+  }
+
+  Answer<Symmetry> SymmetryOf() override {
+    if (rejected_) return Undetermined<Symmetry>(reason_);
+    Symmetry sym;
+    const bool even = NumericParity(false), odd = NumericParity(true);
+    sym.parity = even ? Parity::Even : odd ? Parity::Odd : Parity::None;
+    if (tree_[0] && sym.parity != Parity::None) {
+      // The CAS confirms what the samples suggest: f(−x) ∓ f(x) simplifies to 0.
+      const Node minus = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
+      const Node diff = even ? Node::Of("+", {minus, Node::Of("neg", {*tree_[0]})})
+                             : Node::Of("+", {minus, *tree_[0]});
+      Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(diff))}});
+      if (rep.ok && std::find(rep.r.begin(), rep.r.end(), "0") == rep.r.end()) {
+        sym.parity = Parity::None;
+      }
+    }
+    sym.period = Period();
+    return Determined(sym);
+  }
+
+  Answer<Number> ValueAt(Which which, const Number& at) override {
+    if (rejected_) return Undetermined<Number>(reason_);
+    const int i = Index(which);
+    if (!Numeric(which)) return Undetermined<Number>(ReasonOf(which));
+    const double v = Eval(i, at.value);
+    if (!std::isfinite(v)) return Undetermined<Number>("fuori dal dominio");
+    if (const Node* tree = TreeOf(which); tree && at.exact) {
+      Reply rep =
+          Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(Substitute(*tree, PointTree(at))))}});
+      std::optional<Number> best;
+      for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
+        std::optional<Node> t = ParseTree(s);
+        if (!t) continue;
+        Number n = WriteNumber(*t);
+        if (!n.exact || !Near(n.value, v, 1e-7)) continue;
+        if (!best || CharCount(n.text) < CharCount(best->text)) best = n;
+      }
+      if (best) return Determined(*best);
+    }
+    return Determined(ApproxNumber(v));
+  }
+
+ private:
+  static std::string HelperPath(const EngineOptions& options) {
+    const char* env = std::getenv("CURVALIS_EXACT");
+    return env && *env ? std::string(env) : options.helperPath;
+  }
+
+  // ---- the helper ----
+
+  Reply Ask(JsonObject request) {
+    const std::string key = JsonLine(request);
+    if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+    const long long id = nextId_++;
+    request["id"] = JNum(id);
+    HelperProcess::Failure failure;
+    std::optional<std::string> line =
+        helper_.Request(JsonLine(request), options_.timeLimit, failure);
+    Reply rep;
+    if (!line) {
+      switch (failure) {
+        case HelperProcess::Failure::Missing:
+          rep.reason = std::string(kEngineUnavailable);
+          break;
+        case HelperProcess::Failure::Timeout:
+          rep.reason = std::string(kTimeUp);
+          break;
+        case HelperProcess::Failure::Died:
+          rep.reason = "non determinato: il motore di calcolo si è interrotto";
+          break;
+        default:
+          rep.reason = "non determinato: risposta non valida del motore di calcolo";
+      }
+      return rep;
+    }
+    std::optional<JsonObject> ans = ParseJsonLine(*line);
+    auto field = [&](const char* k) -> const JsonValue* {
+      if (!ans) return nullptr;
+      auto it = ans->find(k);
+      return it == ans->end() ? nullptr : &it->second;
+    };
+    const JsonValue* idv = field("id");
+    const JsonValue* okv = field("ok");
+    if (!idv || idv->kind != JsonValue::Kind::Number || idv->n != id || !okv ||
+        okv->kind != JsonValue::Kind::Bool) {
+      helper_.Stop();  // out of step with us: the next question starts a new helper
+      rep.reason = "non determinato: risposta non valida del motore di calcolo";
+      return rep;
+    }
+    if (!okv->b) {
+      const JsonValue* e = field("error");
+      rep.reason = "non determinato";
+      if (e && e->kind == JsonValue::Kind::String) rep.reason += ": " + e->s;
+    } else {
+      rep.ok = true;
+      const JsonValue* r = field("r");
+      if (r && r->kind == JsonValue::Kind::Strings) rep.r = r->list;
+      const JsonValue* none = field("none");
+      rep.none = none && none->kind == JsonValue::Kind::Bool && none->b;
+    }
+    if (cache_.size() >= kMaxCached) cache_.clear();
+    cache_[key] = rep;
+    return rep;
+  }
+
+  // ---- the functions ----
+
+  std::string ReasonOf(Which which) {
+    if (!reason_.empty()) return reason_;
+    if (which != Which::F && !expr_[Index(which)]) {
+      Answer<Expr> d = Derivative(which);
+      if (!d.determined) return d.reason;
+    }
+    return "non determinato";
+  }
+
+  const Node* TreeOf(Which which) {
+    if (rejected_ || !tree_[0]) return nullptr;
+    const int i = Index(which);
+    if (i > 0 && !Derivative(which).determined) return nullptr;
+    return tree_[i] ? &*tree_[i] : nullptr;
+  }
+
+  bool Numeric(Which which) {
+    const int i = Index(which);
+    if (i > 0 && !hasNumeric_[i]) TreeOf(which);
+    return hasNumeric_[i];
+  }
+
+  double Eval(int i, double x) {
+    if (!hasNumeric_[i]) return kNaN;
+    const double v = numeric_[i].EvaluateNumber(x);
+    return std::isfinite(v) ? v : kNaN;
+  }
+
+  // The shortest written candidate of a derivative that matches the central differences of
+  // the function before it; the shortest of all, not exact, when none does.
+  void ChooseDerivative(int i, const std::vector<std::string>& candidates) {
+    std::optional<Node> best, fallback;
+    std::string bestText, fallbackText;
+    for (const std::string& c : candidates) {
+      std::optional<Node> t = ParseTree(c);
+      if (!t || HasApprox(*t)) continue;
+      const std::string text = StudentText(*t);
+      if (!fallback || CharCount(text) < CharCount(fallbackText)) {
+        fallback = t;
+        fallbackText = text;
+      }
+      if (!MatchesDifferences(i, text)) continue;
+      if (!best || CharCount(text) < CharCount(bestText)) {
+        best = t;
+        bestText = text;
+      }
+    }
+    if (!best && !fallback) return;
+    const bool exact = best.has_value();
+    if (!best) best = fallback;
+    tree_[i] = best;
+    expr_[i] = Expr{StudentText(*best), LatexText(*best), exact};
+    hasNumeric_[i] = numeric_[i].Compile(PrepareFormula(expr_[i]->text)) == FormulaReject::None;
+  }
+
+  bool MatchesDifferences(int i, const std::string& text) {
+    CompiledFormula d;
+    if (d.Compile(PrepareFormula(text)) != FormulaReject::None) return false;
+    int checked = 0;
+    for (double x : kSamples) {
+      const double h = 1e-5 * std::max(1.0, std::fabs(x));
+      const double a = Eval(i - 1, x - h), b = Eval(i - 1, x + h), c = Eval(i - 1, x);
+      const double dv = d.EvaluateNumber(x);
+      if (std::isnan(a) || std::isnan(b) || std::isnan(c) || !std::isfinite(dv)) continue;
+      const double cd = (b - a) / (2 * h);
+      if (std::fabs(cd - dv) > 1e-4 * std::max(1.0, std::fabs(dv))) return false;
+      ++checked;
+    }
+    return checked > 0;
+  }
+
+  // ---- checks ----
+
+  static bool IsZeroAt(const std::function<double(double)>& g, double v) {
+    const double gv = g(v);
+    if (!std::isfinite(gv)) return false;
+    const double d = 1e-3 * std::max(1.0, std::fabs(v));
+    double scale = 1;
+    for (double y : {g(v - d), g(v + d)}) {
+      if (std::isfinite(y)) scale = std::max(scale, std::fabs(y));
+    }
+    return std::fabs(gv) <= 1e-9 * scale;
+  }
+
+  struct NumericLimit {
+    bool known = false;
+    double value = kNaN;
+    bool Agrees(double v) const {
+      if (!known) return true;  // the samples say nothing against it
+      if (std::isinf(v) || std::isinf(value)) return v == value;
+      return Near(v, value, 1e-3);
+    }
+  };
+
+  // The values of g far out or ever nearer the point: a limit when they settle, an infinity
+  // when they grow past every bound with one sign.
+  static NumericLimit EstimateLimit(const std::function<double(double)>& g, double a,
+                                    Approach side) {
+    std::vector<double> ys;
+    for (int k = 2; k <= 9; ++k) {
+      const double t = std::pow(10.0, k);
+      double x;
+      switch (side) {
+        case Approach::PlusInfinity:
+          x = t;
+          break;
+        case Approach::MinusInfinity:
+          x = -t;
+          break;
+        case Approach::Left:
+          x = a - std::max(1.0, std::fabs(a)) / t;
+          break;
+        default:
+          x = a + std::max(1.0, std::fabs(a)) / t;
+      }
+      const double y = g(x);
+      if (!std::isfinite(y)) return NumericLimit{};
+      ys.push_back(y);
+    }
+    const std::size_t n = ys.size();
+    const double last = ys[n - 1], prev = ys[n - 2], before = ys[n - 3];
+    if (std::fabs(last) > 1e6 && std::fabs(last) > 10 * std::fabs(prev) &&
+        (last > 0) == (prev > 0) && std::fabs(prev) > std::fabs(before)) {
+      return NumericLimit{true, last > 0 ? kInf : -kInf};
+    }
+    if (Near(last, prev, 1e-5) && Near(prev, before, 1e-3)) return NumericLimit{true, last};
+    return NumericLimit{};
+  }
+
+  bool LineAgrees(double m, double q, double s) {
+    int checked = 0;
+    for (double x : {1e5, 1e6, 1e7}) {
+      const double y = Eval(0, s * x);
+      if (std::isnan(y)) continue;
+      if (std::fabs(y - (m * s * x + q)) > 1e-3 * std::max(1.0, std::fabs(q))) return false;
+      ++checked;
+    }
+    return checked > 0;
+  }
+
+  Answer<std::optional<Line>> NumericAsymptote(double s, const std::string& reason) {
+    using R = std::optional<Line>;
+    // The slope from the two farthest samples; the line when every sample lies on it.
+    // Not whole numbers, where INT(x) would look like x.
+    const std::array<double, 4> xs = {s * (1e5 + 0.3183), s * (1e6 + 0.4142), s * (1e7 + 0.5772),
+                                      s * (1e8 + 0.2718)};
+    std::array<double, 4> ys;
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+      ys[k] = Eval(0, xs[k]);
+      if (std::isnan(ys[k])) return Undetermined<R>(reason.empty() ? "non determinato" : reason);
+    }
+    const double m = (ys[3] - ys[2]) / (xs[3] - xs[2]);
+    const double q = ys[3] - m * xs[3];
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+      if (!Near(ys[k] - m * xs[k], q, 1e-3)) return Determined(R{});
+    }
+    if (std::fabs(q) > 1e6) return Determined(R{});
+    return Determined(R{Line{ApproxNumber(std::fabs(m) < 1e-9 ? 0 : m), ApproxNumber(q)}});
+  }
+
+  bool NumericParity(bool odd) {
+    int checked = 0;
+    for (double x : kSamples) {
+      if (x < 0) continue;
+      const double a = Eval(0, x), b = Eval(0, -x);
+      if (std::isnan(a) != std::isnan(b)) return false;
+      if (std::isnan(a)) continue;
+      if (!Near(odd ? -a : a, b, 1e-9)) return false;
+      ++checked;
+    }
+    return checked > 0;
+  }
+
+  // The smallest positive period of f, confirmed on samples; nullopt for a function that is
+  // not periodic.
+  std::optional<Number> Period() {
+    if (periodKnown_) return period_;
+    periodKnown_ = true;
+    if (!tree_[0] || !HasTrig(*tree_[0])) return period_;
+    Reply rep = Ask({{"op", JStr("period")}, {"e", JStr(TreeText(*tree_[0]))}});
+    std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+    if (!t) return period_;
+    const double T = TreeValue(*t);
+    if (!std::isfinite(T) || T <= 0) return period_;
+    int checked = 0;
+    for (double x : kSamples) {
+      const double a = Eval(0, x), b = Eval(0, x + T);
+      if (std::isnan(a) != std::isnan(b)) return period_;
+      if (std::isnan(a)) continue;
+      if (!Near(a, b, 1e-7)) return period_;
+      ++checked;
+    }
+    if (checked > 0) period_ = WriteNumber(*t);
+    return period_;
+  }
+
+  // The period the CAS gives for an expression, when it is a positive number.
+  std::optional<double> PeriodOf(const Node& tree) {
+    Reply rep = Ask({{"op", JStr("period")}, {"e", JStr(TreeText(tree))}});
+    std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+    if (!t) return std::nullopt;
+    const double T = TreeValue(*t);
+    if (!std::isfinite(T) || T <= 0) return std::nullopt;
+    return T;
+  }
+
+  static bool HasTrig(const Node& n) {
+    if (n.Is("sin") || n.Is("cos") || n.Is("tan")) return true;
+    for (const Node& a : n.args) {
+      if (HasTrig(a)) return true;
+    }
+    return false;
+  }
+
+  // r moved by a whole number of periods into [0; T[, simplified by the CAS.
+  Node IntoPeriod(const Node& r, const Number& period) {
+    const double v = TreeValue(r);
+    const double k = std::floor(v / period.value);
+    if (k == 0 || !std::isfinite(k) || std::fabs(k) > 1e6) return r;
+    std::optional<Node> t = TranslateFormula(period.text).tree;
+    if (!t) return r;
+    const Node moved = Node::Of("+", {r, Node::Of("*", {ExactDecimal(-k), *t})});
+    Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(moved))}});
+    std::optional<Node> best;
+    std::size_t bestLen = 0;
+    for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
+      std::optional<Node> c = ParseTree(s);
+      if (!c) continue;
+      const std::size_t len = CharCount(StudentText(*c));
+      if (!best || len < bestLen) {
+        best = c;
+        bestLen = len;
+      }
+    }
+    return best ? *best : moved;
+  }
+
+  // The point of a limit or a value as a tree: the exact text read back, else its decimal.
+  static Node PointTree(const Number& at) {
+    if (at.exact) {
+      if (std::optional<Node> t = TranslateFormula(at.text).tree; t && !HasX(*t)) return *t;
+    }
+    return ExactDecimal(at.value);
+  }
+
+  // ---- the domain ----
+
+  // The intervals where a condition on x holds. The condition compares x with constants;
+  // those constants, in increasing order, cut the line into points and open pieces, and the
+  // condition is decided on each exactly by the order of the constants alone.
+  std::optional<Domain> BuildDomain(const Node& cond, const std::optional<Number>& period) {
+    std::vector<std::pair<double, Node>> points;
+    if (!CollectPoints(cond, points)) return std::nullopt;
+    if (period) {
+      points.push_back({0.0, Node::Num("0")});
+      std::optional<Node> t = TranslateFormula(period->text).tree;
+      if (!t || !period->exact) return std::nullopt;
+      points.push_back({period->value, *t});
+    }
+    std::sort(points.begin(), points.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<double, Node>> unique;
+    for (auto& p : points) {
+      if (unique.empty() || !Near(unique.back().first, p.first, 1e-12)) unique.push_back(p);
+    }
+    const int k = static_cast<int>(unique.size());
+    auto position = [&](double v) {
+      for (int j = 0; j < k; ++j) {
+        if (Near(unique[static_cast<std::size_t>(j)].first, v, 1e-12)) return 2 * j + 1;
+      }
+      return -1;
+    };
+    std::vector<bool> in(static_cast<std::size_t>(2 * k + 1));
+    for (int p = 0; p <= 2 * k; ++p) {
+      std::optional<bool> h = Holds(cond, p, position);
+      if (!h) return std::nullopt;
+      bool v = *h;
+      if (period) v = v && p >= position(0) && p < position(period->value);
+      in[static_cast<std::size_t>(p)] = v;
+    }
+    Domain d;
+    auto end = [&](int j) { return WriteNumber(unique[static_cast<std::size_t>(j)].second); };
+    for (int p = 0; p <= 2 * k;) {
+      if (!in[static_cast<std::size_t>(p)]) {
+        ++p;
+        continue;
+      }
+      int e = p;
+      while (e + 1 <= 2 * k && in[static_cast<std::size_t>(e + 1)]) ++e;
+      Interval iv;
+      if (p % 2 == 1) {
+        iv.from = end((p - 1) / 2);
+        iv.closedLeft = true;
+      } else {
+        iv.from = p == 0 ? ApproxNumber(-kInf) : end(p / 2 - 1);
+        iv.from.exact = true;
+      }
+      if (e % 2 == 1) {
+        iv.to = end((e - 1) / 2);
+        iv.closedRight = true;
+      } else {
+        iv.to = e == 2 * k ? ApproxNumber(kInf) : end(e / 2);
+        iv.to.exact = true;
+      }
+      d.intervals.push_back(iv);
+      p = e + 1;
+    }
+    d.condition = ConditionText(d.intervals);
+    return d;
+  }
+
+  static bool CollectPoints(const Node& c, std::vector<std::pair<double, Node>>& out) {
+    if (c.kind == Node::Kind::True || c.kind == Node::Kind::False) return true;
+    if (c.Is("and") || c.Is("or")) {
+      for (const Node& a : c.args) {
+        if (!CollectPoints(a, out)) return false;
+      }
+      return true;
+    }
+    if (c.kind != Node::Kind::Op || c.args.size() != 2 || !IsConditionOp(c.text)) return false;
+    const bool left = c.args[0].kind == Node::Kind::X;
+    const Node& k = left ? c.args[1] : c.args[0];
+    if ((left ? c.args[0] : c.args[1]).kind != Node::Kind::X || HasX(k)) return false;
+    const double v = TreeValue(k);
+    if (!std::isfinite(v)) return false;
+    out.push_back({v, k});
+    return true;
+  }
+
+  static std::optional<bool> Holds(const Node& c, int p,
+                                   const std::function<int(double)>& position) {
+    if (c.kind == Node::Kind::True) return true;
+    if (c.kind == Node::Kind::False) return false;
+    if (c.Is("and") || c.Is("or")) {
+      const bool all = c.Is("and");
+      for (const Node& a : c.args) {
+        std::optional<bool> h = Holds(a, p, position);
+        if (!h) return std::nullopt;
+        if (*h != all) return !all;
+      }
+      return all;
+    }
+    const bool left = c.args[0].kind == Node::Kind::X;
+    const int q = position(TreeValue(left ? c.args[1] : c.args[0]));
+    if (q < 0) return std::nullopt;
+    const int a = left ? p : q, b = left ? q : p;
+    const std::string& r = c.text;
+    if (r == "<") return a < b;
+    if (r == "<=") return a <= b;
+    if (r == ">") return a > b;
+    if (r == ">=") return a >= b;
+    if (r == "!=") return a != b;
+    if (r == "=") return a == b;
+    return std::nullopt;
+  }
+
+  // The domain's condition as a student writes it: "x ∈ ℝ", "x ≠ 2", "x ≥ 1", "−1 ≤ x ≤ 1".
+  static std::string ConditionText(const std::vector<Interval>& iv) {
+    if (iv.empty()) return "\xE2\x88\x85";  // ∅
+    auto inf = [](const Number& n) { return std::isinf(n.value); };
+    if (iv.size() == 1 && inf(iv[0].from) && inf(iv[0].to)) return "x \xE2\x88\x88 \xE2\x84\x9D";
+    // Only single points left out: "x ≠ a ∧ x ≠ b".
+    bool points = inf(iv.front().from) && inf(iv.back().to);
+    for (std::size_t i = 0; points && i + 1 < iv.size(); ++i) {
+      points =
+          iv[i].to.value == iv[i + 1].from.value && !iv[i].closedRight && !iv[i + 1].closedLeft;
+    }
+    std::string out;
+    if (points) {
+      for (std::size_t i = 0; i + 1 < iv.size(); ++i) {
+        if (i) out += " \xE2\x88\xA7 ";
+        out += "x \xE2\x89\xA0 " + iv[i].to.text;
+      }
+      return out;
+    }
+    for (std::size_t i = 0; i < iv.size(); ++i) {
+      if (i) out += " \xE2\x88\xA8 ";
+      const Interval& v = iv[i];
+      const char* le = "\xE2\x89\xA4";  // ≤
+      if (inf(v.from)) {
+        out += "x " + std::string(v.closedRight ? le : "<") + " " + v.to.text;
+      } else if (inf(v.to)) {
+        out += "x " + std::string(v.closedLeft ? "\xE2\x89\xA5" : ">") + " " + v.from.text;
+      } else {
+        out += v.from.text + " " + (v.closedLeft ? le : "<") + " x " + (v.closedRight ? le : "<") +
+               " " + v.to.text;
+      }
+    }
+    return out;
+  }
+
+  EngineOptions options_;
+  HelperProcess helper_;
+  std::map<std::string, Reply> cache_;
+  long long nextId_ = 1;
+
+  bool rejected_ = false;
+  std::string reason_;  // why f has no exact study (or was rejected)
+  std::array<std::optional<Node>, 3> tree_;
+  std::array<std::optional<Expr>, 3> expr_;
+  std::array<CompiledFormula, 3> numeric_;
+  std::array<bool, 3> hasNumeric_{};
+  bool periodKnown_ = false;
+  std::optional<Number> period_;
+};
+
+}  // namespace
+
+std::unique_ptr<ExactEngine> MakeExactEngine(const EngineOptions& options) {
+  return std::make_unique<HelperEngine>(options);
+}
+
+}  // namespace curvalis::study
