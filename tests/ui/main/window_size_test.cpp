@@ -77,7 +77,7 @@ class WindowSizeTest : public QObject {
     const QSize want = QSize(632, 434) * scale + extra;
     m_main->resize(m_main->size() + want - canvas()->size());
     QTRY_COMPARE(canvas()->size(), want);
-    m_main->commands().Run(mGrafico);
+    m_main->commands().Run(Cmd::mGrafico);
     m_main->commands().mStudio();
   }
 
