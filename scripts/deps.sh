@@ -10,6 +10,7 @@ packages=(
   desktop-file-utils appstream
   dpkg-dev file lintian groff-base man-db
   poppler-utils
+  texlive-latex-base texlive-pictures lmodern
   libgiac-dev libgmp-dev
 )
 missing=()

@@ -1,6 +1,7 @@
 #include "app/batch.h"
 
 #include <QApplication>
+#include <QSaveFile>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -8,11 +9,89 @@
 #include <memory>
 
 #include "app/batch_pointer.h"
+#include "app/study_engine.h"
 #include "io/graph_output.h"
+#include "io/save_file.h"
+#include "io/study_output.h"
+#include "study/sheet.h"
+#include "study/sheet_writers.h"
 #include "ui/main/tervano.h"
 
 namespace curvalis {
 namespace {
+
+// The written study of the batch run: one exact engine for the whole run (its helper stays
+// warm between commands) and the last sheet, for --report.
+struct BatchStudy {
+  std::unique_ptr<study::ExactEngine> engine;
+  std::optional<study::Sheet> sheet;
+};
+
+BatchStudy& Study() {
+  static BatchStudy s;
+  return s;
+}
+
+// Writes each section of the sheet into the trace as soon as it is ready.
+class TraceSections : public study::SheetObserver {
+ public:
+  explicit TraceSections(TraceWriter* trace) : trace_(trace) {}
+  void SectionReady(const study::Sheet& sheet, study::SectionId id) override {
+    if (trace_) trace_->Line(study::StudyEvent(sheet, id));
+  }
+  void Finished(const study::Sheet&) override {}
+
+ private:
+  TraceWriter* trace_;
+};
+
+study::Sheet BuildStudy(const std::string& funzione, TraceWriter* trace) {
+  BatchStudy& s = Study();
+  if (!s.engine) s.engine = MakeProgramExactEngine();
+  TraceSections sections(trace);
+  return study::BuildSheet(*s.engine, funzione, &sections);
+}
+
+// "Studio completo": the whole sheet of Funzione, every section in the trace, before the next
+// command runs.
+void mScheda(Tervano& w) {
+  TraceWriter* trace = w.context().trace();
+  if (trace) trace->Command(CommandName(Cmd::mScheda));
+  Study().sheet = BuildStudy(w.funzione()->text().toStdString(), trace);
+}
+
+enum class ReportKind { Pdf, Latex, Markdown };
+
+std::optional<ReportKind> ReportKindOf(const std::string& path) {
+  auto ends = [&](const std::string& e) {
+    return path.size() > e.size() && path.compare(path.size() - e.size(), e.size(), e) == 0;
+  };
+  if (ends(".pdf")) return ReportKind::Pdf;
+  if (ends(".tex")) return ReportKind::Latex;
+  if (ends(".md")) return ReportKind::Markdown;
+  return std::nullopt;
+}
+
+// Writes the sheet to `path` by its ending, whole or not at all.
+bool WriteReport(const study::Sheet& sheet, const std::string& path, std::string* error) {
+  const ReportKind kind = *ReportKindOf(path);
+  // The PDF is drawn by the study window's own painting, its table and graph as vectors.
+  if (kind == ReportKind::Pdf) return WriteStudyPdf(sheet, path, error);
+  const std::string text =
+      kind == ReportKind::Latex ? study::SheetLatex(sheet) : study::SheetMarkdown(sheet);
+  QSaveFile file(QString::fromStdString(path));
+  QString why;
+  if (!file.open(QIODevice::WriteOnly)) {
+    *error = file.errorString().toStdString();
+    return false;
+  }
+  file.write(text.data(), qint64(text.size()));
+  if (!CommitWhole(file, &why)) {
+    *error = why.toStdString();
+    return false;
+  }
+  return true;
+}
 
 // A command a script may run: NAME for one without a value, NAME=TEXT for one with.
 struct BatchCommand {
@@ -92,6 +171,12 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
         return std::nullopt;
       }
       options.imageScale = n[0] - '0';
+    } else if (a == "--report") {
+      if (!value(&options.reportPath)) return std::nullopt;
+      if (!ReportKindOf(options.reportPath)) {
+        *error = "the report " + options.reportPath + " must end in .pdf, .tex or .md";
+        return std::nullopt;
+      }
     } else if (a == "--print-to") {
       if (!value(&options.printTo)) return std::nullopt;
     } else if (a.rfind("--", 0) == 0) {
@@ -111,7 +196,9 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
 void RunBatchCommand(Tervano& window, const std::string& command) {
   const std::optional<BatchCommand> c = ReadBatchCommand(command);
   if (!c) return;
-  if (c->id == Cmd::TervanoPunta) {
+  if (c->id == Cmd::mScheda) {
+    mScheda(window);  // the sheet in the trace, without the study window
+  } else if (c->id == Cmd::TervanoPunta) {
     BatchPunta(window, c->text);
   } else if (c->id == Cmd::TervanoTrascina) {
     BatchTrascina(window, c->text);
@@ -128,7 +215,7 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
     std::fprintf(stderr,
                  "usage: curvalis --batch [--formula TEXT | --formula-file FILE] [--trace FILE] "
                  "[--image FILE] [--image-scale N] "
-                 "[--print-to FILE.pdf] [COMMAND ...]\n");
+                 "[--print-to FILE.pdf] [--report FILE.pdf|.tex|.md] [COMMAND ...]\n");
     return 2;
   }
   // No window is shown: without a display of its own the batch mode draws off screen.
@@ -166,7 +253,21 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
         code = 1;
       }
     }
+    if (!options->reportPath.empty()) {
+      // The sheet of the last "Studio completo", or of Funzione as it is at the end.
+      BatchStudy& s = Study();
+      if (!s.sheet) s.sheet = BuildStudy(window.funzione()->text().toStdString(), nullptr);
+      std::string reason;
+      const bool written = WriteReport(*s.sheet, options->reportPath, &reason);
+      if (trace) trace->File(options->reportPath, written);
+      if (!written) {
+        std::fprintf(stderr, "curvalis: cannot write the report %s: %s\n",
+                     options->reportPath.c_str(), reason.c_str());
+        code = 1;
+      }
+    }
   }
+  Study() = BatchStudy();
   return code;
 }
 

@@ -17,6 +17,7 @@ struct BatchOptions {
   std::string imagePath;  // its ending, .png .bmp .svg or .pdf, chooses the kind
   int imageScale = 1;     // --image-scale N: a PNG or BMP N times the drawing's size
   std::string printTo;
+  std::string reportPath;  // --report FILE: the written study, .pdf, .tex or .md by its ending
   std::vector<std::string> commands;
 };
 

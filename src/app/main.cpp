@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/batch.h"
+#include "app/study_engine.h"
 #include "ui/about/splash_window.h"
 #include "ui/main/tervano.h"
 
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.curvalis.Curvalis"));
 
   curvalis::AppContext context;
+  // The study window asks the helper program around the computer algebra system.
+  context.setExactEngineFactory(curvalis::MakeProgramExactEngine);
   curvalis::Tervano window(context);
   window.restoreWindowState();
   QuitOnFirstPaint quitter;

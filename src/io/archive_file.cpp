@@ -24,10 +24,6 @@ constexpr qint64 kCopyChunk = qint64(1) << 20;
 // How often a save that waits for the archive's lock tries it again.
 constexpr std::chrono::milliseconds kLockRetry{5};
 
-QString Where(const QString& path, const QString& what) {
-  return QDir::toNativeSeparators(path) + QStringLiteral(": ") + what;
-}
-
 // Takes `lock`, waiting up to `wait` while another program holds it. QLockFile removes, on the
 // way, a lock whose program no longer runs. The lock is tried again every few milliseconds,
 // not with QLockFile's own pauses that double up to seconds: with those, a program saving

@@ -1,6 +1,5 @@
 #include "io/graph_output.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -9,59 +8,12 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include "io/save_file.h"
 
 namespace curvalis {
 namespace {
-
-QString Where(const QString& path, const QString& what) {
-  return QDir::toNativeSeparators(path) + QStringLiteral(": ") + what;
-}
-
-bool EnsureFolderOf(const QString& path, QString* reason) {
-  const QString folder = QFileInfo(path).absolutePath();
-  if (QFileInfo(folder).isDir() || QDir().mkpath(folder)) return true;
-  if (reason) *reason = Where(folder, QStringLiteral("la cartella non può essere creata"));
-  return false;
-}
-
-// Writes `path` whole or not at all: `render` makes the file's bytes in memory (false, with
-// the reason, when it cannot), which go to a temporary file of the same folder that then
-// replaces `path`. Every byte is counted: a writer that streams to the file itself may pass
-// over a short write (a full disk), and a cut file must never replace a whole one.
-template <typename Render>
-bool WriteWhole(const QString& path, QString* reason, Render render) {
-  QByteArray bytes;
-  {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QString why;
-    if (!render(buffer, &why)) {
-      if (reason) *reason = Where(path, why);
-      return false;
-    }
-  }
-  if (!EnsureFolderOf(path, reason)) return false;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (reason) *reason = Where(path, file.errorString());
-    return false;
-  }
-  QString why;
-  if (file.write(bytes) != bytes.size() && file.error() == QFileDevice::NoError) {
-    // Part of the bytes written and no error: the disk is full.
-    why = QStringLiteral("il file non è stato scritto per intero (disco pieno?)");
-    file.cancelWriting();
-    file.commit();  // removes the temporary file
-  } else if (CommitWhole(file, &why)) {
-    return true;
-  }
-  if (reason) *reason = Where(path, why);
-  return false;
-}
 
 // A PDF of one page: the drawing with its labels fitted to the page's printable area.
 bool WritePdf(QIODevice& out, const std::optional<QPageLayout>& layout, const OperationList& list,

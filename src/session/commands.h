@@ -61,6 +61,7 @@ enum class Menu : std::uint8_t { None, File, Scala, Zoom, Traslazione, Calcola, 
   X(mVerticali,    "Verticali",                   Asintoti,    "",             0, 1, 0)  \
   X(mTangente,     "Tangente nei flessi",         Calcola,     "",             0, 1, 0)  \
   X(mStudio,       "Studio rapido",               Calcola,     "",             1, 1, 0)  \
+  X(mScheda,       "Studio completo",             Calcola,     "F7",           0, 1, 0)  \
   X(mValore,       "Valore",                      Calcola,     "",             1, 1, 0)  \
   X(mIntegrale,    "Integrale",                   Calcola,     "",             1, 1, 0)  \
   X(mInformazioni, "&Aiuto",                      MenuBar,     "",             0, 0, 0)  \

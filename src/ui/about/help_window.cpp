@@ -46,6 +46,7 @@ const QList<HelpTopic>& HelpTopics() {
       {"flessi.html", "Flessi", K::Command},
       {"asintoti.html", "Asintoti", K::Command},
       {"tangente_flessi.html", "Tangente nei flessi", K::Command},
+      {"studio_completo.html", "Studio completo", K::Command},
       {"continuita.html", "Funzioni continue e punti di discontinuità", K::Theory},
       {"derivabilita.html", "Derivabilità", K::Theory},
       {"crescenza.html", "Funzioni crescenti e decrescenti", K::Theory},

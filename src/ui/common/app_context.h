@@ -16,6 +16,10 @@
 
 namespace curvalis {
 
+namespace study {
+class ExactEngine;
+}
+
 class AppContext {
  public:
   using MessageSink = std::function<void(QWidget* parent, std::string_view text)>;
@@ -24,6 +28,9 @@ class AppContext {
   using SaveFileChooser =
       std::function<QString(QWidget* parent, const QString& title, const QString& start,
                             const QStringList& filters, QString* chosenFilter)>;
+
+  // Makes the exact engine of the study window; called once, on the study's worker thread.
+  using ExactEngineFactory = std::function<std::unique_ptr<study::ExactEngine>()>;
 
   // The windowed program: message boxes on screen, printing on the default printer.
   AppContext() = default;
@@ -51,6 +58,13 @@ class AppContext {
   // Replaces the save dialog (tests use it, so that no dialog can block them).
   void setSaveFileChooser(SaveFileChooser chooser) { m_saveFileChooser = std::move(chooser); }
 
+  // Where the study window gets its exact engine (tests put a double of their own there).
+  // Without one, every exact question is answered "motore di calcolo esatto non disponibile".
+  void setExactEngineFactory(ExactEngineFactory factory) {
+    m_exactEngineFactory = std::move(factory);
+  }
+  const ExactEngineFactory& exactEngineFactory() const { return m_exactEngineFactory; }
+
   // A message box of `parent` with `text`, and `detail` as its informative text when not
   // empty, or its replacement; always written to the trace.
   void message(QWidget* parent, std::string_view text, std::string_view detail = {});
@@ -70,6 +84,7 @@ class AppContext {
   MessageSink m_messageSink;
   std::function<void(const QString& path)> m_documentOpener;
   SaveFileChooser m_saveFileChooser;
+  ExactEngineFactory m_exactEngineFactory;
   std::vector<std::unique_ptr<TraceSink>> m_sinks;
 };
 

@@ -25,6 +25,7 @@ class ValoreWindow;
 class IntegraleWindow;
 class ArchivioWindow;
 class AboutWindow;
+class StudyWindow;
 class CanvasPointer;
 
 inline constexpr int kClientWidth = 632;   // 9480 twips
@@ -57,6 +58,7 @@ class Tervano : public QMainWindow {
   ValoreWindow* openValore();
   IntegraleWindow* openIntegrale();
   ArchivioWindow* openArchivio();
+  StudyWindow* openStudio();
   // The help, at `file` or at the page it shows already (created on first use), brought
   // forward; help() is null while none is open.
   HelpWindow* openHelp(const QString& file = {});
@@ -75,6 +77,7 @@ class Tervano : public QMainWindow {
   void mStampaT();
   void mValore();
   void mIntegrale();
+  void mScheda();
   void mInformazioni();
 
  public:
@@ -140,6 +143,7 @@ class Tervano : public QMainWindow {
   QPointer<IntegraleWindow> m_integrale;
   QPointer<ArchivioWindow> m_archivio;
   QPointer<AboutWindow> m_about;
+  QPointer<StudyWindow> m_studio;
   QPointer<HelpWindow> m_help;
 };
 

@@ -347,6 +347,7 @@ void AboutTest::helpTopicsExist_data() {
                             "Flessi",
                             "Asintoti",
                             "Tangente nei flessi",
+                            "Studio completo",
                             "Funzioni continue e punti di discontinuità",
                             "Derivabilità",
                             "Funzioni crescenti e decrescenti",

@@ -75,7 +75,7 @@ class MainWindowTest : public QObject, public curvalis::testing::WindowFixture {
     QCOMPARE(captions(top[4]->menu()),
              (QStringList{"Grafico", "-", "Dominio", "Derivata", "-", "Zeri", "Minimi", "Massimi",
                           "Flessi", "-", "Asintoti>", "Tangente nei flessi", "-", "Studio rapido",
-                          "-", "Valore", "-", "Integrale"}));
+                          "Studio completo", "-", "Valore", "-", "Integrale"}));
     QMenu* asintoti = top[4]->menu()->findChild<QMenu*>("mAsintoti");
     QVERIFY(asintoti);
     QCOMPARE(captions(asintoti), (QStringList{"Obliqui\\Orizz.(+Infinito)",
@@ -92,6 +92,7 @@ class MainWindowTest : public QObject, public curvalis::testing::WindowFixture {
     QTest::newRow("F4") << "mAlto" << int(Qt::Key_F4);
     QTest::newRow("F5") << "mZoommeno" << int(Qt::Key_F5);
     QTest::newRow("F6") << "mZoompiu" << int(Qt::Key_F6);
+    QTest::newRow("F7") << "mScheda" << int(Qt::Key_F7);
     QTest::newRow("Ctrl+Shift+C") << "mCopia" << (Qt::CTRL | Qt::SHIFT | Qt::Key_C).toCombined();
   }
 

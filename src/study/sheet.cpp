@@ -1,0 +1,386 @@
+#include "study/sheet.h"
+
+#include <cmath>
+
+#include "study/numbers.h"
+
+namespace curvalis::study {
+namespace {
+
+struct SectionNames {
+  std::string_view name;
+  std::string_view title;
+};
+
+constexpr std::array<SectionNames, kSectionCount> kNames = {{
+    {"function", "Funzione"},
+    {"domain", "Dominio"},
+    {"parity", "Simmetrie"},
+    {"intercepts", "Intersezioni con gli assi"},
+    {"sign", "Segno"},
+    {"limits", "Limiti"},
+    {"asymptotes", "Asintoti"},
+    {"derivative", "Derivata prima"},
+    {"monotonicity", "Monotonia"},
+    {"extrema", "Massimi e minimi"},
+    {"second_derivative", "Derivata seconda"},
+    {"concavity", "Concavità"},
+    {"inflections", "Flessi"},
+}};
+
+// "A", "A e B", "A, B e C".
+std::string JoinItalian(const std::vector<std::string>& parts) {
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += i + 1 == parts.size() ? " e " : ", ";
+    out += parts[i];
+  }
+  return out;
+}
+
+template <typename T>
+bool Pending(const Section<T>& s, std::vector<std::string>* lines) {
+  if (!s.ready) {
+    lines->push_back("calcolo in corso");
+    return true;
+  }
+  if (!s.determined) {
+    // A reason that already says so ("non determinato: tempo scaduto") is not said twice.
+    lines->push_back(s.reason.rfind("non determinato", 0) == 0 ? s.reason
+                                                               : "non determinato: " + s.reason);
+    return true;
+  }
+  return false;
+}
+
+std::string LimitHead(const LimitItem& item) {
+  switch (item.side) {
+    case Approach::MinusInfinity:
+      return "lim x→−∞ f(x)";
+    case Approach::PlusInfinity:
+      return "lim x→+∞ f(x)";
+    case Approach::Left:
+      return "lim x→" + item.at.text + "⁻ f(x)";
+    case Approach::Right:
+      return "lim x→" + item.at.text + "⁺ f(x)";
+  }
+  return {};
+}
+
+std::string SideText(Side side) {
+  switch (side) {
+    case Side::Left:
+      return "da sinistra";
+    case Side::Right:
+      return "da destra";
+    case Side::Both:
+      return "da entrambi i lati";
+    case Side::MinusInfinity:
+      return "per x → −∞";
+    case Side::PlusInfinity:
+      return "per x → +∞";
+  }
+  return {};
+}
+
+// A factor in a product: a text with a sum or difference inside is put in parentheses.
+std::string Factor(const std::string& text) {
+  if (text.find(" + ") != std::string::npos || text.find(" − ") != std::string::npos ||
+      text.rfind("≈", 0) == 0) {
+    return "(" + text + ")";
+  }
+  return text;
+}
+
+template <typename Item, typename Key>
+std::vector<std::string> GroupedIntervals(const std::vector<Item>& items, Key key) {
+  std::vector<std::string> parts;
+  for (const Item& i : items) {
+    if (key(i)) parts.push_back(IntervalText(i.range));
+  }
+  return parts;
+}
+
+}  // namespace
+
+std::string_view SectionName(SectionId id) {
+  return kNames[std::size_t(id)].name;
+}
+
+std::string_view SectionTitle(SectionId id) {
+  return kNames[std::size_t(id)].title;
+}
+
+bool SectionReady(const Sheet& sheet, SectionId id) {
+  switch (id) {
+    case SectionId::Function:
+      return sheet.function.ready;
+    case SectionId::Domain:
+      return sheet.domain.ready;
+    case SectionId::Parity:
+      return sheet.parity.ready;
+    case SectionId::Intercepts:
+      return sheet.intercepts.ready;
+    case SectionId::Sign:
+      return sheet.sign.ready;
+    case SectionId::Limits:
+      return sheet.limits.ready;
+    case SectionId::Asymptotes:
+      return sheet.asymptotes.ready;
+    case SectionId::Derivative:
+      return sheet.derivative.ready;
+    case SectionId::Monotonicity:
+      return sheet.monotonicity.ready;
+    case SectionId::Extrema:
+      return sheet.extrema.ready;
+    case SectionId::SecondDerivative:
+      return sheet.secondDerivative.ready;
+    case SectionId::Concavity:
+      return sheet.concavity.ready;
+    case SectionId::Inflections:
+      return sheet.inflections.ready;
+  }
+  return false;
+}
+
+std::string_view SignText(Sign sign) {
+  switch (sign) {
+    case Sign::Plus:
+      return "+";
+    case Sign::Minus:
+      return "−";
+    case Sign::Zero:
+      return "0";
+    case Sign::Undefined:
+      return "‖";
+    case Sign::None:
+      return "";
+  }
+  return "";
+}
+
+std::string IntervalText(const Interval& interval) {
+  return std::string(interval.closedLeft ? "[" : "]") + interval.from.text + "; " +
+         interval.to.text + (interval.closedRight ? "]" : "[");
+}
+
+std::string PointText(const Point& point) {
+  return "(" + point.x.text + "; " + point.y.text + ")";
+}
+
+// y = m·x + q as a student writes it: "y = x + 2", "y = −x", "y = 2x − π", "y = 1".
+std::string LineText(const Number& m, const Number& q) {
+  std::string out = "y = ";
+  const bool hasX = m.value != 0 || !m.exact;
+  if (hasX) {
+    if (m.text == "1") {
+      out += "x";
+    } else if (m.text == "−1") {
+      out += "−x";
+    } else {
+      out += Factor(m.text) + "x";
+    }
+  }
+  if (!hasX) return out + q.text;
+  if (q.value == 0 && q.exact) return out;
+  if (q.text.rfind("−", 0) == 0) return out + " − " + q.text.substr(std::string("−").size());
+  return out + " + " + (q.text.rfind("≈", 0) == 0 ? "(" + q.text + ")" : q.text);
+}
+
+std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
+  std::vector<std::string> lines;
+  switch (id) {
+    case SectionId::Function: {
+      if (Pending(sheet.function, &lines)) break;
+      const FunctionData& d = sheet.function.data;
+      lines.push_back("f(x) = " + d.f.text);
+      if (!d.exact) {
+        lines.push_back("Nessuno studio esatto (" + d.reason +
+                        "): i valori segnati con ≈ sono calcolati numericamente.");
+      }
+      break;
+    }
+    case SectionId::Domain: {
+      if (Pending(sheet.domain, &lines)) break;
+      const Domain& d = sheet.domain.data.domain;
+      if (!d.condition.empty()) lines.push_back(d.condition);
+      std::vector<std::string> parts;
+      for (const Interval& i : d.intervals) parts.push_back(IntervalText(i));
+      std::string set;
+      for (std::size_t i = 0; i < parts.size(); ++i) set += (i ? " ∪ " : "") + parts[i];
+      lines.push_back("D = " + (parts.empty() ? std::string("∅") : set));
+      break;
+    }
+    case SectionId::Parity: {
+      if (Pending(sheet.parity, &lines)) break;
+      const ParityData& d = sheet.parity.data;
+      lines.push_back(d.parity == Parity::Even  ? "pari"
+                      : d.parity == Parity::Odd ? "dispari"
+                                                : "né pari né dispari");
+      if (d.period) {
+        lines.push_back("periodica di periodo " + d.period->text +
+                        ": lo studio che segue è nel periodo [0; " + d.period->text + "[");
+      }
+      break;
+    }
+    case SectionId::Intercepts: {
+      if (Pending(sheet.intercepts, &lines)) break;
+      for (const Point& p : sheet.intercepts.data.points) lines.push_back(PointText(p));
+      if (lines.empty()) lines.push_back("nessuna intersezione con gli assi");
+      break;
+    }
+    case SectionId::Sign: {
+      if (Pending(sheet.sign, &lines)) break;
+      const auto& items = sheet.sign.data.intervals;
+      const std::pair<Sign, const char*> kinds[] = {
+          {Sign::Plus, "f > 0 in "}, {Sign::Minus, "f < 0 in "}, {Sign::Zero, "f = 0 in "}};
+      for (const auto& [sign, head] : kinds) {
+        auto parts = GroupedIntervals(items, [&](const SignInterval& i) { return i.sign == sign; });
+        if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
+      }
+      break;
+    }
+    case SectionId::Limits: {
+      if (Pending(sheet.limits, &lines)) break;
+      for (const LimitItem& item : sheet.limits.data.items) {
+        lines.push_back(LimitHead(item) +
+                        (item.value ? " = " + item.value->text : std::string(" non esiste")));
+      }
+      if (lines.empty()) lines.push_back("nessun limite da calcolare");
+      break;
+    }
+    case SectionId::Asymptotes: {
+      if (Pending(sheet.asymptotes, &lines)) break;
+      for (const AsymptoteItem& a : sheet.asymptotes.data.items) {
+        switch (a.kind) {
+          case AsymptoteKind::Vertical:
+            lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
+            break;
+          case AsymptoteKind::Horizontal:
+            lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) + ")");
+            break;
+          case AsymptoteKind::Oblique:
+            lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
+                            ")");
+            break;
+        }
+      }
+      if (lines.empty()) lines.push_back("nessun asintoto");
+      break;
+    }
+    case SectionId::Derivative: {
+      if (Pending(sheet.derivative, &lines)) break;
+      const DerivativeData& d = sheet.derivative.data;
+      lines.push_back("f′(x) = " + d.d1.text);
+      if (!d.notDifferentiable.empty()) {
+        std::vector<std::string> parts;
+        for (const Number& n : d.notDifferentiable) parts.push_back("x = " + n.text);
+        lines.push_back("f non è derivabile in " + JoinItalian(parts));
+      }
+      break;
+    }
+    case SectionId::Monotonicity: {
+      if (Pending(sheet.monotonicity, &lines)) break;
+      const auto& items = sheet.monotonicity.data.intervals;
+      const std::pair<Trend, const char*> kinds[] = {{Trend::Increasing, "crescente in "},
+                                                     {Trend::Decreasing, "decrescente in "},
+                                                     {Trend::Constant, "costante in "}};
+      for (const auto& [trend, head] : kinds) {
+        auto parts =
+            GroupedIntervals(items, [&](const TrendInterval& i) { return i.trend == trend; });
+        if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
+      }
+      break;
+    }
+    case SectionId::Extrema: {
+      if (Pending(sheet.extrema, &lines)) break;
+      for (const ExtremumItem& e : sheet.extrema.data.items) {
+        lines.push_back(std::string(e.maximum ? "massimo" : "minimo") +
+                        (e.absolute ? " relativo e assoluto " : " relativo ") + PointText(e.p));
+      }
+      if (lines.empty()) lines.push_back("nessun massimo né minimo");
+      break;
+    }
+    case SectionId::SecondDerivative: {
+      if (Pending(sheet.secondDerivative, &lines)) break;
+      lines.push_back("f″(x) = " + sheet.secondDerivative.data.d2.text);
+      break;
+    }
+    case SectionId::Concavity: {
+      if (Pending(sheet.concavity, &lines)) break;
+      const auto& items = sheet.concavity.data.intervals;
+      auto up = GroupedIntervals(items, [](const ConcavityInterval& i) { return i.up; });
+      auto down = GroupedIntervals(items, [](const ConcavityInterval& i) { return !i.up; });
+      if (!up.empty()) lines.push_back("concava verso l'alto in " + JoinItalian(up));
+      if (!down.empty()) lines.push_back("concava verso il basso in " + JoinItalian(down));
+      if (lines.empty()) lines.push_back("né concava né convessa in alcun intervallo");
+      break;
+    }
+    case SectionId::Inflections: {
+      if (Pending(sheet.inflections, &lines)) break;
+      for (const InflectionItem& i : sheet.inflections.data.items) {
+        lines.push_back("flesso " + PointText(i.p) +
+                        (i.horizontalTangent ? " a tangente orizzontale" : ""));
+      }
+      if (lines.empty()) lines.push_back("nessun flesso");
+      break;
+    }
+  }
+  return lines;
+}
+
+std::string ArrowText(Arrow arrow) {
+  switch (arrow) {
+    case Arrow::Up:
+      return "↗";
+    case Arrow::Down:
+      return "↘";
+    case Arrow::Flat:
+      return "→";
+    case Arrow::None:
+      return "‖";
+  }
+  return "";
+}
+
+std::string FCellText(const TableFCell& c) {
+  if (c.value) return c.value->text;
+  std::string out;
+  if (c.left) out += c.left->text;
+  if (c.left && c.right) out += " ‖ ";
+  if (!c.left && !c.right) out += "‖";
+  if (c.right) out += c.right->text;
+  return out;
+}
+
+std::vector<std::string> TableLines(const Sheet& sheet) {
+  std::vector<std::string> lines;
+  if (!sheet.tableReady) {
+    lines.push_back("tabella: calcolo in corso");
+    return lines;
+  }
+  const VariationTable& t = sheet.table;
+  if (t.xs.empty()) {
+    lines.push_back("tabella non determinata");
+    return lines;
+  }
+  std::string x = "x:", d1 = "segno di f′(x):", d2 = "segno di f″(x):", f = "f(x):";
+  for (std::size_t i = 0; i < t.xs.size(); ++i) {
+    x += (i ? " | " : " ") + t.xs[i].text;
+    auto cell = [](Sign s) {
+      return s == Sign::None ? std::string() : " " + std::string(SignText(s));
+    };
+    d1 += t.hasD1 ? cell(t.d1AtPoint[i]) : " ?";
+    d2 += t.hasD2 ? cell(t.d2AtPoint[i]) : " ?";
+    f += " " + FCellText(t.f[i]);
+    if (i + 1 < t.xs.size()) {
+      d1 += t.hasD1 ? cell(t.d1OnInterval[i]) : " ?";
+      d2 += t.hasD2 ? cell(t.d2OnInterval[i]) : " ?";
+      f += " " + ArrowText(t.arrows[i]);
+    }
+  }
+  lines = {x, d1, d2, f};
+  return lines;
+}
+
+}  // namespace curvalis::study

@@ -1,0 +1,27 @@
+// The sheet written out: one trace event per section, a Markdown document and a standalone
+// LaTeX document (the table with tkz-tab). Standard C++ only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "study/sheet.h"
+
+namespace curvalis::study {
+
+// The trace event of one section: {"op":"study","section":"domain",...}, or
+// {"op":"study","section":NAME,"undetermined":true,"reason":TEXT}.
+std::string StudyEvent(const Sheet& sheet, SectionId id);
+
+// The sheet as Markdown: a heading per section, the values in the student notation, the table
+// as a Markdown table.
+std::string SheetMarkdown(const Sheet& sheet);
+
+// The sheet as a LaTeX document that pdflatex compiles (packages: tkz-tab, amssymb).
+std::string SheetLatex(const Sheet& sheet);
+
+// A text of the sheet for LaTeX's text mode: the characters special to LaTeX escaped (the
+// student notation's symbols are declared in the document's preamble).
+std::string LatexText(std::string_view text);
+
+}  // namespace curvalis::study

@@ -1,0 +1,127 @@
+#include "ui/study/study_views.h"
+
+#include <QPainter>
+#include <QStringList>
+#include <algorithm>
+
+#include "io/study_output.h"
+
+namespace curvalis {
+namespace {
+
+QString Q(std::string_view s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+constexpr char kPending[] = "calcolo in corso";
+
+void PaintPending(QWidget& w) {
+  QPainter p(&w);
+  p.setPen(w.palette().color(QPalette::PlaceholderText));
+  p.drawText(w.rect(), Qt::AlignCenter, QString::fromUtf8(kPending));
+}
+
+}  // namespace
+
+VariationTableView::VariationTableView(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Tabella"));
+  setAccessibleName(QStringLiteral("Tabella dei segni e della variazione"));
+  setAccessibleDescription(QString::fromUtf8(kPending));
+  setFocusPolicy(Qt::StrongFocus);  // a screen reader's user reaches it with Tab
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  QSizePolicy policy = sizePolicy();
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
+}
+
+void VariationTableView::setSheet(const study::Sheet& sheet) {
+  m_sheet = sheet;
+  QStringList lines;
+  if (sheet.tableReady) {
+    for (const std::string& line : study::TableLines(sheet)) lines << Q(line);
+  } else {
+    lines << QString::fromUtf8(kPending);
+  }
+  setAccessibleDescription(lines.join(QLatin1Char('\n')));
+  setToolTip(sheet.tableReady ? lines.join(QLatin1Char('\n')) : QString());
+  updateGeometry();
+  update();
+}
+
+int VariationTableView::heightForWidth(int width) const {
+  if (!m_sheet.tableReady) return 40;
+  const QSizeF size = VariationTableSize(m_sheet.table);
+  const qreal scale = std::min(1.0, width / size.width());
+  return int(size.height() * scale) + 4;
+}
+
+QSize VariationTableView::sizeHint() const {
+  if (!m_sheet.tableReady) return QSize(300, 40);
+  const QSizeF size = VariationTableSize(m_sheet.table);
+  return QSize(int(size.width()) + 4, int(size.height()) + 4);
+}
+
+void VariationTableView::paintEvent(QPaintEvent*) {
+  if (!m_sheet.tableReady) {
+    PaintPending(*this);
+    return;
+  }
+  QPainter p(this);
+  p.fillRect(rect(), Qt::white);
+  PaintVariationTable(p, QRectF(rect()).adjusted(1, 1, -1, -1), m_sheet.table);
+}
+
+StudyGraphView::StudyGraphView(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Grafico"));
+  setAccessibleName(QStringLiteral("Grafico di f"));
+  setAccessibleDescription(QString::fromUtf8(kPending));
+  setFocusPolicy(Qt::StrongFocus);
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
+}
+
+void StudyGraphView::setSheet(const study::Sheet& sheet) {
+  m_sheet = sheet;
+  setAccessibleDescription(sheet.tableReady ? GraphDescription(sheet)
+                                            : QString::fromUtf8(kPending));
+  updateGeometry();
+  update();
+}
+
+int StudyGraphView::heightForWidth(int width) const {
+  return m_sheet.tableReady ? width * 3 / 4 : 40;
+}
+
+QSize StudyGraphView::sizeHint() const {
+  return QSize(480, m_sheet.tableReady ? 360 : 40);
+}
+
+void StudyGraphView::paintEvent(QPaintEvent*) {
+  if (!m_sheet.tableReady) {
+    PaintPending(*this);
+    return;
+  }
+  QPainter p(this);
+  PaintStudyGraph(p, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_sheet);
+}
+
+QString GraphDescription(const study::Sheet& sheet) {
+  const study::GraphView& v = sheet.view;
+  QStringList parts;
+  parts << QStringLiteral("Grafico di f per x da %1 a %2 e y da %3 a %4.")
+               .arg(v.left, 0, 'g', 4)
+               .arg(v.right, 0, 'g', 4)
+               .arg(v.bottom, 0, 'g', 4)
+               .arg(v.top, 0, 'g', 4);
+  QStringList points;
+  for (const study::GraphPoint& g : sheet.points) points << Q(g.label);
+  if (!points.isEmpty())
+    parts << QStringLiteral("Punti notevoli: ") + points.join(QStringLiteral(", ")) + '.';
+  if (sheet.asymptotes.determined && !sheet.asymptotes.data.items.empty()) {
+    parts << QStringLiteral("Asintoti tratteggiati.");
+  }
+  return parts.join(QLatin1Char(' '));
+}
+
+}  // namespace curvalis

@@ -1,0 +1,48 @@
+// The two drawings of the study window: the sign-and-variation table and the graph, painted
+// by the same routines as the PDF and the printed page. Each also carries its content as text
+// for a screen reader.
+#pragma once
+
+#include <QWidget>
+
+#include "study/sheet.h"
+
+namespace curvalis {
+
+class VariationTableView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit VariationTableView(QWidget* parent = nullptr);
+  // Shows the table of `sheet` once it is ready; "calcolo in corso" until then.
+  void setSheet(const study::Sheet& sheet);
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  study::Sheet m_sheet;
+};
+
+class StudyGraphView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit StudyGraphView(QWidget* parent = nullptr);
+  void setSheet(const study::Sheet& sheet);
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  study::Sheet m_sheet;
+};
+
+// The graph's content as a screen reader says it: its view, its asymptotes and its points.
+QString GraphDescription(const study::Sheet& sheet);
+
+}  // namespace curvalis

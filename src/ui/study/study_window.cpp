@@ -1,0 +1,262 @@
+#include "ui/study/study_window.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "io/data_folder.h"
+#include "io/graph_output.h"
+#include "io/study_output.h"
+#include "ui/common/layout.h"
+#include "ui/study/study_views.h"
+
+namespace curvalis {
+namespace {
+
+QString Q(std::string_view s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// The sections that belong to the one before them on the sheet ("Derivata prima" holds the
+// monotonicity and the extrema, "Derivata seconda" the concavity and the inflections): their
+// headings stand a step lower.
+bool IsSubsection(study::SectionId id) {
+  using study::SectionId;
+  return id == SectionId::Monotonicity || id == SectionId::Extrema || id == SectionId::Concavity ||
+         id == SectionId::Inflections;
+}
+
+QFont HeadingFont(const QFont& base, bool sub) {
+  QFont f = base;
+  f.setBold(true);
+  f.setPointSizeF(base.pointSizeF() * (sub ? 1.0 : 1.2));
+  return f;
+}
+
+}  // namespace
+
+StudyWindow::StudyWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), m_context(context), m_host(this, context) {
+  setObjectName(QStringLiteral("Studio"));
+  setWindowTitle(QStringLiteral("Studio completo"));
+  m_worker = new StudyWorker(context.exactEngineFactory(), this);
+  connect(m_worker, &StudyWorker::sectionReady, this, &StudyWindow::showSheet);
+  connect(m_worker, &StudyWorker::finished, this, &StudyWindow::showFinished);
+  createMenus();
+  createContent();
+  // As tall as the screen allows (the sheet scrolls), beside the main window so that the
+  // graph there stays in sight, and wholly on the screen.
+  const QRect area = (parent ? parent->screen() : screen())->availableGeometry();
+  resize(560, std::min(720, area.height() * 9 / 10));
+  if (parent) PlaceBeside(this, parent->window());
+  if (y() + height() > area.bottom())
+    move(x(), std::max(area.top(), area.bottom() - height() - 40));
+}
+
+StudyWindow::~StudyWindow() = default;
+
+void StudyWindow::createMenus() {
+  QMenu* menu = menuBar()->addMenu(QStringLiteral("&Studio"));
+  menu->setObjectName(QStringLiteral("mStudioMenu"));
+  auto add = [&](const char* name, const QString& caption, QKeySequence key, auto slot) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(key);
+    connect(a, &QAction::triggered, this, slot);
+    menu->addAction(a);
+    m_actions.insert(a->objectName(), a);
+    return a;
+  };
+  add("mEsportaStudio", QStringLiteral("Esporta studio..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+      &StudyWindow::mEsportaStudio);
+  add("mStampaStudio", QStringLiteral("Stampa studio"), QKeySequence::Print,
+      &StudyWindow::mStampaStudio);
+  menu->addSeparator();
+  add("mChiudiStudio", QStringLiteral("Chiudi"), QKeySequence(Qt::CTRL | Qt::Key_W),
+      &QWidget::close);
+  // Nothing to export or print before a sheet is finished.
+  m_actions.value(QStringLiteral("mEsportaStudio"))->setEnabled(false);
+  m_actions.value(QStringLiteral("mStampaStudio"))->setEnabled(false);
+}
+
+void StudyWindow::createContent() {
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("Foglio"));
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* page = new QWidget;
+  page->setBackgroundRole(QPalette::Base);
+  page->setAutoFillBackground(true);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(16, 12, 16, 16);
+  layout->setSpacing(4);
+
+  auto label = [&](const QString& name, const QFont& font) {
+    auto* l = new QLabel(page);
+    l->setObjectName(name);
+    l->setFont(font);
+    l->setWordWrap(true);
+    l->setTextFormat(Qt::PlainText);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    l->setFocusPolicy(Qt::StrongFocus);  // each piece of text is reached with Tab
+    layout->addWidget(l);
+    return l;
+  };
+  QFont big = font();
+  big.setPointSizeF(font().pointSizeF() * 1.35);
+  big.setBold(true);
+  m_title = label(QStringLiteral("Formula"), big);
+  m_title->setText(QStringLiteral("Nessuna funzione studiata"));
+  m_rejected = label(QStringLiteral("Motivo"), font());
+  m_rejected->hide();
+  for (int s = 0; s < study::kSectionCount; ++s) {
+    const auto id = study::SectionId(s);
+    const QString title = Q(study::SectionTitle(id));
+    const bool sub = IsSubsection(id);
+    if (!sub) layout->addSpacing(8);
+    m_headings[size_t(s)] =
+        label(QStringLiteral("Titolo_") + Q(study::SectionName(id)), HeadingFont(font(), sub));
+    m_headings[size_t(s)]->setText(title);
+    m_headings[size_t(s)]->setAccessibleName(title);
+    m_bodies[size_t(s)] = label(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
+    m_bodies[size_t(s)]->setAccessibleName(title);
+    m_bodies[size_t(s)]->setIndent(14);
+  }
+  layout->addSpacing(8);
+  m_tableHeading = label(QStringLiteral("Titolo_tabella"), HeadingFont(font(), false));
+  m_tableHeading->setText(QStringLiteral("Tabella dei segni e della variazione"));
+  m_table = new VariationTableView(page);
+  layout->addWidget(m_table);
+  layout->addSpacing(8);
+  m_graphHeading = label(QStringLiteral("Titolo_grafico"), HeadingFont(font(), false));
+  m_graphHeading->setText(QStringLiteral("Grafico"));
+  m_graph = new StudyGraphView(page);
+  layout->addWidget(m_graph);
+  layout->addStretch(1);
+  scroll->setWidget(page);
+  setCentralWidget(scroll);
+  for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
+}
+
+void StudyWindow::study(const QString& funzione) {
+  m_formula = funzione;
+  m_sheet = study::Sheet{};
+  m_finished = false;
+  m_actions.value(QStringLiteral("mEsportaStudio"))->setEnabled(false);
+  m_actions.value(QStringLiteral("mStampaStudio"))->setEnabled(false);
+  const QString caption = QStringLiteral("f(x) = ") + funzione;
+  m_title->setText(QStringLiteral("Studio di ") + caption);
+  m_title->setAccessibleName(m_title->text());
+  setWindowTitle(QStringLiteral("Studio completo - ") + caption);
+  refreshRejected();
+  for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
+  m_table->setSheet(m_sheet);
+  m_graph->setSheet(m_sheet);
+  m_worker->start(funzione.toStdString());
+}
+
+QString StudyWindow::sectionText(study::SectionId id) const {
+  return m_bodies[size_t(id)]->text();
+}
+
+QLabel* StudyWindow::sectionLabel(study::SectionId id) const {
+  return m_bodies[size_t(id)];
+}
+
+void StudyWindow::refreshSection(study::SectionId id) {
+  QStringList lines;
+  for (const std::string& line : study::SectionLines(m_sheet, id)) lines << Q(line);
+  QLabel* body = m_bodies[size_t(id)];
+  body->setText(lines.join(QLatin1Char('\n')));
+  body->setAccessibleDescription(body->text());
+  // A pending section stands out in grey italics from the found ones.
+  const bool pending = !study::SectionReady(m_sheet, id);
+  QFont f = body->font();
+  f.setItalic(pending);
+  body->setFont(f);
+  body->setForegroundRole(pending ? QPalette::PlaceholderText : QPalette::WindowText);
+}
+
+// A formula that cannot be studied at all: the window shows the reason, nothing else.
+void StudyWindow::refreshRejected() {
+  const bool rejected = !m_sheet.rejected.empty();
+  m_rejected->setText(Q(m_sheet.rejected));
+  m_rejected->setAccessibleName(m_rejected->text());
+  m_rejected->setVisible(rejected);
+  for (int s = 0; s < study::kSectionCount; ++s) {
+    m_headings[size_t(s)]->setVisible(!rejected);
+    m_bodies[size_t(s)]->setVisible(!rejected);
+  }
+  for (QWidget* w : {static_cast<QWidget*>(m_tableHeading), static_cast<QWidget*>(m_table),
+                     static_cast<QWidget*>(m_graphHeading), static_cast<QWidget*>(m_graph)}) {
+    w->setVisible(!rejected);
+  }
+}
+
+void StudyWindow::showSheet(const study::Sheet& sheet, int section) {
+  m_sheet = sheet;
+  refreshRejected();
+  refreshSection(study::SectionId(section));
+  emit sectionShown(section);
+}
+
+void StudyWindow::showFinished(const study::Sheet& sheet) {
+  m_sheet = sheet;
+  m_finished = true;
+  refreshRejected();
+  for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
+  m_table->setSheet(m_sheet);
+  m_graph->setSheet(m_sheet);
+  const bool any = m_sheet.rejected.empty();
+  m_actions.value(QStringLiteral("mEsportaStudio"))->setEnabled(any);
+  m_actions.value(QStringLiteral("mStampaStudio"))->setEnabled(any);
+  emit studyFinished();
+}
+
+void StudyWindow::mEsportaStudio() {
+  m_host.CommandStarted("mEsportaStudio");
+  if (!m_finished) return;
+  static const StudyFormat kOffered[] = {StudyFormat::Pdf, StudyFormat::Latex,
+                                         StudyFormat::Markdown};
+  const QStringList filters = {QStringLiteral("Documento PDF (*.pdf)"),
+                               QStringLiteral("Documento LaTeX (*.tex)"),
+                               QStringLiteral("Testo Markdown (*.md)")};
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  QString chosenFilter;
+  QString path = m_context.chooseSaveFile(this, QStringLiteral("Esporta studio"),
+                                          QDir(folder).filePath(QStringLiteral("Studio.pdf")),
+                                          filters, &chosenFilter);
+  if (path.isEmpty()) return;  // cancelled
+  std::optional<StudyFormat> format = StudyFormatOf(path);
+  if (!format) {  // no known ending: the chosen kind's
+    const qsizetype chosen = filters.indexOf(chosenFilter);
+    format = kOffered[chosen < 0 ? 0 : chosen];
+    path += QLatin1Char('.') + StudySuffix(*format);
+  }
+  BusyCursor busy(m_host);
+  QString reason;
+  const bool written = ExportStudy(m_sheet, path, *format, &reason);
+  m_host.FileWritten(QDir::toNativeSeparators(path).toStdString(), written);
+  if (!written) m_host.Message(FailureMessage(kMsgStudyNotExported, reason).toStdString());
+}
+
+void StudyWindow::mStampaStudio() {
+  m_host.CommandStarted("mStampaStudio");
+  if (!m_finished) return;
+  BusyCursor busy(m_host);
+  QString reason;
+  if (!PrintStudy(m_sheet, m_context.printToPdf(), &reason)) {
+    m_host.Message(FailureMessage(kMsgNotPrinted, reason).toStdString());
+  }
+}
+
+}  // namespace curvalis

@@ -1,0 +1,179 @@
+// The sheet written out: Markdown read back section by section, LaTeX compiled by pdflatex and
+// read back by pdftotext (both are installed by scripts/deps.sh; the LaTeX case is skipped only
+// on a machine without them).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "study/canned_engine.h"
+#include "study/sheet.h"
+#include "study/sheet_writers.h"
+
+namespace curvalis::study {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Canned;
+using testing::CannedEngine;
+using testing::Inf;
+using testing::Iv;
+using testing::N;
+using testing::Reals;
+
+Sheet Build(const Canned& c) {
+  CannedEngine engine(c);
+  return BuildSheet(engine, c.funzione);
+}
+
+std::string ReadText(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Every heading in the order of the sheet, each followed by its lines as bullets, then the
+// table: the Markdown says what the sheet says.
+TEST(SheetExport, MarkdownReadsBackAsTheSheet) {
+  const Sheet sheet = Build(testing::WorkedExample());
+  const std::string md = SheetMarkdown(sheet);
+  std::istringstream in(md);
+  std::vector<std::string> headings;
+  std::map<std::string, std::vector<std::string>> bullets;
+  std::vector<std::string> tableRows;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("## ", 0) == 0) {
+      headings.push_back(line.substr(3));
+    } else if (line.rfind("- ", 0) == 0 && !headings.empty()) {
+      bullets[headings.back()].push_back(line.substr(2));
+    } else if (line.rfind("|", 0) == 0) {
+      tableRows.push_back(line);
+    }
+  }
+  ASSERT_EQ(headings.size(), std::size_t(kSectionCount + 2));
+  for (int i = 0; i < kSectionCount; ++i) {
+    EXPECT_EQ(headings[i], SectionTitle(SectionId(i)));
+    EXPECT_EQ(bullets[headings[i]], SectionLines(sheet, SectionId(i))) << headings[i];
+  }
+  EXPECT_EQ(bullets["Dominio"], (std::vector<std::string>{"x ≠ 2", "D = ]−∞; 2[ ∪ ]2; +∞["}));
+  ASSERT_EQ(tableRows.size(), 5u) << md;  // x, the rule, f′, f″, f
+  EXPECT_EQ(tableRows[0], "| x | −∞ |  | 2 − √3 |  | 2 |  | 2 + √3 |  | +∞ |");
+  EXPECT_EQ(tableRows[4], "| f(x) | −∞ | ↗ | 4 − 2√3 | ↘ | −∞ ‖ +∞ | ↘ | 4 + 2√3 | ↗ | +∞ |");
+  EXPECT_NE(md.find("(2 − √3; 4 − 2√3)"), std::string::npos);
+}
+
+TEST(SheetExport, MarkdownOfARejectedFormulaIsTheReasonOnly) {
+  CannedEngine engine(testing::WorkedExample());
+  const std::string md = SheetMarkdown(BuildSheet(engine, "sen2(x)"));
+  EXPECT_NE(md.find("Errore nella formula: Nome sconosciuto «sen2» (colonna 1)"),
+            std::string::npos);
+  EXPECT_EQ(md.find("## "), std::string::npos) << md;
+}
+
+bool Have(const char* tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+Canned Cube() {
+  Canned c;
+  c.funzione = "x^3";
+  c.f = {"x³", "x^3", true};
+  c.d1 = {"3x²", "3x^2", true};
+  c.d2 = {"6x", "6x", true};
+  c.domain[0] = c.domain[1] = c.domain[2] = Reals();
+  c.roots[0] = c.roots[1] = c.roots[2] = {N("0", 0)};
+  c.limits = {{"", Approach::MinusInfinity, Inf(false)}, {"", Approach::PlusInfinity, Inf(true)}};
+  c.symmetry.parity = Parity::Odd;
+  c.values = {{"0", N("0", 0)}};
+  return c;
+}
+
+Canned Root() {
+  Canned c;
+  c.funzione = "sqrt(x)";
+  c.f = {"√x", "\\sqrt{x}", true};
+  c.d1 = {"1/(2√x)", "\\frac{1}{2\\sqrt{x}}", true};
+  c.d2 = {"−1/(4x√x)", "-\\frac{1}{4x\\sqrt{x}}", true};
+  c.domain[0] = {"x ≥ 0", {Iv(N("0", 0), Inf(true), true, false)}};
+  c.domain[1] = c.domain[2] = {"x > 0", {Iv(N("0", 0), Inf(true))}};
+  c.roots[0] = {N("0", 0)};
+  c.limits = {{"", Approach::PlusInfinity, Inf(true)}};
+  c.values = {{"0", N("0", 0)}};
+  return c;
+}
+
+Canned ExpOfInverse() {
+  Canned c;
+  c.funzione = "e^(1/x)";
+  c.f = {"e^(1/x)", "e^{1/x}", true};
+  c.d1 = {"−e^(1/x)/x²", "-\\frac{e^{1/x}}{x^2}", true};
+  c.d2 = {"e^(1/x)(2x + 1)/x^4", "\\frac{e^{1/x}(2x+1)}{x^4}", true};
+  const Domain d{"x ≠ 0", {Iv(Inf(false), N("0", 0)), Iv(N("0", 0), Inf(true))}};
+  c.domain[0] = c.domain[1] = c.domain[2] = d;
+  c.roots[2] = {N("−1/2", -0.5, "-\\frac{1}{2}")};
+  c.limits = {{"", Approach::MinusInfinity, N("1", 1)},
+              {"0", Approach::Left, N("0", 0)},
+              {"0", Approach::Right, Inf(true)},
+              {"", Approach::PlusInfinity, N("1", 1)}};
+  c.asymptote[0] = c.asymptote[1] = Line{N("0", 0), N("1", 1)};
+  c.values = {{"−1/2", N("1/e²", std::exp(-2.0), "\\frac{1}{e^2}")}};
+  return c;
+}
+
+Canned Step() {
+  Canned c;
+  c.funzione = "INT(x)+0.5";
+  c.noStudy = "funzione non elementare: INT";
+  return c;
+}
+
+// The LaTeX document compiles with pdflatex, with its tkz-tab table, and the PDF holds the
+// values: a pole with its two limits, a value on a rising arrow, a closed end, a function with
+// no table.
+TEST(SheetExport, LatexCompilesAndHoldsTheValues) {
+  if (!Have("pdflatex") || !Have("pdftotext")) GTEST_SKIP() << "pdflatex or pdftotext missing";
+  struct Row {
+    const char* name;
+    Canned canned;
+    std::vector<std::string> texts;  // what pdftotext must find
+  };
+  const std::vector<Row> rows = {
+      {"worked",
+       testing::WorkedExample(),
+       {"D = ]−∞; 2[ ∪ ]2; +∞[", "Dominio", "massimo relativo (2 −", "Asintoti", "Flessi",
+        "nessun flesso"}},
+      {"cube", Cube(), {"a tangente orizzontale", "crescente in"}},
+      {"root", Root(), {"[0; +∞[", "non è derivabile in x = 0"}},
+      {"exp", ExpOfInverse(), {"asintoto verticale x = 0 (da destra)", "flesso"}},
+      {"step", Step(), {"Nessuno studio esatto", "INT(x)+0.5", "non determinata"}},
+  };
+  const fs::path dir = fs::path(CURVALIS_TEST_OUT);
+  fs::create_directories(dir);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path tex = dir / (std::string(row.name) + ".tex");
+    {
+      std::ofstream out(tex, std::ios::binary | std::ios::trunc);
+      out << SheetLatex(Build(row.canned));
+    }
+    const std::string cmd = "cd '" + dir.string() +
+                            "' && pdflatex -interaction=nonstopmode -halt-on-error '" +
+                            tex.filename().string() + "' > '" + row.name + ".out' 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << ReadText(dir / (std::string(row.name) + ".log"));
+    const fs::path txt = dir / (std::string(row.name) + ".txt");
+    ASSERT_EQ(
+        std::system(("pdftotext -enc UTF-8 '" + (dir / (std::string(row.name) + ".pdf")).string() +
+                     "' '" + txt.string() + "'")
+                        .c_str()),
+        0);
+    const std::string text = ReadText(txt);
+    for (const std::string& t : row.texts)
+      EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+  }
+}
+
+}  // namespace
+}  // namespace curvalis::study
