@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QSaveFile>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
