@@ -22,6 +22,10 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// Why a sign, trend or concavity is not given: the values sampled along one of its stretches
+// disagree with the sign read inside it.
+constexpr const char* kSignDoubtful =
+    "i valori calcolati cambiano segno dove non si trova un punto di separazione";
 
 struct Cancelled {};
 
@@ -189,11 +193,12 @@ class Builder {
     for (std::size_t i = 0; i < xs.size(); ++i) {
       const double x = xs[i], y = ys[i];
       if (y == 0) {
-        // A sample that is exactly 0 is a zero when its neighbours are not: a run of zeros is a
-        // stretch where g is 0, not a list of points.
-        const bool before = i == 0 || ys[i - 1] != 0;
-        const bool after = i + 1 == xs.size() || ys[i + 1] != 0;
-        if (before && after) zeros->push_back(x);
+        // A sample that is exactly 0 is a zero when both its neighbours are not: a run of zeros
+        // is a stretch where g is 0, not a list of points. The first and last samples have a
+        // neighbour on one side only, and far out that is where a value that only underflows
+        // (x·e^(−x) beyond 745) turns 0: no zero is read there.
+        const bool inner = i > 0 && i + 1 < xs.size();
+        if (inner && ys[i - 1] != 0 && ys[i + 1] != 0) zeros->push_back(x);
         continue;
       }
       if (i == 0 || ys[i - 1] == 0 || (ys[i - 1] < 0) == (y < 0)) continue;
@@ -708,9 +713,42 @@ class Builder {
     for (std::size_t i = 0; i <= inside.size(); ++i) {
       const Number to = i < inside.size() ? inside[i] : p.range.to;
       out.push_back({from, to, SignOf(g(Inside(from.value, to.value)))});
+      if (!SignHolds(g, from.value, to.value, out.back().sign)) runsDoubtful_ = true;
       from = to;
     }
     return out;
+  }
+
+  // Whether g keeps `sign` all along ]a; b[: samples spread in t = arctan x must not say
+  // otherwise. A sign read at one test point is shown only when the whole stretch agrees, so a
+  // cut the scan missed (a step of INT(x), a change inside a run of underflowed zeros) gives no
+  // wrong interval.
+  static bool SignHolds(const std::function<double(double)>& g, double a, double b, Sign sign) {
+    if (sign == Sign::Undefined) return true;
+    constexpr int kChecks = 64;
+    const double ta = std::isinf(a) ? -M_PI / 2 : std::atan(a);
+    const double tb = std::isinf(b) ? M_PI / 2 : std::atan(b);
+    double ys[kChecks];
+    double largest = 0;
+    int n = 0;
+    for (int i = 0; i < kChecks; ++i) {
+      const double x = std::tan(ta + (tb - ta) * (i + 0.5) / kChecks);
+      if (!(x > a && x < b)) continue;
+      const double y = g(x);
+      if (std::isnan(y)) continue;
+      ys[n++] = y;
+      largest = std::max(largest, std::fabs(y));
+    }
+    // Rounding near a cut may leave a value of either sign that is tiny beside the others.
+    const double noise = std::max(1e-13, 1e-9 * largest);
+    for (int i = 0; i < n; ++i) {
+      const double y = ys[i];
+      if (sign == Sign::Zero ? std::fabs(y) > 1e-13
+                             : (sign == Sign::Plus ? y < -noise : y > noise)) {
+        return false;
+      }
+    }
+    return true;
   }
 
   void BuildSign() {
@@ -721,7 +759,13 @@ class Builder {
       }
       std::sort(jumps_.begin(), jumps_.end(),
                 [](double a, double b) { return std::fabs(a) < std::fabs(b); });
+      runsDoubtful_ = false;
       auto runs = Runs(p, zeros_, [this](double x) { return F(x); });
+      if (runsDoubtful_) {
+        sheet_.sign.data.intervals.clear();
+        Undetermined(sheet_.sign, SectionId::Sign, kSignDoubtful);
+        return;
+      }
       for (std::size_t i = 0; i < runs.size(); ++i) {
         SignInterval s;
         s.range.from = runs[i].from;
@@ -979,6 +1023,7 @@ class Builder {
                                              const std::function<double(double)>& g,
                                              std::vector<Bound>* bounds) {
     std::vector<std::vector<Stretch>> out;
+    runsDoubtful_ = false;
     for (const Piece& p : pieces_) {
       auto runs = Runs(p, cuts, g);
       std::vector<Stretch> merged;
@@ -1016,6 +1061,12 @@ class Builder {
     cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
     trendRuns_ = SignRuns(
         cuts, [this](double x) { return D1(x); }, &trendBounds_);
+    if (runsDoubtful_) {
+      Undetermined(sheet_.monotonicity, SectionId::Monotonicity, kSignDoubtful);
+      trendRuns_.assign(pieces_.size(), {});
+      trendBounds_.clear();
+      return;
+    }
     auto& d = sheet_.monotonicity.data;
     for (std::size_t k = 0; k < pieces_.size(); ++k) {
       const auto& runs = trendRuns_[k];
@@ -1138,6 +1189,12 @@ class Builder {
     cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
     concavityRuns_ = SignRuns(
         cuts, [this](double x) { return D2(x); }, &concavityBounds_);
+    if (runsDoubtful_) {
+      Undetermined(sheet_.concavity, SectionId::Concavity, kSignDoubtful);
+      concavityRuns_.assign(pieces_.size(), {});
+      concavityBounds_.clear();
+      return;
+    }
     auto& d = sheet_.concavity.data;
     for (std::size_t k = 0; k < pieces_.size(); ++k) {
       const auto& runs = concavityRuns_[k];
@@ -1327,6 +1384,7 @@ class Builder {
   std::vector<std::pair<double, Number>> values_;
   std::vector<std::vector<Stretch>> trendRuns_, concavityRuns_;
   std::vector<Bound> trendBounds_, concavityBounds_;
+  bool runsDoubtful_ = false;  // a stretch of the last Runs disagreed with its sign
 };
 
 }  // namespace

@@ -187,6 +187,13 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
       {"INT(x)+0.5",  // not elementary
        {"Nessuno studio esatto (funzione non elementare", "(0; ≈ 0.5000000000)"},
        {"crescente", "asintoto obliquo"}},
+      {"x e^-x",  // f underflows to 0 far out: no zero, sign or trend read there
+       {"f > 0 in ]0; +∞[", "decrescente in ]1; +∞[", "massimo relativo e assoluto (1; 1/e)",
+        "flesso (2; 2/e²)"},
+       {"1273", "costante", "f = 0"}},
+      {"INT(x)",  // a sign read at one point that its stretch does not keep is not given
+       {"Segno\n\n- non determinato"},
+       {"f = 0 in"}},
       {"ln(x)/x",
        {"massimo relativo e assoluto (e; 1/e)", "asintoto orizzontale y = 0 (per x → +∞)"},
        {}},

@@ -56,7 +56,15 @@ StudyWindow::StudyWindow(AppContext& context, QWidget* parent)
   // graph there stays in sight, and wholly on the screen.
   const QRect area = (parent ? parent->screen() : screen())->availableGeometry();
   resize(560, std::min(720, area.height() * 9 / 10));
-  if (parent) PlaceBeside(this, parent->window());
+  if (parent) {
+    // Narrower where the screen beside the main window is: the text reflows, and the graph on
+    // the main window stays uncovered.
+    const QRect mainFrame = parent->window()->frameGeometry();
+    const int room =
+        std::max(area.right() - mainFrame.right(), mainFrame.left() - area.left()) - 16;
+    if (room < width() && room >= 360) resize(room, height());
+    PlaceBeside(this, parent->window());
+  }
   if (y() + height() > area.bottom())
     move(x(), std::max(area.top(), area.bottom() - height() - 40));
 }
