@@ -51,7 +51,7 @@ struct Setup {
       surface.AddSink(&operations);
     }
     main.Load();
-    main.Run(mGrafico);
+    main.Run(Cmd::mGrafico);
   }
   void drain() {
     if (traceText.tellp() > (1 << 20)) traceText.str({});
@@ -62,7 +62,7 @@ void Label(benchmark::State& state) {
   state.SetLabel(std::string(kFormulas[state.range(0)]) + " / " + kSinks[state.range(1)]);
 }
 
-template <void (*Analysis)(CommandContext&)>
+template <Cmd Analysis>
 void Run(benchmark::State& state) {
   Setup s(int(state.range(0)), int(state.range(1)));
   for (auto _ : state) {
@@ -99,17 +99,17 @@ void ThreeFormulas(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(RedrawSequence)->Apply(AllFormulas);
-BENCHMARK(Run<mGrafico>)->Name("mGrafico")->Apply(AllFormulas);
-BENCHMARK(Run<mDominio>)->Name("mDominio")->Apply(ThreeFormulas);
-BENCHMARK(Run<mDerivata>)->Name("mDerivata")->Apply(ThreeFormulas);
-BENCHMARK(Run<mZeri>)->Name("mZeri")->Apply(ThreeFormulas);
-BENCHMARK(Run<mMinimi>)->Name("mMinimi")->Apply(ThreeFormulas);
-BENCHMARK(Run<mMassimi>)->Name("mMassimi")->Apply(ThreeFormulas);
-BENCHMARK(Run<mFlessi>)->Name("mFlessi")->Apply(ThreeFormulas);
-BENCHMARK(Run<mTangente>)->Name("mTangente")->Apply(ThreeFormulas);
-BENCHMARK(Run<mObliquiP>)->Name("mObliquiP")->Apply(ThreeFormulas);
-BENCHMARK(Run<mObliquiM>)->Name("mObliquiM")->Apply(ThreeFormulas);
-BENCHMARK(Run<mVerticali>)->Name("mVerticali")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mGrafico>)->Name("mGrafico")->Apply(AllFormulas);
+BENCHMARK(Run<Cmd::mDominio>)->Name("mDominio")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mDerivata>)->Name("mDerivata")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mZeri>)->Name("mZeri")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mMinimi>)->Name("mMinimi")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mMassimi>)->Name("mMassimi")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mFlessi>)->Name("mFlessi")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mTangente>)->Name("mTangente")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mObliquiP>)->Name("mObliquiP")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mObliquiM>)->Name("mObliquiM")->Apply(ThreeFormulas);
+BENCHMARK(Run<Cmd::mVerticali>)->Name("mVerticali")->Apply(ThreeFormulas);
 
 // The list of a whole quick study: the graph, then "Studio rapido".
 struct Studied {
@@ -121,7 +121,7 @@ struct Studied {
   explicit Studied(int formulaIndex) : formula(kFormulas[formulaIndex]) {
     surface.AddSink(&list);
     main.Load();
-    main.Run(mGrafico);
+    main.Run(Cmd::mGrafico);
     main.mStudio();
   }
 };

@@ -10,7 +10,7 @@ namespace curvalis {
 // step of 0.032 ScaleUnit apart, each quotient plotted at the left end of its interval and
 // joined to the one before in yellow, with the draw width the surface already has.
 void mDerivata(CommandContext& ctx) {
-  RunCommand(ctx, "mDerivata", [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX;
     std::string prepared = PrepareFormula(ctx.funzione);

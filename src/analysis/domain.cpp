@@ -10,7 +10,7 @@ namespace curvalis {
 // here (only an error, the empty text or an empty cell is undefined), so the test reads the
 // value itself rather than the value as a number.
 void mDominio(CommandContext& ctx) {
-  RunCommand(ctx, "mDominio", [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX, OY = ctx.view.OffsetY;
     s.SetBackground(kLightGrey);

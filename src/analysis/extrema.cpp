@@ -11,7 +11,6 @@ namespace {
 // What tells the minima from the maxima: the direction of the comparisons, the heading, the
 // listing's columns and the colour of the marks.
 struct ExtremaKind {
-  const char* command;
   bool lowest;  // minima: lower than the left neighbour and not higher than the right one
   const char* heading;
   int headingTab;
@@ -20,8 +19,8 @@ struct ExtremaKind {
   int markColour;  // palette index
 };
 
-constexpr ExtremaKind kMinima{"mMinimi", true, "Minimi", 9, 2, 15, 11};
-constexpr ExtremaKind kMaxima{"mMassimi", false, "Massimi", 36, 30, 43, 10};
+constexpr ExtremaKind kMinima{true, "Minimi", 9, 2, 15, 11};
+constexpr ExtremaKind kMaxima{false, "Massimi", 36, 30, 43, 10};
 
 // Values beyond this size are neither marked nor listed.
 constexpr double kValueBound = 32;
@@ -38,7 +37,7 @@ bool IsExtremum(const ExtremaKind& k, double left, double mid, double right) {
 // intervals around each, at a fiftieth of their width, places the extremum. Each one found
 // is marked on the graph and listed, with its rounded coordinates, under the heading.
 void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
-  RunCommand(ctx, k.command, [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     EvalBook& book = ctx.book;
     std::string prepared = PrepareFormula(ctx.funzione);
@@ -48,18 +47,15 @@ void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
     PlaceTextLine(s, 2);
     s.Print(PrintLine().Tab(k.headingTab).Text(k.heading).items());
 
-    constexpr int kFirst = -64, kLast = 64, kFine = 50;
-    std::array<double, kLast - kFirst + 1> xs{}, ys{};
-    auto X = [&](int i) -> double& { return xs[i - kFirst]; };
-    auto Y = [&](int i) -> double& { return ys[i - kFirst]; };
+    constexpr int kFine = 50;
+    TwentiethsSamples xs{}, ys{};
+    auto X = [&](int i) { return xs[i + 64]; };
+    auto Y = [&](int i) { return ys[i + 64]; };
     std::array<double, kFine + 1> t{}, v{};
 
     OpenEvalBook(book, prepared);
-    // The 129 samples, evaluated at once.
-    for (int i = kFirst; i <= kLast; ++i) X(i) = TwentiethsX(ctx.view, i);
-    book.NumbersAt(xs.data(), ys.data(), xs.size());
-    for (int i = -62; i <= kLast; ++i) {
-      if (!IsExtremum(k, Y(i - 2), Y(i - 1), Y(i))) continue;
+    ScanTwentieths(ctx.view, book, xs, ys, [&](int i) {
+      if (!IsExtremum(k, Y(i - 2), Y(i - 1), Y(i))) return;
 
       // Fine scan from x(i-2) to x(i). A fine window that holds an undefined value reports
       // nothing, as a coarse one does.
@@ -93,7 +89,7 @@ void FindExtrema(CommandContext& ctx, const ExtremaKind& k) {
                       .items());
         }
       }
-    }
+    });
     CloseEvalBook(book);
   });
 }

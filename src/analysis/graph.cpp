@@ -60,7 +60,7 @@ void PlotCurve(CommandContext& ctx, std::string_view prepared) {
 }
 
 void mGrafico(CommandContext& ctx) {
-  RunCommand(ctx, "mGrafico", [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     s.SetBackground(kLightGrey);
     s.Clear();

@@ -74,7 +74,7 @@ void ScanInflections(CommandContext& ctx, std::string_view prepared,
 }
 
 void mFlessi(CommandContext& ctx) {
-  RunCommand(ctx, "mFlessi", [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     const std::string prepared = PrepareFormula(ctx.funzione);
     double row = 0;

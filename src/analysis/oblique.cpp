@@ -11,15 +11,14 @@ namespace {
 
 // What the two asymptote commands differ in.
 struct Direction {
-  std::string_view command;
   std::int32_t slopeX;      // X1: where f(x)/x is read as the slope
   std::int32_t interceptX;  // X2: where f(x) - m x is read as the intercept
   int row;                  // text row of the equation in the text frame
   std::string_view text;
 };
 
-constexpr Direction kPlusInfinity{"mObliquiP", 1000000000, 1000000, 55, "Asintoto(+Inf.): y= "};
-constexpr Direction kMinusInfinity{"mObliquiM", -1000000000, -1000000, 57, "Asintoto (-Inf.): y= "};
+constexpr Direction kPlusInfinity{1000000000, 1000000, 55, "Asintoto(+Inf.): y= "};
+constexpr Direction kMinusInfinity{-1000000000, -1000000, 57, "Asintoto (-Inf.): y= "};
 
 constexpr int kTabEquation = 90;
 
@@ -71,7 +70,7 @@ void ShowAsymptote(CommandContext& ctx, const Direction& dir, std::string_view p
 
 // The line y = m x + q that f approaches towards one infinity, from f far out on the axis.
 void FindAsymptote(CommandContext& ctx, const Direction& dir) {
-  RunCommand(ctx, dir.command, [&] {
+  RunCommand(ctx, [&] {
     const std::string prepared = PrepareFormula(ctx.funzione);
     SetGraphFrame(ctx.surface, ctx.view);
     OpenEvalBook(ctx.book, prepared);  // a rejected formula ends here, with the message

@@ -5,7 +5,7 @@
 namespace curvalis {
 
 void mTangente(CommandContext& ctx) {
-  RunCommand(ctx, "mTangente", [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX;
     const std::string prepared = PrepareFormula(ctx.funzione);

@@ -136,7 +136,7 @@ class VerticalScan {
 }  // namespace
 
 void mVerticali(CommandContext& ctx) {
-  RunCommand(ctx, "mVerticali", [&] {
+  RunCommand(ctx, [&] {
     const std::string prepared = PrepareFormula(ctx.funzione);
     SetGraphFrame(ctx.surface, ctx.view);
     VerticalScan scan(ctx);

@@ -1,4 +1,3 @@
-#include <array>
 #include <cmath>
 
 #include "analysis/analyses.h"
@@ -8,7 +7,6 @@
 namespace curvalis {
 namespace {
 
-constexpr int kFirst = -64, kLast = 64;
 constexpr int kHeadingTab = 107, kXTab = 100, kFTab = 113;
 
 // One listing line under the heading, at the current text position: both numbers cut down
@@ -26,7 +24,7 @@ void PrintZero(Surface& s, double x, double y) {
 // and samples where f is exactly 0 or that stand at the edge of the domain with |f| < 0.5.
 // Listed under the heading "Zeri", one text line after another, from left to right.
 void mZeri(CommandContext& ctx) {
-  RunCommand(ctx, "mZeri", [&] {
+  RunCommand(ctx, [&] {
     Surface& s = ctx.surface;
     EvalBook& book = ctx.book;
     std::string prepared = PrepareFormula(ctx.funzione);
@@ -35,16 +33,13 @@ void mZeri(CommandContext& ctx) {
     PlaceTextLine(s, 2);
     s.Print(PrintLine().Tab(kHeadingTab).Text("Zeri").items());
 
-    std::array<double, kLast - kFirst + 1> xs{}, ys{};
-    auto X = [&](int k) -> double& { return xs[k - kFirst]; };
-    auto Y = [&](int k) -> double& { return ys[k - kFirst]; };
+    TwentiethsSamples xs{}, ys{};
+    auto X = [&](int k) { return xs[k + 64]; };
+    auto Y = [&](int k) { return ys[k + 64]; };
     auto defined = [](double v) { return !std::isnan(v); };
 
     OpenEvalBook(book, prepared);
-    // The 129 samples, evaluated at once.
-    for (int i = kFirst; i <= kLast; ++i) X(i) = TwentiethsX(ctx.view, i);
-    book.NumbersAt(xs.data(), ys.data(), xs.size());
-    for (int i = -62; i <= kLast; ++i) {
+    ScanTwentieths(ctx.view, book, xs, ys, [&](int i) {
       const double xa = X(i - 1), ya = Y(i - 1), xb = X(i), yb = Y(i);
 
       // A sign change between samples i-1 and i, refined by three secant steps. Each step
@@ -76,7 +71,7 @@ void mZeri(CommandContext& ctx) {
         const bool edgeRight = !defined(yb) && defined(yl) && std::fabs(yl) > std::fabs(ya);
         if (ya == 0 || edgeLeft || edgeRight) PrintZero(s, xa, ya);
       }
-    }
+    });
     CloseEvalBook(book);
   });
 }

@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QSaveFile>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <memory>
 
 #include "app/batch_pointer.h"
@@ -16,11 +14,7 @@
 #include "io/study_output.h"
 #include "study/sheet.h"
 #include "study/sheet_writers.h"
-#include "ui/archive/archivio_window.h"
-#include "ui/main/command_table.h"
 #include "ui/main/tervano.h"
-#include "ui/tools/integrale_window.h"
-#include "ui/tools/valore_window.h"
 
 namespace curvalis {
 namespace {
@@ -61,7 +55,7 @@ study::Sheet BuildStudy(const std::string& funzione, TraceWriter* trace) {
 // command runs.
 void mScheda(Tervano& w) {
   TraceWriter* trace = w.context().trace();
-  if (trace) trace->Command("mScheda");
+  if (trace) trace->Command(CommandName(Cmd::mScheda));
   Study().sheet = BuildStudy(w.funzione()->text().toStdString(), trace);
 }
 
@@ -98,54 +92,18 @@ bool WriteReport(const study::Sheet& sheet, const std::string& path, std::string
   return true;
 }
 
-// The batch mode's commands beyond the menu items: the buttons of the side windows, and the
-// written study.
-const std::map<std::string, void (*)(Tervano&)>& ButtonCommands() {
-  static const std::map<std::string, void (*)(Tervano&)> commands = {
-      {"mScheda", mScheda},
-      {"Valore.Uguale", [](Tervano& w) { w.openValore()->clickUguale(); }},
-      {"Integrale.Uguale", [](Tervano& w) { w.openIntegrale()->clickUguale(); }},
-      {"Integrale.Diagramma", [](Tervano& w) { w.openIntegrale()->clickDiagramma(); }},
-  };
-  return commands;
-}
-
-// A command without a text: a menu item the batch mode may run, or a button.
-void (*PlainCommand(const std::string& command))(Tervano&) {
-  if (const MainCommand* c = FindMainCommand(command); c && c->scriptable) return c->run;
-  auto it = ButtonCommands().find(command);
-  return it != ButtonCommands().end() ? it->second : nullptr;
-}
-
-// Commands that take a text after "=".
-const std::map<std::string, std::function<void(Tervano&, const QString&)>>& TextCommands() {
-  static const std::map<std::string, std::function<void(Tervano&, const QString&)>> commands = {
-      {"Funzione", [](Tervano& w, const QString& t) { w.funzione()->setText(t); }},
-      {"Valore.ValoreX", [](Tervano& w, const QString& t) { w.openValore()->setValoreX(t); }},
-      {"Integrale.Superiore",
-       [](Tervano& w, const QString& t) { w.openIntegrale()->setSuperiore(t); }},
-      {"Integrale.Inferiore",
-       [](Tervano& w, const QString& t) { w.openIntegrale()->setInferiore(t); }},
-      {"Integrale.Segmenti",
-       [](Tervano& w, const QString& t) { w.openIntegrale()->setSegmenti(t); }},
-      {"Archivio.Seleziona",
-       [](Tervano& w, const QString& t) {
-         ArchivioWindow* a = w.openArchivio();
-         a->selectEntry(t);
-         a->clickSeleziona();
-       }},
-      {"Tervano.Punta", [](Tervano& w, const QString& t) { BatchPunta(w, t.toStdString()); }},
-      {"Tervano.Trascina", [](Tervano& w, const QString& t) { BatchTrascina(w, t.toStdString()); }},
-  };
-  return commands;
-}
-
-bool SplitTextCommand(const std::string& command, std::string* name, std::string* text) {
-  std::size_t eq = command.find('=');
-  if (eq == std::string::npos) return false;
-  *name = command.substr(0, eq);
-  *text = command.substr(eq + 1);
-  return TextCommands().count(*name) > 0;
+// A command a script may run: NAME for one without a value, NAME=TEXT for one with.
+struct BatchCommand {
+  Cmd id;
+  std::string text;
+};
+std::optional<BatchCommand> ReadBatchCommand(const std::string& command) {
+  const std::size_t eq = command.find('=');
+  const std::optional<Cmd> id = FindCommand(command.substr(0, eq));
+  if (!id || !CommandOf(*id).scriptable || CommandOf(*id).takesValue != (eq != std::string::npos)) {
+    return std::nullopt;
+  }
+  return BatchCommand{*id, eq == std::string::npos ? std::string() : command.substr(eq + 1)};
 }
 
 // Far more than Funzione holds; a bound, so that a device or a huge file cannot hang the start.
@@ -176,11 +134,6 @@ bool ReadFormulaFile(const std::string& path, std::string* text, std::string* er
 }
 
 }  // namespace
-
-bool IsBatchCommand(const std::string& command) {
-  std::string name, text;
-  return PlainCommand(command) != nullptr || SplitTextCommand(command, &name, &text);
-}
 
 std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
                                                 std::string* error) {
@@ -228,11 +181,8 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
     } else if (a.rfind("--", 0) == 0) {
       *error = "unknown option " + a;
       return std::nullopt;
-    } else if (IsBatchCommand(a)) {
-      std::string name, text;
-      if (SplitTextCommand(a, &name, &text) && !CheckPointerValue(name, text, error)) {
-        return std::nullopt;
-      }
+    } else if (std::optional<BatchCommand> c = ReadBatchCommand(a)) {
+      if (!CheckPointerValue(c->id, c->text, error)) return std::nullopt;
       options.commands.push_back(a);
     } else {
       *error = "unknown command " + a;
@@ -243,13 +193,16 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
 }
 
 void RunBatchCommand(Tervano& window, const std::string& command) {
-  if (auto* run = PlainCommand(command)) {
-    run(window);
-    return;
-  }
-  std::string name, text;
-  if (SplitTextCommand(command, &name, &text)) {
-    TextCommands().at(name)(window, QString::fromUtf8(text.data(), qsizetype(text.size())));
+  const std::optional<BatchCommand> c = ReadBatchCommand(command);
+  if (!c) return;
+  if (c->id == Cmd::mScheda) {
+    mScheda(window);  // the sheet in the trace, without the study window
+  } else if (c->id == Cmd::TervanoPunta) {
+    BatchPunta(window, c->text);
+  } else if (c->id == Cmd::TervanoTrascina) {
+    BatchTrascina(window, c->text);
+  } else {
+    RunCommand(window, c->id, QString::fromUtf8(c->text.data(), qsizetype(c->text.size())));
   }
 }
 

@@ -25,9 +25,6 @@ struct BatchOptions {
 std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
                                                 std::string* error);
 
-// Whether `command` is a command the batch mode knows (a menu item or a window action).
-bool IsBatchCommand(const std::string& command);
-
 // Runs one command on the main window (and the side windows it opens).
 void RunBatchCommand(Tervano& window, const std::string& command);
 

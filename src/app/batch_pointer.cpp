@@ -30,12 +30,12 @@ std::optional<QPointF> ParsePixelPair(std::string_view text) {
   return QPointF(*a, *b);
 }
 
-bool CheckPointerValue(const std::string& name, const std::string& text, std::string* error) {
-  const char* form = name == "Tervano.Punta"      ? "PX,PY"
-                     : name == "Tervano.Trascina" ? "DX,DY"
+bool CheckPointerValue(Cmd id, const std::string& text, std::string* error) {
+  const char* form = id == Cmd::TervanoPunta      ? "PX,PY"
+                     : id == Cmd::TervanoTrascina ? "DX,DY"
                                                   : nullptr;
   if (!form || ParsePixelPair(text)) return true;
-  *error = name + " takes two numbers " + form + ", not \"" + text + "\"";
+  *error = std::string(CommandName(id)) + " takes two numbers " + form + ", not \"" + text + "\"";
   return false;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "session/commands.h"
+
 namespace curvalis {
 
 class Tervano;
@@ -17,7 +19,7 @@ std::optional<QPointF> ParsePixelPair(std::string_view text);
 
 // For the two commands above, whether their value is two finite numbers; on a bad value sets
 // `error`. Every other command passes.
-bool CheckPointerValue(const std::string& name, const std::string& text, std::string* error);
+bool CheckPointerValue(Cmd id, const std::string& text, std::string* error);
 
 // The commands themselves, once the value was checked.
 void BatchPunta(Tervano& window, std::string_view text);

@@ -47,6 +47,7 @@ struct CommandContext {
   const ViewState& view;  // read only: only the view commands change it
   std::string funzione;   // the text of Funzione when the command started
   Host& host;
+  std::string_view command = {};  // the command's name, which the caller gives (mGrafico, ...)
 };
 
 // Sets the hourglass for its lifetime.
@@ -90,6 +91,10 @@ void RunCommand(CommandContext& ctx, std::string_view name, Body&& body) {
     busy.Dismiss();
     FormulaErrorHandler(ctx.host, ctx.surface, ctx.book, 0);
   }
+}
+template <class Body>
+void RunCommand(CommandContext& ctx, Body&& body) {
+  RunCommand(ctx, ctx.command, std::forward<Body>(body));
 }
 
 // The graph frame: (OX - 3.2 U, OY + 2.4 U) to (OX + 3.2 U, OY - 2.4 U).

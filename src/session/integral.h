@@ -1,30 +1,22 @@
-// The integral window's computations: Simpson's rule over the limits, the result and its
-// legend, and the diagram of f with the signed areas hatched.
+// The integral window's work: the click on "=" (the sums of analysis/integral_sums.cpp, the
+// result and its legend) and the diagram of f with the signed areas hatched.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "analysis/analyses.h"
 #include "core/command.h"
+#include "session/commands.h"
 
 namespace curvalis {
 
-inline constexpr std::string_view kDiagramSurface = "Integrale.Diagramma";
+// The diagram's surface is named as its click.
+inline constexpr std::string_view kDiagramSurface = CommandName(Cmd::IntegraleDiagramma);
 inline constexpr int kDiagramWidthPx = 313;   // 4695 twips
 inline constexpr int kDiagramHeightPx = 185;  // 2775 twips
 inline constexpr std::string_view kLegendAscending = "Integrale= Area gialla - Area verde";
 inline constexpr std::string_view kLegendDescending = "Integrale= Area verde - Area gialla";
-
-// The largest segment count computed: 2·10^7 evaluations, where Simpson's rule gains nothing
-// more. A count above it, or one not above 0, cannot be computed.
-inline constexpr double kMaxSegments = 10'000'000;
-
-// How a long computation tells how far it is and asks whether to go on. Both may be empty.
-struct Progress {
-  std::function<void(double done)> report;  // the share of the evaluations done, 0 to 1
-  std::function<bool()> keepGoing;          // false: stop, leaving everything as it was
-};
 
 // What a click on "=" or on the diagram works with.
 struct IntegraleContext {
@@ -59,12 +51,5 @@ IntegralOutcome ComputeIntegral(IntegraleContext& ctx, IntegraleFields& fields);
 // The click on the diagram: the same frame and curve for the limits of the input fields,
 // without hatching; the segment count plays no part.
 void RedrawDiagram(IntegraleContext& ctx);
-
-// Simpson's rule with n parabolic segments from a to b on the opened book: the nodes
-// a + h·k, h = (b - a) / (2 n), the even ones first, then the odd ones, then a and b. The
-// value, or NaN as soon as f gives no number at a node; NaN too when `progress` stops it,
-// and then `cancelled` is set.
-double SimpsonIntegral(EvalBook& book, double a, double b, double n, const Progress* progress,
-                       bool* cancelled);
 
 }  // namespace curvalis

@@ -3,6 +3,7 @@
 #include "analysis/analyses.h"
 
 #include <cmath>
+#include <utility>
 
 namespace curvalis {
 
@@ -46,25 +47,38 @@ CommandContext MainCommands::Context() {
   return CommandContext{surface_, book(), view_, Funzione(), host_};
 }
 
-void MainCommands::Run(void (*command)(CommandContext&)) {
+Analysis AnalysisOf(Cmd id) {
+  static constexpr std::pair<Cmd, Analysis> kAnalyses[] = {
+      {Cmd::mGrafico, mGrafico},     {Cmd::mDominio, mDominio},   {Cmd::mDerivata, mDerivata},
+      {Cmd::mZeri, mZeri},           {Cmd::mMinimi, mMinimi},     {Cmd::mMassimi, mMassimi},
+      {Cmd::mFlessi, mFlessi},       {Cmd::mObliquiP, mObliquiP}, {Cmd::mObliquiM, mObliquiM},
+      {Cmd::mVerticali, mVerticali}, {Cmd::mTangente, mTangente}};
+  for (const auto& [command, analysis] : kAnalyses) {
+    if (command == id) return analysis;
+  }
+  return nullptr;
+}
+
+void MainCommands::Run(Cmd command) {
   CommandContext ctx = Context();
-  command(ctx);
+  ctx.command = CommandName(command);
+  AnalysisOf(command)(ctx);
 }
 
 void MainCommands::RunAnalyses() {
-  for (auto* command : {curvalis::mMinimi, curvalis::mMassimi, curvalis::mFlessi, curvalis::mZeri,
-                        curvalis::mObliquiP, curvalis::mObliquiM, curvalis::mVerticali}) {
+  for (Cmd command : {Cmd::mMinimi, Cmd::mMassimi, Cmd::mFlessi, Cmd::mZeri, Cmd::mObliquiP,
+                      Cmd::mObliquiM, Cmd::mVerticali}) {
     Run(command);
   }
 }
 
 void MainCommands::mStudio() {
-  host_.CommandStarted("mStudio");
+  host_.CommandStarted(CommandName(Cmd::mStudio));
   RunAnalyses();
 }
 
 void MainCommands::Redraw() {
-  Run(curvalis::mGrafico);
+  Run(Cmd::mGrafico);
   RunAnalyses();
 }
 
@@ -75,19 +89,17 @@ double MainCommands::PresetScale(int index) {
 }
 
 void MainCommands::Preset(int index) {
-  static constexpr const char* kNames[] = {"m1", "m2", "m3", "m4",  "m5", "m6",
-                                           "m7", "m8", "m9", "m10", "m11"};
   if (index < 1 || index > 11) return;
-  host_.CommandStarted(kNames[index - 1]);
+  host_.CommandStarted(CommandName(static_cast<Cmd>(static_cast<int>(Cmd::m1) + index - 1)));
   view_.ScaleUnit = PresetScale(index);
   view_.PresetView = 1;
   view_.OffsetX = 0;
   view_.OffsetY = 0;
-  Run(curvalis::mGrafico);
+  Run(Cmd::mGrafico);
 }
 
 void MainCommands::mZoommeno() {
-  host_.CommandStarted("mZoommeno");
+  host_.CommandStarted(CommandName(Cmd::mZoommeno));
   view_.ScaleUnit = view_.ScaleUnit * 2;
   view_.PresetView = 0;
   if (view_.ScaleUnit <= 10) {
@@ -98,7 +110,7 @@ void MainCommands::mZoommeno() {
 }
 
 void MainCommands::mZoompiu() {
-  host_.CommandStarted("mZoompiu");
+  host_.CommandStarted(CommandName(Cmd::mZoompiu));
   view_.ScaleUnit = view_.ScaleUnit * 0.5;
   view_.PresetView = 0;
   if (view_.ScaleUnit >= 0.1) {
@@ -110,8 +122,8 @@ void MainCommands::mZoompiu() {
 
 // A translation moves the view centre the other way from the graph: 3 ScaleUnit across,
 // 2 ScaleUnit up or down.
-void MainCommands::Translate(std::string_view name, double stepsX, double stepsY) {
-  host_.CommandStarted(name);
+void MainCommands::Translate(Cmd command, double stepsX, double stepsY) {
+  host_.CommandStarted(CommandName(command));
   view_.PresetView = 0;
   view_.OffsetX = view_.OffsetX + stepsX * view_.ScaleUnit;
   view_.OffsetY = view_.OffsetY + stepsY * view_.ScaleUnit;
@@ -119,22 +131,22 @@ void MainCommands::Translate(std::string_view name, double stepsX, double stepsY
 }
 
 void MainCommands::mSinistra() {
-  Translate("mSinistra", 3, 0);
+  Translate(Cmd::mSinistra, 3, 0);
 }
 void MainCommands::mDestra() {
-  Translate("mDestra", -3, 0);
+  Translate(Cmd::mDestra, -3, 0);
 }
 void MainCommands::mBasso() {
-  Translate("mBasso", 0, 2);
+  Translate(Cmd::mBasso, 0, 2);
 }
 void MainCommands::mAlto() {
-  Translate("mAlto", 0, -2);
+  Translate(Cmd::mAlto, 0, -2);
 }
 
 bool MainCommands::Trascina(double dxPixels, double dyPixels) {
   ViewState moved = view_;
   if (!DragView(moved, dxPixels, dyPixels)) return false;
-  host_.CommandStarted("Tervano.Trascina");
+  host_.CommandStarted(CommandName(Cmd::TervanoTrascina));
   view_ = moved;
   Redraw();
   return true;

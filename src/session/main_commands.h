@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/command.h"
+#include "session/commands.h"
 
 namespace curvalis {
 
@@ -52,9 +53,9 @@ class MainCommands {
   // The text of Funzione now.
   std::string Funzione() const { return funzione_ ? funzione_() : std::string(); }
 
-  // Runs one command of the menu "&Calcola" (mGrafico, mZeri, ...) with the text of Funzione
-  // as it is now.
-  void Run(void (*command)(CommandContext&));
+  // Runs one analysis of the menus "&Calcola" and "Asintoti" (mGrafico, mZeri, ...) with the
+  // text of Funzione as it is now.
+  void Run(Cmd command);
   // "Studio rapido": the seven analyses.
   void mStudio();
 
@@ -83,7 +84,7 @@ class MainCommands {
   void DrawStartAxes();
 
  private:
-  void Translate(std::string_view name, double stepsX, double stepsY);
+  void Translate(Cmd command, double stepsX, double stepsY);
 
   Surface& surface_;
   Host& host_;

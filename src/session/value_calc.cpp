@@ -6,6 +6,7 @@
 #include "core/prepare_formula.h"
 #include "core/print_format.h"
 #include "core/read_number.h"
+#include "session/commands.h"
 
 namespace curvalis {
 
@@ -27,7 +28,7 @@ std::optional<std::string> ValueText(const Value& v, std::string_view decimalSep
 }
 
 std::optional<std::string> ComputeValue(ValoreContext& ctx) {
-  ctx.host.CommandStarted("Valore.Uguale");
+  ctx.host.CommandStarted(CommandName(Cmd::ValoreUguale));
   // The computation sets no busy cursor, so its failure paths have none to restore.
   auto fail = [&](std::string_view message, std::string_view detail = {}) {
     ctx.host.Message(message, detail);

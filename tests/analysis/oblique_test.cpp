@@ -54,6 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         AsymptoteCase{"IF(x=2000000,1/0,1/x)", true, nullptr},
         // Two far values fit a line to these too; the third is off it ("Third value for
         // asymptotes").
+        // "Third value for asymptotes".
         AsymptoteCase{"ln(x)", true, nullptr}, AsymptoteCase{"ln(x^2+1)", false, nullptr},
         AsymptoteCase{"sin(x)", true, nullptr}, AsymptoteCase{"cos(x)", true, nullptr},
         AsymptoteCase{"tan(x)", false, nullptr}));

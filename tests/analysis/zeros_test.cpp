@@ -38,6 +38,7 @@ TEST(Zeros, Listings) {
       // At the edge of the domain a sample counts when |f| falls towards the edge; -.3 at 0
       // with |f| falling away from it is no zero, only the true one near .09 ("Zeros beside an
       // undefined sample").
+      // "Zeros beside an undefined sample".
       {"sqrt(x)-0.3", {Line(" .089 ", "-.001 ")}},
       {"sqrt(x+0.02)-0.1", {Line(" 0 ", " .041 ")}},
       {"sqrt(0.22-x)-0.1", {Line(" .2 ", " .041 ")}},

@@ -19,12 +19,19 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// The exit code of a batch run; its standard error goes to `kData`/stderr.txt.
+// Where the running test's batch runs write their standard error: one file a test, since CTest
+// runs the tests of this file side by side in the same data folder.
+std::string ErrPath() {
+  return kData + "/stderr-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+         ".txt";
+}
+
+// The exit code of a batch run; its standard error goes to ErrPath().
 int Batch(const std::vector<std::string>& args) {
   std::string cmd = "QT_QPA_PLATFORM=offscreen CURVALIS_DATA_DIR=" + Quote(kData) + " " +
                     Quote(CURVALIS_PROGRAM) + " --batch";
   for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += " >/dev/null 2>" + Quote(kData + "/stderr.txt");
+  cmd += " >/dev/null 2>" + Quote(ErrPath());
   const int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -76,7 +83,7 @@ TEST(BatchImage, BadValuesExit2BeforeAnythingRuns) {
     all.insert(all.end(), args.begin(), args.end());
     EXPECT_EQ(Batch(all), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
     EXPECT_FALSE(Exists(out)) << args[0];
-    EXPECT_NE(Read(kData + "/stderr.txt").find("usage:"), std::string::npos);
+    EXPECT_NE(Read(ErrPath()).find("usage:"), std::string::npos);
   }
 }
 
@@ -126,7 +133,7 @@ TEST(BatchImage, UnwritablePictureExits1) {
   std::ofstream(file) << "x";
   std::remove((kData + "/Archivio.txt").c_str());
   EXPECT_EQ(Batch({"--formula", "x", "mSalvaF", "--image", file + "/graph.svg"}), 1);
-  EXPECT_NE(Read(kData + "/stderr.txt").find("cannot write the image " + file), std::string::npos);
+  EXPECT_NE(Read(ErrPath()).find("cannot write the image " + file), std::string::npos);
   EXPECT_EQ(Read(kData + "/Archivio.txt"), "\"x\"\r\n");
 }
 

@@ -156,6 +156,7 @@ TEST(FormulaTest, LiteralsAndNames) {
   });
 }
 
+// "Values, errors and limits": coercion here, errors and limits below.
 TEST(FormulaTest, EmptyCellsAndCoercion) {
   CheckCases({
       {"=A1+1", 0, N(1)},
@@ -219,6 +220,7 @@ TEST(FormulaTest, ConcatenationGivesText) {
   });
 }
 
+// "Text above numbers".
 TEST(FormulaTest, Comparisons) {
   CheckCases({
       {"=1<2", 0, B(true)},
@@ -245,6 +247,7 @@ TEST(FormulaTest, Comparisons) {
   });
 }
 
+// "Unary minus below power" and "Power from the left".
 TEST(FormulaTest, PrecedenceUnaryMinusBelowPower) {
   CheckCases({
       {"=-x1^2", 3, N(-9)},  // the sign binds looser than ^
@@ -325,6 +328,7 @@ TEST(FormulaTest, EveryFunction) {
       {"=TRUNC(x1,2)", 2.678, N(2.67)},
       {"=TRUNC(x1,2)", 0.29, N(0.29)},
       {"=TRUNC(x1,-2)", 1299, N(1200)},
+      // "ROUND halves away from zero".
       {"=ROUND(x1)", 2.5, N(3)},  // halves away from zero
       {"=ROUND(x1)", -2.5, N(-3)},
       {"=ROUND(x1)", 0.5, N(1)},
@@ -338,6 +342,7 @@ TEST(FormulaTest, EveryFunction) {
       {"=ROUND(x1,400)", 0.1, N(0.1)},
       {"=ROUND(x1,1)", 1e300, N(1e300)},
       {"=ROUND(x1,0)", 1e15 + 0.5, N(1e15 + 1)},
+      // "MOD as the spreadsheet defines it".
       {"=MOD(x1,3)", -1, N(2)},  // the sign of the divisor
       {"=MOD(1,x1)", -3, N(-2)},
       {"=MOD(x1,2)", 5.5, N(1.5)},
@@ -381,6 +386,7 @@ TEST(FormulaTest, EveryFunction) {
       {"=ACOS(x1)", -1, N(kPi)},
       {"=ACOS(x1)", 1.5, E(kNum)},
       {"=ATAN(x1)", 1, N(kPi / 4)},
+      // "ATAN2 takes x first".
       {"=ATAN2(x1,1)", 1, N(kPi / 4)},  // x first, then y
       {"=ATAN2(x1,0)", -1, N(kPi)},
       {"=ATAN2(0,x1)", -1, N(-kPi / 2)},
@@ -447,6 +453,7 @@ TEST(FormulaTest, EveryFunction) {
   });
 }
 
+// "Zero to a negative power".
 TEST(FormulaTest, PowerRules) {
   CheckCases({
       {"=0^-1", 0, E(kDiv0)},

@@ -1,3 +1,5 @@
+// "The drawing kept as operations, with export": the list the canvas, the pictures and the
+// printed page are painted from.
 #include "core/operation_list.h"
 
 #include <gtest/gtest.h>

@@ -15,6 +15,7 @@ TEST(PrepareFormulaTest, RewritesTheWholeWordVariable) {
     const char* prepared;
   };
   const Case cases[] = {
+      // "Whole-word variable".
       {"exp(x)", "=exp(x1)"},
       {"xp(x)", "=xp(x1)"},
       {"X^2", "=X^2"},  // a capital X is no variable

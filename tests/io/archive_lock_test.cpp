@@ -1,6 +1,6 @@
 // Programs saving to one archive at once: every record is kept, each on a whole line; a save
 // that finds the archive's lock held waits, then gives up without writing; a lock left by a
-// program that died is taken over.
+// program that died is taken over ("Archive lock").
 #include <gtest/gtest.h>
 #include <signal.h>
 

@@ -25,6 +25,7 @@
 #include "io/drawing_painter.h"
 #include "io/graph_output.h"
 #include "support/files.h"
+#include "support/window_fixture.h"
 #include "ui/main/tervano.h"
 #include "ui/tools/integrale_window.h"
 
@@ -111,15 +112,10 @@ enum class Failure { FolderIsAFile, TargetIsAFolder, DiskFull, ReadOnlyFolder };
 Q_DECLARE_METATYPE(Failure)
 Q_DECLARE_METATYPE(PictureFormat)
 
-class ExportTest : public QObject {
+class ExportTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> dir;
-  QStringList messages;
-  std::ostringstream traceText;
-  std::unique_ptr<TraceWriter> trace;
-  std::unique_ptr<AppContext> context;
   // The save dialog's stand-in: what it was asked, and what it answers.
   struct Dialog {
     int asked = 0;
@@ -128,18 +124,7 @@ class ExportTest : public QObject {
     QString answer, answerFilter;
   } dialog;
 
-  QString data(const QString& name) const { return dir->filePath(name); }
-
-  // The trace's "file" lines as path=written.
-  QStringList tracedFiles() const {
-    QStringList out;
-    for (const QString& line : QString::fromStdString(traceText.str()).split('\n')) {
-      QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-      if (o.value("op").toString() != QLatin1String("file")) continue;
-      out << o["path"].toString() + "=" + (o["written"].toBool() ? "true" : "false");
-    }
-    return out;
-  }
+  QStringList tracedFiles() const { return traced("file"); }
 
   // The quick study of x^3-3*x: all four listings on the drawing.
   static void study(Tervano& w, const QString& formula = QStringLiteral("x^3-3*x")) {
@@ -150,15 +135,8 @@ class ExportTest : public QObject {
 
  private slots:
   void init() {
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-    qputenv("CURVALIS_DATA_DIR", QFile::encodeName(dir->path()));
-    messages.clear();
+    QVERIFY(setUp());
     dialog = Dialog{};
-    context = std::make_unique<AppContext>();
-    context->setMessageSink([this](QWidget*, std::string_view text) {
-      messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
     context->setSaveFileChooser([this](QWidget*, const QString& title, const QString& start,
                                        const QStringList& filters, QString* chosen) {
       ++dialog.asked;
@@ -168,15 +146,9 @@ class ExportTest : public QObject {
       *chosen = dialog.answerFilter.isEmpty() ? filters.value(0) : dialog.answerFilter;
       return dialog.answer;
     });
-    traceText.str({});
-    trace = std::make_unique<TraceWriter>(traceText);
-    context->setTrace(trace.get());
   }
 
-  void cleanup() {
-    QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    context.reset();
-  }
+  void cleanup() { tearDown(); }
 
   // The list painted again at the canvas's size is the canvas's picture, pixel for pixel: the
   // screen and every output share one painting routine.

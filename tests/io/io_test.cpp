@@ -1,30 +1,18 @@
-// The archive, its window, the saved graph and the printed page, each test in a data folder
-// of its own.
+// The archive file, the saved graph and the printed page, each test in a data folder of its
+// own.
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QImageReader>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLabel>
-#include <QListWidget>
-#include <QPointer>
 #include <QPrinterInfo>
-#include <QPushButton>
-#include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
-#include <sstream>
 
-#include "core/archive_format.h"
 #include "io/archive_file.h"
 #include "support/files.h"
-#include "support/recorder.h"
-#include "ui/archive/archivio_window.h"
-#include "ui/common/document_view.h"
+#include "support/window_fixture.h"
 #include "ui/main/tervano.h"
 
 using namespace curvalis;
@@ -42,214 +30,12 @@ enum class Failure { DataFolderIsAFile, TargetIsAFolder, DiskFull, ReadOnlyFolde
 
 Q_DECLARE_METATYPE(Failure)
 
-class IoTest : public QObject {
+class IoTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
- private:
-  std::unique_ptr<QTemporaryDir> dir;
-  QStringList messages, opened;
-  std::ostringstream traceText;
-  std::unique_ptr<TraceWriter> trace;
-  std::unique_ptr<AppContext> context;
-
-  QString data(const QString& name) const { return dir->filePath(name); }
-
-  static QStringList listed(ArchivioWindow* a) {
-    QStringList out;
-    for (int i = 0; i < a->list1()->count(); ++i) out << a->list1()->item(i)->text();
-    return out;
-  }
-
-  // The next widget that the tab key reaches.
-  static QWidget* nextTabStop(QWidget* w) {
-    QWidget* n = w->nextInFocusChain();
-    while (n != w && !(n->focusPolicy() & Qt::TabFocus)) n = n->nextInFocusChain();
-    return n;
-  }
-
-  // The trace's lines of one kind: "text" as control=text, "file" as path=written.
-  QStringList traced(const char* op) const {
-    QStringList out;
-    for (const QString& line : QString::fromStdString(traceText.str()).split('\n')) {
-      QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-      if (o.value("op").toString() != QLatin1String(op)) continue;
-      out << (o.contains("control")
-                  ? o["control"].toString() + "=" + o["text"].toString()
-                  : o["path"].toString() + "=" + (o["written"].toBool() ? "true" : "false"));
-    }
-    return out;
-  }
-
  private slots:
-  void init() {
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-    qputenv("CURVALIS_DATA_DIR", QFile::encodeName(dir->path()));
-    messages.clear();
-    opened.clear();
-    context = std::make_unique<AppContext>();
-    context->setMessageSink([this](QWidget*, std::string_view text) {
-      messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
-    context->setDocumentOpener([this](const QString& path) { opened << path; });
-    traceText.str({});
-    trace = std::make_unique<TraceWriter>(traceText);
-    context->setTrace(trace.get());
-  }
-
-  void cleanup() {
-    QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    context.reset();
-  }
-
-  // The data folder is created at the first save; the window lists the built-in entries,
-  // then the saved texts, each whole, quotes included ("Quoted quotes in the archive").
-  void savedFormulasListedAfterBuiltIns() {
-    const QString folder = data("a/b");
-    qputenv("CURVALIS_DATA_DIR", QFile::encodeName(folder));
-    Tervano w(*context);
-    const QStringList texts = {"sin(x)", "max(x,1)", "", "IF(x>0,x,\"\")"};
-    for (const QString& t : texts) {
-      w.funzione()->setText(t);
-      w.mSalvaF();
-    }
-    QVERIFY(messages.isEmpty());
-    QCOMPARE(ReadAll(folder + "/Archivio.txt"),
-             QByteArray("\"sin(x)\"\r\n\"max(x,1)\"\r\n\"\"\r\n\"IF(x>0,x,\"\"\"\")\"\r\n"));
-    w.mApri();
-    ArchivioWindow* a = w.openArchivio();
-    QVERIFY(a->isVisible());
-    QCOMPARE(listed(a), ArchivioWindow::builtInEntries() + texts);
-    QCOMPARE(ArchivioWindow::builtInEntries().size(), 21);
-    QCOMPARE(traced("file"), QStringList(4, "Archivio.txt=true"));
-  }
-
-  void windowLayout() {
-    Tervano w(*context);
-    w.mApri();
-    ArchivioWindow* a = w.openArchivio();
-    QCOMPARE(a->windowTitle(), QStringLiteral("Archivio funzioni"));
-    QCOMPARE(a->size(), QSize(526, 393));
-    QCOMPARE(a->minimumSize(), a->maximumSize());
-    QVERIFY(!(a->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QVERIFY(!a->isModal());
-    const std::pair<QWidget*, QRect> places[] = {
-        {a->list1(), {24, 24, 329, 342}}, {a->command1(), {400, 184, 73, 33}},
-        {a->ole2(), {376, 64, 113, 81}},  {a->image1(), {416, 64, 32, 32}},
-        {a->ole1(), {376, 288, 121, 57}}, {a->image2(), {424, 288, 32, 32}}};
-    for (const auto& [widget, rect] : places) QCOMPARE(widget->geometry(), rect);
-    QCOMPARE(a->command1()->text(), QStringLiteral("Seleziona"));
-    QVERIFY(!a->image1()->pixmap().isNull() && !a->image2()->pixmap().isNull());
-    QCOMPARE(a->list1()->font().pointSize(), 12);
-    QCOMPARE(a->list1()->palette().color(QPalette::Base),
-             QApplication::palette("QMenu").color(QPalette::Window));
-    QCOMPARE(nextTabStop(a->command1()), static_cast<QWidget*>(a->list1()));
-    QCOMPARE(nextTabStop(a->list1()), static_cast<QWidget*>(a->ole1()));
-    QCOMPARE(nextTabStop(a->ole1()), static_cast<QWidget*>(a->ole2()));
-    QCOMPARE(nextTabStop(a->ole2()), static_cast<QWidget*>(a->command1()));
-  }
-
-  // An archive written on the old platform, in Windows-1252, still reads; the archive's own
-  // table agrees with the platform's.
-  void windows1252ArchiveReads() {
-    QVERIFY(WriteAll(data("Archivio.txt"), "\"x*citt\xE0\"\r\n\"\x80*x\"\r\nsin(x)"));
-    Tervano w(*context);
-    w.mApri();
-    QCOMPARE(listed(w.openArchivio()).mid(21),
-             (QStringList{QString::fromUtf8("x*città"), QString::fromUtf8("€*x"), "sin(x)"}));
-    QStringDecoder platform("windows-1252");
-    if (!platform.isValid()) QSKIP("no Windows-1252 decoder on this platform");
-    for (int b = 0x80; b <= 0xFF; ++b) {
-      const char byte = char(b);
-      QCOMPARE(QString::fromStdString(ArchiveFieldText(std::string_view(&byte, 1))),
-               QString(platform.decode(QByteArrayView(&byte, 1))));
-    }
-  }
-
-  // The containers show the files as they are at "Apri funzione"; a missing or damaged file
-  // shows its name greyed (the chart icon standing for the picture) and opens nothing.
-  void containersShowAndOpenTheirFiles() {
-    Tervano w(*context);
-    w.mApri();
-    ArchivioWindow* a = w.openArchivio();
-    QCOMPARE(listed(a), ArchivioWindow::builtInEntries());
-    QVERIFY(!a->ole1()->fileExists() && !a->ole2()->fileExists());
-    QVERIFY(a->image1()->isVisibleTo(a));
-    QTest::mouseDClick(a->ole1(), Qt::LeftButton);
-    QTest::mouseDClick(a->ole2(), Qt::LeftButton);
-    QVERIFY(opened.isEmpty());
-
-    QVERIFY(WriteAll(data("Grafico.bmp"), "BM not really a bitmap"));
-    w.mApri();
-    QVERIFY(a->ole2()->fileExists() && !a->ole2()->showsPicture());
-
-    QImage picture(632, 434, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QVERIFY(picture.save(data("Grafico.bmp"), "BMP"));
-    QVERIFY(WriteAll(data("Archivio.txt"), "\"x\"\r\n"));
-    w.mApri();
-    QVERIFY(a->ole2()->showsPicture());
-    QVERIFY(!a->image1()->isVisibleTo(a));
-    QTest::mouseDClick(a->ole2(), Qt::LeftButton);
-    QTest::mouseDClick(a->image2(), Qt::LeftButton);  // the icon lets the click through
-    a->ole1()->setFocus();
-    QTest::keyClick(a->ole1(), Qt::Key_Return);
-    QCOMPARE(opened, (QStringList{data("Grafico.bmp"), data("Archivio.txt")}));
-  }
-
-  // "Seleziona" after a zoom: the start-up axes whatever the view, the view state untouched,
-  // the window gone; the next "Apri funzione" reads the archive afresh.
-  void selezionaDrawsStartAxesAndKeepsView() {
-    Tervano w(*context);
-    w.commands().view() = ViewState{0.5, 1, -1, 0};
-    w.mApri();
-    QPointer<ArchivioWindow> a = w.openArchivio();
-    w.funzione()->setText("tan(x)");
-    w.mSalvaF();  // saved while the window is open: not listed yet
-    QCOMPARE(a->list1()->count(), 21);
-    curvalis::testing::Recorder rec;
-    w.surface().AddSink(&rec);
-    QVERIFY(a->selectEntry("x^2"));
-    a->clickSeleziona();
-    w.surface().RemoveSink(&rec);
-
-    QCOMPARE(w.funzione()->text(), QStringLiteral("x^2"));
-    QVERIFY(!a->isVisible() && a->unloaded());
-    const ViewState& v = w.commands().view();
-    QVERIFY(v.ScaleUnit == 0.5 && v.OffsetX == 1 && v.OffsetY == -1 && v.PresetView == 0);
-    QCOMPARE(rec.ops.front().kind, curvalis::testing::Op::Clear);
-    auto scales = rec.of(curvalis::testing::Op::Scale);
-    QCOMPARE(scales.size(), std::size_t(1));
-    QVERIFY(scales[0].x1 == -3.2f && scales[0].y1 == 2.4f && scales[0].x2 == 3.2f &&
-            scales[0].y2 == -2.4f);
-    QCOMPARE(rec.lines(Palette(0)).size(), std::size_t(2));
-    auto ticks = rec.points(Palette(9));
-    QCOMPARE(ticks.size(), std::size_t(13 + 9));
-    QCOMPARE(ticks[0].width, 2);
-    QCOMPARE(w.surface().drawWidth(), 1);
-    QCOMPARE(traced("text"), QStringList{"Funzione=x^2"});
-
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(a.isNull());
-    w.mApri();
-    QCOMPARE(listed(w.openArchivio()).mid(21), QStringList{"tan(x)"});
-  }
-
-  // Nothing selected, or (as in the batch mode) no such entry: Funzione is emptied; the window
-  // need not have been shown.
-  void selezionaWithNothingSelected() {
-    Tervano w(*context);
-    w.funzione()->setText("sin(x)");
-    ArchivioWindow* first = w.openArchivio();
-    QVERIFY(!first->selectEntry("no such entry"));
-    first->clickSeleziona();
-    QCOMPARE(w.funzione()->text(), QString());
-    ArchivioWindow* second = w.openArchivio();
-    QVERIFY(second != first);
-    QVERIFY(second->selectEntry("atanh(x)"));
-    second->clickSeleziona();
-    QCOMPARE(w.funzione()->text(), QStringLiteral("atanh(x)"));
-  }
+  void init() { QVERIFY(setUp()); }
+  void cleanup() { tearDown(); }
 
   // Appending copies the old bytes untouched and puts the record on a line of its own.
   void appendKeepsOldBytes() {

@@ -1,4 +1,5 @@
-// The coordinates under the pointer and the drag of the drawing, without the window.
+// "Mouse readout and drag": the coordinates under the pointer and the drag of the drawing,
+// without the window.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -157,7 +158,7 @@ TEST(Drag, FromTheStartViewAHundredPixelsLeft) {
   EXPECT_EQ(m.view().OffsetY, 0);
   // PresetView 0: the next graph leaves out the centre tick and its labels.
   m.b.rec.clear();
-  m.main.Run(curvalis::mGrafico);
+  m.main.Run(Cmd::mGrafico);
   EXPECT_EQ(m.b.rec.points(Palette(9)).size(), 12u + 8u);
   // A drag back brings the centre home; a preset brings the whole start view back.
   ASSERT_TRUE(m.main.Trascina(100, 0));

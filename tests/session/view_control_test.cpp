@@ -69,7 +69,7 @@ TEST(Zoom, RefusedZoomAfterPresetDropsTheCentreLabels) {
   m.main.Preset(11);
   m.main.mZoommeno();  // refused
   m.b.rec.clear();
-  m.main.Run(mGrafico);
+  m.main.Run(Cmd::mGrafico);
   EXPECT_EQ(m.b.rec.points(Palette(9)).size(), 12u + 8u);
 }
 
@@ -173,7 +173,7 @@ TEST(Studio, RunsTheSevenAnalysesOnWhateverIsShown) {
 
 TEST(Studio, TwicePrintsEveryListingTwiceInTheSamePlaces) {
   Main m;
-  m.main.Run(mGrafico);
+  m.main.Run(Cmd::mGrafico);
   m.b.rec.clear();
   m.main.mStudio();
   auto first = m.b.rec.of(Op::Print);

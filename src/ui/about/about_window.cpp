@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "ui/about/help_window.h"
 #include "ui/about/version.h"
 #include "ui/common/document_view.h"
 #include "ui/common/layout.h"
@@ -80,7 +79,7 @@ void AboutWindow::createControls() {
   package->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton, nullptr, package),
                    QStringLiteral("Guida"));
   package->setToolTip(QStringLiteral("Doppio clic per aprire la guida"));
-  package->setAction([this] { openHelp(); });
+  package->setAction([this] { emit helpRequested(); });
   package->setActivationKeys({Qt::Key_Space, Qt::Key_F1});
   package->setGeometry(TwipsRect(960, 2520, 1455, 855));
   package->setFont(body);
@@ -92,11 +91,6 @@ void AboutWindow::createControls() {
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   ok->setFocus();
-}
-
-void AboutWindow::openHelp() {
-  // The help lives beside the main window: it stays open when this window closes.
-  HelpWindow::open(parentWidget() ? parentWidget()->window() : nullptr);
 }
 
 void AboutWindow::paintEvent(QPaintEvent* event) {

@@ -14,10 +14,12 @@ class AboutWindow : public QDialog {
   explicit AboutWindow(QWidget* parent = nullptr);
   ~AboutWindow() override;
 
-  // Activating the package OLE1: the help window comes up (or forward), beside the main
-  // window, so that it stays open when the about window closes.
-  void openHelp();
+  // Activating the package OLE1 asks for the help: the main window owns it, so that it stays
+  // open when the about window closes.
+ signals:
+  void helpRequested();
 
+ public:
  protected:
   void paintEvent(QPaintEvent* event) override;
 

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -21,11 +20,6 @@ const char kIndex[] = "index.html";
 
 QUrl PageUrl(const QString& file) {
   return QUrl(QStringLiteral("qrc:/help/") + file);
-}
-
-QPointer<HelpWindow>& Instance() {
-  static QPointer<HelpWindow> window;
-  return window;
 }
 
 }  // namespace
@@ -63,18 +57,11 @@ const QList<HelpTopic>& HelpTopics() {
   return topics;
 }
 
-HelpWindow* HelpWindow::open(QWidget* owner, const QString& file) {
-  QPointer<HelpWindow>& window = Instance();
-  if (!window) window = new HelpWindow(owner);
-  if (!file.isEmpty()) window->showTopic(file);
-  window->show();
-  window->raise();
-  window->activateWindow();
-  return window;
-}
-
-HelpWindow* HelpWindow::current() {
-  return Instance();
+void HelpWindow::open(const QString& file) {
+  if (!file.isEmpty()) showTopic(file);
+  show();
+  raise();
+  activateWindow();
 }
 
 HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {

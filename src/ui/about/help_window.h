@@ -27,18 +27,16 @@ const QList<HelpTopic>& HelpTopics();
 class HelpWindow : public QWidget {
   Q_OBJECT
  public:
-  // Shows the help window (creating it the first time) at `file`, or at the page it shows
-  // already, and brings it forward. The window belongs to `owner` when there is one.
-  static HelpWindow* open(QWidget* owner, const QString& file = {});
-  // The help window now open, or null.
-  static HelpWindow* current();
+  // A window of its own (Qt::Window) that `owner` deletes; closing deletes it too.
+  explicit HelpWindow(QWidget* owner);
 
+  // Shows the window at `file`, or at the page it shows already, and brings it forward.
+  void open(const QString& file = {});
   void showTopic(const QString& file);
   QTextBrowser* browser() const { return m_browser; }
   QTreeWidget* contents() const { return m_contents; }
 
  private:
-  explicit HelpWindow(QWidget* owner);
   // Marks the topic of `page` in the table of contents.
   void selectTopicOf(const QUrl& page);
 

@@ -3,11 +3,11 @@
 #include "analysis/analyses.h"
 #include "ui/about/version.h"
 #include "ui/common/layout.h"
-#include "ui/main/command_table.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
@@ -59,7 +59,7 @@ Tervano::Tervano(AppContext& context, QWidget* parent)
   createPointer();
   connect(m_canvas, &SurfaceView::wheelZoom, this,
           [this](bool in) { in ? m_commands->mZoompiu() : m_commands->mZoommeno(); });
-  connect(m_formula, &QLineEdit::returnPressed, this, [this] { m_commands->Run(mGrafico); });
+  connect(m_formula, &QLineEdit::returnPressed, this, [this] { m_commands->Run(Cmd::mGrafico); });
 
   // Around the 632 x 434 drawing at first, centred on the screen; the window can grow (the
   // drawing grows with it) but never gets smaller than that. The drawing is laid out at its
@@ -84,7 +84,7 @@ void Tervano::createControls() {
     m_placed.push_back({w, TwipsRect(left, top, width, height)});
   };
   m_formula = new QLineEdit;
-  m_formula->setObjectName(QStringLiteral("Funzione"));
+  m_formula->setObjectName(QString::fromLatin1(CommandName(Cmd::Funzione).data()));
   m_formula->setFrame(true);
   m_formula->setTextMargins(0, 0, 0, 0);
   place(m_formula, 720, 5880, 1815, 255);
@@ -160,42 +160,43 @@ std::string Tervano::funzioneText() const {
 
 void Tervano::createMenus() {
   struct MenuTitle {
-    MainMenu menu;
+    Menu menu;
     const char* caption;
     const char* name;
   };
-  static constexpr MenuTitle kMenus[] = {{MainMenu::File, "&File", "mFile"},
-                                         {MainMenu::Scala, "[&Xmin, Xmax]", "mScala"},
-                                         {MainMenu::Zoom, "&Zoom", "mZoom"},
-                                         {MainMenu::Traslazione, "&Traslazione", "mTraslazione"},
-                                         {MainMenu::Calcola, "&Calcola", "mCalcola"}};
+  static constexpr MenuTitle kMenus[] = {{Menu::File, "&File", "mFile"},
+                                         {Menu::Scala, "[&Xmin, Xmax]", "mScala"},
+                                         {Menu::Zoom, "&Zoom", "mZoom"},
+                                         {Menu::Traslazione, "&Traslazione", "mTraslazione"},
+                                         {Menu::Calcola, "&Calcola", "mCalcola"}};
   QMenuBar* bar = menuBar();
-  QMap<MainMenu, QMenu*> menus;
+  QMap<Menu, QMenu*> menus;
   for (const MenuTitle& m : kMenus) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(m.caption));
     menu->setObjectName(QString::fromLatin1(m.name));
     menus.insert(m.menu, menu);
   }
-  for (const MainCommand& c : MainCommandTable()) {
-    auto* a = new QAction(QString::fromUtf8(c.caption), this);
-    a->setObjectName(QString::fromLatin1(c.name));
-    if (c.key != 0) {
-      a->setShortcut(QKeySequence(c.key));
+  auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
+  for (const CommandInfo& c : kCommands) {
+    if (c.menu == Menu::None) continue;
+    auto* a = new QAction(text(c.caption), this);
+    a->setObjectName(text(c.name));
+    if (!c.shortcut.empty()) {
+      a->setShortcut(QKeySequence(text(c.shortcut), QKeySequence::PortableText));
       a->setShortcutContext(Qt::WindowShortcut);  // also while the focus is in Funzione
     }
-    connect(a, &QAction::triggered, this, [this, run = c.run] { run(*this); });
-    m_actions.insert(a->objectName(), a);
-    if (c.menu == MainMenu::MenuBar) {
+    connect(a, &QAction::triggered, this, [this, id = c.id] { RunCommand(*this, id); });
+    if (c.menu == Menu::MenuBar) {
       // "&Aiuto" is a plain item of the menu bar, with no submenu.
       bar->addAction(a);
       continue;
     }
-    if (c.menu == MainMenu::Asintoti && !menus.contains(MainMenu::Asintoti)) {
-      QMenu* calcola = menus.value(MainMenu::Calcola);
+    if (c.menu == Menu::Asintoti && !menus.contains(Menu::Asintoti)) {
+      QMenu* calcola = menus.value(Menu::Calcola);
       if (c.separatorBefore) calcola->addSeparator();
       QMenu* asintoti = calcola->addMenu(QStringLiteral("Asintoti"));
       asintoti->setObjectName(QStringLiteral("mAsintoti"));
-      menus.insert(MainMenu::Asintoti, asintoti);
+      menus.insert(Menu::Asintoti, asintoti);
     } else if (c.separatorBefore) {
       menus.value(c.menu)->addSeparator();
     }
@@ -204,7 +205,7 @@ void Tervano::createMenus() {
 }
 
 QAction* Tervano::action(const QString& name) const {
-  return m_actions.value(name, nullptr);
+  return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
 }
 
 void Tervano::quitAtOnce() {

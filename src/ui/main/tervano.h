@@ -7,13 +7,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMap>
 #include <QPointer>
 #include <memory>
 #include <vector>
 
 #include "session/main_commands.h"
 #include "session/pointer_readout.h"
+#include "ui/about/help_window.h"
 #include "ui/common/app_context.h"
 #include "ui/common/surface_view.h"
 
@@ -59,8 +59,14 @@ class Tervano : public QMainWindow {
   IntegraleWindow* openIntegrale();
   ArchivioWindow* openArchivio();
   StudyWindow* openStudio();
+  // The help, at `file` or at the page it shows already (created on first use), brought
+  // forward; help() is null while none is open.
+  HelpWindow* openHelp(const QString& file = {});
+  HelpWindow* help() const { return m_help; }
 
-  // The window's own commands: &File, the side windows of &Calcola, &Aiuto.
+  // The window's own commands: &File, the side windows of &Calcola, &Aiuto. Each slot is
+  // named as its command: the dispatch finds it by the name.
+ public slots:
   void mApri();
   void mSalvaF();
   void mSalva();
@@ -74,6 +80,7 @@ class Tervano : public QMainWindow {
   void mScheda();
   void mInformazioni();
 
+ public:
   // The mouse over the drawing (tervano_mouse.cpp). The coordinates for the pointer at logical
   // pixel `at` of the drawing, as the tooltip shows them (empty: no tooltip), also written to
   // the trace as the text of "Tervano.Coordinate"; they change nothing.
@@ -129,7 +136,6 @@ class Tervano : public QMainWindow {
   QFont m_controlsFont;
   std::unique_ptr<BackgroundSink> m_backgroundSink;
   std::unique_ptr<MainCommands> m_commands;
-  QMap<QString, QAction*> m_actions;
   PointerReadout m_readout;
   CanvasPointer* m_pointer = nullptr;
 
@@ -138,6 +144,17 @@ class Tervano : public QMainWindow {
   QPointer<ArchivioWindow> m_archivio;
   QPointer<AboutWindow> m_about;
   QPointer<StudyWindow> m_studio;
+  QPointer<HelpWindow> m_help;
 };
+
+// Runs a command of the registry (session/commands.h) as its menu item and the batch mode do:
+// the analyses and view commands through MainCommands, the side windows' fields and buttons on
+// those windows (opened on first use), Funzione with `value`, every other command through the
+// window's slot of the command's name. False for Tervano.Punta and Tervano.Trascina, which the
+// batch mode reads itself.
+bool RunCommand(Tervano& window, Cmd id, const QString& value = {});
+// Whether RunCommand runs `id`: false for the pointer's commands and for a command of the
+// registry that has neither a handler nor a slot.
+bool CanRunCommand(const Tervano& window, Cmd id);
 
 }  // namespace curvalis

@@ -42,11 +42,11 @@ ArchivioWindow* Tervano::openArchivio() {
 void Tervano::selectFormula(const QString& entry) {
   m_commands->DrawStartAxes();
   m_formula->setText(entry);
-  m_host.ControlText("Funzione", entry.toStdString());
+  m_host.ControlText(CommandName(Cmd::Funzione), entry.toStdString());
 }
 
 void Tervano::mApri() {
-  m_host.CommandStarted("mApri");
+  m_host.CommandStarted(CommandName(Cmd::mApri));
   ArchivioWindow* archivio = openArchivio();
   archivio->showFiles(ArchivePath(), DataFilePath(QString::fromLatin1(kGraphFileName)));
   if (archivio->isVisible()) archivio->raise();  // already open: back to the front
@@ -55,7 +55,7 @@ void Tervano::mApri() {
 }
 
 void Tervano::mSalvaF() {
-  m_host.CommandStarted("mSalvaF");
+  m_host.CommandStarted(CommandName(Cmd::mSalvaF));
   QString reason;
   const bool written =
       EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_formula->text(), &reason);
@@ -101,7 +101,7 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   w.label1()->setText(QString());
   w.host().ControlText("Label1", "");
   w.funzione()->setText(QString());
-  w.host().ControlText("Funzione", "");
+  w.host().ControlText(CommandName(Cmd::Funzione), "");
   if (graphFrameAgain) SetGraphFrame(w.surface(), w.commands().view());
   DrawCaption(w.surface(), w.commands().view(), ToStd(kept));
 
@@ -115,7 +115,7 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
   w.funzione()->setText(kept);
   w.funzione()->setCursorPosition(cursor);
   if (focused) w.funzione()->setFocus();
-  w.host().ControlText("Funzione", ToStd(kept));
+  w.host().ControlText(CommandName(Cmd::Funzione), ToStd(kept));
   if (!printed) w.host().Message(ToStd(FailureMessage(kMsgNotPrinted, reason)));
 }
 
@@ -124,13 +124,13 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
 // The command frame of mSalva, mSalvaT, mStampa and mStampaT traces each of them as it starts.
 void Tervano::mSalva() {
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mSalva", true)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mSalva), true)) return;
   SaveGraph(*m_canvas, m_host);
 }
 
 void Tervano::mSalvaT() {
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mSalvaT", true)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mSalvaT), true)) return;
   m_commands->RunAnalyses();
   SaveGraph(*m_canvas, m_host);
 }
@@ -138,7 +138,7 @@ void Tervano::mSalvaT() {
 // "Esporta grafico...": the drawing to a file of the user's choice, PNG at three times the
 // window's size, SVG or PDF as vectors; written whole or not at all.
 void Tervano::mEsporta() {
-  m_host.CommandStarted("mEsporta");
+  m_host.CommandStarted(CommandName(Cmd::mEsporta));
   static const PictureFormat kOffered[] = {PictureFormat::Png, PictureFormat::Svg,
                                            PictureFormat::Pdf};
   const QStringList filters = {QStringLiteral("Immagine PNG (*.png)"),
@@ -166,21 +166,21 @@ void Tervano::mEsporta() {
 
 // "Copia grafico": the drawing at twice the window's size, to the clipboard as an image.
 void Tervano::mCopia() {
-  m_host.CommandStarted("mCopia");
+  m_host.CommandStarted(CommandName(Cmd::mCopia));
   QGuiApplication::clipboard()->setImage(RenderOperations(m_canvas->operations(), 2));
 }
 
 void Tervano::mStampa() {
   const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mStampa", false)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mStampa), false)) return;
   PrintWindow(*this, kept, false);
 }
 
 void Tervano::mStampaT() {
   const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
-  if (!DrawPrintableGraph(ctx, "mStampaT", false)) return;
+  if (!DrawPrintableGraph(ctx, CommandName(Cmd::mStampaT), false)) return;
   BusyCursor busy(m_host);  // the hourglass stays while the analyses run
   m_commands->RunAnalyses();
   PrintWindow(*this, kept, true);

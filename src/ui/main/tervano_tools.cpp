@@ -40,12 +40,12 @@ void ShowModeless(QWidget* w) {
 }  // namespace
 
 void Tervano::mValore() {
-  m_host.CommandStarted("mValore");
+  m_host.CommandStarted(CommandName(Cmd::mValore));
   ShowModeless(openValore());
 }
 
 void Tervano::mIntegrale() {
-  m_host.CommandStarted("mIntegrale");
+  m_host.CommandStarted(CommandName(Cmd::mIntegrale));
   IntegraleWindow* w = openIntegrale();
   w->loadDocument();
   ShowModeless(w);
@@ -54,7 +54,7 @@ void Tervano::mIntegrale() {
 // "Studio completo": the study of the formula in Funzione now; a study still in progress
 // is abandoned for it.
 void Tervano::mScheda() {
-  m_host.CommandStarted("mScheda");
+  m_host.CommandStarted(CommandName(Cmd::mScheda));
   StudyWindow* w = openStudio();
   w->study(m_formula->text());
   ShowModeless(w);

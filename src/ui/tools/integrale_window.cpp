@@ -188,15 +188,7 @@ void IntegraleWindow::setSegmenti(const QString& text) {
 void IntegraleWindow::clickUguale() {
   if (!m_server || m_computing) return;
   m_computing = true;
-  IntegraleContext ctx{m_diagramma,
-                       m_main.surface(),
-                       m_server->book(),
-                       m_host,
-                       m_main.Funzione(),
-                       m_superiore->text().toStdString(),
-                       m_inferiore->text().toStdString(),
-                       m_segmenti->currentText().toStdString(),
-                       QLocale().decimalPoint().toStdString()};
+  IntegraleContext ctx = clickContext();
   // The progress window belongs to the windowed program; the batch mode runs to the end.
   std::optional<ProgressWindow> progress;
   if (!m_host.context().batch()) {
@@ -214,15 +206,20 @@ void IntegraleWindow::clickUguale() {
 
 void IntegraleWindow::clickDiagramma() {
   if (!m_server || m_computing) return;
-  IntegraleContext ctx{m_diagramma,
-                       m_main.surface(),
-                       m_server->book(),
-                       m_host,
-                       m_main.Funzione(),
-                       m_superiore->text().toStdString(),
-                       m_inferiore->text().toStdString(),
-                       m_segmenti->currentText().toStdString()};
+  IntegraleContext ctx = clickContext();
   RedrawDiagram(ctx);
+}
+
+IntegraleContext IntegraleWindow::clickContext() {
+  return IntegraleContext{m_diagramma,
+                          m_main.surface(),
+                          m_server->book(),
+                          m_host,
+                          m_main.Funzione(),
+                          m_superiore->text().toStdString(),
+                          m_inferiore->text().toStdString(),
+                          m_segmenti->currentText().toStdString(),
+                          QLocale().decimalPoint().toStdString()};
 }
 
 void IntegraleWindow::closeEvent(QCloseEvent* event) {

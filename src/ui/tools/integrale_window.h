@@ -16,6 +16,7 @@ class QPushButton;
 namespace curvalis {
 
 class MainCommands;
+struct IntegraleContext;
 class SurfaceView;
 class DocumentView;
 
@@ -58,6 +59,8 @@ class IntegraleWindow : public QWidget {
 
  private:
   void createControls();
+  // What a click on "=" or on the diagram works with: the fields' texts as they are now.
+  IntegraleContext clickContext();
 
   MainCommands& m_main;
   WidgetHost m_host;

@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QTreeWidget>
 
+#include "support/window_fixture.h"
 #include "ui/about/about_window.h"
 #include "ui/about/help_window.h"
 #include "ui/about/splash_window.h"
@@ -66,25 +67,20 @@ void Screenshot(QWidget* window, const QString& name) {
 
 }  // namespace
 
-class AboutTest : public QObject {
+class AboutTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
   void init() {
     // A message box would block the test: every message is recorded instead.
-    m_messages.clear();
-    m_context = std::make_unique<AppContext>();
-    m_context->setMessageSink([this](QWidget*, std::string_view text) {
-      m_messages.append(QString::fromUtf8(text.data(), qsizetype(text.size())));
-    });
-    m_main = new Tervano(*m_context);
+    QVERIFY(setUp());
+    m_main = new Tervano(*context);
     m_splash = new SplashWindow(*m_main);
   }
   void cleanup() {
     delete m_splash;
-    if (HelpWindow* help = HelpWindow::current()) delete help;
     delete m_main;
-    m_context.reset();
+    tearDown();
   }
 
   void versionLines_data();
@@ -114,10 +110,8 @@ class AboutTest : public QObject {
     return m_main->findChild<AboutWindow*>();
   }
 
-  std::unique_ptr<AppContext> m_context;
   Tervano* m_main = nullptr;
   SplashWindow* m_splash = nullptr;
-  QStringList m_messages;
 };
 
 void AboutTest::versionLines_data() {
@@ -229,7 +223,7 @@ void AboutTest::splashDismissal() {
     QApplication::sendEvent(m_splash, &press);
     // No command of the main window may run behind the splash: with the empty formula a
     // shortcut such as F1 would bring "Errore nella formula!".
-    QCOMPARE(m_messages, QStringList());
+    QCOMPARE(messages, QStringList());
   } else {
     auto* widget = m_splash->findChild<QWidget*>(target);
     QVERIFY(widget);
@@ -316,11 +310,11 @@ void AboutTest::packageOpensHelpThatOutlivesAbout() {
   QPointer<AboutWindow> about = openAbout();
   auto* package = about->findChild<QWidget*>(QStringLiteral("OLE1"));
   QVERIFY(package);
-  QVERIFY(!HelpWindow::current());
+  QVERIFY(!m_main->help());
   QTest::mouseClick(package, Qt::LeftButton);
-  QVERIFY(!HelpWindow::current());  // a single click does not activate the package
+  QVERIFY(!m_main->help());  // a single click does not activate the package
   QTest::mouseDClick(package, Qt::LeftButton);
-  QPointer<HelpWindow> help = HelpWindow::current();
+  QPointer<HelpWindow> help = m_main->help();
   QVERIFY(help);
   QVERIFY(help->isVisible());
 
@@ -331,7 +325,7 @@ void AboutTest::packageOpensHelpThatOutlivesAbout() {
   // A second activation brings the same help window forward.
   AboutWindow* again = openAbout();
   QTest::mouseDClick(again->findChild<QWidget*>(QStringLiteral("OLE1")), Qt::LeftButton);
-  QCOMPARE(HelpWindow::current(), help.data());
+  QCOMPARE(m_main->help(), help.data());
 }
 
 void AboutTest::helpTopicsExist_data() {
@@ -424,7 +418,7 @@ void AboutTest::helpLinksResolve() {
 }
 
 void AboutTest::helpWindowShowsEveryTopic() {
-  HelpWindow* help = HelpWindow::open(m_main);
+  HelpWindow* help = m_main->openHelp();
   QVERIFY(QTest::qWaitForWindowExposed(help));
   QTreeWidget* contents = help->contents();
   QTextBrowser* browser = help->browser();
@@ -460,7 +454,7 @@ void AboutTest::screenshots() {
   AboutWindow* about = openAbout();
   QVERIFY(QTest::qWaitForWindowExposed(about));
   Screenshot(about, QStringLiteral("about"));
-  HelpWindow* help = HelpWindow::open(m_main, QStringLiteral("index.html"));
+  HelpWindow* help = m_main->openHelp(QStringLiteral("index.html"));
   QVERIFY(QTest::qWaitForWindowExposed(help));
   Screenshot(help, QStringLiteral("help-index"));
   for (const char* page : {"minimi_massimi.html", "concavita.html", "formula.html"}) {

@@ -6,18 +6,16 @@
 #include <QtTest>
 #include <functional>
 
+#include "support/window_fixture.h"
 #include "ui/common/image_sink.h"
 #include "ui/main/tervano.h"
 
 using namespace curvalis;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
  private:
-  QStringList messages;
-  std::unique_ptr<AppContext> context;
-
   // The captions of a menu, separators as "-", submenus as "caption>".
   static QStringList captions(QMenu* menu) {
     QStringList out;
@@ -34,13 +32,8 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    messages.clear();
-    context = std::make_unique<AppContext>();
-    context->setMessageSink([this](QWidget*, std::string_view text) {
-      messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
-  }
+  void init() { QVERIFY(setUp()); }
+  void cleanup() { tearDown(); }
 
   void titleSizeAndControls() {
     Tervano w(*context);
@@ -135,6 +128,18 @@ class MainWindowTest : public QObject {
     w.funzione()->setFocus();
     QTest::keyClick(w.funzione(), Qt::Key_Return);  // empty formula: one message from "Grafico"
     QCOMPARE(messages, QStringList{"Errore nella formula!"});
+  }
+
+  // Every command of the registry runs: a menu item without its slot (or a handler) fails here,
+  // and every menu command is a menu action of its name.
+  void everyRegistryCommandRuns() {
+    Tervano w(*context);
+    for (const CommandInfo& c : kCommands) {
+      const QString name = QString::fromUtf8(c.name.data(), qsizetype(c.name.size()));
+      const bool pointer = c.id == Cmd::TervanoPunta || c.id == Cmd::TervanoTrascina;
+      QVERIFY2(CanRunCommand(w, c.id) != pointer, qPrintable(name));
+      QCOMPARE(w.action(name) != nullptr, c.menu != Menu::None);
+    }
   }
 
   // The listings must fit: "f(x)=-3.142 " at column 113 ends inside the window, and a text line

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "core/trace.h"
+#include "support/window_fixture.h"
 #include "ui/archive/archivio_window.h"
 #include "ui/common/layout.h"
 #include "ui/main/tervano.h"
@@ -20,19 +21,15 @@
 
 using namespace curvalis;
 
-class MouseKeyboardTest : public QObject {
+class MouseKeyboardTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
  private:
-  QStringList m_messages;
-  std::ostringstream m_trace;
-  std::unique_ptr<TraceWriter> m_writer;
-  std::unique_ptr<AppContext> m_context;
   std::unique_ptr<Tervano> m_main;
 
   SurfaceView* canvas() { return m_main->canvas(); }
   const ViewState& view() { return m_main->commands().view(); }
-  int commandsTraced() { return int(QString::fromStdString(m_trace.str()).count("\"command\"")); }
+  int commandsTraced() { return int(QString::fromStdString(traceText.str()).count("\"command\"")); }
 
   // The left button pressed at `from`, moved to `to` in steps, not released.
   void pressAndMove(QPoint from, QPoint to) {
@@ -44,16 +41,8 @@ class MouseKeyboardTest : public QObject {
 
  private slots:
   void init() {
-    QLocale::setDefault(QLocale::c());
-    m_messages.clear();
-    m_trace.str({});
-    m_writer = std::make_unique<TraceWriter>(m_trace);
-    m_context = std::make_unique<AppContext>();
-    m_context->setTrace(m_writer.get());
-    m_context->setMessageSink([this](QWidget*, std::string_view text) {
-      m_messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
-    m_main = std::make_unique<Tervano>(*m_context);
+    QVERIFY(setUp());
+    m_main = std::make_unique<Tervano>(*context);
     m_main->funzione()->setText("x^2");
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
@@ -62,10 +51,8 @@ class MouseKeyboardTest : public QObject {
   }
   void cleanup() {
     m_main.reset();
-    m_context.reset();
-    m_writer.reset();
+    tearDown();
     QToolTip::hideText();
-    QLocale::setDefault(QLocale::c());
   }
 
   void pointerShowsTheCoordinates() {
@@ -83,7 +70,7 @@ class MouseKeyboardTest : public QObject {
     QTRY_COMPARE(QToolTip::text(), QStringLiteral("x = 0,85   f(x) = 0,921954"));
     // It changes nothing: no command, no message, the same view.
     QCOMPARE(commandsTraced(), 0);
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
     QCOMPARE(view().PresetView, 1.0);
   }
 
@@ -93,7 +80,7 @@ class MouseKeyboardTest : public QObject {
       QTest::mouseMove(canvas(), QPoint(100, 100 + int(std::strlen(formula))));
       QTRY_VERIFY(!QToolTip::isVisible());
     }
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
     QCOMPARE(commandsTraced(), 0);
   }
 
@@ -112,8 +99,8 @@ class MouseKeyboardTest : public QObject {
     QVERIFY(qAbs(view().OffsetY - 30 * 4.8 / 434) < 1e-12);
     QCOMPARE(view().PresetView, 0.0);
     QCOMPARE(commandsTraced(), 1 + 8);  // Tervano.Trascina, the graph and the seven analyses
-    QVERIFY(QString::fromStdString(m_trace.str()).contains("\"name\":\"Tervano.Trascina\""));
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(QString::fromStdString(traceText.str()).contains("\"name\":\"Tervano.Trascina\""));
+    QVERIFY(messages.isEmpty());
     // The drag went to the right and down: the view's centre (its axes) too.
     QVERIFY(canvas()->sink().logicalImage() != before);
   }
@@ -174,7 +161,7 @@ class MouseKeyboardTest : public QObject {
     m_main->funzione()->setText("x^3");
     QTest::keyClick(v->valoreY(), Qt::Key(key));
     QCOMPARE(v->valoreY()->text(), QStringLiteral("27"));
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
   }
 
   void enterInTheIntegralWindowComputes() {
@@ -198,7 +185,7 @@ class MouseKeyboardTest : public QObject {
     QCOMPARE(w->segmenti()->currentText(), QStringLiteral("5"));
     QCOMPARE(w->segmenti()->count(), 6);                    // nothing added to the list
     QCOMPARE(w->area()->text(), QStringLiteral("48.603"));  // Simpson's 5 segments; 50 give 48.6
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
   }
 
   void doubleClickInTheArchiveSelects() {
@@ -218,7 +205,7 @@ class MouseKeyboardTest : public QObject {
     QVERIFY(!a || a->unloaded());
     // The start axes, as "Seleziona" draws them.
     QVERIFY(
-        QString::fromStdString(m_trace.str()).contains("\"op\":\"clear\",\"surface\":\"main\""));
+        QString::fromStdString(traceText.str()).contains("\"op\":\"clear\",\"surface\":\"main\""));
   }
 
   // The value window opens beside the main window, never over it.

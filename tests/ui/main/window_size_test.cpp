@@ -13,6 +13,7 @@
 #include "analysis/analyses.h"
 #include "core/trace.h"
 #include "io/drawing_painter.h"
+#include "support/window_fixture.h"
 #include "ui/main/tervano.h"
 #include "ui/main/window_settings.h"
 
@@ -53,15 +54,11 @@ QString SettingsFile() {
 
 }  // namespace
 
-class WindowSizeTest : public QObject {
+class WindowSizeTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir m_config;
-  QStringList m_messages;
-  std::ostringstream m_trace;
-  std::unique_ptr<TraceWriter> m_writer;
-  std::unique_ptr<AppContext> m_context;
   std::unique_ptr<Tervano> m_main;
 
   SurfaceView* canvas() { return m_main->canvas(); }
@@ -70,14 +67,14 @@ class WindowSizeTest : public QObject {
   // A shown main window with x^3-3*x studied ("Studio rapido"), its drawing `scale` times its
   // own size (the window `extra` larger besides).
   void open(qreal scale, QSize extra = QSize(0, 0)) {
-    m_main = std::make_unique<Tervano>(*m_context);
+    m_main = std::make_unique<Tervano>(*context);
     m_main->funzione()->setText("x^3-3*x");
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     const QSize want = QSize(632, 434) * scale + extra;
     m_main->resize(m_main->size() + want - canvas()->size());
     QTRY_COMPARE(canvas()->size(), want);
-    m_main->commands().Run(mGrafico);
+    m_main->commands().Run(Cmd::mGrafico);
     m_main->commands().mStudio();
   }
 
@@ -106,21 +103,12 @@ class WindowSizeTest : public QObject {
   }
 
   void init() {
-    QLocale::setDefault(QLocale::c());
     QFile::remove(SettingsFile());
-    m_messages.clear();
-    m_trace.str({});
-    m_writer = std::make_unique<TraceWriter>(m_trace);
-    m_context = std::make_unique<AppContext>();
-    m_context->setTrace(m_writer.get());
-    m_context->setMessageSink([this](QWidget*, std::string_view text) {
-      m_messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
+    QVERIFY(setUp());
   }
   void cleanup() {
     m_main.reset();
-    m_context.reset();
-    m_writer.reset();
+    tearDown();
     QToolTip::hideText();
     QFile::remove(SettingsFile());
   }
@@ -245,7 +233,7 @@ class WindowSizeTest : public QObject {
     QVERIFY(qAbs(offsets[0] - 50 * 6.4 / 632) < 1e-12);
     QCOMPARE(offsets[2], offsets[0]);
     QCOMPARE(offsets[3], offsets[1]);
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
   }
 
   // The wheel zooms the same way over an enlarged drawing.
@@ -307,7 +295,7 @@ class WindowSizeTest : public QObject {
       QVERIFY(f.open(QIODevice::WriteOnly));
       f.write(file);
     }
-    Tervano w(*m_context);
+    Tervano w(*context);
     const QSize own = w.size();
     w.restoreWindowState();
     QCOMPARE(w.size(), size.isValid() ? size : own);
@@ -321,7 +309,7 @@ class WindowSizeTest : public QObject {
     m_main->close();
     m_main.reset();
     QVERIFY(QFile::exists(SettingsFile()));
-    Tervano next(*m_context);
+    Tervano next(*context);
     next.restoreWindowState();
     QCOMPARE(next.size(), grown);
     QVERIFY(!next.isMaximized());
@@ -331,7 +319,7 @@ class WindowSizeTest : public QObject {
     next.showMaximized();
     QTRY_VERIFY(next.isMaximized());
     next.close();
-    Tervano third(*m_context);
+    Tervano third(*context);
     third.restoreWindowState();
     QVERIFY(third.windowState() & Qt::WindowMaximized);
     QCOMPARE(third.size(), grown);

@@ -13,6 +13,7 @@
 
 #include "analysis/analyses.h"
 #include "core/trace.h"
+#include "support/window_fixture.h"
 #include "ui/common/document_view.h"
 #include "ui/common/surface_view.h"
 #include "ui/main/tervano.h"
@@ -61,24 +62,18 @@ bool HasColour(const QImage& image, QColor colour) {
 
 }  // namespace
 
-class ToolsTest : public QObject {
+class ToolsTest : public QObject, public curvalis::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
   void init() {
-    QLocale::setDefault(QLocale::c());
-    m_messages.clear();
-    m_context = std::make_unique<AppContext>();
-    m_context->setMessageSink([this](QWidget*, std::string_view text) {
-      m_messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
-    m_main = std::make_unique<Tervano>(*m_context);
+    QVERIFY(setUp());
+    m_main = std::make_unique<Tervano>(*context);
     m_main->funzione()->setText("x^2");
   }
   void cleanup() {
     m_main.reset();
-    m_context.reset();
-    QLocale::setDefault(QLocale::c());
+    tearDown();
   }
 
   void layouts() {
@@ -150,7 +145,7 @@ class ToolsTest : public QObject {
     m_main->mIntegrale();
     QCOMPARE(m_main->openValore()->windowTitle(), QString("f(x)=x+1"));
     QCOMPARE(m_main->openIntegrale()->windowTitle(), QString("f(x)=x+1"));
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
   }
 
   void messagesKeepTheResults_data() {
@@ -196,7 +191,7 @@ class ToolsTest : public QObject {
       v->setValoreX(input);
       v->clickUguale();
     }
-    QCOMPARE(m_messages, QStringList{message});
+    QCOMPARE(messages, QStringList{message});
     QCOMPARE(v->valoreY()->text(), QString("9"));
     QCOMPARE(i->area()->text(), QString("0.333"));
     QCOMPARE(m_main->surface().drawWidth(), integral && !message.startsWith("Errore") ? 3 : 1);
@@ -205,7 +200,7 @@ class ToolsTest : public QObject {
   // The box of a rejected formula keeps its text and says below it why and where, in both
   // side windows.
   void rejectedFormulaBoxSaysWhy() {
-    m_context->setMessageSink(nullptr);
+    context->setMessageSink(nullptr);
     QStringList seen;
     QTimer closer;
     connect(&closer, &QTimer::timeout, [&] {
@@ -254,7 +249,7 @@ class ToolsTest : public QObject {
     QVERIFY(!HasColour(redrawn, QColor(255, 255, 0)));
     QVERIFY(HasColour(redrawn, QColor(255, 0, 0)));
     QCOMPARE(w->area()->text(), QString("-0,334"));
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(messages.isEmpty());
   }
 
   // The batch mode traces the diagram, the texts the program sets and the messages.
@@ -300,7 +295,7 @@ class ToolsTest : public QObject {
     QDir().mkpath(dir);
     m_main->show();
     m_main->funzione()->setText("sin(x)*exp(-x^2/10)+ln(x^2+1)");
-    m_main->commands().Run(mGrafico);
+    m_main->commands().Run(Cmd::mGrafico);
     m_main->mValore();
     ValoreWindow* v = m_main->openValore();
     v->setValoreX("1.5");
@@ -318,9 +313,7 @@ class ToolsTest : public QObject {
   }
 
  private:
-  std::unique_ptr<AppContext> m_context;
   std::unique_ptr<Tervano> m_main;
-  QStringList m_messages;
 };
 
 QTEST_MAIN(ToolsTest)
