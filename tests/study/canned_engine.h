@@ -151,4 +151,26 @@ inline Canned WorkedExample() {
   return c;
 }
 
+// x³ (an inflection with a horizontal tangent) and a function that is not elementary.
+inline Canned Cube() {
+  Canned c;
+  c.funzione = "x^3";
+  c.f = {"x³", "x^3", true};
+  c.d1 = {"3x²", "3x^2", true};
+  c.d2 = {"6x", "6x", true};
+  c.domain[0] = c.domain[1] = c.domain[2] = Reals();
+  c.roots[0] = c.roots[1] = c.roots[2] = {N("0", 0)};
+  c.limits = {{"", Approach::MinusInfinity, Inf(false)}, {"", Approach::PlusInfinity, Inf(true)}};
+  c.symmetry.parity = Parity::Odd;
+  c.values = {{"0", N("0", 0)}};
+  return c;
+}
+
+inline Canned Step() {
+  Canned c;
+  c.funzione = "INT(x)+0.5";
+  c.noStudy = "funzione non elementare: INT";
+  return c;
+}
+
 }  // namespace curvalis::study::testing

@@ -18,10 +18,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Canned;
 using testing::CannedEngine;
+using testing::Cube;
 using testing::Inf;
 using testing::Iv;
 using testing::N;
 using testing::Reals;
+using testing::Step;
 
 Sheet Build(const Canned& c) {
   CannedEngine engine(c);
@@ -77,20 +79,6 @@ bool Have(const char* tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-Canned Cube() {
-  Canned c;
-  c.funzione = "x^3";
-  c.f = {"x³", "x^3", true};
-  c.d1 = {"3x²", "3x^2", true};
-  c.d2 = {"6x", "6x", true};
-  c.domain[0] = c.domain[1] = c.domain[2] = Reals();
-  c.roots[0] = c.roots[1] = c.roots[2] = {N("0", 0)};
-  c.limits = {{"", Approach::MinusInfinity, Inf(false)}, {"", Approach::PlusInfinity, Inf(true)}};
-  c.symmetry.parity = Parity::Odd;
-  c.values = {{"0", N("0", 0)}};
-  return c;
-}
-
 Canned Root() {
   Canned c;
   c.funzione = "sqrt(x)";
@@ -120,13 +108,6 @@ Canned ExpOfInverse() {
               {"", Approach::PlusInfinity, N("1", 1)}};
   c.asymptote[0] = c.asymptote[1] = Line{N("0", 0), N("1", 1)};
   c.values = {{"−1/2", N("1/e²", std::exp(-2.0), "\\frac{1}{e^2}")}};
-  return c;
-}
-
-Canned Step() {
-  Canned c;
-  c.funzione = "INT(x)+0.5";
-  c.noStudy = "funzione non elementare: INT";
   return c;
 }
 

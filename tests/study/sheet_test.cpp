@@ -14,11 +14,13 @@ namespace {
 
 using testing::Canned;
 using testing::CannedEngine;
+using testing::Cube;
 using testing::Inf;
 using testing::Iv;
 using testing::N;
 using testing::Near;
 using testing::Reals;
+using testing::Step;
 
 std::vector<std::string> Events(const Sheet& s) {
   std::vector<std::string> out;
@@ -197,20 +199,6 @@ Canned XMinusTwoArctan() {
   return c;
 }
 
-Canned Cube() {
-  Canned c;
-  c.funzione = "x^3";
-  c.f = {"x³", "x^3", true};
-  c.d1 = {"3x²", "3x^2", true};
-  c.d2 = {"6x", "6x", true};
-  c.domain[0] = c.domain[1] = c.domain[2] = Reals();
-  c.roots[0] = c.roots[1] = c.roots[2] = {N("0", 0)};
-  c.limits = {{"", Approach::MinusInfinity, Inf(false)}, {"", Approach::PlusInfinity, Inf(true)}};
-  c.symmetry.parity = Parity::Odd;
-  c.values = {{"0", N("0", 0)}};
-  return c;
-}
-
 Canned Sine() {
   const double pi = M_PI;
   Canned c;
@@ -257,13 +245,6 @@ Canned Cosecant() {
               {"2π", Approach::Left, Inf(false)}};
   c.symmetry = {Parity::Odd, N("2π", 2 * pi, "2\\pi")};
   c.values = {{"π/2", N("1", 1)}, {"3π/2", N("−1", -1)}};
-  return c;
-}
-
-Canned Step() {
-  Canned c;
-  c.funzione = "INT(x)+0.5";
-  c.noStudy = "funzione non elementare: INT";
   return c;
 }
 
