@@ -597,6 +597,16 @@ class Builder {
       d.domain.intervals = SplitAtHoles(ScanDomain(-kInf, kInf));
     }
     for (const Interval& i : d.domain.intervals) pieces_.push_back({i, true, true});
+    // A periodic f defined on the whole of one period [0; T[ is defined everywhere: the section
+    // says so, while the sections from the intercepts on study that period only.
+    const auto& iv = d.domain.intervals;
+    if (iv.size() == 1 && iv[0].from.value == 0 && iv[0].closedLeft && !iv[0].closedRight &&
+        std::isfinite(iv[0].to.value) && iv[0].to.value > 0) {
+      const double t = iv[0].to.value;
+      if (!std::isnan(F(-0.37 * t)) && !std::isnan(F(1.37 * t))) {
+        d.domain = Domain{"x ∈ ℝ", {Interval{Infinity(false), Infinity(true), false, false}}};
+      }
+    }
     sheet_.domain.determined = true;
     Done(sheet_.domain, SectionId::Domain);
   }

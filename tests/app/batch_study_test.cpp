@@ -182,7 +182,8 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
        {"flesso (0; 0) a tangente orizzontale", "crescente in ]−∞; +∞["},
        {"decrescente"}},
       {"sin(x)",  // periodic: one period
-       {"periodica di periodo 2π", "massimo relativo e assoluto (π/2; 1)", "flesso (π; 0)"},
+       {"D = ]−∞; +∞[", "periodica di periodo 2π", "massimo relativo e assoluto (π/2; 1)",
+        "flesso (π; 0)"},
        {"minimo relativo (0; 0)"}},
       {"INT(x)+0.5",  // not elementary
        {"Nessuno studio esatto (funzione non elementare", "(0; ≈ 0.5000000000)"},
