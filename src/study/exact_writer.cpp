@@ -224,7 +224,9 @@ class Writer {
                           : Factor(*fac);
       if (!out.empty()) {
         const unsigned char c = static_cast<unsigned char>(t[0]);
-        const bool opens = t[0] == '(' || t[0] == '|' || t.rfind("\\left", 0) == 0;
+        // A bar right after a number would close an enclosing bar ("|−2|x||" is |−2|·x·|…),
+        // so "2·|x|" keeps its dot.
+        const bool opens = t[0] == '(' || t.rfind("\\left", 0) == 0;
         const bool letter = (c >= 'a' && c <= 'z' && c != 'e') || c >= 0x80 || t[0] == '\\';
         const char last = out.back();
         // "(x + 1)(x − 1)" and "|x|(x + 1)", but "e^(−x)·(x − 1)": a group after a power

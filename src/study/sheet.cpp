@@ -234,7 +234,10 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
       const auto& items = sheet.sign.data.intervals;
       const std::pair<Sign, const char*> kinds[] = {
           {Sign::Plus, "f > 0 in "}, {Sign::Minus, "f < 0 in "}, {Sign::Zero, "f = 0 in "}};
-      for (const auto& [sign, head] : kinds) {
+      for (const auto& kind : kinds) {
+        // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
+        const Sign sign = kind.first;
+        const char* head = kind.second;
         auto parts = GroupedIntervals(items, [&](const SignInterval& i) { return i.sign == sign; });
         if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
       }
@@ -285,7 +288,9 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
       const std::pair<Trend, const char*> kinds[] = {{Trend::Increasing, "crescente in "},
                                                      {Trend::Decreasing, "decrescente in "},
                                                      {Trend::Constant, "costante in "}};
-      for (const auto& [trend, head] : kinds) {
+      for (const auto& kind : kinds) {
+        const Trend trend = kind.first;
+        const char* head = kind.second;
         auto parts =
             GroupedIntervals(items, [&](const TrendInterval& i) { return i.trend == trend; });
         if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
