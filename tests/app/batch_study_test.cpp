@@ -11,19 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "support/batch_run.h"
+
 namespace {
 
-struct BatchRun {
-  int code = -1;
-  std::vector<std::string> lines;
-  std::string out;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using curvalis::testing::BatchRun;
+using curvalis::testing::Quote;
 
 // The batch mode with the exact engine's helper missing (a path where nothing is), or with
 // `helper`.
@@ -34,17 +27,7 @@ BatchRun Batch(const std::vector<std::string>& args,
                     Quote(CURVALIS_PROGRAM) + " --batch";
   for (const auto& a : args) cmd += " " + Quote(a);
   cmd += " 2>&1";
-  BatchRun run;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return run;
-  std::array<char, 4096> buf;
-  std::size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) run.out.append(buf.data(), n);
-  const int status = pclose(p);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream in(run.out);
-  for (std::string line; std::getline(in, line);) run.lines.push_back(line);
-  return run;
+  return curvalis::testing::RunCommand(cmd);
 }
 
 const std::vector<std::string> kSections = {"function",

@@ -14,6 +14,7 @@
 
 #include "core/formula.h"
 #include "core/formula_program.h"
+#include "support/recorded_table.h"
 #include "support/values.h"
 
 namespace curvalis {
@@ -119,21 +120,7 @@ TEST(BatchEvalTest, ChosenFormulasAgreeElementByElement) {
   }
 }
 
-std::string Unescape(const std::string& s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\\') {
-      out.push_back('\\');
-      ++i;
-    } else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
-      out.push_back(static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
-      i += 3;
-    } else {
-      out.push_back(s[i]);
-    }
-  }
-  return out;
-}
+using testing::Unescape;
 
 // Every formula of the recorded table that compiles: everyday ones, random ones of the grammar
 // and what fuzzing collected.

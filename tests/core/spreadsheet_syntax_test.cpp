@@ -21,27 +21,14 @@
 #include <vector>
 
 #include "core/formula.h"
+#include "support/recorded_table.h"
 
 namespace curvalis {
 namespace {
 
 const double kPoints[] = {-2.5, -1, 0, 0.5, 2, 3.7, 1e6};
 
-std::string Unescape(const std::string& s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\\') {
-      out.push_back('\\');
-      ++i;
-    } else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
-      out.push_back(static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
-      i += 3;
-    } else {
-      out.push_back(s[i]);
-    }
-  }
-  return out;
-}
+using testing::Unescape;
 
 // A value as the table writes it: N:bits in hex, B:1, T:text, E:#DIV/0!.
 std::string Encode(const Value& v) {
