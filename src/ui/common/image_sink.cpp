@@ -10,8 +10,27 @@ ImageSink::ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb back
   setDevicePixelRatio(devicePixelRatio);
 }
 
+ImageSink::~ImageSink() {
+  finishPainting();
+}
+
+QPainter& ImageSink::painter() {
+  if (!m_painter.isActive()) m_painter.begin(&m_image);
+  return m_painter;
+}
+
+void ImageSink::finishPainting() const {
+  if (m_painter.isActive()) m_painter.end();
+}
+
+QImage ImageSink::image() const {
+  finishPainting();
+  return m_image;
+}
+
 void ImageSink::setDevicePixelRatio(qreal ratio, const OperationList* operations) {
   if (ratio <= 0) ratio = 1;
+  finishPainting();
   QImage old = m_image;
   m_blank = false;
   m_image = QImage(QSize(int(std::ceil(m_width * ratio)), int(std::ceil(m_height * ratio))),
@@ -27,6 +46,7 @@ void ImageSink::setDevicePixelRatio(qreal ratio, const OperationList* operations
 }
 
 QImage ImageSink::logicalImage() const {
+  finishPainting();
   if (m_image.devicePixelRatio() == 1) return m_image;
   QImage out = m_image.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   out.setDevicePixelRatio(1);
@@ -39,7 +59,9 @@ void ImageSink::notify() {
 
 void ImageSink::erase(Rgb color) {
   if (!m_blank || !(m_blankColor == color)) {
-    QPainter p(&m_image);
+    QPainter& p = painter();
+    // As on a fresh painter: a dot before may have left antialiasing on.
+    p.setRenderHint(QPainter::Antialiasing, false);
     m_drawing.Erase(p, color);
   }
   m_blank = true;
@@ -62,26 +84,20 @@ void ImageSink::OnScale(const Scale& scale) {
 }
 
 void ImageSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int width) {
-  QPainter p(&m_image);
-  const bool painted = m_drawing.Line(p, x1, y1, x2, y2, color, width);
-  p.end();
+  const bool painted = m_drawing.Line(painter(), x1, y1, x2, y2, color, width);
   m_blank = m_blank && !painted;
   if (painted) notify();
 }
 
 void ImageSink::OnPoint(float x, float y, Rgb color, int width) {
-  QPainter p(&m_image);
-  const bool painted = m_drawing.Point(p, x, y, color, width);
-  p.end();
+  const bool painted = m_drawing.Point(painter(), x, y, color, width);
   m_blank = m_blank && !painted;
   if (painted) notify();
 }
 
 void ImageSink::OnPrint(float x, float y, Rgb color, const std::vector<PrintRun>& runs,
                         const std::string&) {
-  QPainter p(&m_image);
-  const bool painted = m_drawing.Print(p, x, y, color, runs);
-  p.end();
+  const bool painted = m_drawing.Print(painter(), x, y, color, runs);
   m_blank = m_blank && !painted;
   if (painted) notify();
 }

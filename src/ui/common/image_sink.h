@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <functional>
 
 #include "core/operation_list.h"
@@ -16,10 +17,16 @@ namespace curvalis {
 class ImageSink : public SurfaceSink {
  public:
   ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb background);
+  ~ImageSink() override;
+  ImageSink(const ImageSink&) = delete;
+  ImageSink& operator=(const ImageSink&) = delete;
 
-  const QImage& image() const { return m_image; }
+  // The picture as painted so far. It is handed out by value: the painter kept open on the
+  // picture is closed first, so the copy never sees what is painted after it was taken.
+  QImage image() const;
   // The picture at logical size, as "Salva grafico" saves it.
   QImage logicalImage() const;
+  qreal devicePixelRatio() const { return m_image.devicePixelRatio(); }
   QFont font() const { return m_drawing.font(); }
   Rgb background() const { return m_background; }
   qreal columnWidth() const { return m_drawing.columnWidth(); }
@@ -41,12 +48,21 @@ class ImageSink : public SurfaceSink {
 
  private:
   void notify();
+  // The painter on the picture, opened at the first operation after the picture was handed
+  // out or replaced, and kept open across operations: opening one per line or text costs more
+  // than painting it. Every operation sets the pen and hints it paints with, so the pixels are
+  // those of a fresh painter per operation.
+  QPainter& painter();
+  // Closes the painter, so that the picture can be copied or replaced.
+  void finishPainting() const;
   // Erases the picture to `color`, unless it is already all of that colour.
   void erase(Rgb color);
 
   int m_width;
   int m_height;
   QImage m_image;
+  // Declared after m_image: closed before the picture it paints on goes.
+  mutable QPainter m_painter;
   Rgb m_background;
   DrawingPainter m_drawing;
   std::function<void()> m_changed;

@@ -91,7 +91,7 @@ bool SurfaceView::event(QEvent* event) {
   // The picture is kept at the screen's resolution, painted again from the list.
   if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
     qreal ratio = devicePixelRatioF();
-    if (ratio != m_sink.image().devicePixelRatio()) {
+    if (ratio != m_sink.devicePixelRatio()) {
       m_sink.setDevicePixelRatio(ratio, &m_operations);
       m_enlargedStale = true;
       place();
