@@ -1,6 +1,8 @@
 #include "io/drawing_painter.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
+#include <QTextLayout>
 #include <cmath>
 
 namespace curvalis {
@@ -8,6 +10,13 @@ namespace {
 
 QColor ToQColor(Rgb c) {
   return QColor(c.r, c.g, c.b);
+}
+
+// A painter that paints a whole list keeps its state from one operation to the next: a hint
+// or a font already as wanted is left alone. Setting the font again costs a font lookup at
+// the next text.
+void SetHint(QPainter& p, QPainter::RenderHint hint, bool on) {
+  if (p.testRenderHint(hint) != on) p.setRenderHint(hint, on);
 }
 
 // Liang-Barsky: clips the segment to `r`; false if nothing of it is inside.
@@ -33,6 +42,19 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
   QPointF na(a.x() + t0 * dx, a.y() + t0 * dy), nb(a.x() + t1 * dx, a.y() + t1 * dy);
   a = na;
   b = nb;
+  return true;
+}
+
+// Texts whose glyphs are kept shaped: left to right, without control characters (Latin,
+// Greek, Cyrillic, punctuation, arrows and mathematical signs). Anything else is shaped anew.
+bool KeepsShape(const QString& text) {
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    const bool plain = (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u < 0x0590) ||
+                       (u >= 0x2000 && u < 0x2C00 && u != 0x200E && u != 0x200F &&
+                        !(u >= 0x202A && u <= 0x202E) && !(u >= 0x2066 && u <= 0x2069));
+    if (!plain) return false;
+  }
   return true;
 }
 
@@ -101,7 +123,7 @@ bool DrawingPainter::Line(QPainter& p, float x1, float y1, float x2, float y2, R
       !std::isfinite(b.y()) || !ClipSegment(a, b, bounds)) {
     return false;
   }
-  p.setRenderHint(QPainter::Antialiasing, false);
+  SetHint(p, QPainter::Antialiasing, false);
   p.setPen(QPen(ToQColor(color), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.drawLine(a, b);
   return true;
@@ -119,10 +141,10 @@ bool DrawingPainter::Point(QPainter& p, float x, float y, Rgb color, int width) 
     if (p.worldTransform().type() <= QTransform::TxTranslate) {
       square.moveTopLeft(QPointF(std::floor(a.x() - half + 0.5), std::floor(a.y() - half + 0.5)));
     }
-    p.setRenderHint(QPainter::Antialiasing, false);
+    SetHint(p, QPainter::Antialiasing, false);
     p.fillRect(square, ToQColor(color));
   } else {
-    p.setRenderHint(QPainter::Antialiasing, true);
+    SetHint(p, QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
     p.setBrush(ToQColor(color));
     p.drawEllipse(a, width / 2.0, width / 2.0);
@@ -135,15 +157,48 @@ bool DrawingPainter::Print(QPainter& p, float x, float y, Rgb color,
                            const std::vector<PrintRun>& runs) const {
   QPointF a = toPixel(x, y);
   if (!(std::fabs(a.x()) < 1e5 && std::fabs(a.y()) < 1e5)) return false;
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(m_font);
+  SetHint(p, QPainter::Antialiasing, false);
+  SetHint(p, QPainter::TextAntialiasing, true);
+  if (p.font() != m_font) p.setFont(m_font);
   p.setPen(ToQColor(color));
+  // Kept glyphs paint the pixels of drawText only on an image painted without a transform:
+  // under a scale or a translation the raster engine places them differently, and other
+  // devices (a PDF, an SVG) keep texts as texts.
+  const bool kept = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
+                    p.deviceTransform().type() == QTransform::TxNone;
   for (const PrintRun& run : runs) {
     QPointF at(a.x() + (run.column - 1) * m_columnWidth, a.y() + m_ascent);
-    p.drawText(at, QString::fromUtf8(run.text.data(), qsizetype(run.text.size())));
+    const QList<QGlyphRun>* glyphs = kept ? &shaped(run.text) : nullptr;
+    if (glyphs && !glyphs->isEmpty()) {
+      for (const QGlyphRun& glyphRun : *glyphs) p.drawGlyphRun(at, glyphRun);
+    } else {
+      p.drawText(at, QString::fromUtf8(run.text.data(), qsizetype(run.text.size())));
+    }
   }
   return true;
+}
+
+const QList<QGlyphRun>& DrawingPainter::shaped(const std::string& text) const {
+  auto found = m_shaped.find(text);
+  if (found != m_shaped.end()) return found->second;
+  // A bound on what a long session keeps: the texts of a few screens.
+  if (m_shaped.size() >= 1024) m_shaped.clear();
+  QList<QGlyphRun>& glyphs = m_shaped[text];
+  const QString string = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  if (string.isEmpty() || !KeepsShape(string)) return glyphs;
+  QTextLayout layout(string, m_font);
+  layout.beginLayout();
+  const QTextLine line = layout.createLine();
+  layout.endLayout();
+  // The layout puts the baseline at the line's ascent: moved to 0, so that each glyph lands at
+  // the same fixed-point position as drawText's from the same start.
+  glyphs = layout.glyphRuns();
+  for (QGlyphRun& glyphRun : glyphs) {
+    QList<QPointF> positions = glyphRun.positions();
+    for (QPointF& position : positions) position.ry() -= line.ascent();
+    glyphRun.setPositions(positions);
+  }
+  return glyphs;
 }
 
 void PaintOperations(QPainter& p, const OperationList& list) {

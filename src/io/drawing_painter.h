@@ -6,10 +6,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/operation_list.h"
@@ -40,6 +43,9 @@ class DrawingPainter {
 
  private:
   QPointF toPixel(double x, double y) const;
+  // The glyphs of `text` as QPainter::drawText shapes them, placed from the start of its
+  // baseline; empty when the text is left to drawText (see Print).
+  const QList<QGlyphRun>& shaped(const std::string& text) const;
 
   int m_width;
   int m_height;
@@ -47,6 +53,9 @@ class DrawingPainter {
   QFont m_font;
   qreal m_columnWidth;
   qreal m_ascent;
+  // The listings and the axes print the same few texts at every redraw: shaping them is most
+  // of the cost of painting a text, so the shaped glyphs are kept by text.
+  mutable std::unordered_map<std::string, QList<QGlyphRun>> m_shaped;
 };
 
 // Paints the whole list on `p`, in logical pixels, clipped to the drawing.
