@@ -1056,6 +1056,39 @@ class Builder {
     return out;
   }
 
+  // The sign runs of f′ (or f″) over D, cut at its zeros and where f is not differentiable.
+  // False, with the section not determined, when the samples disagree with them.
+  template <typename T>
+  bool DerivativeRuns(Which g, Section<T>& section, SectionId id) {
+    const bool d1 = g == Which::D1;
+    std::vector<Number>& zeros = d1 ? d1Zeros_ : d2Zeros_;
+    std::vector<std::vector<Stretch>>& runs = d1 ? trendRuns_ : concavityRuns_;
+    std::vector<Bound>& bounds = d1 ? trendBounds_ : concavityBounds_;
+    bool found = false;
+    zeros = Roots(g, &found);
+    std::vector<Number> cuts = zeros;
+    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
+    runs = SignRuns(cuts, g, &bounds);
+    if (!runsDoubtful_) return true;
+    Undetermined(section, id, kSignDoubtful);
+    runs.assign(pieces_.size(), {});
+    bounds.clear();
+    return false;
+  }
+
+  // Each run of every piece as an interval: an end is closed where the piece's end is.
+  template <typename Each>
+  void ForEachRun(const std::vector<std::vector<Stretch>>& all, Each each) {
+    for (std::size_t k = 0; k < pieces_.size(); ++k) {
+      const auto& runs = all[k];
+      for (std::size_t i = 0; i < runs.size(); ++i) {
+        each(Interval{runs[i].from, runs[i].to, i == 0 && pieces_[k].range.closedLeft,
+                      i + 1 == runs.size() && pieces_[k].range.closedRight},
+             runs[i].sign);
+      }
+    }
+  }
+
   // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
   // across a jump of f: then the sections of f′ and f″ are not determined.
   std::string NoNumericDerivative() const {
@@ -1070,33 +1103,14 @@ class Builder {
       trendRuns_.assign(pieces_.size(), {});
       return;
     }
-    bool found = false;
-    d1Zeros_ = Roots(Which::D1, &found);
-    std::vector<Number> cuts = d1Zeros_;
-    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
-    trendRuns_ = SignRuns(cuts, Which::D1, &trendBounds_);
-    if (runsDoubtful_) {
-      Undetermined(sheet_.monotonicity, SectionId::Monotonicity, kSignDoubtful);
-      trendRuns_.assign(pieces_.size(), {});
-      trendBounds_.clear();
-      return;
-    }
-    auto& d = sheet_.monotonicity.data;
-    for (std::size_t k = 0; k < pieces_.size(); ++k) {
-      const auto& runs = trendRuns_[k];
-      for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (runs[i].sign == Sign::Undefined) continue;
-        TrendInterval t;
-        t.range.from = runs[i].from;
-        t.range.to = runs[i].to;
-        t.range.closedLeft = i == 0 && pieces_[k].range.closedLeft;
-        t.range.closedRight = i + 1 == runs.size() && pieces_[k].range.closedRight;
-        t.trend = runs[i].sign == Sign::Plus    ? Trend::Increasing
-                  : runs[i].sign == Sign::Minus ? Trend::Decreasing
+    if (!DerivativeRuns(Which::D1, sheet_.monotonicity, SectionId::Monotonicity)) return;
+    ForEachRun(trendRuns_, [&](const Interval& range, Sign sign) {
+      if (sign == Sign::Undefined) return;
+      const Trend trend = sign == Sign::Plus    ? Trend::Increasing
+                          : sign == Sign::Minus ? Trend::Decreasing
                                                 : Trend::Constant;
-        d.intervals.push_back(t);
-      }
-    }
+      sheet_.monotonicity.data.intervals.push_back({range, trend});
+    });
     sheet_.monotonicity.determined = true;
     Done(sheet_.monotonicity, SectionId::Monotonicity);
   }
@@ -1196,31 +1210,12 @@ class Builder {
       concavityRuns_.assign(pieces_.size(), {});
       return;
     }
-    bool found = false;
-    d2Zeros_ = Roots(Which::D2, &found);
-    std::vector<Number> cuts = d2Zeros_;
-    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
-    concavityRuns_ = SignRuns(cuts, Which::D2, &concavityBounds_);
-    if (runsDoubtful_) {
-      Undetermined(sheet_.concavity, SectionId::Concavity, kSignDoubtful);
-      concavityRuns_.assign(pieces_.size(), {});
-      concavityBounds_.clear();
-      return;
-    }
-    auto& d = sheet_.concavity.data;
-    for (std::size_t k = 0; k < pieces_.size(); ++k) {
-      const auto& runs = concavityRuns_[k];
-      for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (runs[i].sign != Sign::Plus && runs[i].sign != Sign::Minus) continue;
-        ConcavityInterval c;
-        c.range.from = runs[i].from;
-        c.range.to = runs[i].to;
-        c.range.closedLeft = i == 0 && pieces_[k].range.closedLeft;
-        c.range.closedRight = i + 1 == runs.size() && pieces_[k].range.closedRight;
-        c.up = runs[i].sign == Sign::Plus;
-        d.intervals.push_back(c);
+    if (!DerivativeRuns(Which::D2, sheet_.concavity, SectionId::Concavity)) return;
+    ForEachRun(concavityRuns_, [&](const Interval& range, Sign sign) {
+      if (sign == Sign::Plus || sign == Sign::Minus) {
+        sheet_.concavity.data.intervals.push_back({range, sign == Sign::Plus});
       }
-    }
+    });
     sheet_.concavity.determined = true;
     Done(sheet_.concavity, SectionId::Concavity);
   }
