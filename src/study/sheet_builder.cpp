@@ -412,47 +412,7 @@ class Builder {
   // Every section from `first` on undetermined with `reason`; the table stays empty.
   void Rest(SectionId first, const std::string& reason) {
     for (int i = int(first); i < kSectionCount; ++i) {
-      switch (SectionId(i)) {
-        case SectionId::Function:
-          Undetermined(sheet_.function, SectionId::Function, reason);
-          break;
-        case SectionId::Domain:
-          Undetermined(sheet_.domain, SectionId::Domain, reason);
-          break;
-        case SectionId::Parity:
-          Undetermined(sheet_.parity, SectionId::Parity, reason);
-          break;
-        case SectionId::Intercepts:
-          Undetermined(sheet_.intercepts, SectionId::Intercepts, reason);
-          break;
-        case SectionId::Sign:
-          Undetermined(sheet_.sign, SectionId::Sign, reason);
-          break;
-        case SectionId::Limits:
-          Undetermined(sheet_.limits, SectionId::Limits, reason);
-          break;
-        case SectionId::Asymptotes:
-          Undetermined(sheet_.asymptotes, SectionId::Asymptotes, reason);
-          break;
-        case SectionId::Derivative:
-          Undetermined(sheet_.derivative, SectionId::Derivative, reason);
-          break;
-        case SectionId::Monotonicity:
-          Undetermined(sheet_.monotonicity, SectionId::Monotonicity, reason);
-          break;
-        case SectionId::Extrema:
-          Undetermined(sheet_.extrema, SectionId::Extrema, reason);
-          break;
-        case SectionId::SecondDerivative:
-          Undetermined(sheet_.secondDerivative, SectionId::SecondDerivative, reason);
-          break;
-        case SectionId::Concavity:
-          Undetermined(sheet_.concavity, SectionId::Concavity, reason);
-          break;
-        case SectionId::Inflections:
-          Undetermined(sheet_.inflections, SectionId::Inflections, reason);
-          break;
-      }
+      WithSection(sheet_, SectionId(i), [&](auto& s) { Undetermined(s, SectionId(i), reason); });
     }
     sheet_.tableReady = true;
   }
