@@ -164,12 +164,13 @@ bool DrawingPainter::Print(QPainter& p, float x, float y, Rgb color,
   // Kept glyphs paint the pixels of drawText only on an image painted without a transform:
   // under a scale or a translation the raster engine places them differently, and other
   // devices (a PDF, an SVG) keep texts as texts.
-  const bool kept = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
+  const bool kept = m_shapesKept && p.paintEngine() &&
+                    p.paintEngine()->type() == QPaintEngine::Raster &&
                     p.deviceTransform().type() == QTransform::TxNone;
   for (const PrintRun& run : runs) {
     QPointF at(a.x() + (run.column - 1) * m_columnWidth, a.y() + m_ascent);
-    const QList<QGlyphRun>* glyphs = kept ? &shaped(run.text) : nullptr;
-    if (glyphs && !glyphs->isEmpty()) {
+    const QList<QGlyphRun>* glyphs = kept ? shaped(run.text) : nullptr;
+    if (glyphs) {
       for (const QGlyphRun& glyphRun : *glyphs) p.drawGlyphRun(at, glyphRun);
     } else {
       p.drawText(at, QString::fromUtf8(run.text.data(), qsizetype(run.text.size())));
@@ -178,27 +179,34 @@ bool DrawingPainter::Print(QPainter& p, float x, float y, Rgb color,
   return true;
 }
 
-const QList<QGlyphRun>& DrawingPainter::shaped(const std::string& text) const {
+const QList<QGlyphRun>* DrawingPainter::shaped(const std::string& text) const {
   auto found = m_shaped.find(text);
-  if (found != m_shaped.end()) return found->second;
-  // A bound on what a long session keeps: the texts of a few screens.
-  if (m_shaped.size() >= 1024) m_shaped.clear();
-  QList<QGlyphRun>& glyphs = m_shaped[text];
-  const QString string = QString::fromUtf8(text.data(), qsizetype(text.size()));
-  if (string.isEmpty() || !KeepsShape(string)) return glyphs;
-  QTextLayout layout(string, m_font);
-  layout.beginLayout();
-  const QTextLine line = layout.createLine();
-  layout.endLayout();
-  // The layout puts the baseline at the line's ascent: moved to 0, so that each glyph lands at
-  // the same fixed-point position as drawText's from the same start.
-  glyphs = layout.glyphRuns();
-  for (QGlyphRun& glyphRun : glyphs) {
-    QList<QPointF> positions = glyphRun.positions();
-    for (QPointF& position : positions) position.ry() -= line.ascent();
-    glyphRun.setPositions(positions);
+  if (found == m_shaped.end()) {
+    // A bound on what a long session keeps: the texts of a few screens.
+    if (m_shaped.size() >= 1024) m_shaped.clear();
+    m_shaped.emplace(text, Shaped{});
+    return nullptr;
   }
-  return glyphs;
+  Shaped& shaped = found->second;
+  if (!shaped.kept) {
+    shaped.kept = true;
+    const QString string = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    if (!string.isEmpty() && KeepsShape(string)) {
+      QTextLayout layout(string, m_font);
+      layout.beginLayout();
+      const QTextLine line = layout.createLine();
+      layout.endLayout();
+      // The layout puts the baseline at the line's ascent: moved to 0, so that each glyph
+      // lands at the same fixed-point position as drawText's from the same start.
+      shaped.glyphs = layout.glyphRuns();
+      for (QGlyphRun& glyphRun : shaped.glyphs) {
+        QList<QPointF> positions = glyphRun.positions();
+        for (QPointF& position : positions) position.ry() -= line.ascent();
+        glyphRun.setPositions(positions);
+      }
+    }
+  }
+  return shaped.glyphs.isEmpty() ? nullptr : &shaped.glyphs;
 }
 
 void PaintOperations(QPainter& p, const OperationList& list) {

@@ -28,6 +28,9 @@ class DrawingPainter {
   // The width of one text column: the canvas font's average character width.
   qreal columnWidth() const { return m_columnWidth; }
   void setScale(const Scale& scale) { m_scale = scale; }
+  // Keeps the glyphs of texts printed again and again (see m_shaped): for a picture painted
+  // operation by operation over a long time, as the screen's is.
+  void setShapesKept(bool kept) { m_shapesKept = kept; }
 
   // The operations, each painted on `p` with its own pen and hints, so that one painter can
   // take a whole list and a fresh painter a single operation with the same result. A false
@@ -44,8 +47,8 @@ class DrawingPainter {
  private:
   QPointF toPixel(double x, double y) const;
   // The glyphs of `text` as QPainter::drawText shapes them, placed from the start of its
-  // baseline; empty when the text is left to drawText (see Print).
-  const QList<QGlyphRun>& shaped(const std::string& text) const;
+  // baseline; null when the text is left to drawText (see Print).
+  const QList<QGlyphRun>* shaped(const std::string& text) const;
 
   int m_width;
   int m_height;
@@ -54,8 +57,15 @@ class DrawingPainter {
   qreal m_columnWidth;
   qreal m_ascent;
   // The listings and the axes print the same few texts at every redraw: shaping them is most
-  // of the cost of painting a text, so the shaped glyphs are kept by text.
-  mutable std::unordered_map<std::string, QList<QGlyphRun>> m_shaped;
+  // of the cost of painting a text, so the glyphs of a text seen twice are kept. A text seen
+  // once is left to drawText, cheaper than shaping it to keep; so is every text of a list
+  // painted once (an export), where few texts come back often enough to pay for keeping.
+  struct Shaped {
+    bool kept = false;
+    QList<QGlyphRun> glyphs;
+  };
+  bool m_shapesKept = false;
+  mutable std::unordered_map<std::string, Shaped> m_shaped;
 };
 
 // Paints the whole list on `p`, in logical pixels, clipped to the drawing.

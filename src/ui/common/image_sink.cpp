@@ -7,6 +7,7 @@ namespace curvalis {
 
 ImageSink::ImageSink(int widthPx, int heightPx, qreal devicePixelRatio, Rgb background)
     : m_width(widthPx), m_height(heightPx), m_background(background), m_drawing(widthPx, heightPx) {
+  m_drawing.setShapesKept(true);
   setDevicePixelRatio(devicePixelRatio);
 }
 

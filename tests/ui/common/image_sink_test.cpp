@@ -115,7 +115,8 @@ class ImageSinkTest : public QObject {
         {"a line after a text was painted with the text's pen", {text, line, dot, text}},
         {"a text shaped before was placed elsewhere than drawText places it",
          {text, textElsewhere, text, textElsewhere}},
-        {"a right-to-left, empty or non-Latin text was painted wrong", {unusualText, text}},
+        {"a right-to-left, empty or non-Latin text was painted wrong",
+         {unusualText, text, unusualText}},
     };
     for (qreal ratio : {1.0, 2.0}) {
       for (const Row& row : rows) {
