@@ -57,8 +57,6 @@ class EvalBook {
 
   bool sheetTaken() const { return sheetTaken_; }
   bool saved() const { return saved_; }
-  double variableCell() const { return variable_; }
-  const std::string& formulaCell() const { return formulaText_; }
 
  private:
   CompiledFormula formula_;

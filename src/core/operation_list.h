@@ -33,9 +33,8 @@ class OperationList : public SurfaceSink {
 
   int widthPx() const { return widthPx_; }
   int heightPx() const { return heightPx_; }
-  // What the last erase left: its colour and the scale in force then.
+  // The colour the last erase left.
   Rgb background() const { return background_; }
-  const Scale& startScale() const { return startScale_; }
   const std::vector<Op>& ops() const { return ops_; }
   const std::vector<Text>& texts() const { return texts_; }
 

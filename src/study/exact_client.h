@@ -28,7 +28,6 @@ class HelperProcess {
 
   // True while a helper is running.
   bool Running() const { return pid_ > 0; }
-  pid_t Pid() const { return pid_; }
 
   // Ends the helper: closes its input, waits a moment for it, kills it if it stays.
   void Stop();

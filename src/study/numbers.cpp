@@ -42,10 +42,6 @@ Number Approx(double value) {
   return n;
 }
 
-bool IsInfinite(const Number& n) {
-  return std::isinf(n.value);
-}
-
 bool SameX(double a, double b) {
   if (std::isinf(a) || std::isinf(b)) return a == b;
   return std::fabs(a - b) <= 1e-9 * (1 + std::fabs(a) + std::fabs(b));

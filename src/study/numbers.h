@@ -18,8 +18,6 @@ Number Approx(double value);
 // The decimal part of Approx without "≈ " (student notation: "−1.500000000", "2.331122370").
 std::string DecimalText(double value);
 
-bool IsInfinite(const Number& n);
-
 // Two abscissas are the same point of the sheet (relative 1e-9).
 bool SameX(double a, double b);
 

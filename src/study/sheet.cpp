@@ -112,35 +112,9 @@ std::string_view SectionTitle(SectionId id) {
 }
 
 bool SectionReady(const Sheet& sheet, SectionId id) {
-  switch (id) {
-    case SectionId::Function:
-      return sheet.function.ready;
-    case SectionId::Domain:
-      return sheet.domain.ready;
-    case SectionId::Parity:
-      return sheet.parity.ready;
-    case SectionId::Intercepts:
-      return sheet.intercepts.ready;
-    case SectionId::Sign:
-      return sheet.sign.ready;
-    case SectionId::Limits:
-      return sheet.limits.ready;
-    case SectionId::Asymptotes:
-      return sheet.asymptotes.ready;
-    case SectionId::Derivative:
-      return sheet.derivative.ready;
-    case SectionId::Monotonicity:
-      return sheet.monotonicity.ready;
-    case SectionId::Extrema:
-      return sheet.extrema.ready;
-    case SectionId::SecondDerivative:
-      return sheet.secondDerivative.ready;
-    case SectionId::Concavity:
-      return sheet.concavity.ready;
-    case SectionId::Inflections:
-      return sheet.inflections.ready;
-  }
-  return false;
+  bool ready = false;
+  WithSection(sheet, id, [&](const auto& section) { ready = section.ready; });
+  return ready;
 }
 
 std::string_view SignText(Sign sign) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "study/exact_engine.h"
@@ -252,6 +253,22 @@ struct Sheet {
   // undetermined with it.
   std::string rejected;
 };
+
+// Calls f with the section `id` of `sheet` (a Sheet or a const Sheet), whatever its data.
+template <typename S, typename F>
+void WithSection(S& sheet, SectionId id, F&& f) {
+  auto sections = std::tie(sheet.function, sheet.domain, sheet.parity, sheet.intercepts, sheet.sign,
+                           sheet.limits, sheet.asymptotes, sheet.derivative, sheet.monotonicity,
+                           sheet.extrema, sheet.secondDerivative, sheet.concavity,
+                           sheet.inflections);  // in the order of SectionId
+  static_assert(std::tuple_size_v<decltype(sections)> == kSectionCount);
+  std::apply(
+      [&](auto&... s) {
+        int i = 0;
+        ((i++ == int(id) ? (void)f(s) : void()), ...);
+      },
+      sections);
+}
 
 // True when the section is ready (determined or not).
 bool SectionReady(const Sheet& sheet, SectionId id);

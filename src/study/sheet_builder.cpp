@@ -40,6 +40,13 @@ class Fn {
   double operator()(double x) {
     return ok_ && std::isfinite(x) ? formula_.EvaluateNumber(x) : kNaN;
   }
+  // The same at n abscissas at once, through the evaluator's batch path.
+  void Many(const double* xs, double* ys, std::size_t n) {
+    if (ok_) formula_.EvaluateMany(xs, ys, n);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!ok_ || !std::isfinite(xs[i])) ys[i] = kNaN;
+    }
+  }
 
  private:
   CompiledFormula formula_;
@@ -144,6 +151,21 @@ class Builder {
     return std::isnan(a) || std::isnan(b) ? kNaN : (b - a) / (2 * h);
   }
 
+  double G(Which g, double x) { return g == Which::F ? F(x) : g == Which::D1 ? D1(x) : D2(x); }
+
+  // g at the midpoints of n equal steps in t = arctan x over ]a; b[ (either end may be
+  // infinite), computed together: the scans' grids.
+  void Grid(Which g, double a, double b, int n, std::vector<double>* xs, std::vector<double>* ys) {
+    const double ta = std::isinf(a) ? -M_PI / 2 : std::atan(a);
+    const double tb = std::isinf(b) ? M_PI / 2 : std::atan(b);
+    xs->resize(n);
+    ys->resize(n);
+    for (int i = 0; i < n; ++i) (*xs)[i] = std::tan(ta + (tb - ta) * (i + 0.5) / n);
+    Fn& fn = g == Which::F ? f_ : g == Which::D1 ? d1_ : d2_;
+    if (fn.ok()) return fn.Many(xs->data(), ys->data(), n);
+    for (int i = 0; i < n; ++i) (*ys)[i] = G(g, (*xs)[i]);
+  }
+
   bool InD(double x) const {
     if (!std::isfinite(x)) return false;
     for (const Piece& p : pieces_) {
@@ -176,20 +198,18 @@ class Builder {
   // Points where g changes sign (or jumps across an undefined point) inside ]a; b[, found on a
   // grid in t = arctan x and refined by bisection. `zeros` receives those where g is 0,
   // `jumps` those where it is not.
-  void ScanSignChanges(const std::function<double(double)>& g, double a, double b,
-                       std::vector<double>* zeros, std::vector<double>* jumps) {
-    constexpr int kSamples = 2000;
-    const double ta = std::isinf(a) ? -M_PI / 2 : std::atan(a);
-    const double tb = std::isinf(b) ? M_PI / 2 : std::atan(b);
+  void ScanSignChanges(Which g, double a, double b, std::vector<double>* zeros,
+                       std::vector<double>* jumps) {
     std::vector<double> xs, ys;
-    for (int i = 0; i < kSamples; ++i) {
-      const double x = std::tan(ta + (tb - ta) * (i + 0.5) / kSamples);
-      if (!(x > a && x < b)) continue;
-      const double y = g(x);
-      if (std::isnan(y)) continue;
-      xs.push_back(x);
-      ys.push_back(y);
+    Grid(g, a, b, 2000, &xs, &ys);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      if (!(xs[i] > a && xs[i] < b) || std::isnan(ys[i])) continue;
+      xs[kept] = xs[i];
+      ys[kept++] = ys[i];
     }
+    xs.resize(kept);
+    ys.resize(kept);
     for (std::size_t i = 0; i < xs.size(); ++i) {
       const double x = xs[i], y = ys[i];
       if (y == 0) {
@@ -207,7 +227,7 @@ class Builder {
       for (int k = 0; k < 200 && lo < hi; ++k) {
         const double mid = lo + (hi - lo) / 2;
         if (mid <= lo || mid >= hi) break;
-        const double ym = g(mid);
+        const double ym = G(g, mid);
         if (std::isnan(ym)) {
           // An undefined point inside: the change is at its edge; follow the left side.
           hi = mid;
@@ -225,7 +245,7 @@ class Builder {
         }
       }
       const double root = std::fabs(lo) < 1e-12 ? 0 : lo;
-      const double gl = g(lo), gh = g(hi);
+      const double gl = G(g, lo), gh = G(g, hi);
       const double scale = 1 + std::fabs(prevY) + std::fabs(y);
       const bool zero = std::isfinite(gl) && std::isfinite(gh) &&
                         std::min(std::fabs(gl), std::fabs(gh)) <= 1e-7 * scale;
@@ -237,16 +257,13 @@ class Builder {
   // t = arctan x, the largest steps between neighbours are narrowed by bisection; a step that
   // stays large when its width is down to the last bits is a jump.
   std::vector<double> Jumps(double a, double b) {
-    constexpr int kSamples = 4000;
-    const double ta = std::isinf(a) ? -M_PI / 2 : std::atan(a);
-    const double tb = std::isinf(b) ? M_PI / 2 : std::atan(b);
+    std::vector<double> xs, ys;
+    Grid(Which::F, a, b, 4000, &xs, &ys);
     std::vector<std::pair<double, std::pair<double, double>>> steps;
     double px = kNaN, py = kNaN;
-    for (int i = 0; i < kSamples; ++i) {
-      const double x = std::tan(ta + (tb - ta) * (i + 0.5) / kSamples);
-      if (!(x > a && x < b)) continue;
-      const double y = F(x);
-      if (std::isnan(y)) continue;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      const double x = xs[i], y = ys[i];
+      if (!(x > a && x < b) || std::isnan(y)) continue;
       if (!std::isnan(py)) steps.push_back({std::fabs(y - py), {px, x}});
       px = x;
       py = y;
@@ -297,11 +314,11 @@ class Builder {
 
   // A zero named by the engine passes when it lies in the domain and g is 0 there (or changes
   // sign across it with a small value).
-  bool CheckRoot(const std::function<double(double)>& g, double x) {
-    const double y = g(x);
+  bool CheckRoot(Which g, double x) {
+    const double y = G(g, x);
     if (std::isnan(y)) return false;
     const double h = 1e-6 * (1 + std::fabs(x));
-    const double a = g(x - h), b = g(x + h);
+    const double a = G(g, x - h), b = G(g, x + h);
     double scale = 1;
     if (!std::isnan(a)) scale += std::fabs(a);
     if (!std::isnan(b)) scale += std::fabs(b);
@@ -311,7 +328,7 @@ class Builder {
 
   // The solutions of g = 0 in the pieces: the engine's, each checked (a failed check leaves a
   // decimal with ≈); where the engine has none, those a scan finds.
-  std::vector<Number> Roots(Which which, const std::function<double(double)>& g, bool* found) {
+  std::vector<Number> Roots(Which which, bool* found) {
     std::vector<Number> out;
     auto a = Ask<std::vector<Number>>([&] { return engine_.Solve(which); });
     if (a.determined) {
@@ -319,20 +336,20 @@ class Builder {
       for (const Number& n : a.value) {
         if (!InD(n.value)) continue;
         // A root the engine itself marks not exact keeps its own decimal when it passes.
-        out.push_back(CheckRoot(g, n.value) ? n : Approx(n.value));
+        out.push_back(CheckRoot(which, n.value) ? n : Approx(n.value));
       }
     } else {
       *found = false;
       for (const Piece& p : pieces_) {
         std::vector<double> zeros, jumps;
-        ScanSignChanges(g, p.range.from.value, p.range.to.value, &zeros, &jumps);
+        ScanSignChanges(which, p.range.from.value, p.range.to.value, &zeros, &jumps);
         for (double z : zeros) {
           if (!Contains(out, z)) out.push_back(Approx(z));
         }
         // A closed end where g is 0 is a zero too.
         for (const auto& [closed, end] : {std::pair{p.range.closedLeft, p.range.from.value},
                                           std::pair{p.range.closedRight, p.range.to.value}}) {
-          if (closed && std::isfinite(end) && g(end) == 0 && !Contains(out, end)) {
+          if (closed && std::isfinite(end) && G(which, end) == 0 && !Contains(out, end)) {
             out.push_back(Approx(end));
           }
         }
@@ -395,47 +412,7 @@ class Builder {
   // Every section from `first` on undetermined with `reason`; the table stays empty.
   void Rest(SectionId first, const std::string& reason) {
     for (int i = int(first); i < kSectionCount; ++i) {
-      switch (SectionId(i)) {
-        case SectionId::Function:
-          Undetermined(sheet_.function, SectionId::Function, reason);
-          break;
-        case SectionId::Domain:
-          Undetermined(sheet_.domain, SectionId::Domain, reason);
-          break;
-        case SectionId::Parity:
-          Undetermined(sheet_.parity, SectionId::Parity, reason);
-          break;
-        case SectionId::Intercepts:
-          Undetermined(sheet_.intercepts, SectionId::Intercepts, reason);
-          break;
-        case SectionId::Sign:
-          Undetermined(sheet_.sign, SectionId::Sign, reason);
-          break;
-        case SectionId::Limits:
-          Undetermined(sheet_.limits, SectionId::Limits, reason);
-          break;
-        case SectionId::Asymptotes:
-          Undetermined(sheet_.asymptotes, SectionId::Asymptotes, reason);
-          break;
-        case SectionId::Derivative:
-          Undetermined(sheet_.derivative, SectionId::Derivative, reason);
-          break;
-        case SectionId::Monotonicity:
-          Undetermined(sheet_.monotonicity, SectionId::Monotonicity, reason);
-          break;
-        case SectionId::Extrema:
-          Undetermined(sheet_.extrema, SectionId::Extrema, reason);
-          break;
-        case SectionId::SecondDerivative:
-          Undetermined(sheet_.secondDerivative, SectionId::SecondDerivative, reason);
-          break;
-        case SectionId::Concavity:
-          Undetermined(sheet_.concavity, SectionId::Concavity, reason);
-          break;
-        case SectionId::Inflections:
-          Undetermined(sheet_.inflections, SectionId::Inflections, reason);
-          break;
-      }
+      WithSection(sheet_, SectionId(i), [&](auto& s) { Undetermined(s, SectionId(i), reason); });
     }
     sheet_.tableReady = true;
   }
@@ -515,8 +492,8 @@ class Builder {
   // The domain found by a scan of where f has a value, between a and b (either may be infinite).
   std::vector<Interval> ScanDomain(double a, double b) {
     constexpr int kSamples = 4000;
-    const double ta = std::isinf(a) ? -M_PI / 2 : std::atan(a);
-    const double tb = std::isinf(b) ? M_PI / 2 : std::atan(b);
+    std::vector<double> xs, ys;
+    Grid(Which::F, a, b, kSamples + 1, &xs, &ys);
     std::vector<Interval> out;
     auto end = [&](double defined, double undefined) {
       for (int k = 0; k < 200; ++k) {
@@ -526,14 +503,14 @@ class Builder {
       }
       return std::fabs(defined) < 1e-9 ? 0.0 : defined;
     };
-    std::optional<double> runStart;
+    double runStart = kNaN;  // where the run of defined samples being read begins
     bool startOpenToInf = false;
     double prevX = kNaN;
     bool prevDefined = false;
     for (int i = 0; i <= kSamples + 1; ++i) {
       const bool past = i > kSamples;
-      const double x = past ? kNaN : std::tan(ta + (tb - ta) * (i + 0.5) / (kSamples + 1));
-      const bool defined = !past && !std::isnan(F(x));
+      const double x = past ? kNaN : xs[i];
+      const bool defined = !past && !std::isnan(ys[i]);
       if (defined && !prevDefined) {
         if (i == 0) {
           startOpenToInf = std::isinf(a);
@@ -542,13 +519,13 @@ class Builder {
           runStart = end(x, prevX);
           startOpenToInf = false;
         }
-      } else if (!defined && prevDefined && runStart) {
+      } else if (!defined && prevDefined) {
         Interval r;
         if (startOpenToInf) {
           r.from = Infinity(false);
         } else {
-          r.from = Approx(*runStart);
-          r.closedLeft = !std::isnan(F(*runStart));
+          r.from = Approx(runStart);
+          r.closedLeft = !std::isnan(F(runStart));
         }
         if (past) {
           r.to = std::isinf(b) ? Infinity(true) : Approx(b);
@@ -558,7 +535,6 @@ class Builder {
           r.closedRight = !std::isnan(F(e));
         }
         out.push_back(r);
-        runStart.reset();
       }
       prevX = x;
       prevDefined = defined;
@@ -687,8 +663,7 @@ class Builder {
 
   void BuildIntercepts() {
     bool found = false;
-    zeros_ = Roots(
-        Which::F, [this](double x) { return F(x); }, &found);
+    zeros_ = Roots(Which::F, &found);
     InterceptsData& d = sheet_.intercepts.data;
     if (InD(0)) {
       if (auto y = ValueOf(Exact(0, "0"))) d.points.push_back({Exact(0, "0"), *y});
@@ -704,8 +679,7 @@ class Builder {
 
   // The runs of one piece cut at `cuts` (and at every further sign change of g a scan finds),
   // each with the sign of g at a point inside it. Interior cuts are open ends.
-  std::vector<Stretch> Runs(const Piece& p, std::vector<Number> cuts,
-                            const std::function<double(double)>& g) {
+  std::vector<Stretch> Runs(const Piece& p, std::vector<Number> cuts, Which g) {
     std::vector<Number> inside;
     for (const Number& c : cuts) {
       if (Interior(p, c.value) && !Contains(inside, c.value)) inside.push_back(c);
@@ -722,7 +696,7 @@ class Builder {
     Number from = p.range.from;
     for (std::size_t i = 0; i <= inside.size(); ++i) {
       const Number to = i < inside.size() ? inside[i] : p.range.to;
-      out.push_back({from, to, SignOf(g(Inside(from.value, to.value)))});
+      out.push_back({from, to, SignOf(G(g, Inside(from.value, to.value)))});
       if (!SignHolds(g, from.value, to.value, out.back().sign)) runsDoubtful_ = true;
       from = to;
     }
@@ -733,26 +707,19 @@ class Builder {
   // otherwise. A sign read at one test point is shown only when the whole stretch agrees, so a
   // cut the scan missed (a step of INT(x), a change inside a run of underflowed zeros) gives no
   // wrong interval.
-  static bool SignHolds(const std::function<double(double)>& g, double a, double b, Sign sign) {
+  bool SignHolds(Which g, double a, double b, Sign sign) {
     if (sign == Sign::Undefined) return true;
-    constexpr int kChecks = 64;
-    const double ta = std::isinf(a) ? -M_PI / 2 : std::atan(a);
-    const double tb = std::isinf(b) ? M_PI / 2 : std::atan(b);
-    double ys[kChecks];
+    std::vector<double> xs, all, ys;
+    Grid(g, a, b, 64, &xs, &all);
     double largest = 0;
-    int n = 0;
-    for (int i = 0; i < kChecks; ++i) {
-      const double x = std::tan(ta + (tb - ta) * (i + 0.5) / kChecks);
-      if (!(x > a && x < b)) continue;
-      const double y = g(x);
-      if (std::isnan(y)) continue;
-      ys[n++] = y;
-      largest = std::max(largest, std::fabs(y));
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      if (!(xs[i] > a && xs[i] < b) || std::isnan(all[i])) continue;
+      ys.push_back(all[i]);
+      largest = std::max(largest, std::fabs(all[i]));
     }
     // Rounding near a cut may leave a value of either sign that is tiny beside the others.
     const double noise = std::max(1e-13, 1e-9 * largest);
-    for (int i = 0; i < n; ++i) {
-      const double y = ys[i];
+    for (const double y : ys) {
       if (sign == Sign::Zero ? std::fabs(y) > 1e-13
                              : (sign == Sign::Plus ? y < -noise : y > noise)) {
         return false;
@@ -770,7 +737,7 @@ class Builder {
       std::sort(jumps_.begin(), jumps_.end(),
                 [](double a, double b) { return std::fabs(a) < std::fabs(b); });
       runsDoubtful_ = false;
-      auto runs = Runs(p, zeros_, [this](double x) { return F(x); });
+      auto runs = Runs(p, zeros_, Which::F);
       if (runsDoubtful_) {
         sheet_.sign.data.intervals.clear();
         Undetermined(sheet_.sign, SectionId::Sign, kSignDoubtful);
@@ -1029,8 +996,7 @@ class Builder {
     Number x;
     Sign left, right;
   };
-  std::vector<std::vector<Stretch>> SignRuns(const std::vector<Number>& cuts,
-                                             const std::function<double(double)>& g,
+  std::vector<std::vector<Stretch>> SignRuns(const std::vector<Number>& cuts, Which g,
                                              std::vector<Bound>* bounds) {
     std::vector<std::vector<Stretch>> out;
     runsDoubtful_ = false;
@@ -1050,6 +1016,39 @@ class Builder {
     return out;
   }
 
+  // The sign runs of f′ (or f″) over D, cut at its zeros and where f is not differentiable.
+  // False, with the section not determined, when the samples disagree with them.
+  template <typename T>
+  bool DerivativeRuns(Which g, Section<T>& section, SectionId id) {
+    const bool d1 = g == Which::D1;
+    std::vector<Number>& zeros = d1 ? d1Zeros_ : d2Zeros_;
+    std::vector<std::vector<Stretch>>& runs = d1 ? trendRuns_ : concavityRuns_;
+    std::vector<Bound>& bounds = d1 ? trendBounds_ : concavityBounds_;
+    bool found = false;
+    zeros = Roots(g, &found);
+    std::vector<Number> cuts = zeros;
+    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
+    runs = SignRuns(cuts, g, &bounds);
+    if (!runsDoubtful_) return true;
+    Undetermined(section, id, kSignDoubtful);
+    runs.assign(pieces_.size(), {});
+    bounds.clear();
+    return false;
+  }
+
+  // Each run of every piece as an interval: an end is closed where the piece's end is.
+  template <typename Each>
+  void ForEachRun(const std::vector<std::vector<Stretch>>& all, Each each) {
+    for (std::size_t k = 0; k < pieces_.size(); ++k) {
+      const auto& runs = all[k];
+      for (std::size_t i = 0; i < runs.size(); ++i) {
+        each(Interval{runs[i].from, runs[i].to, i == 0 && pieces_[k].range.closedLeft,
+                      i + 1 == runs.size() && pieces_[k].range.closedRight},
+             runs[i].sign);
+      }
+    }
+  }
+
   // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
   // across a jump of f: then the sections of f′ and f″ are not determined.
   std::string NoNumericDerivative() const {
@@ -1064,35 +1063,14 @@ class Builder {
       trendRuns_.assign(pieces_.size(), {});
       return;
     }
-    bool found = false;
-    d1Zeros_ = Roots(
-        Which::D1, [this](double x) { return D1(x); }, &found);
-    std::vector<Number> cuts = d1Zeros_;
-    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
-    trendRuns_ = SignRuns(
-        cuts, [this](double x) { return D1(x); }, &trendBounds_);
-    if (runsDoubtful_) {
-      Undetermined(sheet_.monotonicity, SectionId::Monotonicity, kSignDoubtful);
-      trendRuns_.assign(pieces_.size(), {});
-      trendBounds_.clear();
-      return;
-    }
-    auto& d = sheet_.monotonicity.data;
-    for (std::size_t k = 0; k < pieces_.size(); ++k) {
-      const auto& runs = trendRuns_[k];
-      for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (runs[i].sign == Sign::Undefined) continue;
-        TrendInterval t;
-        t.range.from = runs[i].from;
-        t.range.to = runs[i].to;
-        t.range.closedLeft = i == 0 && pieces_[k].range.closedLeft;
-        t.range.closedRight = i + 1 == runs.size() && pieces_[k].range.closedRight;
-        t.trend = runs[i].sign == Sign::Plus    ? Trend::Increasing
-                  : runs[i].sign == Sign::Minus ? Trend::Decreasing
+    if (!DerivativeRuns(Which::D1, sheet_.monotonicity, SectionId::Monotonicity)) return;
+    ForEachRun(trendRuns_, [&](const Interval& range, Sign sign) {
+      if (sign == Sign::Undefined) return;
+      const Trend trend = sign == Sign::Plus    ? Trend::Increasing
+                          : sign == Sign::Minus ? Trend::Decreasing
                                                 : Trend::Constant;
-        d.intervals.push_back(t);
-      }
-    }
+      sheet_.monotonicity.data.intervals.push_back({range, trend});
+    });
     sheet_.monotonicity.determined = true;
     Done(sheet_.monotonicity, SectionId::Monotonicity);
   }
@@ -1192,33 +1170,12 @@ class Builder {
       concavityRuns_.assign(pieces_.size(), {});
       return;
     }
-    bool found = false;
-    d2Zeros_ = Roots(
-        Which::D2, [this](double x) { return D2(x); }, &found);
-    std::vector<Number> cuts = d2Zeros_;
-    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
-    concavityRuns_ = SignRuns(
-        cuts, [this](double x) { return D2(x); }, &concavityBounds_);
-    if (runsDoubtful_) {
-      Undetermined(sheet_.concavity, SectionId::Concavity, kSignDoubtful);
-      concavityRuns_.assign(pieces_.size(), {});
-      concavityBounds_.clear();
-      return;
-    }
-    auto& d = sheet_.concavity.data;
-    for (std::size_t k = 0; k < pieces_.size(); ++k) {
-      const auto& runs = concavityRuns_[k];
-      for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (runs[i].sign != Sign::Plus && runs[i].sign != Sign::Minus) continue;
-        ConcavityInterval c;
-        c.range.from = runs[i].from;
-        c.range.to = runs[i].to;
-        c.range.closedLeft = i == 0 && pieces_[k].range.closedLeft;
-        c.range.closedRight = i + 1 == runs.size() && pieces_[k].range.closedRight;
-        c.up = runs[i].sign == Sign::Plus;
-        d.intervals.push_back(c);
+    if (!DerivativeRuns(Which::D2, sheet_.concavity, SectionId::Concavity)) return;
+    ForEachRun(concavityRuns_, [&](const Interval& range, Sign sign) {
+      if (sign == Sign::Plus || sign == Sign::Minus) {
+        sheet_.concavity.data.intervals.push_back({range, sign == Sign::Plus});
       }
-    }
+    });
     sheet_.concavity.determined = true;
     Done(sheet_.concavity, SectionId::Concavity);
   }

@@ -167,35 +167,9 @@ std::string Event(const Sheet& sheet, SectionId id, const Section<T>& section) {
 }  // namespace
 
 std::string StudyEvent(const Sheet& s, SectionId id) {
-  switch (id) {
-    case SectionId::Function:
-      return Event(s, id, s.function);
-    case SectionId::Domain:
-      return Event(s, id, s.domain);
-    case SectionId::Parity:
-      return Event(s, id, s.parity);
-    case SectionId::Intercepts:
-      return Event(s, id, s.intercepts);
-    case SectionId::Sign:
-      return Event(s, id, s.sign);
-    case SectionId::Limits:
-      return Event(s, id, s.limits);
-    case SectionId::Asymptotes:
-      return Event(s, id, s.asymptotes);
-    case SectionId::Derivative:
-      return Event(s, id, s.derivative);
-    case SectionId::Monotonicity:
-      return Event(s, id, s.monotonicity);
-    case SectionId::Extrema:
-      return Event(s, id, s.extrema);
-    case SectionId::SecondDerivative:
-      return Event(s, id, s.secondDerivative);
-    case SectionId::Concavity:
-      return Event(s, id, s.concavity);
-    case SectionId::Inflections:
-      return Event(s, id, s.inflections);
-  }
-  return {};
+  std::string event;
+  WithSection(s, id, [&](const auto& section) { event = Event(s, id, section); });
+  return event;
 }
 
 }  // namespace curvalis::study

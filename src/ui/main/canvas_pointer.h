@@ -20,10 +20,6 @@ class CanvasPointer : public QObject {
   // (empty: no tooltip).
   CanvasPointer(SurfaceView* canvas, std::function<QString(QPointF)> readout);
 
-  // A drag is under way: the left button is held and the pointer went past the platform's
-  // drag distance.
-  bool dragging() const { return m_dragging; }
-
  signals:
   // The left button was released after a drag by `by` logical pixels (rightwards and
   // downwards positive). A click without a drag, and a drag cancelled with Escape, are not

@@ -39,12 +39,10 @@ class IntegraleWindow : public QWidget {
   // command sets it every time).
   void loadDocument();
 
-  Surface& diagrammaSurface() { return m_diagramma; }
   SurfaceView* diagramma() const { return m_diagrammaView; }
   DocumentView* ole1() const { return m_ole1; }
   QLabel* label3() const { return m_label3; }
   QLineEdit* superiore() const { return m_superiore; }
-  QLineEdit* text3() const { return m_text3; }
   QLabel* label1() const { return m_label1; }
   QPushButton* uguale() const { return m_uguale; }
   QLineEdit* area() const { return m_area; }
