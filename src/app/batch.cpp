@@ -4,8 +4,9 @@
 #include <QSaveFile>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <memory>
+#include <ostream>
+#include <streambuf>
 
 #include "app/batch_pointer.h"
 #include "app/study_engine.h"
@@ -24,6 +25,22 @@ namespace {
 struct BatchStudy {
   std::unique_ptr<study::ExactEngine> engine;
   std::optional<study::Sheet> sheet;
+};
+
+// The trace written to standard output, straight through C's stdout as std::cout would. The
+// program does not include <iostream>: with this compiler every file that does constructs the
+// standard streams and their locale when the program starts, which the window's start-up
+// would pay without ever using them.
+class StdoutBuffer : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    return std::fputc(traits_type::to_char_type(c), stdout) == EOF ? traits_type::eof() : c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    return std::streamsize(std::fwrite(s, 1, std::size_t(n), stdout));
+  }
+  int sync() override { return std::fflush(stdout) == 0 ? 0 : -1; }
 };
 
 BatchStudy& Study() {
@@ -222,9 +239,11 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
   QApplication app(argc, argv);
 
   std::ofstream traceFile;
+  StdoutBuffer stdoutBuffer;
+  std::ostream stdoutStream(&stdoutBuffer);
   std::unique_ptr<TraceWriter> trace;
   if (options->tracePath == "-") {
-    trace = std::make_unique<TraceWriter>(std::cout);
+    trace = std::make_unique<TraceWriter>(stdoutStream);
   } else if (!options->tracePath.empty()) {
     traceFile.open(options->tracePath, std::ios::binary | std::ios::trunc);
     if (!traceFile) {

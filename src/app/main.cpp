@@ -78,7 +78,12 @@ int main(int argc, char** argv) {
     quitting = true;
     QCoreApplication::quit();
   });
-  if (quitOnPaint) window.canvas()->installEventFilter(&quitter);
+  if (quitOnPaint) {
+    window.canvas()->installEventFilter(&quitter);
+    // A measurement keeps the user's remembered window size as it was, and writing it is no
+    // part of the start-up.
+    window.setSavesWindowState(false);
+  }
   window.show();
   return app.exec();
 }

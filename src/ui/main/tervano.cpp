@@ -219,7 +219,7 @@ void Tervano::quitAtOnce() {
 
 void Tervano::closeEvent(QCloseEvent* event) {
   // Unload: the main window quits its own server; the other windows stay.
-  if (!m_context.batch()) saveWindowState();
+  if (!m_context.batch() && m_savesWindowState) saveWindowState();
   m_commands->Unload();
   event->accept();
 }

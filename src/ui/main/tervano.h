@@ -104,6 +104,8 @@ class Tervano : public QMainWindow {
   void restoreWindowState();
   // Writes the size and maximised state to the program's settings.
   void saveWindowState() const;
+  // Whether closing the window writes them (a start-up measurement leaves them alone).
+  void setSavesWindowState(bool saves) { m_savesWindowState = saves; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -134,6 +136,7 @@ class Tervano : public QMainWindow {
   };
   std::vector<Placed> m_placed;
   QFont m_controlsFont;
+  bool m_savesWindowState = true;
   std::unique_ptr<BackgroundSink> m_backgroundSink;
   std::unique_ptr<MainCommands> m_commands;
   PointerReadout m_readout;

@@ -324,6 +324,15 @@ class WindowSizeTest : public QObject, public curvalis::testing::WindowFixture {
     QVERIFY(third.windowState() & Qt::WindowMaximized);
     QCOMPARE(third.size(), grown);
   }
+
+  // A window told not to save (the start-up measurement) closes without touching the settings.
+  void sizeNotSavedWhenTold() {
+    open(1, QSize(100, 60));
+    m_main->setSavesWindowState(false);
+    m_main->close();
+    m_main.reset();
+    QVERIFY(!QFile::exists(SettingsFile()));
+  }
 };
 
 QTEST_MAIN(WindowSizeTest)
