@@ -21,8 +21,10 @@ class ImageSink : public SurfaceSink {
   ImageSink(const ImageSink&) = delete;
   ImageSink& operator=(const ImageSink&) = delete;
 
-  // The picture as painted so far. It is handed out by value: the painter kept open on the
-  // picture is closed first, so the copy never sees what is painted after it was taken.
+  // The picture as painted so far, by value. The painter kept open on the picture is closed
+  // first, so the copy shares the pixels instead of taking a copy of them (as Qt does for an
+  // image copied while it is painted on); the next operation's painter detaches the picture,
+  // so the copy never sees what is painted after it was taken.
   QImage image() const;
   // The picture at logical size, as "Salva grafico" saves it.
   QImage logicalImage() const;
