@@ -220,7 +220,15 @@ void BatchStack::Reserve(const Program& p) {
   slots.assign(depth, nullptr);
 }
 
-const double* RunBatch(const Instr* ip, BatchStack& st, const double* xs, std::size_t n) {
+// Built twice, for any x86-64 and for one with AVX2, which the loader picks between: the wider
+// registers take four samples at a time. No fused multiply-add either way, so the bits agree.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define CURVALIS_ALSO_AVX2 [[gnu::target_clones("avx2", "default")]]
+#else
+#define CURVALIS_ALSO_AVX2
+#endif
+CURVALIS_ALSO_AVX2 const double* RunBatch(const Instr* ip, BatchStack& st, const double* xs,
+                                          std::size_t n) {
   double* const xv = st.storage.data();
   double* spare = xv + kBatchChunk;
   double** const slot = st.slots.data();
