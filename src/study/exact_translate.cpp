@@ -186,8 +186,13 @@ Node ExactDecimal(double v) {
     p /= g;
     q /= g;
     text = q == 1 ? std::to_string(p) : std::to_string(p) + "/" + std::to_string(q);
-  } else {
+  } else if (-exponent <= 308) {
     text = digits + "/" + Pow10(-exponent);
+  } else {
+    // Below 1e-308 the denominator would be no number our evaluator reads (it is beyond the
+    // largest double): digits · 10^exponent instead, exact all the same.
+    Node power = Node::Of("^", {Node::Num("10"), Node::Num(std::to_string(exponent))});
+    return Node::Of("*", {Node::Num((v < 0 ? "-" : "") + digits), std::move(power)});
   }
   if (v < 0 && text != "0") text = "-" + text;
   return Node::Num(text);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "study/exact_translate.h"
+#include "study/exact_writer.h"
 
 namespace curvalis::study {
 namespace {
@@ -31,6 +32,7 @@ const Row kTrees[] = {
     {"1.5x", "(* 3/2 x)"},  // a decimal is its exact rational
     {"0.1", "1/10"},
     {"2.5e-4", "1/4000"},
+    {"-1.5e-310", "(neg (* 15 (^ 10 -311)))"},  // below 1e-308: no denominator beyond a double
     {"50%", "(* 50 1/100)"},
     {"log(x)+log10(x)+ln(x)", "(+ (+ (log10 x) (log10 x)) (ln x))"},
     {"senh(x)*cosh(x)/tgh(x)", "(* (* (sinh x) (cosh x)) (inv (tanh x)))"},
@@ -45,6 +47,7 @@ TEST(TranslateFormula, ElementaryFormulasBecomeTrees) {
     ASSERT_TRUE(t.tree.has_value()) << r.formula << ": " << t.reason;
     EXPECT_EQ(TreeText(*t.tree), r.tree) << r.formula;
     EXPECT_TRUE(ParseTree(TreeText(*t.tree)).has_value()) << r.formula;
+    EXPECT_TRUE(TranslateFormula(StudentText(*t.tree)).tree) << r.formula;  // reads back
   }
 }
 
