@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "study/exact_client.h"
-#include "study/exact_protocol.h"
-#include "study/exact_translate.h"
-#include "study/helper_engine.h"
+#include "exact_engine/helper_engine.h"
+#include "exact_engine/helper_process.h"
+#include "exact_engine/translate.h"
+#include "exact_protocol/protocol.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "study/sheet.h"
 #include "study/sheet_writers.h"
 #ifdef CURVALIS_HAVE_HELPER_ENGINE
-#include "study/helper_engine.h"
+#include "exact_engine/helper_engine.h"
 #endif
 
 namespace {

@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
-#include "io/study_output.h"
+#include "io/study/study_output.h"
 #include "study/canned_engine.h"
 #include "study/sheet.h"
 

@@ -13,9 +13,9 @@
 #include <string_view>
 
 #include "core/formula.h"
-#include "study/exact_protocol.h"
-#include "study/exact_translate.h"
-#include "study/exact_writer.h"
+#include "exact_engine/translate.h"
+#include "exact_engine/writer.h"
+#include "exact_protocol/protocol.h"
 
 namespace {
 

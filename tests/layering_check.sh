@@ -1,7 +1,11 @@
 #!/bin/sh
 # The layers of src/, checked on the includes:
-# - core, analysis, session and study include no Qt header and nothing of io/, ui/ or app/;
-#   core includes nothing of analysis/ or session/, analysis nothing of session/;
+# - core, analysis, session, exact_protocol, numeric, exact_engine and study include no Qt header
+#   and nothing of io/, ui/ or app/; core includes nothing of analysis/ or session/, analysis
+#   nothing of session/;
+# - exact_protocol, the channel's two ends share, includes nothing of src/ at all;
+# - study sees the exact engine only through its questions and value types (engine.h,
+#   numbers.h): not the helper, the client, the translation or the writers;
 # - io includes no widget header (it links Qt Core, Gui, PrintSupport and Svg);
 # - ui/common includes no other folder of ui/;
 # - no include climbs out of its folder with "../";
@@ -46,17 +50,29 @@ links=$(cat "$src"/CMakeLists.txt "$src"/*/CMakeLists.txt "$src"/*/*/CMakeLists.
 
 bad=$(
   grep -rnE "$include(Q[A-Za-z0-9_]*[>.]|Qt[A-Za-z]*/|(io|ui|app)/)" \
-    "$src/core" "$src/analysis" "$src/session" "$src/study"
+    "$src/core" "$src/analysis" "$src/session" "$src/exact_protocol" "$src/numeric" \
+    "$src/exact_engine" "$src/study"
+  grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$src/exact_protocol" |
+    grep -v '"exact_protocol/'
+  grep -rnE "${include}exact_engine/" "$src/study" | grep -vE '"exact_engine/(engine|numbers)\.h"'
   grep -rnE "$include(analysis|session)/" "$src/core"
   grep -rnE "${include}session/" "$src/analysis"
   grep -rnE "${include}(QtWidgets/|($names)>)" "$src/io"
   grep -rnE "${include}ui/" "$src/ui/common" | grep -v "\"ui/common/"
   grep -rnE "${include}[^>\"]*\.\./" "$src"
+  folders=" $(echo "$links" | awk '{ print $1 }' | tr '\n' ' ') "
   echo "$links" | while read -r folder seen; do
     [ -d "$src/$folder" ] || continue
-    for f in $(find "$src/$folder" -maxdepth 1 -type f \( -name '*.h' -o -name '*.cpp' \)); do
+    # The folder's files, those of its subfolders included unless a subfolder is a library.
+    for f in $(find "$src/$folder" -type f \( -name '*.h' -o -name '*.cpp' \)); do
+      d=$(dirname "${f#"$src"/}")
+      [ "$d" != "$folder" ] && case "$folders" in *" $d "*) continue ;; esac
       grep -nE "${include}[a-z_/]+/[a-z_0-9]+\.h\"" "$f" | while IFS= read -r line; do
         used=$(echo "$line" | sed -E 's/.*"([a-z_/]+)\/[a-z_0-9]+\.h".*/\1/')
+        # A subfolder of a library (io/study) belongs to that library.
+        while case "$folders" in *" $used "*) false ;; *) true ;; esac do
+          case "$used" in */*) used=${used%/*} ;; *) break ;; esac
+        done
         case " $folder $seen " in
           *" $used "*) ;;
           *) echo "$f:$line (links no library of $used/)" ;;

@@ -12,7 +12,7 @@
 #include "app/study_engine.h"
 #include "io/graph_output.h"
 #include "io/save_file.h"
-#include "io/study_output.h"
+#include "io/study/study_output.h"
 #include "study/sheet.h"
 #include "study/sheet_writers.h"
 #include "ui/main/tervano.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <cstdlib>
 
-#include "study/helper_engine.h"
+#include "exact_engine/helper_engine.h"
 
 namespace curvalis {
 

@@ -26,7 +26,7 @@
 #include <giac/config.h>
 #include <giac/giac.h>
 
-#include "study/exact_protocol.h"
+#include "exact_protocol/protocol.h"
 
 namespace {
 

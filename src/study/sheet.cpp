@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "study/numbers.h"
+#include "exact_engine/numbers.h"
 
 namespace curvalis::study {
 namespace {

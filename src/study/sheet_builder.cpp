@@ -14,7 +14,7 @@
 #include "core/formula.h"
 #include "core/formula_message.h"
 #include "core/prepare_formula.h"
-#include "study/numbers.h"
+#include "exact_engine/numbers.h"
 #include "study/sheet.h"
 
 namespace curvalis::study {

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "study/exact_engine.h"
+#include "exact_engine/engine.h"
 
 namespace curvalis::study::testing {
 

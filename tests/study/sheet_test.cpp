@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "exact_engine/unavailable_engine.h"
 #include "study/canned_engine.h"
 #include "study/sheet.h"
 #include "study/sheet_writers.h"
-#include "study/unavailable_engine.h"
 
 namespace curvalis::study {
 namespace {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "io/study_output.h"
+#include "io/study/study_output.h"
 
 namespace curvalis {
 namespace {

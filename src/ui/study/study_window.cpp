@@ -14,7 +14,7 @@
 
 #include "io/data_folder.h"
 #include "io/graph_output.h"
-#include "io/study_output.h"
+#include "io/study/study_output.h"
 #include "ui/common/layout.h"
 #include "ui/study/study_views.h"
 

@@ -19,7 +19,7 @@
 #include <QtTest>
 #include <stdexcept>
 
-#include "io/study_output.h"
+#include "io/study/study_output.h"
 #include "support/files.h"
 #include "ui/main/tervano.h"
 #include "ui/study/formula_engine.h"

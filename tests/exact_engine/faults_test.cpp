@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "study/exact_client.h"
-#include "study/helper_engine.h"
+#include "exact_engine/helper_engine.h"
+#include "exact_engine/helper_process.h"
 
 namespace curvalis::study {
 namespace {

@@ -1,4 +1,4 @@
-#include "study/exact_writer.h"
+#include "exact_engine/writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@
 
 #include "core/formula.h"
 #include "core/prepare_formula.h"
-#include "study/exact_translate.h"
+#include "exact_engine/translate.h"
 
 namespace curvalis::study {
 

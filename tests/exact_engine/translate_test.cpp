@@ -2,8 +2,8 @@
 // spelling reaches the same tree as its spreadsheet form, and anything else is named.
 #include <gtest/gtest.h>
 
-#include "study/exact_translate.h"
-#include "study/exact_writer.h"
+#include "exact_engine/translate.h"
+#include "exact_engine/writer.h"
 
 namespace curvalis::study {
 namespace {

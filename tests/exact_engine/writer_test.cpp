@@ -5,8 +5,8 @@
 #include <cmath>
 #include <random>
 
-#include "study/exact_translate.h"
-#include "study/exact_writer.h"
+#include "exact_engine/translate.h"
+#include "exact_engine/writer.h"
 
 namespace curvalis::study {
 namespace {

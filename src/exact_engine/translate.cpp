@@ -1,4 +1,4 @@
-#include "study/exact_translate.h"
+#include "exact_engine/translate.h"
 
 #include <array>
 #include <charconv>

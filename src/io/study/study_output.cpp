@@ -1,4 +1,4 @@
-#include "io/study_output.h"
+#include "io/study/study_output.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>

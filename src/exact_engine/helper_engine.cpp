@@ -1,4 +1,4 @@
-#include "study/helper_engine.h"
+#include "exact_engine/helper_engine.h"
 
 #include <algorithm>
 #include <array>
@@ -9,11 +9,11 @@
 
 #include "core/formula.h"
 #include "core/prepare_formula.h"
-#include "study/exact_client.h"
-#include "study/exact_protocol.h"
-#include "study/exact_translate.h"
-#include "study/exact_writer.h"
-#include "study/numeric_roots.h"
+#include "exact_engine/helper_process.h"
+#include "exact_engine/translate.h"
+#include "exact_engine/writer.h"
+#include "exact_protocol/protocol.h"
+#include "numeric/roots.h"
 
 namespace curvalis::study {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "study/exact_engine.h"
-#include "study/exact_protocol.h"
+#include "exact_engine/engine.h"
+#include "exact_protocol/protocol.h"
 
 namespace curvalis::study {
 

@@ -1,4 +1,4 @@
-#include "study/unavailable_engine.h"
+#include "exact_engine/unavailable_engine.h"
 
 namespace curvalis::study {
 namespace {

@@ -1,4 +1,4 @@
-#include "study/numeric_roots.h"
+#include "numeric/roots.h"
 
 #include <algorithm>
 #include <cmath>

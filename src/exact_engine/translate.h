@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "study/exact_protocol.h"
+#include "exact_protocol/protocol.h"
 
 namespace curvalis::study {
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "study/exact_writer.h"
-#include "study/helper_engine.h"
+#include "exact_engine/helper_engine.h"
+#include "exact_engine/writer.h"
 
 namespace curvalis::study {
 namespace {

@@ -1,4 +1,4 @@
-#include "study/exact_client.h"
+#include "exact_engine/helper_process.h"
 
 #include <fcntl.h>
 #include <poll.h>

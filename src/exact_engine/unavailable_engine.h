@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "study/exact_engine.h"
+#include "exact_engine/engine.h"
 
 namespace curvalis::study {
 

@@ -1,4 +1,4 @@
-#include "study/exact_protocol.h"
+#include "exact_protocol/protocol.h"
 
 #include <array>
 #include <cctype>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "study/exact_engine.h"
+#include "exact_engine/engine.h"
 
 namespace curvalis::study {
 

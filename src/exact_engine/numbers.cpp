@@ -1,4 +1,4 @@
-#include "study/numbers.h"
+#include "exact_engine/numbers.h"
 
 #include <cmath>
 #include <cstdio>
