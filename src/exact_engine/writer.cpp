@@ -205,13 +205,6 @@ class Writer {
 
   static bool IsSumLike(const Node& n) { return n.Is("+"); }
 
-  // A factor that stands after "/" without parentheses: an atom, a call, a power, a root.
-  static bool IsTight(const Node& n) {
-    return n.kind == Node::Kind::X || n.kind == Node::Kind::Pi || IsInteger(n) ||
-           (n.kind == Node::Kind::Op && n.text != "+" && n.text != "*" && n.text != "neg" &&
-            n.text != "inv");
-  }
-
   // The coefficient and the factors side by side: "2√3", "4x", "3(x + 1)", "x·ln(x)". Inside
   // a LaTeX fraction (`whole`) the numerator needs no parentheses around a single sum.
   std::string Juxtapose(const std::string& coef, const std::vector<const Node*>& factors,

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "exact_engine/numbers.h"
-
 namespace curvalis::study {
 namespace {
 

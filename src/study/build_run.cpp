@@ -1,0 +1,117 @@
+// The sheet's order of work: f first, then each section in turn; what stops the study (a
+// rejected formula, an engine that is down) and what the sections after it then say.
+#include "study/sheet_builder.h"
+
+namespace curvalis::study::sheet_build {
+
+Sheet Builder::Run(std::string_view funzione) {
+  try {
+    Build(funzione);
+  } catch (const Cancelled&) {
+    return sheet_;
+  }
+  if (observer_) observer_->Finished(sheet_);
+  return sheet_;
+}
+
+void Builder::Build(std::string_view funzione) {
+  sheet_.function.data.typed = std::string(funzione);
+  CompiledFormula probe;
+  if (probe.Compile(PrepareFormula(funzione)) != FormulaReject::None) {
+    Rejected("Errore nella formula: " + RejectionDetail(funzione, probe.rejection()));
+    return;
+  }
+  f_.Compile(funzione);
+  BuildFunction(funzione);
+  BuildDomain();
+  if (sheet_.domain.data.domain.intervals.empty()) {
+    Rest(SectionId::Parity, "il dominio è vuoto");
+    return;
+  }
+  BuildParity();
+  BuildIntercepts();
+  BuildSign();
+  BuildLimits();
+  BuildAsymptotes();
+  BuildDerivative();
+  BuildMonotonicity();
+  BuildExtrema();
+  BuildSecondDerivative();
+  BuildConcavity();
+  BuildInflections();
+  BuildTable();
+  BuildGraph();
+}
+
+void Builder::Rest(SectionId first, const std::string& reason) {
+  for (int i = int(first); i < kSectionCount; ++i) {
+    WithSection(sheet_, SectionId(i), [&](auto& s) { Undetermined(s, SectionId(i), reason); });
+  }
+  sheet_.tableReady = true;
+}
+
+void Builder::Rejected(const std::string& reason) {
+  sheet_.rejected = reason;
+  Rest(SectionId::Function, reason);
+}
+
+void Builder::BuildFunction(std::string_view funzione) {
+  FunctionData& d = sheet_.function.data;
+  auto a = Ask<Expr>([&] { return engine_.SetFunction(funzione); });
+  if (a.determined) {
+    // The engine's writing of f must read back, through our evaluator, as the same function.
+    Fn written;
+    bool same = written.Compile(a.value.text);
+    for (double x : {-3.7, -1.3, -0.3, 0.45, 1.9, 3.3, 7.1, 25.5}) {
+      const double mine = F(x), theirs = written(x);
+      if (!std::isnan(mine) && !std::isnan(theirs) &&
+          std::fabs(mine - theirs) > 1e-9 * (1 + std::fabs(mine))) {
+        same = false;
+      }
+    }
+    if (same) {
+      d.f = a.value;
+      d.exact = a.value.exact;
+      if (!d.exact) d.reason = a.reason;
+      // The engine may write f without its helper program; the first question that needs
+      // the helper says whether the study can be exact at all.
+      domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
+      if (!domainAnswer_->determined && EngineDown(domainAnswer_->reason)) {
+        d.f.exact = false;
+        d.exact = false;
+        d.reason = domainAnswer_->reason;
+      }
+    } else {
+      d.f = Expr{std::string(funzione), "", false};
+      d.exact = false;
+      d.reason = "la forma esatta non corrisponde ai valori della funzione";
+    }
+  } else {
+    d.f = Expr{std::string(funzione), "", false};
+    d.exact = false;
+    d.reason = a.reason.empty() ? "nessuna risposta del motore di calcolo esatto" : a.reason;
+    EngineDown(a.reason);
+  }
+  sheet_.function.determined = true;
+  Done(sheet_.function, SectionId::Function);
+}
+
+bool Builder::EngineDown(const std::string& reason) {
+  if (reason == kEngineUnavailable || reason.find("tempo") != std::string::npos) {
+    engineOff_ = true;
+    engineReason_ = reason;
+  }
+  return engineOff_;
+}
+
+}  // namespace curvalis::study::sheet_build
+
+namespace curvalis::study {
+
+Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
+                 const std::atomic<bool>* cancel) {
+  sheet_build::Builder builder(engine, observer, cancel);
+  return builder.Run(funzione);
+}
+
+}  // namespace curvalis::study

@@ -1,0 +1,339 @@
+// The builder of the sheet, shared by the files that build its sections (build_*.cpp): asks
+// the exact engine, checks every answer with our own evaluator, and finds numerically what
+// the engine cannot give. The signs on each interval come from a test point inside it; the
+// cuts between intervals are the zeros, the gaps of the domain and the points where f is not
+// differentiable, plus any sign change a scan of the interval finds that the engine did not
+// name. Private to the study library.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <map>
+
+#include "core/formula.h"
+#include "core/formula_message.h"
+#include "core/prepare_formula.h"
+#include "exact_engine/numbers.h"
+#include "study/sheet.h"
+
+namespace curvalis::study {
+namespace sheet_build {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// Why a sign, trend or concavity is not given: the values sampled along one of its stretches
+// disagree with the sign read inside it.
+constexpr const char* kSignDoubtful =
+    "i valori calcolati cambiano segno dove non si trova un punto di separazione";
+
+struct Cancelled {};
+
+// f, f′ or f″ as our evaluator computes it from a text in the student notation.
+class Fn {
+ public:
+  bool Compile(std::string_view text) {
+    ok_ = formula_.Compile(PrepareFormula(text)) == FormulaReject::None;
+    return ok_;
+  }
+  bool ok() const { return ok_; }
+  double operator()(double x) {
+    return ok_ && std::isfinite(x) ? formula_.EvaluateNumber(x) : kNaN;
+  }
+  // The same at n abscissas at once, through the evaluator's batch path.
+  void Many(const double* xs, double* ys, std::size_t n) {
+    if (ok_) formula_.EvaluateMany(xs, ys, n);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!ok_ || !std::isfinite(xs[i])) ys[i] = kNaN;
+    }
+  }
+
+ private:
+  CompiledFormula formula_;
+  bool ok_ = false;
+};
+
+inline Number Exact(double v, std::string text) {
+  Number n;
+  n.text = std::move(text);
+  n.latex = n.text;
+  n.value = v;
+  n.exact = true;
+  return n;
+}
+
+inline Sign SignOf(double v) {
+  if (std::isnan(v)) return Sign::Undefined;
+  if (v == 0 || std::fabs(v) < 1e-13) return Sign::Zero;
+  return v > 0 ? Sign::Plus : Sign::Minus;
+}
+
+// A point strictly inside ]a; b[ (either end may be infinite).
+inline double Inside(double a, double b) {
+  if (std::isinf(a) && std::isinf(b)) return 0.5;
+  if (std::isinf(a)) return b - 1 - std::fabs(b) * 0.5;
+  if (std::isinf(b)) return a + 1 + std::fabs(a) * 0.5;
+  return a + (b - a) * 0.5;
+}
+
+inline bool Contains(const std::vector<Number>& list, double x) {
+  return std::any_of(list.begin(), list.end(), [&](const Number& n) { return SameX(n.value, x); });
+}
+
+// One interval of the domain as the sheet studies it: for a periodic f the part inside the
+// period [0; T[, each end telling whether it is an end of the domain or the period's cut.
+struct Piece {
+  Interval range;
+  bool leftIsEnd = true;
+  bool rightIsEnd = true;
+};
+
+// A run of a piece between two cuts, with the sign of a quantity inside it.
+struct Stretch {
+  Number from, to;
+  Sign sign = Sign::Plus;
+};
+
+class Builder {
+ public:
+  Builder(ExactEngine& engine, SheetObserver* observer, const std::atomic<bool>* cancel)
+      : engine_(engine), observer_(observer), cancel_(cancel) {}
+
+  Sheet Run(std::string_view funzione);
+
+ private:
+  // --- asking the engine ---------------------------------------------------------------
+  template <typename T, typename Q>
+  Answer<T> Ask(Q question) {
+    if (cancel_ && cancel_->load()) throw Cancelled{};
+    if (engineOff_) {
+      Answer<T> a;
+      a.reason = engineReason_;
+      return a;
+    }
+    Answer<T> a = question();
+    if (cancel_ && cancel_->load()) throw Cancelled{};
+    return a;
+  }
+
+  template <typename T>
+  void Done(Section<T>& section, SectionId id) {
+    section.ready = true;
+    if (observer_) observer_->SectionReady(sheet_, id);
+  }
+  template <typename T>
+  void Undetermined(Section<T>& section, SectionId id, std::string reason) {
+    section.determined = false;
+    section.reason = reason.empty() ? "non trovato" : std::move(reason);
+    Done(section, id);
+  }
+
+  // --- our evaluator -------------------------------------------------------------------
+  double F(double x) { return f_(x); }
+  double D1(double x);
+  double D2(double x);
+
+  double G(Which g, double x) { return g == Which::F ? F(x) : g == Which::D1 ? D1(x) : D2(x); }
+
+  // g at the midpoints of n equal steps in t = arctan x over ]a; b[ (either end may be
+  // infinite), computed together: the scans' grids.
+  void Grid(Which g, double a, double b, int n, std::vector<double>* xs, std::vector<double>* ys);
+
+  bool InD(double x) const;
+  // Strictly inside one piece.
+  bool Interior(const Piece& p, double x) const;
+
+  // Sample points inside the pieces, for the checks.
+  std::vector<double> TestPoints() const;
+
+  // Points where g changes sign (or jumps across an undefined point) inside ]a; b[, found on a
+  // grid in t = arctan x and refined by bisection. `zeros` receives those where g is 0,
+  // `jumps` those where it is not.
+  void ScanSignChanges(Which g, double a, double b, std::vector<double>* zeros,
+                       std::vector<double>* jumps);
+
+  // Points inside ]a; b[ where f jumps (a step, a pole without a sign change): on a grid in
+  // t = arctan x, the largest steps between neighbours are narrowed by bisection; a step that
+  // stays large when its width is down to the last bits is a jump.
+  std::vector<double> Jumps(double a, double b);
+
+  // x written with 12 significant digits: where a refinement that stopped next to a point
+  // meets the point itself (2 rather than 1.9999999999999998).
+  static double Round12(double x);
+
+  // A zero named by the engine passes when it lies in the domain and g is 0 there (or changes
+  // sign across it with a small value).
+  bool CheckRoot(Which g, double x);
+
+  // The solutions of g = 0 in the pieces: the engine's, each checked (a failed check leaves a
+  // decimal with ≈); where the engine has none, those a scan finds.
+  std::vector<Number> Roots(Which which);
+
+  // f (or f′, f″) at a point, as the engine writes it when our evaluator agrees, else a decimal.
+  std::optional<Number> ValueOf(const Number& at);
+
+  // --- the sections ---------------------------------------------------------------------
+  void Build(std::string_view funzione);
+
+  // Every section from `first` on undetermined with `reason`; the table stays empty.
+  void Rest(SectionId first, const std::string& reason);
+
+  void Rejected(const std::string& reason);
+
+  void BuildFunction(std::string_view funzione);
+
+  // A helper that cannot be started or does not answer in time is not asked again for this
+  // sheet: every further question would wait as long for the same answer.
+  bool EngineDown(const std::string& reason);
+
+  bool CheckDomain(const Domain& d);
+
+  // The domain found by a scan of where f has a value, between a and b (either may be infinite).
+  std::vector<Interval> ScanDomain(double a, double b);
+
+  // A scan on a grid never lands on a single missing point (the pole of 1/(x − 2)): each
+  // interval is cut where f jumps and has no value at the point the jump narrows down to.
+  std::vector<Interval> SplitAtHoles(const std::vector<Interval>& intervals);
+
+  void BuildDomain();
+
+  // Even, odd or neither, as the values of f say at sample points.
+  Parity NumericParity();
+
+  bool CheckPeriod(double t);
+
+  void BuildParity();
+
+  void BuildIntercepts();
+
+  // The runs of one piece cut at `cuts` (and at every further sign change of g a scan finds),
+  // each with the sign of g at a point inside it. Interior cuts are open ends.
+  std::vector<Stretch> Runs(const Piece& p, std::vector<Number> cuts, Which g);
+
+  // Whether g keeps `sign` all along ]a; b[: samples spread in t = arctan x must not say
+  // otherwise. A sign read at one test point is shown only when the whole stretch agrees, so a
+  // cut the scan missed (a step of INT(x), a change inside a run of underflowed zeros) gives no
+  // wrong interval.
+  bool SignHolds(Which g, double a, double b, Sign sign);
+
+  void BuildSign();
+
+  // A limit passes when the values of f approaching it agree: near a finite value, or large
+  // with the right sign for an infinite one.
+  std::optional<double> Approaching(const Number& at, Approach side, double* last);
+
+  bool CheckLimit(const Number& at, Approach side, const Number& value);
+
+  // What the values of f say of a limit: a value they settle to, or an infinity they grow to.
+  std::optional<Number> NumericLimit(const Number& at, Approach side);
+
+  void AddLimit(const Number& at, Approach side);
+
+  void BuildLimits();
+
+  std::optional<Number> LimitAt(double x, Approach side) const;
+
+  bool CheckLine(bool plus, const Line& l);
+
+  void BuildAsymptotes();
+
+  // The engine's derivative passes when it reads back through our evaluator as the difference
+  // quotient of the function it derives, at the test points.
+  bool CheckDerivative(Fn& d, const std::function<double(double)>& of, double step);
+
+  void BuildDerivative();
+
+  // Runs of f′ (or f″) over every piece, neighbours of the same sign joined (the point between
+  // them belongs to D). Cuts are kept in `bounds` with the signs on either side.
+  struct Bound {
+    Number x;
+    Sign left, right;
+  };
+  std::vector<std::vector<Stretch>> SignRuns(const std::vector<Number>& cuts, Which g,
+                                             std::vector<Bound>* bounds);
+
+  // The sign runs of f′ (or f″) over D, cut at its zeros and where f is not differentiable.
+  // False, with the section not determined, when the samples disagree with them.
+  template <typename T>
+  bool DerivativeRuns(Which g, Section<T>& section, SectionId id) {
+    const bool d1 = g == Which::D1;
+    std::vector<Number>& zeros = d1 ? d1Zeros_ : d2Zeros_;
+    std::vector<std::vector<Stretch>>& runs = d1 ? trendRuns_ : concavityRuns_;
+    std::vector<Bound>& bounds = d1 ? trendBounds_ : concavityBounds_;
+    zeros = Roots(g);
+    std::vector<Number> cuts = zeros;
+    cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
+    runs = SignRuns(cuts, g, &bounds);
+    if (!runsDoubtful_) return true;
+    Undetermined(section, id, kSignDoubtful);
+    runs.assign(pieces_.size(), {});
+    bounds.clear();
+    return false;
+  }
+
+  // Each run of every piece as an interval: an end is closed where the piece's end is.
+  template <typename Each>
+  void ForEachRun(const std::vector<std::vector<Stretch>>& all, Each each) {
+    for (std::size_t k = 0; k < pieces_.size(); ++k) {
+      const auto& runs = all[k];
+      for (std::size_t i = 0; i < runs.size(); ++i) {
+        each(Interval{runs[i].from, runs[i].to, i == 0 && pieces_[k].range.closedLeft,
+                      i + 1 == runs.size() && pieces_[k].range.closedRight},
+             runs[i].sign);
+      }
+    }
+  }
+
+  // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
+  // across a jump of f: then the sections of f′ and f″ are not determined.
+  std::string NoNumericDerivative() const;
+
+  void BuildMonotonicity();
+
+  // For a periodic f the period's start 0 has neighbours on both sides: just left of it is
+  // just left of T. The signs of the runs on either side, when 0 is inside D.
+  bool AcrossPeriodStart(const std::vector<std::vector<Stretch>>& runs, Sign* left, Sign* right);
+
+  void AddExtremum(const Number& x, bool maximum);
+
+  void BuildExtrema();
+
+  void BuildSecondDerivative();
+
+  void BuildConcavity();
+
+  // A point where f is not differentiable has a tangent only when it is vertical: f′ grows
+  // without bound on both sides.
+  bool HasTangent(double x);
+
+  void BuildInflections();
+
+  // --- the table and the graph ----------------------------------------------------------
+  void BuildTable();
+
+  void BuildGraph();
+
+  ExactEngine& engine_;
+  SheetObserver* observer_;
+  const std::atomic<bool>* cancel_;
+  Sheet sheet_;
+  bool engineOff_ = false;
+  std::optional<Answer<Domain>> domainAnswer_;  // asked with f, kept for the domain section
+  std::string engineReason_;
+  bool unknownBound_ = false;  // a limit of f is unknown or does not exist: no extremum is absolute
+  Fn f_, d1_, d2_;
+  std::vector<Piece> pieces_;
+  std::vector<Number> zeros_, d1Zeros_, d2Zeros_, notDiff_;
+  std::vector<double>
+      jumps_;  // where f jumps inside its domain (a function that is not elementary)
+  std::vector<std::pair<double, Number>> values_;
+  std::vector<std::vector<Stretch>> trendRuns_, concavityRuns_;
+  std::vector<Bound> trendBounds_, concavityBounds_;
+  bool runsDoubtful_ = false;  // a stretch of the last Runs disagreed with its sign
+};
+
+}  // namespace sheet_build
+}  // namespace curvalis::study
