@@ -41,13 +41,27 @@ struct Interval {
   bool closedRight = false;
 };
 
+// Why a question got no answer: what the sheet decides on (a helper that is missing or out of
+// time is not asked again). Its words are in `Answer::reason`, read only where they are shown.
+enum class Reason {
+  None,           // answered
+  NotFound,       // the engine found no answer it could give
+  Rejected,       // the formula is not valid
+  NotElementary,  // f has no exact study
+  Unavailable,    // the helper program cannot be started
+  TimeUp,         // the helper did not answer in time
+  HelperDied,     // the helper ended while answering
+  BadAnswer,      // the helper's answer is not one we read
+};
+
 // What one question got: its answer, or why there is none. `reason` is Italian, for the sheet
-// ("tempo scaduto", "motore di calcolo esatto non disponibile", ...).
+// ("tempo scaduto", "motore di calcolo esatto non disponibile", ...); `why` says which kind.
 template <typename T>
 struct Answer {
   bool determined = false;
   T value{};
   std::string reason;
+  Reason why = Reason::None;
 };
 
 // Which function a question is about: f, f′ or f″.

@@ -48,12 +48,14 @@ struct Reply {
   bool none = false;  // a limit that does not exist
   std::vector<std::string> r;
   std::string reason;
+  Reason why = Reason::NotFound;
 };
 
 template <typename T>
-Answer<T> Undetermined(std::string reason) {
+Answer<T> Undetermined(std::string reason, Reason why = Reason::NotFound) {
   Answer<T> a;
   a.reason = std::move(reason);
+  a.why = why;
   return a;
 }
 
@@ -73,6 +75,7 @@ class HelperEngine : public ExactEngine {
   Answer<Expr> SetFunction(std::string_view funzione) override {
     rejected_ = false;
     reason_.clear();
+    why_ = Reason::NotFound;
     tree_ = {};
     expr_ = {};
     hasNumeric_ = {};
@@ -82,13 +85,15 @@ class HelperEngine : public ExactEngine {
     if (t.rejected) {
       rejected_ = true;
       reason_ = "formula non valida: " + t.reason;
-      return Undetermined<Expr>(reason_);
+      why_ = Reason::Rejected;
+      return Undetermined<Expr>(reason_, why_);
     }
     numeric_[0].Compile(PrepareFormula(funzione));
     hasNumeric_[0] = true;
     if (!t.tree) {
       reason_ = t.reason;
-      return Undetermined<Expr>(reason_);
+      why_ = Reason::NotElementary;
+      return Undetermined<Expr>(reason_, why_);
     }
     tree_[0] = std::move(t.tree);
     Expr e{StudentText(*tree_[0]), LatexText(*tree_[0]), true};
@@ -96,7 +101,7 @@ class HelperEngine : public ExactEngine {
   }
 
   Answer<Expr> Derivative(Which which) override {
-    if (rejected_ || !tree_[0]) return Undetermined<Expr>(reason_);
+    if (rejected_ || !tree_[0]) return Undetermined<Expr>(reason_, why_);
     if (which == Which::F) {
       return Determined(Expr{StudentText(*tree_[0]), LatexText(*tree_[0]), true});
     }
@@ -107,7 +112,7 @@ class HelperEngine : public ExactEngine {
         if (!d1.determined) return d1;
       }
       Reply rep = Ask({{"op", JStr("diff")}, {"e", JStr(TreeText(*tree_[i - 1]))}, {"n", JNum(1)}});
-      if (!rep.ok) return Undetermined<Expr>(rep.reason);
+      if (!rep.ok) return Undetermined<Expr>(rep.reason, rep.why);
       ChooseDerivative(i, rep.r);
       if (!expr_[i]) return Undetermined<Expr>("non determinato: derivata non rappresentabile");
     }
@@ -118,7 +123,7 @@ class HelperEngine : public ExactEngine {
     const Node* g = TreeOf(which);
     if (!g) return Undetermined<Domain>(ReasonOf(which));
     Reply rep = Ask({{"op", JStr("domain")}, {"e", JStr(TreeText(*g))}});
-    if (!rep.ok) return Undetermined<Domain>(rep.reason);
+    if (!rep.ok) return Undetermined<Domain>(rep.reason, rep.why);
     std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
     if (!cond) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
     std::optional<Domain> d = BuildDomain(*cond, Period());
@@ -127,7 +132,7 @@ class HelperEngine : public ExactEngine {
   }
 
   Answer<std::vector<Number>> Solve(Which which) override {
-    if (rejected_) return Undetermined<std::vector<Number>>(reason_);
+    if (rejected_) return Undetermined<std::vector<Number>>(reason_, why_);
     const int i = Index(which);
     if (!Numeric(which)) return Undetermined<std::vector<Number>>(ReasonOf(which));
     std::optional<Number> period = Period();
@@ -178,7 +183,7 @@ class HelperEngine : public ExactEngine {
 
   Answer<std::optional<Number>> Limit(Which which, const Number& at, Approach side) override {
     using R = std::optional<Number>;
-    if (rejected_) return Undetermined<R>(reason_);
+    if (rejected_) return Undetermined<R>(reason_, why_);
     const int i = Index(which);
     const bool hasNumeric = Numeric(which);
     const double a = at.value;
@@ -213,7 +218,7 @@ class HelperEngine : public ExactEngine {
 
   Answer<std::optional<Line>> Asymptote(bool plusInfinity) override {
     using R = std::optional<Line>;
-    if (rejected_) return Undetermined<R>(reason_);
+    if (rejected_) return Undetermined<R>(reason_, why_);
     const double s = plusInfinity ? 1 : -1;
     // No line where f has no values far out (the domain is bounded on that side), and none for
     // a periodic f, which repeats its values instead of approaching one.
@@ -255,7 +260,7 @@ class HelperEngine : public ExactEngine {
   }
 
   Answer<Symmetry> SymmetryOf() override {
-    if (rejected_) return Undetermined<Symmetry>(reason_);
+    if (rejected_) return Undetermined<Symmetry>(reason_, why_);
     Symmetry sym;
     const bool even = NumericParity(false), odd = NumericParity(true);
     sym.parity = even ? Parity::Even : odd ? Parity::Odd : Parity::None;
@@ -274,7 +279,7 @@ class HelperEngine : public ExactEngine {
   }
 
   Answer<Number> ValueAt(Which which, const Number& at) override {
-    if (rejected_) return Undetermined<Number>(reason_);
+    if (rejected_) return Undetermined<Number>(reason_, why_);
     const int i = Index(which);
     if (!Numeric(which)) return Undetermined<Number>(ReasonOf(which));
     const double v = Eval(i, at.value);
@@ -316,15 +321,19 @@ class HelperEngine : public ExactEngine {
       switch (failure) {
         case HelperProcess::Failure::Missing:
           rep.reason = std::string(kEngineUnavailable);
+          rep.why = Reason::Unavailable;
           break;
         case HelperProcess::Failure::Timeout:
           rep.reason = std::string(kTimeUp);
+          rep.why = Reason::TimeUp;
           break;
         case HelperProcess::Failure::Died:
           rep.reason = "non determinato: il motore di calcolo si è interrotto";
+          rep.why = Reason::HelperDied;
           break;
         default:
           rep.reason = "non determinato: risposta non valida del motore di calcolo";
+          rep.why = Reason::BadAnswer;
       }
       return rep;
     }
@@ -340,6 +349,7 @@ class HelperEngine : public ExactEngine {
         okv->kind != JsonValue::Kind::Bool) {
       helper_.Stop();  // out of step with us: the next question starts a new helper
       rep.reason = "non determinato: risposta non valida del motore di calcolo";
+      rep.why = Reason::BadAnswer;
       return rep;
     }
     if (!okv->b) {
@@ -758,6 +768,7 @@ class HelperEngine : public ExactEngine {
 
   bool rejected_ = false;
   std::string reason_;  // why f has no exact study (or was rejected)
+  Reason why_ = Reason::NotFound;
   std::array<std::optional<Node>, 3> tree_;
   std::array<std::optional<Expr>, 3> expr_;
   std::array<CompiledFormula, 3> numeric_;

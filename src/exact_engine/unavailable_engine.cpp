@@ -22,6 +22,7 @@ class UnavailableEngine : public ExactEngine {
   Answer<T> No() const {
     Answer<T> a;
     a.reason = reason_;
+    a.why = Reason::Unavailable;
     return a;
   }
   std::string reason_;

@@ -76,7 +76,7 @@ void Builder::BuildFunction(std::string_view funzione) {
       // The engine may write f without its helper program; the first question that needs
       // the helper says whether the study can be exact at all.
       domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
-      if (!domainAnswer_->determined && EngineDown(domainAnswer_->reason)) {
+      if (!domainAnswer_->determined && EngineDown(domainAnswer_->why, domainAnswer_->reason)) {
         d.f.exact = false;
         d.exact = false;
         d.reason = domainAnswer_->reason;
@@ -90,16 +90,17 @@ void Builder::BuildFunction(std::string_view funzione) {
     d.f = Expr{std::string(funzione), "", false};
     d.exact = false;
     d.reason = a.reason.empty() ? "nessuna risposta del motore di calcolo esatto" : a.reason;
-    EngineDown(a.reason);
+    EngineDown(a.why, a.reason);
   }
   sheet_.function.determined = true;
   Done(sheet_.function, SectionId::Function);
 }
 
-bool Builder::EngineDown(const std::string& reason) {
-  if (reason == kEngineUnavailable || reason.find("tempo") != std::string::npos) {
+bool Builder::EngineDown(Reason why, const std::string& reason) {
+  if (why == Reason::Unavailable || why == Reason::TimeUp) {
     engineOff_ = true;
     engineReason_ = reason;
+    engineWhy_ = why;
   }
   return engineOff_;
 }

@@ -112,6 +112,7 @@ class Builder {
     if (engineOff_) {
       Answer<T> a;
       a.reason = engineReason_;
+      a.why = engineWhy_;
       return a;
     }
     Answer<T> a = question();
@@ -187,7 +188,7 @@ class Builder {
 
   // A helper that cannot be started or does not answer in time is not asked again for this
   // sheet: every further question would wait as long for the same answer.
-  bool EngineDown(const std::string& reason);
+  bool EngineDown(Reason why, const std::string& reason);
 
   bool CheckDomain(const Domain& d);
 
@@ -323,6 +324,7 @@ class Builder {
   bool engineOff_ = false;
   std::optional<Answer<Domain>> domainAnswer_;  // asked with f, kept for the domain section
   std::string engineReason_;
+  Reason engineWhy_ = Reason::None;
   bool unknownBound_ = false;  // a limit of f is unknown or does not exist: no extremum is absolute
   Fn f_, d1_, d2_;
   std::vector<Piece> pieces_;

@@ -52,6 +52,7 @@ struct Canned {
   Symmetry symmetry;
   std::vector<std::pair<std::string, Number>> values;  // f at a point, by the point's text
   std::string noStudy;  // set: every question is undetermined with this reason
+  Reason noStudyWhy = Reason::NotElementary;  // and this kind
   // Set: f is written (as a client writes it without its helper), every other question is
   // undetermined with this reason.
   std::string helperDown;
@@ -117,6 +118,7 @@ class CannedEngine : public ExactEngine {
     Answer<T> a;
     if (!c_.noStudy.empty() || !c_.helperDown.empty()) {
       a.reason = c_.noStudy.empty() ? c_.helperDown : c_.noStudy;
+      a.why = c_.noStudy.empty() ? Reason::Unavailable : c_.noStudyWhy;
       return a;
     }
     a.determined = true;

@@ -420,6 +420,7 @@ TEST(Sheet, NoEngineNoExactClaims) {
   };
   Canned timesOut = testing::WorkedExample();
   timesOut.noStudy = "tempo scaduto";
+  timesOut.noStudyWhy = Reason::TimeUp;
   Canned noHelper = testing::WorkedExample();
   noHelper.helperDown = std::string(kEngineUnavailable);
   std::vector<Case> cases;
@@ -427,6 +428,11 @@ TEST(Sheet, NoEngineNoExactClaims) {
                    std::string(kEngineUnavailable)});
   cases.push_back({"missing", MakeUnavailableEngine(), std::string(kEngineUnavailable)});
   cases.push_back({"times out", std::make_unique<CannedEngine>(timesOut), "tempo scaduto"});
+  // The kind decides, not the words: a time-out worded otherwise still stops the questions.
+  Canned reworded = timesOut;
+  reworded.noStudy = "limite di attesa superato";
+  cases.push_back({"times out, other words", std::make_unique<CannedEngine>(reworded),
+                   "limite di attesa superato"});
   for (Case& c : cases) {
     SCOPED_TRACE(c.what);
     const Sheet sheet = BuildSheet(*c.engine, "(x^2-1)/(x-2)");
