@@ -2,18 +2,14 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "exact_engine/engine.h"
 
 namespace curvalis {
 
-// The helper program: CURVALIS_EXACT when set and not empty, else "curvalis-exact" in the
-// folder of the running program.
-std::string ExactHelperPath();
-
-// The engine the batch mode and the windows ask. Built on first use; the helper starts on the
-// first question.
+// The engine the batch mode and the windows ask: the helper "curvalis-exact" in the folder of
+// the running program (the engine itself lets CURVALIS_EXACT name another). Built on first
+// use; the helper starts on the first question.
 std::unique_ptr<study::ExactEngine> MakeProgramExactEngine();
 
 }  // namespace curvalis
