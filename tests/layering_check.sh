@@ -6,7 +6,8 @@
 # - exact_protocol, the channel's two ends share, includes nothing of src/ at all;
 # - study sees the exact engine only through its questions and value types (engine.h,
 #   numbers.h): not the helper, the client, the translation or the writers;
-# - io includes no widget header (it links Qt Core, Gui, PrintSupport and Svg);
+# - io includes no widget header (it links Qt Core, Gui, PrintSupport and Svg); io/study, the
+#   study's painters, includes no evaluator (the graph's curve comes as data from study/);
 # - ui/common includes no other folder of ui/;
 # - no include climbs out of its folder with "../";
 # - each folder includes only the folders of the libraries it links, directly or through
@@ -58,6 +59,7 @@ bad=$(
   grep -rnE "$include(analysis|session)/" "$src/core"
   grep -rnE "${include}session/" "$src/analysis"
   grep -rnE "${include}(QtWidgets/|($names)>)" "$src/io"
+  grep -rnE "${include}core/(eval_service|formula|prepare_formula)\.h\"" "$src/io/study"
   grep -rnE "${include}ui/" "$src/ui/common" | grep -v "\"ui/common/"
   grep -rnE "${include}[^>\"]*\.\./" "$src"
   folders=" $(echo "$links" | awk '{ print $1 }' | tr '\n' ' ') "

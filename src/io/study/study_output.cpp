@@ -12,8 +12,6 @@
 #include <cmath>
 #include <limits>
 
-#include "core/eval_service.h"
-#include "core/prepare_formula.h"
 #include "io/save_file.h"
 #include "study/sheet_writers.h"
 
@@ -323,31 +321,14 @@ QString TickText(double v, double step) {
 
 }  // namespace
 
-std::vector<double> GraphBreaks(const study::Sheet& sheet) {
-  std::vector<double> breaks;
-  if (sheet.asymptotes.determined) {
-    for (const study::AsymptoteItem& a : sheet.asymptotes.data.items) {
-      if (a.kind == study::AsymptoteKind::Vertical) breaks.push_back(a.x.value);
-    }
-  }
-  if (sheet.domain.determined) {
-    for (const study::Interval& i : sheet.domain.data.domain.intervals) {
-      if (std::isfinite(i.from.value)) breaks.push_back(i.from.value);
-      if (std::isfinite(i.to.value)) breaks.push_back(i.to.value);
-    }
-  }
-  std::sort(breaks.begin(), breaks.end());
-  breaks.erase(std::unique(breaks.begin(), breaks.end()), breaks.end());
-  return breaks;
-}
-
 void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet) {
   if (area.width() < 4 || area.height() < 4) return;
   const study::GraphView v = sheet.tableReady ? sheet.view : study::GraphView{};
   if (!(v.right > v.left) || !(v.top > v.bottom)) return;
   // Samples: twice the device pixels across, so the curve is smooth on any output.
   const qreal devicePixels = p.deviceTransform().mapRect(area).width();
-  const int samples = std::clamp(int(devicePixels * 2), 200, 20000);
+  const study::StudyGraph graph =
+      study::MakeStudyGraph(sheet, std::clamp(int(devicePixels * 2), 200, 20000));
 
   // Everything below is drawn in logical units of a box 600 wide, scaled onto `area`, so the
   // texts and marks keep their proportions on the screen and on paper.
@@ -390,63 +371,19 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
 
   // The asymptotes, dashed; a line that serves both sides of infinity is drawn once over the
   // whole view.
-  QPen dashed(QColor(30, 90, 200), 1.2, Qt::DashLine);
-  p.setPen(dashed);
-  if (sheet.asymptotes.determined) {
-    for (const study::AsymptoteItem& a : sheet.asymptotes.data.items) {
-      if (a.kind == study::AsymptoteKind::Vertical) {
-        p.drawLine(at(a.x.value, v.top), at(a.x.value, v.bottom));
-      } else {
-        const double m = a.kind == study::AsymptoteKind::Horizontal ? 0 : a.m.value;
-        p.drawLine(at(v.left, m * v.left + a.q.value), at(v.right, m * v.right + a.q.value));
-      }
-    }
-  }
+  p.setPen(QPen(QColor(30, 90, 200), 1.2, Qt::DashLine));
+  for (const study::GraphLine& l : graph.asymptotes) p.drawLine(at(l.x1, l.y1), at(l.x2, l.y2));
 
-  // The curve, from the program's evaluator, cut where f is undefined, at every break of the
-  // domain and where it leaves the view on one side and comes back on the other.
-  std::unique_ptr<EvalServer> server = StartEvalServer();
-  bool opened = false;
-  try {
-    server->book().Open(PrepareFormula(sheet.function.data.typed));
-    opened = !sheet.function.data.typed.empty();
-  } catch (const EvalError&) {
-  }
-  if (opened) {
-    const std::vector<double> breaks = GraphBreaks(sheet);
-    const double span = v.top - v.bottom;
-    const double far = 20 * span;
+  // The curve, its runs as the graph cut them.
+  if (!graph.curve.empty()) {
     p.setPen(QPen(QColor(200, 0, 0), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     QPainterPath path;
-    bool drawing = false;
-    double prevX = 0, prevY = 0;
-    for (int k = 0; k <= samples; ++k) {
-      const double x = v.left + (v.right - v.left) * k / samples;
-      const double y = server->book().NumberAt(x);
-      if (!std::isfinite(y)) {
-        drawing = false;
-        continue;
-      }
-      bool cut = !drawing;
-      if (drawing) {
-        const auto b = std::upper_bound(breaks.begin(), breaks.end(), prevX);
-        if (b != breaks.end() && *b <= x) cut = true;
-        if ((prevY > v.top && y < v.bottom) || (prevY < v.bottom && y > v.top)) cut = true;
-      }
-      const double shown = std::clamp(y, v.bottom - far, v.top + far);
-      if (cut) {
-        path.moveTo(at(x, shown));
-      } else {
-        path.lineTo(at(x, shown));
-      }
-      drawing = true;
-      prevX = x;
-      prevY = y;
+    for (const auto& run : graph.curve) {
+      path.moveTo(at(run.front().first, run.front().second));
+      for (std::size_t k = 1; k < run.size(); ++k) path.lineTo(at(run[k].first, run[k].second));
     }
     p.drawPath(path);
   }
-  server->book().Close();
-  QuitEvalServer(server);
 
   // The noteworthy points, marked and labelled with their exact coordinates. A label takes
   // the first place around its point (above or below, right or left, then further away) that
@@ -455,12 +392,12 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
   const QFontMetricsF lm(labels);
   p.setFont(labels);
   std::vector<QRectF> taken;
-  for (const study::GraphPoint& g : sheet.points) {
+  for (const study::GraphPoint& g : graph.points) {
     const QPointF c = at(g.p.x.value, g.p.y.value);
     if (std::isfinite(c.x()) && std::isfinite(c.y()))
       taken.push_back(QRectF(c.x() - 4, c.y() - 4, 8, 8));
   }
-  for (const study::GraphPoint& g : sheet.points) {
+  for (const study::GraphPoint& g : graph.points) {
     const QPointF c = at(g.p.x.value, g.p.y.value);
     if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
     p.setPen(Qt::NoPen);

@@ -10,6 +10,7 @@
 #include <QString>
 #include <string>
 
+#include "study/graph.h"
 #include "study/sheet.h"
 
 namespace curvalis {
@@ -32,10 +33,6 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const study::Variatio
 // and labelled with their exact coordinates. A sheet without its graph points paints the axes
 // of the default view.
 void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet);
-
-// The abscissas where the curve must be cut: the vertical asymptotes and the ends of the
-// domain's intervals, increasing.
-std::vector<double> GraphBreaks(const study::Sheet& sheet);
 
 // The file kinds the sheet is exported to, chosen by the file's ending.
 enum class StudyFormat { Pdf, Latex, Markdown };
