@@ -35,6 +35,15 @@ enum class SectionId {
 };
 inline constexpr int kSectionCount = 13;
 
+// The outline of the written sheet that every writer of it walks (the trace, Markdown, LaTeX,
+// the PDF and the printed page): its title, then its sections in this order.
+inline constexpr std::string_view kSheetTitle = "Studio di funzione";
+inline constexpr std::array<SectionId, kSectionCount> kOutline = {
+    SectionId::Function,     SectionId::Domain,  SectionId::Parity,           SectionId::Intercepts,
+    SectionId::Sign,         SectionId::Limits,  SectionId::Asymptotes,       SectionId::Derivative,
+    SectionId::Monotonicity, SectionId::Extrema, SectionId::SecondDerivative, SectionId::Concavity,
+    SectionId::Inflections};
+
 // The trace name of a section: "function", "domain", ..., "inflections".
 std::string_view SectionName(SectionId id);
 // The Italian heading of a section, as in the comments of SectionId.

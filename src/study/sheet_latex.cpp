@@ -246,11 +246,10 @@ std::string LatexText(std::string_view text) {
 
 std::string SheetLatex(const Sheet& sheet) {
   std::string out = Preamble();
-  out += "\\begin{document}\n\\section*{Studio di funzione}\n";
+  out += "\\begin{document}\n\\section*{" + LatexText(kSheetTitle) + "}\n";
   out += "$f(x) = $ " + LatexText(sheet.function.data.typed) + "\n\n";
   if (!sheet.rejected.empty()) return out + LatexText(sheet.rejected) + "\n\\end{document}\n";
-  for (int i = 0; i < kSectionCount; ++i) {
-    const SectionId id = SectionId(i);
+  for (const SectionId id : kOutline) {
     out += "\\subsection*{" + LatexText(SectionTitle(id)) + "}\n\\begin{itemize}\n";
     std::vector<std::string> lines = SectionLines(sheet, id);
     for (std::size_t k = 0; k < lines.size(); ++k) {

@@ -52,11 +52,10 @@ std::string Table(const Sheet& sheet) {
 }  // namespace
 
 std::string SheetMarkdown(const Sheet& sheet) {
-  std::string out = "# Studio di funzione\n\n";
+  std::string out = "# " + std::string(kSheetTitle) + "\n\n";
   out += "f(x) = " + sheet.function.data.typed + "\n\n";
   if (!sheet.rejected.empty()) return out + sheet.rejected + "\n";
-  for (int i = 0; i < kSectionCount; ++i) {
-    const SectionId id = SectionId(i);
+  for (const SectionId id : kOutline) {
     out += "## " + std::string(SectionTitle(id)) + "\n\n";
     for (const std::string& line : SectionLines(sheet, id)) out += "- " + line + "\n";
     out += "\n";

@@ -267,6 +267,8 @@ TEST(BatchStudy, PdfReportKeepsTheValuesAsText) {
   for (const char* expected : {"Dominio", "Tabella dei segni e della variazione", "Grafico"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   }
+  // The PDF's heading is the one the Markdown and LaTeX reports have.
+  EXPECT_EQ(text.rfind("Studio di funzione", 0), 0u) << text;
 }
 
 }  // namespace

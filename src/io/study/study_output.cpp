@@ -474,12 +474,11 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
     y += need.height() + after;
   };
 
-  paragraph(QStringLiteral("Studio completo"), title, 0, 4);
+  paragraph(Q(study::kSheetTitle), title, 0, 4);
   if (!sheet.function.data.typed.empty()) {
     paragraph(QStringLiteral("f(x) = ") + Q(sheet.function.data.typed), body, 0, 10);
   }
-  for (int s = 0; s < study::kSectionCount; ++s) {
-    const auto id = study::SectionId(s);
+  for (const study::SectionId id : study::kOutline) {
     room(60);
     paragraph(Q(study::SectionTitle(id)), heading, 0, 2);
     for (const std::string& line : study::SectionLines(sheet, id)) {
@@ -506,7 +505,7 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
 bool WriteSheetPdf(QIODevice& out, const study::Sheet& sheet, QString* why) {
   QPdfWriter writer(&out);
   writer.setCreator(QStringLiteral("Curvalis"));
-  writer.setTitle(QStringLiteral("Studio completo"));
+  writer.setTitle(Q(study::kSheetTitle));
   writer.setResolution(1200);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                    QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter));
@@ -577,7 +576,7 @@ bool PrintStudy(const study::Sheet& sheet, const QString& pdfPath, QString* reas
     return false;
   }
   QPrinter printer(info, QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("Studio completo"));
+  printer.setDocName(Q(study::kSheetTitle));
   QString why;
   if (!PaintSheetPages(printer, sheet, &why)) {
     if (reason)
