@@ -14,6 +14,7 @@
 #include "exact_engine/translate.h"
 #include "exact_engine/writer.h"
 #include "exact_protocol/protocol.h"
+#include "numeric/checks.h"
 #include "numeric/roots.h"
 
 namespace curvalis::study {
@@ -429,17 +430,9 @@ class HelperEngine : public ExactEngine {
   bool MatchesDifferences(int i, const std::string& text) {
     CompiledFormula d;
     if (d.Compile(PrepareFormula(text)) != FormulaReject::None) return false;
-    int checked = 0;
-    for (double x : kSamples) {
-      const double h = 1e-5 * std::max(1.0, std::fabs(x));
-      const double a = Eval(i - 1, x - h), b = Eval(i - 1, x + h), c = Eval(i - 1, x);
-      const double dv = d.EvaluateNumber(x);
-      if (std::isnan(a) || std::isnan(b) || std::isnan(c) || !std::isfinite(dv)) continue;
-      const double cd = (b - a) / (2 * h);
-      if (std::fabs(cd - dv) > 1e-4 * std::max(1.0, std::fabs(dv))) return false;
-      ++checked;
-    }
-    return checked > 0;
+    return DerivativeAgrees([&](double x) { return Eval(i - 1, x); },
+                            [&](double x) { return d.EvaluateNumber(x); },
+                            {kSamples.begin(), kSamples.end()}, 1e-5);
   }
 
   // ---- checks ----

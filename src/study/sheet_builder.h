@@ -18,6 +18,7 @@
 #include "core/formula_message.h"
 #include "core/prepare_formula.h"
 #include "exact_engine/numbers.h"
+#include "numeric/checks.h"
 #include "study/sheet.h"
 
 namespace curvalis::study {

@@ -1,0 +1,20 @@
+// The checks of an answer against the values of our own evaluator, one module for the exact
+// engine's client and the sheet alike, each kind of check with its one tolerance. Standard C++.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+namespace curvalis::study {
+
+// A written derivative agrees with central differences of the function it derives.
+inline constexpr double kDerivativeTolerance = 1e-4;
+
+// True when d(x) agrees with (of(x + h) − of(x − h)) / 2h, h = step·max(1, |x|), within
+// kDerivativeTolerance·max(1, |d(x)|) at every point of `xs` where all three values are finite,
+// and at least one point was compared.
+bool DerivativeAgrees(const std::function<double(double)>& of,
+                      const std::function<double(double)>& d, const std::vector<double>& xs,
+                      double step);
+
+}  // namespace curvalis::study

@@ -1,0 +1,54 @@
+// The checks of an answer against our own values, each kind with its one tolerance.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "numeric/checks.h"
+
+namespace curvalis::study {
+namespace {
+
+using F = std::function<double(double)>;
+
+TEST(Checks, DerivativeAgreesWithinItsOneTolerance) {
+  const F cube = [](double x) { return x * x * x; };
+  const F root = [](double x) { return std::sqrt(x); };
+  struct Row {
+    const char* what;
+    F of, d;
+    std::vector<double> xs;
+    bool agrees;
+  } rows[] = {
+      {"the derivative", cube, [](double x) { return 3 * x * x; }, {-2, 0.5, 3}, true},
+      {"noise far below the tolerance",
+       cube,
+       [](double x) { return 3 * x * x * (1 + 1e-7); },
+       {-2, 0.5, 3},
+       true},
+      // A looser 1e-3·(1 + |d|) would let this wrong coefficient pass.
+      {"wrong by three parts in a thousand",
+       cube,
+       [](double x) { return 3.003 * x * x; },
+       {-2, 0.5, 3},
+       false},
+      {"off by a constant", cube, [](double x) { return 3 * x * x + 0.01; }, {-2, 0.5, 3}, false},
+      {"compared only where f has values",
+       root,
+       [](double x) { return 0.5 / std::sqrt(x); },
+       {-4, -1, 1, 4},
+       true},
+      {"nowhere comparable", root, [](double x) { return 0.5 / std::sqrt(x); }, {-4, -1}, false},
+      {"an infinite value is skipped, not a refutation",
+       [](double x) { return std::log(std::fabs(x)); },
+       [](double x) { return 1 / x; },
+       {0, 1, 2.5},
+       true},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(DerivativeAgrees(r.of, r.d, r.xs, 1e-5), r.agrees) << r.what;
+  }
+}
+
+}  // namespace
+}  // namespace curvalis::study
