@@ -24,6 +24,19 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i) {
   return 0;  // a continuation byte, or F5 to FF
 }
 
+char32_t Utf8Next(std::string_view bytes, std::size_t& i) {
+  const std::size_t n = Utf8SequenceLength(bytes, i);
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
+  if (n == 0) {
+    ++i;
+    return 0xFFFD;
+  }
+  char32_t code = n == 1 ? byte(0) : byte(0) & (0xFF >> (n + 1));
+  for (std::size_t k = 1; k < n; ++k) code = (code << 6) | (byte(k) & 0x3F);
+  i += n;
+  return code;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     const std::size_t n = Utf8SequenceLength(bytes, i);

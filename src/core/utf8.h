@@ -19,6 +19,10 @@ inline std::size_t Utf8CharLength(std::string_view bytes, std::size_t i) {
   return n == 0 ? 1 : n;
 }
 
+// The code point of the character at bytes[i], and i moved past it: U+FFFD and one byte on
+// for a byte that starts no well-formed sequence.
+char32_t Utf8Next(std::string_view bytes, std::size_t& i);
+
 // True when `bytes` is a run of well-formed UTF-8 sequences (the empty text is).
 bool IsValidUtf8(std::string_view bytes);
 

@@ -9,6 +9,7 @@
 
 #include "core/formula.h"
 #include "core/prepare_formula.h"
+#include "core/utf8.h"
 #include "exact_engine/translate.h"
 
 namespace curvalis::study {
@@ -324,9 +325,7 @@ std::string LatexText(const Node& tree) {
 
 std::size_t CharCount(std::string_view text) {
   std::size_t n = 0;
-  for (char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  }
+  for (std::size_t i = 0; i < text.size(); i += Utf8CharLength(text, i)) ++n;
   return n;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/utf8.h"
 #include "study/sheet_writers.h"
 
 namespace curvalis::study {
@@ -35,27 +36,6 @@ constexpr Symbol kSymbols[] = {
 // Latin letters with accents that the T1 fonts hold (Italian and its neighbours).
 bool Latin1Letter(char32_t c) {
   return c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7;
-}
-
-// Decodes the UTF-8 character at s[i]; advances i. A malformed byte is U+FFFD.
-char32_t Next(std::string_view s, std::size_t& i) {
-  const unsigned char c = static_cast<unsigned char>(s[i]);
-  int n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) {
-    ++i;
-    return 0xFFFD;
-  }
-  char32_t code = n == 1 ? c : c & (0xFF >> (n + 1));
-  for (int k = 1; k < n; ++k) {
-    const unsigned char d = static_cast<unsigned char>(s[i + k]);
-    if ((d >> 6) != 2) {
-      ++i;
-      return 0xFFFD;
-    }
-    code = (code << 6) | (d & 0x3F);
-  }
-  i += n;
-  return code;
 }
 
 std::string Math(const Number& n) {
@@ -172,7 +152,7 @@ std::string LatexText(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t start = i;
-    const char32_t c = Next(text, i);
+    const char32_t c = Utf8Next(text, i);
     switch (c) {
       case '\\':
         out += "\\textbackslash{}";

@@ -1,5 +1,6 @@
 // The archive's bytes: the record writer and the field reader.
 #include "core/archive_format.h"
+#include "core/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,28 @@ TEST(ArchiveFormat, Utf8ElseWindows1252ForOldArchives) {
 }
 
 // An old archive in Windows-1252 with new UTF-8 records after it reads right throughout.
+// The one decoder of the program's UTF-8: code points of well-formed sequences, U+FFFD and one
+// byte on for what starts none.
+TEST(Utf8, NextCodePoint) {
+  const struct {
+    const char* bytes;
+    std::vector<char32_t> codes;
+  } rows[] = {
+      {"a\xC3\xA9", {U'a', U'é'}},
+      {"\xE2\x88\x9E\xF0\x9F\x98\x80", {U'∞', U'\U0001F600'}},
+      {"\x80z", {0xFFFD, U'z'}},                   // a stray continuation byte
+      {"\xC0\xAF", {0xFFFD, 0xFFFD}},              // an overlong '/'
+      {"\xED\xA0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},  // a surrogate
+      {"\xE2\x82", {0xFFFD, 0xFFFD}},              // cut short
+  };
+  for (const auto& r : rows) {
+    const std::string_view s = r.bytes;
+    std::vector<char32_t> got;
+    for (std::size_t i = 0; i < s.size();) got.push_back(Utf8Next(s, i));
+    EXPECT_EQ(got, r.codes) << r.bytes;
+  }
+}
+
 TEST(ArchiveFormat, MixedArchiveDecodedFieldByField) {
   std::string file = "\"x*citt\xE0\"\r\n";
   file += ArchiveRecord("x*citt\xC3\xA0");
