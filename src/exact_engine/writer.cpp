@@ -36,28 +36,9 @@ std::string Abs(const std::string& t) {
 }
 
 std::string FunctionName(const std::string& op, bool latex) {
-  struct Name {
-    const char* op;
-    const char* text;
-    const char* latex;
-  };
-  static const Name kNames[] = {
-      {"ln", "ln", "\\ln"},
-      {"log10", "log", "\\log"},
-      {"sin", "sin", "\\sin"},
-      {"cos", "cos", "\\cos"},
-      {"tan", "tg", "\\operatorname{tg}"},
-      {"asin", "arcsin", "\\arcsin"},
-      {"acos", "arccos", "\\arccos"},
-      {"atan", "arctg", "\\operatorname{arctg}"},
-      {"sinh", "sinh", "\\sinh"},
-      {"cosh", "cosh", "\\cosh"},
-      {"tanh", "tgh", "\\operatorname{tgh}"},
-  };
-  for (const Name& n : kNames) {
-    if (op == n.op) return latex ? n.latex : n.text;
-  }
-  return op;
+  const Operation* row = FindOperation(op);
+  if (!row || row->student.empty()) return op;
+  return std::string(latex ? row->latex : row->student);
 }
 
 class Writer {

@@ -8,8 +8,6 @@ namespace curvalis::study {
 
 namespace {
 
-constexpr std::array kUnaryOps = {"neg", "inv",  "exp",  "ln",   "log10", "sqrt", "sin",  "cos",
-                                  "tan", "asin", "acos", "atan", "sinh",  "cosh", "tanh", "abs"};
 constexpr std::array kRelations = {"<", "<=", ">", ">=", "!=", "="};
 
 bool In(std::string_view name, const auto& list) {
@@ -72,9 +70,10 @@ class TreeParser {
     if (s_[pos_] == '(') {
       ++pos_;
       std::string_view name = Word();
-      const bool unary = In(name, kUnaryOps);
-      const bool nary = name == "+" || name == "*";
-      const bool binary = name == "^" || (conditions_ && In(name, kRelations));
+      const Operation* op = FindOperation(name);
+      const bool unary = op && op->arity == 1;
+      const bool nary = op && op->arity == 0;
+      const bool binary = (op && op->arity == 2) || (conditions_ && In(name, kRelations));
       const bool logic = conditions_ && (name == "and" || name == "or");
       if (!unary && !nary && !binary && !logic) return std::nullopt;
       Node n = Node::Of(std::string(name), {});
@@ -301,8 +300,15 @@ class JsonParser {
 
 }  // namespace
 
+const Operation* FindOperation(std::string_view name) {
+  for (const Operation& op : kOperations) {
+    if (op.name == name) return &op;
+  }
+  return nullptr;
+}
+
 bool IsExpressionOp(std::string_view name) {
-  return In(name, kUnaryOps) || name == "+" || name == "*" || name == "^";
+  return FindOperation(name) != nullptr;
 }
 
 bool IsConditionOp(std::string_view name) {

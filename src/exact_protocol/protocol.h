@@ -11,6 +11,7 @@
 //          and in a domain's condition < <= > >= != = and or.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -33,6 +34,42 @@ struct Node {
   }
   bool Is(std::string_view name) const { return kind == Kind::Op && text == name; }
 };
+
+// One operation an expression may use: its name in the tree, its number of arguments (0: two
+// or more), and for a function written as a call, how the student notation and LaTeX name it
+// (empty: the writers set it by their own rules, "−a", "1/a", "e^a", "√a", "|a|").
+struct Operation {
+  std::string_view name;
+  int arity;
+  std::string_view student;
+  std::string_view latex;
+};
+
+// Every operation of an expression, one row each: the tree's grammar and the writers read it.
+inline constexpr std::array<Operation, 19> kOperations = {{
+    {"+", 0, "", ""},
+    {"*", 0, "", ""},
+    {"^", 2, "", ""},
+    {"neg", 1, "", ""},
+    {"inv", 1, "", ""},
+    {"exp", 1, "", ""},
+    {"ln", 1, "ln", "\\ln"},
+    {"log10", 1, "log", "\\log"},
+    {"sqrt", 1, "", ""},
+    {"sin", 1, "sin", "\\sin"},
+    {"cos", 1, "cos", "\\cos"},
+    {"tan", 1, "tg", "\\operatorname{tg}"},
+    {"asin", 1, "arcsin", "\\arcsin"},
+    {"acos", 1, "arccos", "\\arccos"},
+    {"atan", 1, "arctg", "\\operatorname{arctg}"},
+    {"sinh", 1, "sinh", "\\sinh"},
+    {"cosh", 1, "cosh", "\\cosh"},
+    {"tanh", 1, "tgh", "\\operatorname{tgh}"},
+    {"abs", 1, "", ""},
+}};
+
+// The row of an operation, nullptr for a name that is none.
+const Operation* FindOperation(std::string_view name);
 
 // The operations an expression may use (the elementary functions and the arithmetic).
 bool IsExpressionOp(std::string_view name);
