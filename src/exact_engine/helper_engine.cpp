@@ -525,16 +525,11 @@ class HelperEngine : public ExactEngine {
   }
 
   bool NumericParity(bool odd) {
-    int checked = 0;
+    std::vector<double> xs;
     for (double x : kSamples) {
-      if (x < 0) continue;
-      const double a = Eval(0, x), b = Eval(0, -x);
-      if (std::isnan(a) != std::isnan(b)) return false;
-      if (std::isnan(a)) continue;
-      if (!Near(odd ? -a : a, b, 1e-9)) return false;
-      ++checked;
+      if (x >= 0) xs.push_back(x);
     }
-    return checked > 0;
+    return SymmetryHolds([&](double x) { return Eval(0, x); }, xs, odd);
   }
 
   // The smallest positive period of f, confirmed on samples; nullopt for a function that is
@@ -548,15 +543,9 @@ class HelperEngine : public ExactEngine {
     if (!t) return period_;
     const double T = TreeValue(*t);
     if (!std::isfinite(T) || T <= 0) return period_;
-    int checked = 0;
-    for (double x : kSamples) {
-      const double a = Eval(0, x), b = Eval(0, x + T);
-      if (std::isnan(a) != std::isnan(b)) return period_;
-      if (std::isnan(a)) continue;
-      if (!Near(a, b, 1e-7)) return period_;
-      ++checked;
+    if (PeriodHolds([&](double x) { return Eval(0, x); }, T, {kSamples.begin(), kSamples.end()})) {
+      period_ = WriteNumber(*t);
     }
-    if (checked > 0) period_ = WriteNumber(*t);
     return period_;
   }
 

@@ -17,4 +17,17 @@ bool DerivativeAgrees(const std::function<double(double)>& of,
                       const std::function<double(double)>& d, const std::vector<double>& xs,
                       double step);
 
+// f(−x) = f(x) (even) or −f(x) (odd), and f(x + T) = f(x) (period T): within the tolerance
+// times max(1, |a|, |b|) of the two values a and b compared.
+inline constexpr double kSymmetryTolerance = 1e-9;
+inline constexpr double kPeriodTolerance = 1e-7;
+
+// True when f(−x) is f(x) (odd: −f(x)) at every x of `xs`, f having a value at both or at
+// neither, and at least one pair compared.
+bool SymmetryHolds(const std::function<double(double)>& f, const std::vector<double>& xs, bool odd);
+
+// True when f(x + t) is f(x) at every x of `xs`, f having a value at both or at neither, and at
+// least one pair compared.
+bool PeriodHolds(const std::function<double(double)>& f, double t, const std::vector<double>& xs);
+
 }  // namespace curvalis::study

@@ -115,29 +115,17 @@ void Builder::BuildDomain() {
 }
 
 Parity Builder::NumericParity() {
-  bool even = true, odd = true;
-  int tested = 0;
-  for (double x : {0.37, 1.1, 1.9, 2.7, 3.3, 4.6, 7.2, 12.5, 0.05, 0.5, 1.0, 2.0, 3.0}) {
-    const double a = F(x), b = F(-x);
-    if (std::isnan(a) != std::isnan(b)) return Parity::None;
-    if (std::isnan(a)) continue;
-    ++tested;
-    const double tol = 1e-9 * (1 + std::fabs(a));
-    even = even && std::fabs(a - b) <= tol;
-    odd = odd && std::fabs(a + b) <= tol;
-  }
-  if (tested == 0) return Parity::None;
-  return even ? Parity::Even : odd ? Parity::Odd : Parity::None;
+  const std::vector<double> xs = {0.37, 1.1,  1.9, 2.7, 3.3, 4.6, 7.2,
+                                  12.5, 0.05, 0.5, 1.0, 2.0, 3.0};
+  auto f = [this](double x) { return F(x); };
+  return SymmetryHolds(f, xs, false)  ? Parity::Even
+         : SymmetryHolds(f, xs, true) ? Parity::Odd
+                                      : Parity::None;
 }
 
 bool Builder::CheckPeriod(double t) {
   if (!(t > 0) || !std::isfinite(t)) return false;
-  for (double x : {0.37, 1.1, -1.9, 2.7, -3.3, 4.6}) {
-    const double a = F(x), b = F(x + t);
-    if (std::isnan(a) != std::isnan(b)) return false;
-    if (!std::isnan(a) && std::fabs(a - b) > 1e-7 * (1 + std::fabs(a))) return false;
-  }
-  return true;
+  return PeriodHolds([this](double x) { return F(x); }, t, {0.37, 1.1, -1.9, 2.7, -3.3, 4.6});
 }
 
 void Builder::BuildParity() {

@@ -50,5 +50,28 @@ TEST(Checks, DerivativeAgreesWithinItsOneTolerance) {
   }
 }
 
+TEST(Checks, SymmetryAndPeriodWithinTheirTolerances) {
+  const std::vector<double> xs = {0.37, 1.1, 2.7, 4.6};
+  const struct {
+    const char* what;
+    F f;
+    bool even, odd;
+  } symmetric[] = {
+      {"x²", [](double x) { return x * x; }, true, false},
+      {"x³", [](double x) { return x * x * x; }, false, true},
+      {"x² plus a part in 10⁸ of x", [](double x) { return x * x + 1e-8 * x; }, false, false},
+      {"defined on one side only", [](double x) { return std::sqrt(x); }, false, false},
+      {"defined nowhere", [](double) { return std::nan(""); }, false, false},
+  };
+  for (const auto& r : symmetric) {
+    EXPECT_EQ(SymmetryHolds(r.f, xs, false), r.even) << r.what;
+    EXPECT_EQ(SymmetryHolds(r.f, xs, true), r.odd) << r.what;
+  }
+  const F sine = [](double x) { return std::sin(x); };
+  EXPECT_TRUE(PeriodHolds(sine, 2 * M_PI, xs));
+  EXPECT_FALSE(PeriodHolds(sine, M_PI, xs));
+  EXPECT_FALSE(PeriodHolds(sine, 2 * M_PI * (1 + 1e-6), xs)) << "off by more than the tolerance";
+}
+
 }  // namespace
 }  // namespace curvalis::study
