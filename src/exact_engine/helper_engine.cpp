@@ -494,14 +494,7 @@ class HelperEngine : public ExactEngine {
   }
 
   bool LineAgrees(double m, double q, double s) {
-    int checked = 0;
-    for (double x : {1e5, 1e6, 1e7}) {
-      const double y = Eval(0, s * x);
-      if (std::isnan(y)) continue;
-      if (std::fabs(y - (m * s * x + q)) > 1e-3 * std::max(1.0, std::fabs(q))) return false;
-      ++checked;
-    }
-    return checked > 0;
+    return LineHolds([&](double x) { return Eval(0, x); }, m, q, {s * 1e5, s * 1e6, s * 1e7});
   }
 
   Answer<std::optional<Line>> NumericAsymptote(double s, const std::string& reason) {

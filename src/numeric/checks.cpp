@@ -52,4 +52,16 @@ bool PeriodHolds(const std::function<double(double)>& f, double t, const std::ve
       f, xs, [](double x, double t) { return x + t; }, t, 1, kPeriodTolerance);
 }
 
+bool LineHolds(const std::function<double(double)>& f, double m, double q,
+               const std::vector<double>& xs) {
+  int compared = 0;
+  for (double x : xs) {
+    const double y = f(x);
+    if (std::isnan(y)) continue;
+    if (std::fabs(y - (m * x + q)) > kLineTolerance * std::max(1.0, std::fabs(q))) return false;
+    ++compared;
+  }
+  return compared > 0;
+}
+
 }  // namespace curvalis::study

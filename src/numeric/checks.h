@@ -30,4 +30,12 @@ bool SymmetryHolds(const std::function<double(double)>& f, const std::vector<dou
 // least one pair compared.
 bool PeriodHolds(const std::function<double(double)>& f, double t, const std::vector<double>& xs);
 
+// f far out lies on the line y = m·x + q: within kLineTolerance·max(1, |q|).
+inline constexpr double kLineTolerance = 1e-3;
+
+// True when f(x) is m·x + q at every x of `xs` where f has a value, and at least one was
+// compared.
+bool LineHolds(const std::function<double(double)>& f, double m, double q,
+               const std::vector<double>& xs);
+
 }  // namespace curvalis::study

@@ -124,14 +124,9 @@ std::optional<Number> Builder::LimitAt(double x, Approach side) const {
 
 bool Builder::CheckLine(bool plus, const Line& l) {
   // Far abscissas that are no whole numbers, where a step function agrees with a line.
-  for (double X : {1234567.89, 9876543.21}) {
-    const double x = plus ? X : -X;
-    const double y = F(x);
-    if (std::isnan(y)) return false;
-    if (std::fabs(y - (l.m.value * x + l.q.value)) > 1e-3 * (1 + std::fabs(l.q.value)))
-      return false;
-  }
-  return true;
+  const double s = plus ? 1 : -1;
+  return LineHolds([this](double x) { return F(x); }, l.m.value, l.q.value,
+                   {s * 1234567.89, s * 9876543.21});
 }
 
 void Builder::BuildAsymptotes() {

@@ -73,5 +73,16 @@ TEST(Checks, SymmetryAndPeriodWithinTheirTolerances) {
   EXPECT_FALSE(PeriodHolds(sine, 2 * M_PI * (1 + 1e-6), xs)) << "off by more than the tolerance";
 }
 
+TEST(Checks, LineFarOutWithinItsTolerance) {
+  const std::vector<double> far = {1e5, 1e6, 1e7};
+  const F oblique = [](double x) { return x + 2 + 1 / x; };
+  EXPECT_TRUE(LineHolds(oblique, 1, 2, far));
+  EXPECT_FALSE(LineHolds(oblique, 1, 2.01, far)) << "q off by more than 1e-3 of it";
+  EXPECT_FALSE(LineHolds(oblique, 1.0001, 2, far)) << "m off: the gap grows with x";
+  EXPECT_TRUE(LineHolds([](double x) { return x > 5e5 ? std::nan("") : 3.0; }, 0, 3, far))
+      << "compared only where f has values";
+  EXPECT_FALSE(LineHolds([](double) { return std::nan(""); }, 0, 0, far)) << "nowhere compared";
+}
+
 }  // namespace
 }  // namespace curvalis::study
