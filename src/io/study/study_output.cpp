@@ -321,29 +321,23 @@ QString TickText(double v, double step) {
 
 }  // namespace
 
-void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet) {
-  if (area.width() < 4 || area.height() < 4) return;
-  const study::GraphView v = sheet.tableReady ? sheet.view : study::GraphView{};
-  if (!(v.right > v.left) || !(v.top > v.bottom)) return;
-  // Samples: twice the device pixels across, so the curve is smooth on any output.
-  const qreal devicePixels = p.deviceTransform().mapRect(area).width();
-  const study::StudyGraph graph =
-      study::MakeStudyGraph(sheet, std::clamp(int(devicePixels * 2), 200, 20000));
+namespace {
 
-  // Everything below is drawn in logical units of a box 600 wide, scaled onto `area`, so the
-  // texts and marks keep their proportions on the screen and on paper.
-  const qreal w = 600, h = w * area.height() / area.width();
-  p.save();
-  p.translate(area.topLeft());
-  p.scale(area.width() / w, area.height() / h);
-  p.setClipRect(QRectF(0, 0, w, h));
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.fillRect(QRectF(0, 0, w, h), Qt::white);
-  auto px = [&](double x) { return (x - v.left) / (v.right - v.left) * w; };
-  auto py = [&](double y) { return (v.top - y) / (v.top - v.bottom) * h; };
-  auto at = [&](double x, double y) { return QPointF(px(x), py(y)); };
+// The graph's box in logical units (600 wide), the view mapped onto it.
+struct GraphBox {
+  study::GraphView v;
+  qreal w, h;
+  double Px(double x) const { return (x - v.left) / (v.right - v.left) * w; }
+  double Py(double y) const { return (v.top - y) / (v.top - v.bottom) * h; }
+  QPointF At(double x, double y) const { return QPointF(Px(x), Py(y)); }
+};
 
-  // Grid, axes and their numbers.
+// The grid, the axes and their numbers.
+void PaintAxes(QPainter& p, const GraphBox& box) {
+  const study::GraphView& v = box.v;
+  const qreal w = box.w, h = box.h;
+  auto px = [&](double x) { return box.Px(x); };
+  auto py = [&](double y) { return box.Py(y); };
   const QFont small = SheetFont(10);
   p.setFont(small);
   const QFontMetricsF fm(small);
@@ -368,36 +362,24 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
   p.drawLine(QPointF(axisX, 0), QPointF(axisX, h));
   p.drawText(QPointF(w - 12, axisY - 4), QStringLiteral("x"));
   p.drawText(QPointF(axisX + 4, 12), QStringLiteral("y"));
+}
 
-  // The asymptotes, dashed; a line that serves both sides of infinity is drawn once over the
-  // whole view.
-  p.setPen(QPen(QColor(30, 90, 200), 1.2, Qt::DashLine));
-  for (const study::GraphLine& l : graph.asymptotes) p.drawLine(at(l.x1, l.y1), at(l.x2, l.y2));
-
-  // The curve, its runs as the graph cut them.
-  if (!graph.curve.empty()) {
-    p.setPen(QPen(QColor(200, 0, 0), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QPainterPath path;
-    for (const auto& run : graph.curve) {
-      path.moveTo(at(run.front().first, run.front().second));
-      for (std::size_t k = 1; k < run.size(); ++k) path.lineTo(at(run[k].first, run[k].second));
-    }
-    p.drawPath(path);
-  }
-
-  // The noteworthy points, marked and labelled with their exact coordinates. A label takes
-  // the first place around its point (above or below, right or left, then further away) that
-  // covers no label and no mark already there.
+// The noteworthy points, marked and labelled with their exact coordinates. A label takes the
+// first place around its point (above or below, right or left, then further away) that covers
+// no label and no mark already there.
+void PaintPoints(QPainter& p, const GraphBox& box, const std::vector<study::GraphPoint>& points) {
+  const qreal w = box.w, h = box.h;
+  auto at = [&](double x, double y) { return box.At(x, y); };
   const QFont labels = SheetFont(11);
   const QFontMetricsF lm(labels);
   p.setFont(labels);
   std::vector<QRectF> taken;
-  for (const study::GraphPoint& g : graph.points) {
+  for (const study::GraphPoint& g : points) {
     const QPointF c = at(g.p.x.value, g.p.y.value);
     if (std::isfinite(c.x()) && std::isfinite(c.y()))
       taken.push_back(QRectF(c.x() - 4, c.y() - 4, 8, 8));
   }
-  for (const study::GraphPoint& g : graph.points) {
+  for (const study::GraphPoint& g : points) {
     const QPointF c = at(g.p.x.value, g.p.y.value);
     if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
     p.setPen(Qt::NoPen);
@@ -434,6 +416,50 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
     p.setPen(QColor(0, 90, 0));
     p.drawText(QPointF(box.left() + 1, box.top() + lm.ascent()), text);
   }
+}
+
+}  // namespace
+
+void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet) {
+  if (area.width() < 4 || area.height() < 4) return;
+  const study::GraphView v = sheet.tableReady ? sheet.view : study::GraphView{};
+  if (!(v.right > v.left) || !(v.top > v.bottom)) return;
+  // Samples: twice the device pixels across, so the curve is smooth on any output.
+  const qreal devicePixels = p.deviceTransform().mapRect(area).width();
+  const study::StudyGraph graph =
+      study::MakeStudyGraph(sheet, std::clamp(int(devicePixels * 2), 200, 20000));
+
+  // Everything below is drawn in logical units of a box 600 wide, scaled onto `area`, so the
+  // texts and marks keep their proportions on the screen and on paper.
+  const qreal w = 600, h = w * area.height() / area.width();
+  p.save();
+  p.translate(area.topLeft());
+  p.scale(area.width() / w, area.height() / h);
+  p.setClipRect(QRectF(0, 0, w, h));
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.fillRect(QRectF(0, 0, w, h), Qt::white);
+  const GraphBox box{v, w, h};
+  auto at = [&](double x, double y) { return box.At(x, y); };
+
+  PaintAxes(p, box);
+
+  // The asymptotes, dashed; a line that serves both sides of infinity is drawn once over the
+  // whole view.
+  p.setPen(QPen(QColor(30, 90, 200), 1.2, Qt::DashLine));
+  for (const study::GraphLine& l : graph.asymptotes) p.drawLine(at(l.x1, l.y1), at(l.x2, l.y2));
+
+  // The curve, its runs as the graph cut them.
+  if (!graph.curve.empty()) {
+    p.setPen(QPen(QColor(200, 0, 0), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath path;
+    for (const auto& run : graph.curve) {
+      path.moveTo(at(run.front().first, run.front().second));
+      for (std::size_t k = 1; k < run.size(); ++k) path.lineTo(at(run[k].first, run[k].second));
+    }
+    p.drawPath(path);
+  }
+
+  PaintPoints(p, box, graph.points);
   p.restore();
   p.save();
   p.setPen(QPen(Qt::black, 0));
