@@ -159,6 +159,77 @@ std::string LineText(const Number& m, const Number& q) {
   return out + " + " + (q.text.rfind("≈", 0) == 0 ? "(" + q.text + ")" : q.text);
 }
 
+namespace {
+
+// The lines of the sections of f′ and f″.
+void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>& lines) {
+  switch (id) {
+    case SectionId::Derivative: {
+      if (Pending(sheet.derivative, &lines)) break;
+      const DerivativeData& d = sheet.derivative.data;
+      lines.push_back("f′(x) = " + d.d1.text);
+      if (!d.notDifferentiable.empty()) {
+        std::vector<std::string> parts;
+        for (const Number& n : d.notDifferentiable) parts.push_back("x = " + n.text);
+        lines.push_back("f non è derivabile in " + JoinItalian(parts));
+      }
+      break;
+    }
+    case SectionId::Monotonicity: {
+      if (Pending(sheet.monotonicity, &lines)) break;
+      const auto& items = sheet.monotonicity.data.intervals;
+      const std::pair<Trend, const char*> kinds[] = {{Trend::Increasing, "crescente in "},
+                                                     {Trend::Decreasing, "decrescente in "},
+                                                     {Trend::Constant, "costante in "}};
+      for (const auto& kind : kinds) {
+        const Trend trend = kind.first;
+        const char* head = kind.second;
+        auto parts =
+            GroupedIntervals(items, [&](const TrendInterval& i) { return i.trend == trend; });
+        if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
+      }
+      break;
+    }
+    case SectionId::Extrema: {
+      if (Pending(sheet.extrema, &lines)) break;
+      for (const ExtremumItem& e : sheet.extrema.data.items) {
+        lines.push_back(std::string(e.maximum ? "massimo" : "minimo") +
+                        (e.absolute ? " relativo e assoluto " : " relativo ") + PointText(e.p));
+      }
+      if (lines.empty()) lines.push_back("nessun massimo né minimo");
+      break;
+    }
+    case SectionId::SecondDerivative: {
+      if (Pending(sheet.secondDerivative, &lines)) break;
+      lines.push_back("f″(x) = " + sheet.secondDerivative.data.d2.text);
+      break;
+    }
+    case SectionId::Concavity: {
+      if (Pending(sheet.concavity, &lines)) break;
+      const auto& items = sheet.concavity.data.intervals;
+      auto up = GroupedIntervals(items, [](const ConcavityInterval& i) { return i.up; });
+      auto down = GroupedIntervals(items, [](const ConcavityInterval& i) { return !i.up; });
+      if (!up.empty()) lines.push_back("concava verso l'alto in " + JoinItalian(up));
+      if (!down.empty()) lines.push_back("concava verso il basso in " + JoinItalian(down));
+      if (lines.empty()) lines.push_back("né concava né convessa in alcun intervallo");
+      break;
+    }
+    case SectionId::Inflections: {
+      if (Pending(sheet.inflections, &lines)) break;
+      for (const InflectionItem& i : sheet.inflections.data.items) {
+        lines.push_back("flesso " + PointText(i.p) +
+                        (i.horizontalTangent ? " a tangente orizzontale" : ""));
+      }
+      if (lines.empty()) lines.push_back("nessun flesso");
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
   std::vector<std::string> lines;
   switch (id) {
@@ -243,65 +314,8 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
       if (lines.empty()) lines.push_back("nessun asintoto");
       break;
     }
-    case SectionId::Derivative: {
-      if (Pending(sheet.derivative, &lines)) break;
-      const DerivativeData& d = sheet.derivative.data;
-      lines.push_back("f′(x) = " + d.d1.text);
-      if (!d.notDifferentiable.empty()) {
-        std::vector<std::string> parts;
-        for (const Number& n : d.notDifferentiable) parts.push_back("x = " + n.text);
-        lines.push_back("f non è derivabile in " + JoinItalian(parts));
-      }
-      break;
-    }
-    case SectionId::Monotonicity: {
-      if (Pending(sheet.monotonicity, &lines)) break;
-      const auto& items = sheet.monotonicity.data.intervals;
-      const std::pair<Trend, const char*> kinds[] = {{Trend::Increasing, "crescente in "},
-                                                     {Trend::Decreasing, "decrescente in "},
-                                                     {Trend::Constant, "costante in "}};
-      for (const auto& kind : kinds) {
-        const Trend trend = kind.first;
-        const char* head = kind.second;
-        auto parts =
-            GroupedIntervals(items, [&](const TrendInterval& i) { return i.trend == trend; });
-        if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
-      }
-      break;
-    }
-    case SectionId::Extrema: {
-      if (Pending(sheet.extrema, &lines)) break;
-      for (const ExtremumItem& e : sheet.extrema.data.items) {
-        lines.push_back(std::string(e.maximum ? "massimo" : "minimo") +
-                        (e.absolute ? " relativo e assoluto " : " relativo ") + PointText(e.p));
-      }
-      if (lines.empty()) lines.push_back("nessun massimo né minimo");
-      break;
-    }
-    case SectionId::SecondDerivative: {
-      if (Pending(sheet.secondDerivative, &lines)) break;
-      lines.push_back("f″(x) = " + sheet.secondDerivative.data.d2.text);
-      break;
-    }
-    case SectionId::Concavity: {
-      if (Pending(sheet.concavity, &lines)) break;
-      const auto& items = sheet.concavity.data.intervals;
-      auto up = GroupedIntervals(items, [](const ConcavityInterval& i) { return i.up; });
-      auto down = GroupedIntervals(items, [](const ConcavityInterval& i) { return !i.up; });
-      if (!up.empty()) lines.push_back("concava verso l'alto in " + JoinItalian(up));
-      if (!down.empty()) lines.push_back("concava verso il basso in " + JoinItalian(down));
-      if (lines.empty()) lines.push_back("né concava né convessa in alcun intervallo");
-      break;
-    }
-    case SectionId::Inflections: {
-      if (Pending(sheet.inflections, &lines)) break;
-      for (const InflectionItem& i : sheet.inflections.data.items) {
-        lines.push_back("flesso " + PointText(i.p) +
-                        (i.horizontalTangent ? " a tangente orizzontale" : ""));
-      }
-      if (lines.empty()) lines.push_back("nessun flesso");
-      break;
-    }
+    default:
+      DerivativeLines(sheet, id, lines);
   }
   return lines;
 }
