@@ -269,6 +269,16 @@ TEST(HelperProcess, FailuresAreBoundedAndTheNextHelperIsNew) {
   }
 }
 
+// Simplifications the CAS would work on for minutes: the helper's own bound cuts them short
+// and the derivative is answered within the caller's limit, its values checked as always.
+TEST(ExactEngineFaults, DerivativeAnsweredPastEndlessSimplification) {
+  auto e = EngineAt(CURVALIS_EXACT_HELPER, 3000);
+  ASSERT_TRUE(e->SetFunction("2e^(√(arctg(x/3)))").determined);
+  auto d = e->Derivative(Which::D1);
+  ASSERT_TRUE(d.determined) << d.reason;
+  EXPECT_EQ(d.value.text, "3·e^(√(arctg(x/3)))/(√(arctg(x/3))·(x² + 9))");
+}
+
 // The client alone: the helper answers in order after a garbage line was refused.
 TEST(HelperProcess, RefusesAnAnswerLongerThanItsLimit) {
   HelperProcess p("/bin/cat");
