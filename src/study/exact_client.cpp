@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,21 +163,36 @@ std::optional<std::string> HelperProcess::Request(const std::string& line,
   std::lock_guard lock(mutex_);
   failure = Failure::None;
   const auto deadline = std::chrono::steady_clock::now() + limit;
+  const std::string request = line + "\n";
   // A helper that ended while idle has not seen this request: a new one answers it. So does
-  // one whose input turns out closed before it read a byte of it (EPIPE), once.
+  // one found ended (its input closed, or its output at its end) with not a byte of the
+  // request read, once. One that ended after reading it fails the request.
   for (int attempt = 0;; ++attempt) {
     if (pid_ > 0 && Ended()) Kill();
     if (pid_ <= 0 && !Start()) {
       failure = Failure::Missing;
       return std::nullopt;
     }
-    const WriteResult w = WriteAll(toChild_, line + "\n", deadline);
-    if (w == WriteResult::Done) break;
+    const WriteResult w = WriteAll(toChild_, request, deadline);
+    if (w == WriteResult::Done) {
+      std::optional<std::string> answer = ReadAnswer(deadline, failure);
+      if (answer) return answer;
+      const bool unread =
+          failure == Failure::Died && pending_.empty() && Unread() == request.size();
+      Kill();
+      if (!unread || attempt > 0 || MillisLeft(deadline) == 0) return std::nullopt;
+      failure = Failure::None;
+      continue;
+    }
     Kill();
     if (w == WriteResult::Closed && attempt == 0 && MillisLeft(deadline) > 0) continue;
     failure = w == WriteResult::Late ? Failure::Timeout : Failure::Died;
     return std::nullopt;
   }
+}
+
+std::optional<std::string> HelperProcess::ReadAnswer(std::chrono::steady_clock::time_point deadline,
+                                                     Failure& failure) {
   for (;;) {
     if (std::size_t nl = pending_.find('\n'); nl != std::string::npos) {
       std::string answer = pending_.substr(0, nl);
@@ -185,7 +201,6 @@ std::optional<std::string> HelperProcess::Request(const std::string& line,
     }
     if (pending_.size() > kMaxAnswer) {
       failure = Failure::Garbage;
-      Kill();
       return std::nullopt;
     }
     // Short waits, so that a helper that ends while something it started still holds its
@@ -197,7 +212,6 @@ std::optional<std::string> HelperProcess::Request(const std::string& line,
     if (r == 0) {
       if (left == 0) {
         failure = Failure::Timeout;
-        Kill();
         return std::nullopt;
       }
       if (Ended()) {
@@ -205,7 +219,6 @@ std::optional<std::string> HelperProcess::Request(const std::string& line,
         ReadAvailable();
         if (pending_.find('\n') != std::string::npos) continue;
         failure = Failure::Died;
-        Kill();
         return std::nullopt;
       }
       continue;
@@ -215,11 +228,17 @@ std::optional<std::string> HelperProcess::Request(const std::string& line,
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n <= 0) {
       failure = Failure::Died;
-      Kill();
       return std::nullopt;
     }
     pending_.append(buf, static_cast<std::size_t>(n));
   }
+}
+
+std::size_t HelperProcess::Unread() const {
+  // The bytes still in the helper's input pipe (the count is the pipe's, from either end).
+  int n = 0;
+  if (toChild_ < 0 || ioctl(toChild_, FIONREAD, &n) != 0 || n < 0) return 0;
+  return static_cast<std::size_t>(n);
 }
 
 void HelperProcess::ReadAvailable() {

@@ -42,6 +42,11 @@ class HelperProcess {
   bool Ended() const;
   // Appends what the helper's output holds now, without waiting.
   void ReadAvailable();
+  // Waits for the answer line until `deadline`; nullopt with `failure` set when there is none.
+  std::optional<std::string> ReadAnswer(std::chrono::steady_clock::time_point deadline,
+                                        Failure& failure);
+  // How many bytes the helper has not read of what was written to it.
+  std::size_t Unread() const;
 
   std::string path_;
   pid_t pid_ = -1;
