@@ -159,7 +159,7 @@ std::string ToGiac(const Node& n) {
 class Cas {
  public:
   // Giac's messages (warnings, the methods it tries) go nowhere: the program has no use for
-  // them, and the standard error stays for real faults.
+  // them (and it points the helper's standard error at /dev/null as well).
   Cas() { giac::logptr(&quiet_, &ctx_); }
 
   // Evaluates under the bound in force (Within); a CAS that fails throws.
