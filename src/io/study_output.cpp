@@ -641,15 +641,19 @@ bool PrintStudy(const study::Sheet& sheet, const QString& pdfPath, QString* reas
   }
   QPrinter printer(info, QPrinter::HighResolution);
   printer.setDocName(QStringLiteral("Studio completo"));
+  return PrintStudyOn(printer, sheet, reason);
+}
+
+bool PrintStudyOn(QPrinter& printer, const study::Sheet& sheet, QString* reason) {
   QString why;
   if (!PaintSheetPages(printer, sheet, &why)) {
     if (reason)
-      *reason = info.printerName() + QStringLiteral(": ") +
+      *reason = printer.printerName() + QStringLiteral(": ") +
                 (why.isEmpty() ? QStringLiteral("la stampante non risponde") : why);
     return false;
   }
   if (printer.printerState() == QPrinter::Error) {
-    if (reason) *reason = info.printerName() + QStringLiteral(": errore della stampante");
+    if (reason) *reason = printer.printerName() + QStringLiteral(": errore della stampante");
     return false;
   }
   return true;

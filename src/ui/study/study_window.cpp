@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStandardPaths>
@@ -257,14 +259,39 @@ void StudyWindow::mEsportaStudio() {
   if (!written) m_host.Message(FailureMessage(kMsgStudyNotExported, reason).toStdString());
 }
 
+// The PDF file set for printing takes the pages as it is; a printer is chosen and set up in
+// the print dialog (in batch mode the default printer, without a dialog); without a printer
+// the user may save the same pages as a PDF file.
 void StudyWindow::mStampaStudio() {
   m_host.CommandStarted("mStampaStudio");
   if (!m_finished) return;
   BusyCursor busy(m_host);
   QString reason;
-  if (!PrintStudy(m_sheet, m_context.printToPdf(), &reason)) {
-    m_host.Message(FailureMessage(kMsgNotPrinted, reason).toStdString());
+  bool printed = true;
+  switch (PrintRouteOf(m_context)) {
+    case PrintRoute::PdfFile:
+      printed = PrintStudy(m_sheet, m_context.printToPdf(), &reason);
+      break;
+    case PrintRoute::DefaultPrinter: {
+      if (m_context.batch()) {
+        printed = PrintStudy(m_sheet, QString(), &reason);
+        break;
+      }
+      QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+      printer.setDocName(QStringLiteral("Studio completo"));
+      if (!m_host.RunPrintDialog(printer)) return;  // cancelled
+      printed = PrintStudyOn(printer, m_sheet, &reason);
+      break;
+    }
+    case PrintRoute::OfferPdf: {
+      const QString path = OfferPdfInstead(m_host, QStringLiteral("Studio.pdf"));
+      if (path.isEmpty()) return;  // declined or cancelled
+      printed = ExportStudy(m_sheet, path, StudyFormat::Pdf, &reason);
+      m_host.FileWritten(QDir::toNativeSeparators(path).toStdString(), printed);
+      break;
+    }
   }
+  if (!printed) m_host.Message(FailureMessage(kMsgNotPrinted, reason).toStdString());
 }
 
 }  // namespace curvalis
