@@ -28,9 +28,8 @@ class QtTranslationsTest : public QObject {
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("text");
     QTest::newRow("Cancel") << int(QDialogButtonBox::Cancel) << "&Annulla";
-    QTest::newRow("Save") << int(QDialogButtonBox::Save) << "&Salva";
+    // The answer to the question of printing into a PDF file.
     QTest::newRow("Yes") << int(QDialogButtonBox::Yes) << "&Sì";
-    QTest::newRow("Open") << int(QDialogButtonBox::Open) << "&Apri";
   }
   void standardButtonsInItalian() {
     QFETCH(int, button);

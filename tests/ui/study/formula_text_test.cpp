@@ -58,25 +58,6 @@ class FormulaTextTest : public QObject {
     QCOMPARE(StudentTextHtml(text), html);
   }
 
-  void selectedLines_data() {
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("copied");
-    // "f(x) = e^(−x)" shows 10 characters, "y = 0" 5, "x = 1" 5: the breaks at 10 and 16.
-    QTest::newRow("inside the first line") << 2 << 3 << "f(x) = e^(−x)";
-    QTest::newRow("the second line only") << 11 << 5 << "y = 0";
-    QTest::newRow("across two lines") << 8 << 5 << "f(x) = e^(−x)\ny = 0";
-    QTest::newRow("the last line up to its end") << 17 << 5 << "x = 1";
-    QTest::newRow("nothing selected") << 3 << 0 << "";
-  }
-  void selectedLines() {
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(QString, copied);
-    QCOMPARE(SelectedStudentLines({"f(x) = e^(−x)", "y = 0", "x = 1"}, {10, 5, 5}, start, length),
-             copied);
-  }
-
   // Ctrl+C in the label copies the student text of the lines selected, not the superscripts
   // as shown.
   void copyIsTheStudentText() {
