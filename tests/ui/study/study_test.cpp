@@ -355,6 +355,8 @@ class StudyTest : public QObject {
     QTest::addColumn<bool>("written");
     QTest::newRow("printer, printed") << true << true << "" << true;
     QTest::newRow("printer, dialog cancelled") << true << false << "" << false;
+    // The printer set up to print into a file of a folder that does not exist.
+    QTest::newRow("printer fails") << true << true << "missing/printer.pdf" << false;
     QTest::newRow("no printer, saved") << false << true << "studio.pdf" << true;
     QTest::newRow("no printer, declined") << false << false << "studio.pdf" << false;
     QTest::newRow("no printer, save cancelled") << false << true << "" << false;
@@ -373,8 +375,15 @@ class StudyTest : public QObject {
     m_yes = yes;
     m_answer = answer.isEmpty() ? QString() : data("out/" + answer);
     // The stand-in print dialog sets the printer up to print into a PDF file.
-    m_printerFile = data("out/printer.pdf");
+    const bool fails = printer && !answer.isEmpty();
+    m_printerFile = fails ? data("out/" + answer) : data("out/printer.pdf");
     w->action("mStampaStudio")->trigger();
+    if (fails) {
+      QCOMPARE(m_messages.size(), 1);
+      QVERIFY2(m_messages[0].startsWith("Impossibile stampare\n" + m_printerFile + ": "),
+               qPrintable(m_messages[0]));
+      m_messages.clear();
+    }
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
     QCOMPARE(m_dialogs, printer ? 1 : 0);
     QCOMPARE(m_questions.size(), printer ? 0 : 1);
