@@ -51,7 +51,7 @@ std::string Table(const Sheet& sheet) {
 
 }  // namespace
 
-std::string SheetMarkdown(const Sheet& sheet) {
+std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
   std::string out = "# Studio di funzione\n\n";
   out += "f(x) = " + sheet.function.data.typed + "\n\n";
   if (!sheet.rejected.empty()) return out + sheet.rejected + "\n";
@@ -64,11 +64,19 @@ std::string SheetMarkdown(const Sheet& sheet) {
   out += "## Tabella dei segni e della variazione\n\n";
   const std::string table = Table(sheet);
   out += table.empty() ? "non determinata\n" : table;
+  if (!graph.file.empty()) {
+    out += "\n## Grafico\n\n![Grafico di f(x) = " + sheet.function.data.f.text + "](" + graph.file +
+           ")\n";
+  } else if (!graph.reason.empty()) {
+    out += "\n## Grafico\n\nIl grafico non è stato scritto: " + graph.reason + ".\n";
+  }
   out += "\n## Punti notevoli\n\n";
   for (const GraphPoint& p : sheet.points) out += "- " + p.label + "\n";
-  out +=
-      "\nI valori segnati con ≈ sono calcolati numericamente (10 cifre significative); gli "
-      "altri sono esatti.\n";
+  if (SheetHasApproximations(sheet)) {
+    out +=
+        "\nI valori segnati con ≈ sono calcolati numericamente (10 cifre significative); gli "
+        "altri sono esatti.\n";
+  }
   return out;
 }
 

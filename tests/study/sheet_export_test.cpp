@@ -129,7 +129,7 @@ TEST(SheetExport, LatexCompilesAndHoldsTheValues) {
       {"cube", Cube(), {"a tangente orizzontale", "crescente in"}},
       {"root", Root(), {"[0; +∞[", "non è derivabile in x = 0"}},
       {"exp", ExpOfInverse(), {"asintoto verticale x = 0 (da destra)", "flesso"}},
-      {"step", Step(), {"Nessuno studio esatto", "INT(x)+0.5", "non determinata"}},
+      {"step", Step(), {"Nessuno studio esatto", "INT(x) + 0.5", "non determinata"}},
   };
   const fs::path dir = fs::path(CURVALIS_TEST_OUT);
   fs::create_directories(dir);

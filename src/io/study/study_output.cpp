@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -303,20 +304,18 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
 
 namespace {
 
-// A step of 1, 2 or 5 times a power of ten that gives about `count` ticks over `span`.
-double TickStep(double span, int count) {
-  const double raw = span / count;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0}) {
-    if (m * power >= raw) return m * power;
-  }
-  return 10 * power;
-}
+constexpr qreal kTickFont = 10, kLabelFont = 11;  // logical pixels of the 600-wide box
 
-QString TickText(double v, double step) {
-  if (std::abs(v) < step * 1e-6) return QStringLiteral("0");
-  const int decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
-  return QString::number(v, 'f', decimals).replace(QLatin1Char('-'), QChar(0x2212));
+study::GraphFonts PainterFonts() {
+  study::GraphFonts f;
+  const QFontMetricsF tick(SheetFont(kTickFont)), label(SheetFont(kLabelFont));
+  f.tickWidth = [tick](const std::string& t) { return tick.horizontalAdvance(Q(t)); };
+  f.tickHeight = tick.height();
+  f.tickAscent = tick.ascent();
+  f.labelWidth = [label](const std::string& t) { return label.horizontalAdvance(Q(t)); };
+  f.labelHeight = label.height();
+  f.labelAscent = label.ascent();
+  return f;
 }
 
 }  // namespace
@@ -331,48 +330,39 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
       study::MakeStudyGraph(sheet, std::clamp(int(devicePixels * 2), 200, 20000));
 
   // Everything below is drawn in logical units of a box 600 wide, scaled onto `area`, so the
-  // texts and marks keep their proportions on the screen and on paper.
+  // texts and marks keep their proportions on the screen and on paper. The labels that found
+  // no room beside their points are listed under the frame, which gives up the room they need.
   const qreal w = 600, h = w * area.height() / area.width();
+  const study::GraphFonts fonts = PainterFonts();
+  qreal frameH = h;
+  study::GraphLayout l = study::LayOutGraph(graph, w, frameH, fonts);
+  for (int again = 0; again < 3 && !l.legend.empty(); ++again) {
+    const qreal want = h - (qreal(l.legend.size()) * fonts.labelHeight + 6);
+    if (std::abs(want - frameH) < 0.5 || want < h / 2) break;
+    frameH = want;
+    l = study::LayOutGraph(graph, w, frameH, fonts);
+  }
   p.save();
   p.translate(area.topLeft());
   p.scale(area.width() / w, area.height() / h);
   p.setClipRect(QRectF(0, 0, w, h));
   p.setRenderHint(QPainter::Antialiasing, true);
   p.fillRect(QRectF(0, 0, w, h), Qt::white);
-  auto px = [&](double x) { return (x - v.left) / (v.right - v.left) * w; };
-  auto py = [&](double y) { return (v.top - y) / (v.top - v.bottom) * h; };
-  auto at = [&](double x, double y) { return QPointF(px(x), py(y)); };
+  p.save();
+  p.setClipRect(QRectF(0, 0, w, frameH));
+  auto at = [&](double x, double y) { return QPointF(l.X(x), l.Y(y)); };
 
-  // Grid, axes and their numbers.
-  const QFont small = SheetFont(10);
-  p.setFont(small);
-  const QFontMetricsF fm(small);
-  const double sx = TickStep(v.right - v.left, 8), sy = TickStep(v.top - v.bottom, 6);
-  const qreal axisY = std::clamp(py(0), 0.0, h), axisX = std::clamp(px(0), 0.0, w);
-  for (double x = std::ceil(v.left / sx) * sx; x <= v.right; x += sx) {
-    p.setPen(QPen(QColor(225, 225, 225), 0.6));
-    p.drawLine(QPointF(px(x), 0), QPointF(px(x), h));
-    if (std::abs(x) < sx * 1e-6) continue;
-    p.setPen(QColor(90, 90, 90));
-    p.drawText(QPointF(px(x) + 2, std::min(axisY + fm.ascent() + 1, h - 2)), TickText(x, sx));
-  }
-  for (double y = std::ceil(v.bottom / sy) * sy; y <= v.top; y += sy) {
-    p.setPen(QPen(QColor(225, 225, 225), 0.6));
-    p.drawLine(QPointF(0, py(y)), QPointF(w, py(y)));
-    if (std::abs(y) < sy * 1e-6) continue;
-    p.setPen(QColor(90, 90, 90));
-    p.drawText(QPointF(std::min(axisX + 3, w - 30), py(y) - 2), TickText(y, sy));
-  }
+  // Grid and axes.
+  p.setPen(QPen(QColor(225, 225, 225), 0.6));
+  for (double x : l.xGrid) p.drawLine(QPointF(l.X(x), 0), QPointF(l.X(x), frameH));
+  for (double y : l.yGrid) p.drawLine(QPointF(0, l.Y(y)), QPointF(w, l.Y(y)));
   p.setPen(QPen(Qt::black, 1));
-  p.drawLine(QPointF(0, axisY), QPointF(w, axisY));
-  p.drawLine(QPointF(axisX, 0), QPointF(axisX, h));
-  p.drawText(QPointF(w - 12, axisY - 4), QStringLiteral("x"));
-  p.drawText(QPointF(axisX + 4, 12), QStringLiteral("y"));
+  p.drawLine(QPointF(0, l.axisY), QPointF(w, l.axisY));
+  p.drawLine(QPointF(l.axisX, 0), QPointF(l.axisX, frameH));
 
-  // The asymptotes, dashed; a line that serves both sides of infinity is drawn once over the
-  // whole view.
+  // The asymptotes, dashed, each drawn once over the whole view.
   p.setPen(QPen(QColor(30, 90, 200), 1.2, Qt::DashLine));
-  for (const study::GraphLine& l : graph.asymptotes) p.drawLine(at(l.x1, l.y1), at(l.x2, l.y2));
+  for (const study::GraphLine& a : graph.asymptotes) p.drawLine(at(a.x1, a.y1), at(a.x2, a.y2));
 
   // The curve, its runs as the graph cut them.
   if (!graph.curve.empty()) {
@@ -385,60 +375,84 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
     p.drawPath(path);
   }
 
-  // The noteworthy points, marked and labelled with their exact coordinates. A label takes
-  // the first place around its point (above or below, right or left, then further away) that
-  // covers no label and no mark already there.
-  const QFont labels = SheetFont(11);
-  const QFontMetricsF lm(labels);
-  p.setFont(labels);
-  std::vector<QRectF> taken;
-  for (const study::GraphPoint& g : graph.points) {
-    const QPointF c = at(g.p.x.value, g.p.y.value);
-    if (std::isfinite(c.x()) && std::isfinite(c.y()))
-      taken.push_back(QRectF(c.x() - 4, c.y() - 4, 8, 8));
+  // The numbers of the ticks and the names of the axes, where the layout put them.
+  p.setFont(SheetFont(kTickFont));
+  p.setPen(QColor(90, 90, 90));
+  for (const study::GraphText& t : l.tickTexts) {
+    p.drawText(QPointF(t.box.left, t.box.top + fonts.tickAscent), Q(t.text));
   }
+
+  // The noteworthy points: a filled mark, a hole an empty circle.
   for (const study::GraphPoint& g : graph.points) {
     const QPointF c = at(g.p.x.value, g.p.y.value);
-    if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 110, 0));
+    if (!(c.x() >= 0 && c.x() <= w && c.y() >= 0 && c.y() <= frameH)) continue;
+    if (g.kind == study::PointKind::Hole) {
+      p.setPen(QPen(QColor(0, 110, 0), 1.4));
+      p.setBrush(Qt::white);
+    } else {
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(0, 110, 0));
+    }
     p.drawEllipse(c, 3.5, 3.5);
-    p.setBrush(Qt::NoBrush);
-    const QString text = Q(g.label);
-    const QSizeF size(lm.horizontalAdvance(text) + 2, lm.height());
-    // Nearest first: beside the point, then a line further up or down each time.
-    std::vector<QPointF> corners;
-    for (int k = 0; k < 4; ++k) {
-      const qreal up = c.y() - 6 - size.height() - k * size.height();
-      const qreal down = c.y() + 6 + k * size.height();
-      for (qreal y : {up, down}) {
-        corners.emplace_back(c.x() + 6, y);
-        corners.emplace_back(c.x() - 6 - size.width(), y);
-      }
+  }
+  p.setBrush(Qt::NoBrush);
+
+  // The labels of the points and the equations of the asymptotes.
+  p.setFont(SheetFont(kLabelFont));
+  for (const study::GraphLabel& label : l.labels) {
+    const study::GraphBox& b = label.placed.box;
+    const QRectF box(b.left, b.top, b.width, b.height);
+    if (label.leader) {
+      p.setPen(QPen(QColor(140, 140, 140), 0.6));
+      const QPointF from(label.anchorX, label.anchorY);
+      p.drawLine(from, QPointF(std::clamp(from.x(), box.left(), box.right()),
+                               std::clamp(from.y(), box.top(), box.bottom())));
     }
-    QRectF box;
-    for (const QPointF& corner : corners) {
-      QRectF r(corner, size);
-      // Kept inside the view.
-      r.moveLeft(std::clamp(r.left(), 1.0, std::max(1.0, w - r.width() - 1)));
-      r.moveTop(std::clamp(r.top(), 1.0, std::max(1.0, h - r.height() - 1)));
-      if (box.isNull()) box = r;
-      if (std::none_of(taken.begin(), taken.end(),
-                       [&](const QRectF& t) { return t.intersects(r); })) {
-        box = r;
-        break;
-      }
-    }
-    taken.push_back(box);
     p.fillRect(box, QColor(255, 255, 255, 210));
-    p.setPen(QColor(0, 90, 0));
-    p.drawText(QPointF(box.left() + 1, box.top() + lm.ascent()), text);
+    p.setPen(label.asymptote >= 0 ? QColor(20, 70, 170) : QColor(0, 90, 0));
+    QFont font = SheetFont(kLabelFont, label.number > 0);
+    p.setFont(font);
+    p.drawText(QPointF(b.left + 1, b.top + fonts.labelAscent), Q(label.placed.text));
+  }
+  p.restore();
+  p.setPen(QPen(Qt::black, 0));
+  p.drawRect(QRectF(0, 0, w, frameH));
+
+  // The legend: what each number stands for.
+  p.setFont(SheetFont(kLabelFont));
+  p.setPen(Qt::black);
+  qreal y = frameH + 4 + fonts.labelAscent;
+  for (const study::GraphText& t : l.legend) {
+    p.drawText(QPointF(4, y), Q(t.text));
+    y += fonts.labelHeight;
   }
   p.restore();
   p.save();
   p.setPen(QPen(Qt::black, 0));
   p.drawRect(area);
   p.restore();
+}
+
+bool WriteStudyGraphSvg(QIODevice& out, const study::Sheet& sheet, QString* why) {
+  QSvgGenerator svg;
+  svg.setOutputDevice(&out);
+  const QSize size(720, 540);
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
+  svg.setResolution(96);
+  svg.setTitle(QStringLiteral("Grafico di f(x) = ") + Q(sheet.function.data.f.text));
+  svg.setDescription(QStringLiteral("Curvalis, studio di funzione"));
+  QPainter p;
+  if (!p.begin(&svg)) {
+    *why = QStringLiteral("il file SVG non può essere scritto");
+    return false;
+  }
+  PaintStudyGraph(p, QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), sheet);
+  if (!p.end()) {
+    *why = QStringLiteral("il file SVG non può essere scritto");
+    return false;
+  }
+  return true;
 }
 
 // --- The pages ---------------------------------------------------------------------------
@@ -525,6 +539,21 @@ bool WriteText(QIODevice& out, const std::string& text, QString* why) {
   return true;
 }
 
+// The graph beside a Markdown document: the same name with the ending ".svg", written whole
+// or not at all; the document links it, or says why it is missing.
+study::MarkdownGraph WriteGraphBeside(const study::Sheet& sheet, const QString& path) {
+  const QFileInfo info(path);
+  const QString svg =
+      info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".svg");
+  QString reason;
+  if (WriteWhole(svg, &reason, [&](QIODevice& out, QString* why) {
+        return WriteStudyGraphSvg(out, sheet, why);
+      })) {
+    return {QFileInfo(svg).fileName().toStdString(), {}};
+  }
+  return {{}, (QFileInfo(svg).fileName() + QStringLiteral(": ") + reason).toStdString()};
+}
+
 }  // namespace
 
 std::optional<StudyFormat> StudyFormatOf(const QString& path) {
@@ -556,7 +585,7 @@ bool ExportStudy(const study::Sheet& sheet, const QString& path, StudyFormat for
       case StudyFormat::Latex:
         return WriteText(out, study::SheetLatex(sheet), why);
       case StudyFormat::Markdown:
-        return WriteText(out, study::SheetMarkdown(sheet), why);
+        return WriteText(out, study::SheetMarkdown(sheet, WriteGraphBeside(sheet, path)), why);
     }
     return false;
   });
