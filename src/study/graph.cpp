@@ -221,17 +221,22 @@ std::vector<std::pair<GraphBox, bool>> LinePlaces(const Segment& line, const Gra
     if (p[i] > 0) t1 = std::min(t1, r);
   }
   if (t0 >= t1) return out;
-  for (double f : {0.93, 0.07, 0.8, 0.2, 0.65, 0.35, 0.5}) {
-    const double t = t0 + (t1 - t0) * f;
-    const double x = line.x1 + dx * t, y = line.y1 + dy * t;
-    const double rise = dy / (std::abs(dx) + 1e-12);  // frame units down per unit right
-    // Above the line: on the side where the line is lower in the frame, so the box clears it.
-    const double aboveLeft = rise < 0 ? x - w : x;
-    const double belowLeft = rise < 0 ? x : x - w;
-    add(aboveLeft, y - 4 - h);
-    add(belowLeft, y + 4);
-    add(x - w / 2, y - 4 - h - std::abs(rise) * w / 2);
-    add(x - w / 2, y + 4 + std::abs(rise) * w / 2);
+  const double rise = dy / (std::abs(dx) + 1e-12);  // frame units down per unit right
+  const double fractions[] = {0.93, 0.85, 0.07, 0.15, 0.75, 0.25, 0.6, 0.4, 0.5};
+  // Beside the line first: above it on the side where the line is lower in the frame, below
+  // it on the other, so the box clears the line; then centred over or under it.
+  for (int centred = 0; centred < 2; ++centred) {
+    for (double f : fractions) {
+      const double t = t0 + (t1 - t0) * f;
+      const double x = line.x1 + dx * t, y = line.y1 + dy * t;
+      if (centred == 0) {
+        add(rise < 0 ? x - w : x, y - 4 - h);
+        add(rise < 0 ? x : x - w, y + 4);
+      } else {
+        add(x - w / 2, y - 4 - h - std::abs(rise) * w / 2);
+        add(x - w / 2, y + 4 + std::abs(rise) * w / 2);
+      }
+    }
   }
   return out;
 }

@@ -120,16 +120,21 @@ TEST(SheetExport, LatexCompilesAndHoldsTheValues) {
     const char* name;
     Canned canned;
     std::vector<std::string> texts;  // what pdftotext must find
+    bool approximate;                // some value is written with "≈": the note says so
   };
+  const std::string note = "calcolati numericamente (10 cifre";
   const std::vector<Row> rows = {
       {"worked",
        testing::WorkedExample(),
        {"D = ]−∞; 2[ ∪ ]2; +∞[", "Dominio", "massimo relativo (2 −", "Asintoti", "Flessi",
-        "nessun flesso"}},
-      {"cube", Cube(), {"a tangente orizzontale", "crescente in"}},
-      {"root", Root(), {"[0; +∞[", "non è derivabile in x = 0"}},
-      {"exp", ExpOfInverse(), {"asintoto verticale x = 0 (da destra)", "flesso"}},
-      {"step", Step(), {"Nessuno studio esatto", "INT(x) + 0.5", "non determinata"}},
+        "nessun flesso", "Grafico", "y = x + 2"},
+       false},
+      {"cube", Cube(), {"a tangente orizzontale", "crescente in"}, false},
+      {"root", Root(), {"[0; +∞[", "non è derivabile in x = 0"}, false},
+      {"exp", ExpOfInverse(), {"asintoto verticale x = 0 (da destra)", "flesso"}, false},
+      {"step", Step(), {"Nessuno studio esatto", "INT(x) + 0.5", "non determinata", note}, true},
+      // The domain's "∧" is set as a symbol; the graph names its asymptotes.
+      {"cubic", testing::CubicOverSquare(), {"∧", "x = −1", "y = x"}, false},
   };
   const fs::path dir = fs::path(CURVALIS_TEST_OUT);
   fs::create_directories(dir);
@@ -153,6 +158,13 @@ TEST(SheetExport, LatexCompilesAndHoldsTheValues) {
     const std::string text = ReadText(txt);
     for (const std::string& t : row.texts)
       EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+    // Every symbol was set: none missing from the fonts, none written as "?", no formula left
+    // as the student typed it (a "^" in the text).
+    const std::string log = ReadText(dir / (std::string(row.name) + ".log"));
+    EXPECT_EQ(log.find("Missing character"), std::string::npos) << log;
+    EXPECT_EQ(text.find('?'), std::string::npos) << text;
+    EXPECT_EQ(text.find('^'), std::string::npos) << text;
+    EXPECT_EQ(text.find(note) != std::string::npos, row.approximate) << text;
   }
 }
 
