@@ -39,6 +39,94 @@ QFont SheetFont(qreal pixelSize, bool bold = false) {
   return f;
 }
 
+// --- Lines with raised exponents ---------------------------------------------------------
+
+constexpr qreal kTickFont = 10, kLabelFont = 11, kRaisedFont = 8;  // of the 600-wide box
+constexpr qreal kRaise = 4;  // how far an exponent's baseline stands above the line's
+
+// A piece of a label: its text and how many powers up it stands.
+struct Run {
+  QString text;
+  int level = 0;
+};
+
+// The end of the group opened by "(" at text[at], nested groups included; -1 when unclosed.
+qsizetype GroupEnd(const QString& text, qsizetype at) {
+  int depth = 0;
+  for (qsizetype i = at; i < text.size(); ++i) {
+    if (text[i] == u'(') ++depth;
+    if (text[i] == u')' && --depth == 0) return i + 1;
+  }
+  return -1;
+}
+
+// A label as the student notation writes it, cut into pieces with each power's exponent raised:
+// "e^(−2 − √5)" is "e" and, one level up, "−2 − √5" (the parentheses only delimit it);
+// "x^4" is "x" and "4".
+void SplitRuns(const QString& text, int level, std::vector<Run>& out) {
+  QString plain;
+  auto flush = [&] {
+    if (!plain.isEmpty()) out.push_back({plain, level});
+    plain.clear();
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] != u'^' || i + 1 >= text.size()) {
+      plain += text[i];
+      continue;
+    }
+    qsizetype j = i + 1;
+    QString exponent;
+    if (text[j] == u'(') {
+      const qsizetype close = GroupEnd(text, j);
+      if (close < 0) {
+        plain += text[i];
+        continue;
+      }
+      exponent = text.mid(j + 1, close - j - 2);
+      j = close;
+    } else {
+      if (text[j] == u'-' || text[j] == u'−') ++j;
+      while (j < text.size() && (text[j].isLetterOrNumber() || text[j] == u'.')) ++j;
+      exponent = text.mid(i + 1, j - i - 1);
+    }
+    if (exponent.isEmpty()) {
+      plain += text[i];
+      continue;
+    }
+    flush();
+    SplitRuns(exponent, level + 1, out);
+    i = j - 1;
+  }
+  flush();
+}
+
+// The font of a piece `level` powers up, for a line set at `size`: exponents at 8/11 of it.
+QFont RunFont(int level, bool bold, qreal size = kLabelFont) {
+  return SheetFont(level == 0 ? size : size * kRaisedFont / kLabelFont, bold);
+}
+
+qreal LabelWidth(const QString& text, bool bold = false, qreal size = kLabelFont) {
+  std::vector<Run> runs;
+  SplitRuns(text, 0, runs);
+  qreal w = 0;
+  for (const Run& r : runs)
+    w += QFontMetricsF(RunFont(r.level, bold, size)).horizontalAdvance(r.text);
+  return w;
+}
+
+// Paints a line of the student notation with its baseline at `origin`, its exponents raised.
+void DrawLabel(QPainter& p, QPointF origin, const QString& text, bool bold,
+               qreal size = kLabelFont) {
+  std::vector<Run> runs;
+  SplitRuns(text, 0, runs);
+  for (const Run& r : runs) {
+    const QFont font = RunFont(r.level, bold, size);
+    p.setFont(font);
+    p.drawText(origin - QPointF(0, kRaise * size / kLabelFont * std::min(r.level, 2)), r.text);
+    origin.rx() += QFontMetricsF(font).horizontalAdvance(r.text);
+  }
+}
+
 // --- The table ---------------------------------------------------------------------------
 
 constexpr qreal kTableFont = 14;  // logical pixels
@@ -110,9 +198,10 @@ TableLayout LayOutTable(const VariationTable& t) {
         c.right = Q(cell.right->text);
         c.rightLevel = LevelOf(*cell.right, Arrow::Flat, out);
       }
-      width = std::max(width, fm.horizontalAdvance(c.value));
+      width = std::max(width, LabelWidth(c.value, false, kTableFont));
       // A pole: the two limits stand on either side of the double bar.
-      const qreal sides = 2 * std::max(fm.horizontalAdvance(c.left), fm.horizontalAdvance(c.right));
+      const qreal sides = 2 * std::max(LabelWidth(c.left, false, kTableFont),
+                                       LabelWidth(c.right, false, kTableFont));
       width = std::max(width, sides + (c.bar ? 12 : 0));
     }
     c.width = width + kPad;
@@ -210,16 +299,17 @@ void PaintFRow(QPainter& p, const TableLayout& l, const VariationTable& t, qreal
     if (c.bar) DoubleBar(p, c.centre, top, bottom);
     auto text = [&](const QString& s, Level level, Qt::Alignment align, qreal x) {
       const qreal y = LevelY(level, top, l.fHeight, line);
-      const qreal w = fm.horizontalAdvance(s);
+      const qreal w = LabelWidth(s, false, kTableFont);
       const qreal left = align == Qt::AlignRight ? x - w : align == Qt::AlignLeft ? x : x - w / 2;
-      p.drawText(QPointF(left, y + fm.ascent() / 2 - fm.descent() / 2), s);
+      DrawLabel(p, QPointF(left, y + fm.ascent() / 2 - fm.descent() / 2), s, false, kTableFont);
+      p.setFont(SheetFont(kTableFont));
       return Anchor{left, y};
     };
     const qreal mid = (top + bottom) / 2;
     reaching[i] = leaving[i] = Anchor{c.centre, mid};
     if (!c.value.isEmpty()) {
       const Anchor a = text(c.value, c.valueLevel, Qt::AlignHCenter, c.centre);
-      const qreal w = fm.horizontalAdvance(c.value);
+      const qreal w = LabelWidth(c.value, false, kTableFont);
       reaching[i] = Anchor{a.x - 3, a.y};
       leaving[i] = Anchor{a.x + w + 3, a.y};
     }
@@ -230,7 +320,7 @@ void PaintFRow(QPainter& p, const TableLayout& l, const VariationTable& t, qreal
     }
     if (!c.right.isEmpty()) {
       const Anchor a = text(c.right, c.rightLevel, Qt::AlignLeft, c.centre + side);
-      leaving[i] = Anchor{a.x + fm.horizontalAdvance(c.right) + 3, a.y};
+      leaving[i] = Anchor{a.x + LabelWidth(c.right, false, kTableFont) + 3, a.y};
     }
   }
   for (size_t i = 0; i + 1 < l.columns.size(); ++i) {
@@ -304,17 +394,16 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
 
 namespace {
 
-constexpr qreal kTickFont = 10, kLabelFont = 11;  // logical pixels of the 600-wide box
-
 study::GraphFonts PainterFonts() {
   study::GraphFonts f;
   const QFontMetricsF tick(SheetFont(kTickFont)), label(SheetFont(kLabelFont));
   f.tickWidth = [tick](const std::string& t) { return tick.horizontalAdvance(Q(t)); };
   f.tickHeight = tick.height();
   f.tickAscent = tick.ascent();
-  f.labelWidth = [label](const std::string& t) { return label.horizontalAdvance(Q(t)); };
-  f.labelHeight = label.height();
-  f.labelAscent = label.ascent();
+  f.labelWidth = [](const std::string& t) { return LabelWidth(Q(t)); };
+  // Room above the line for a raised exponent.
+  f.labelHeight = label.height() + kRaise;
+  f.labelAscent = label.ascent() + kRaise;
   return f;
 }
 
@@ -410,9 +499,8 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
     }
     p.fillRect(box, QColor(255, 255, 255, 210));
     p.setPen(label.asymptote >= 0 ? QColor(20, 70, 170) : QColor(0, 90, 0));
-    QFont font = SheetFont(kLabelFont, label.number > 0);
-    p.setFont(font);
-    p.drawText(QPointF(b.left + 1, b.top + fonts.labelAscent), Q(label.placed.text));
+    DrawLabel(p, QPointF(b.left + 1, b.top + fonts.labelAscent), Q(label.placed.text),
+              label.number > 0);
   }
   p.restore();
   p.setPen(QPen(Qt::black, 0));
@@ -423,7 +511,7 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
   p.setPen(Qt::black);
   qreal y = frameH + 4 + fonts.labelAscent;
   for (const study::GraphText& t : l.legend) {
-    p.drawText(QPointF(4, y), Q(t.text));
+    DrawLabel(p, QPointF(4, y), Q(t.text), false);
     y += fonts.labelHeight;
   }
   p.restore();
@@ -480,6 +568,19 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
     y = 0;
   };
   auto paragraph = [&](const QString& text, const QFont& font, qreal indent, qreal after) {
+    // A line with a power that fits the page is set with its exponent raised ("x^4" as x⁴,
+    // "e^(−x)" with −x up, the parentheses that only delimit it left out).
+    const qreal size = font.pixelSize();
+    if (text.contains(u'^') && !font.bold() &&
+        LabelWidth(text, false, size) <= page.width() - indent) {
+      const QFontMetricsF fm(font);
+      const qreal height = fm.height() + kRaise * size / kLabelFont;
+      room(height);
+      DrawLabel(p, QPointF(indent, y + kRaise * size / kLabelFont + fm.ascent()), text, false,
+                size);
+      y += height + after;
+      return;
+    }
     p.setFont(font);
     const QRectF box(indent, 0, page.width() - indent, 1e6);
     const QRectF need = p.boundingRect(box, Qt::TextWordWrap, text);
@@ -489,9 +590,11 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
   };
 
   paragraph(QStringLiteral("Studio completo"), title, 0, 4);
-  if (!sheet.function.data.typed.empty()) {
-    paragraph(QStringLiteral("f(x) = ") + Q(sheet.function.data.typed), body, 0, 10);
-  }
+  // f as the sheet writes it; the text as typed only when the sheet has none.
+  const std::string& f = sheet.function.determined && !sheet.function.data.f.text.empty()
+                             ? sheet.function.data.f.text
+                             : sheet.function.data.typed;
+  if (!f.empty()) paragraph(QStringLiteral("f(x) = ") + Q(f), body, 0, 10);
   for (int s = 0; s < study::kSectionCount; ++s) {
     const auto id = study::SectionId(s);
     room(60);
