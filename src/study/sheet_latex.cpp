@@ -608,8 +608,8 @@ std::vector<std::string> LatexLines(const Sheet& sheet, SectionId id) {
 // --- The graph ----------------------------------------------------------------------------
 
 // The picture's frame in its own units (those of the layout), and the size of a unit: 15 cm
-// by 10 cm. The labels are set in \scriptsize (8 pt), the ticks' numbers in \tiny (6 pt); the
-// layout measures them a little wider than they come out, so a label never runs into another.
+// by 10 cm. The labels are set in \footnotesize (9 pt), the ticks' numbers in \scriptsize (8 pt);
+// the layout measures them a little wider than they come out, so a label never runs into another.
 constexpr double kFrameW = 600, kFrameH = 400, kUnitCm = 0.025;
 constexpr double kUnitsPerPt = 1 / (kUnitCm / 2.54 * 72.27);
 
@@ -624,12 +624,12 @@ double MathWidth(const std::string& text, double pt) {
 
 GraphFonts LatexFonts() {
   GraphFonts f;
-  f.tickWidth = [](const std::string& t) { return MathWidth(t, 6); };
-  f.tickHeight = 7.5 * kUnitsPerPt;
-  f.tickAscent = 5 * kUnitsPerPt;
-  f.labelWidth = [](const std::string& t) { return MathWidth(t, 8); };
-  f.labelHeight = 10.5 * kUnitsPerPt;
-  f.labelAscent = 7 * kUnitsPerPt;
+  f.tickWidth = [](const std::string& t) { return MathWidth(t, 8); };
+  f.tickHeight = 10 * kUnitsPerPt;
+  f.tickAscent = 6.5 * kUnitsPerPt;
+  f.labelWidth = [](const std::string& t) { return MathWidth(t, 9); };
+  f.labelHeight = 12 * kUnitsPerPt;
+  f.labelAscent = 8 * kUnitsPerPt;
   return f;
 }
 
@@ -650,9 +650,11 @@ std::string GraphTikz(const Sheet& sheet) {
   const GraphLayout l = LayOutGraph(g, kFrameW, kFrameH, LatexFonts());
   if (l.width <= 0) return "";
   const GraphFonts fonts = LatexFonts();
-  std::string out = "\\begin{center}\n\\begin{tikzpicture}[x=" + Num(kUnitCm) + "cm,y=-" +
-                    Num(kUnitCm) + "cm]\n\\begin{scope}\n\\clip (0,0) rectangle " +
-                    At(kFrameW, kFrameH) + ";\n";
+  // The colours of the PDF's graph.
+  std::string out =
+      "\\definecolor{asymptote}{RGB}{30,90,200}\n\\begin{center}\n\\begin{tikzpicture}[x=" +
+      Num(kUnitCm) + "cm,y=-" + Num(kUnitCm) + "cm]\n\\begin{scope}\n\\clip (0,0) rectangle " +
+      At(kFrameW, kFrameH) + ";\n";
   for (double x : l.xGrid)
     out +=
         "\\draw[black!12,line width=0.3pt] " + At(l.X(x), 0) + " -- " + At(l.X(x), kFrameH) + ";\n";
@@ -662,7 +664,7 @@ std::string GraphTikz(const Sheet& sheet) {
   out += "\\draw[line width=0.5pt] " + At(0, l.axisY) + " -- " + At(kFrameW, l.axisY) + ";\n";
   out += "\\draw[line width=0.5pt] " + At(l.axisX, 0) + " -- " + At(l.axisX, kFrameH) + ";\n";
   for (const GraphLine& a : g.asymptotes) {
-    out += "\\draw[dashed,blue!70!black,line width=0.6pt] " + At(l.X(a.x1), l.Y(a.y1)) + " -- " +
+    out += "\\draw[dashed,asymptote,line width=0.6pt] " + At(l.X(a.x1), l.Y(a.y1)) + " -- " +
            At(l.X(a.x2), l.Y(a.y2)) + ";\n";
   }
   for (const auto& run : g.curve) {
@@ -681,7 +683,7 @@ std::string GraphTikz(const Sheet& sheet) {
   }
   out += "\\end{scope}\n\\draw[line width=0.4pt] (0,0) rectangle " + At(kFrameW, kFrameH) + ";\n";
   for (const GraphText& t : l.tickTexts) {
-    out += "\\node[anchor=base west,inner sep=0,font=\\tiny,text=black!70] at " +
+    out += "\\node[anchor=base west,inner sep=0,font=\\scriptsize,text=black!70] at " +
            At(t.box.left, t.box.top + fonts.tickAscent) + " {" + M(t.latex) + "};\n";
   }
   for (const GraphPoint& p : g.points) {
@@ -701,8 +703,8 @@ std::string GraphTikz(const Sheet& sheet) {
              At(x, y) + ";\n";
     }
     const bool line = label.asymptote >= 0;
-    out += std::string("\\node[anchor=base west,inner sep=0.5pt,font=\\scriptsize,fill=white,") +
-           "fill opacity=0.8,text opacity=1,text=" + (line ? "blue!60!black" : "green!30!black") +
+    out += std::string("\\node[anchor=base west,inner sep=0.5pt,font=\\footnotesize,fill=white,") +
+           "fill opacity=0.8,text opacity=1,text=" + (line ? "asymptote" : "green!35!black") +
            "] at " + At(b.left + 1, b.top + fonts.labelAscent) + " {" +
            (label.number ? "\\textbf{" + label.placed.text + "}" : M(label.placed.latex)) + "};\n";
   }
