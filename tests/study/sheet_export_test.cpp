@@ -3,6 +3,7 @@
 // on a machine without them).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -166,6 +167,44 @@ TEST(SheetExport, LatexCompilesAndHoldsTheValues) {
     EXPECT_EQ(text.find('^'), std::string::npos) << text;
     EXPECT_EQ(text.find(note) != std::string::npos, row.approximate) << text;
   }
+}
+
+// The student notation in math mode: each row a symbol or a construct that pdflatex would set
+// wrongly or not at all. The LaTeX is ASCII alone, whatever the text holds.
+TEST(SheetExport, StudentTextInMathMode) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"x ≠ −1 ∧ x ≠ 1", "x \\neq -1 \\wedge x \\neq 1"},
+      {"x ≤ −2 ∨ x ≥ 2", "x \\leq -2 \\vee x \\geq 2"},
+      {"e^(−x)·(x² − 3)", "e^{-x}\\cdot (x^{2} - 3)"},  // the group's parentheses only delimit
+      {"x^(1/2) + x^4", "x^{1/2} + x^{4}"},
+      {"√(x² − 1) + 2√3", "\\sqrt{x^{2} - 1} + 2\\sqrt{3}"},
+      {"ln(x)/x + log10(x)", "\\ln (x)/x + \\log_{10}(x)"},
+      {"arctg(x) + tg(x)", "\\operatorname{arctg}(x) + \\operatorname{tg}(x)"},
+      {"INT(x)+0.5", "\\mathrm{INT}(x)+0.5"},
+      {"x ≠ π/2 + kπ, k ∈ ℤ", "x \\neq \\pi /2 + k\\pi , k \\in \\mathbb{Z}"},
+      {"50% & {x}", "50\\% \\& \\{x\\}"},
+      {"x → ☃", "x \\to \\diamond"},
+  };
+  auto squeeze = [](std::string t) {
+    std::string out;
+    for (char c : t) {
+      if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+      out += c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+  };
+  for (const auto& [text, latex] : rows) {
+    const std::string got = StudentLatex(text);
+    EXPECT_EQ(squeeze(got), latex) << text;
+    EXPECT_TRUE(std::all_of(got.begin(), got.end(), [](char c) { return (c & 0x80) == 0; }))
+        << text;
+  }
+  // The engine's LaTeX is kept; a character that is not ASCII in it is written as a command.
+  Number n{"2 − √3", "2-\\sqrt{3}", 0.27, true};
+  EXPECT_EQ(NumberLatex(n), "2-\\sqrt{3}");
+  n.latex = "−\\frac{1}{2}";
+  EXPECT_EQ(NumberLatex(n), "-\\frac{1}{2}");
 }
 
 }  // namespace
