@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -205,6 +206,70 @@ TEST(SheetExport, StudentTextInMathMode) {
   EXPECT_EQ(NumberLatex(n), "2-\\sqrt{3}");
   n.latex = "−\\frac{1}{2}";
   EXPECT_EQ(NumberLatex(n), "-\\frac{1}{2}");
+}
+
+// A value too long for its column of the tkz-tab table would hide the arrows beside it: the
+// table keeps to the page's width, and the longest values go under it, named y₁, y₂, ...
+TEST(SheetExport, LongValuesLeaveTheTableForItsLegend) {
+  const Number longUp = N("(6 + 4√5)·e^(−2 − √5)", 0.3, "(6+4\\sqrt{5})e^{-2-\\sqrt{5}}");
+  const Number longDown = N("(6 − 4√5)·e^(√5 − 2)", -3.8, "(6-4\\sqrt{5})e^{\\sqrt{5}-2}");
+  struct Row {
+    const char* what;
+    std::vector<Number> values;  // the f row at the inner columns
+    int moved;                   // how many go under the table
+  };
+  const Row rows[] = {
+      {"short values stay", {N("−2", -2, "-2"), N("6/e³", 0.3, "\\frac{6}{e^3}")}, 0},
+      {"two long values among short ones",
+       {N("−2", -2, "-2"), longDown, N("6/e³", 0.3, "\\frac{6}{e^3}"), longUp},
+       2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Sheet s;
+    s.tableReady = true;
+    VariationTable& t = s.table;
+    t.hasD1 = t.hasD2 = true;
+    const std::size_t n = row.values.size() + 2;
+    t.xs.push_back(Inf(false));
+    for (std::size_t i = 0; i < row.values.size(); ++i)
+      t.xs.push_back(N(std::to_string(i + 1), double(i + 1)));
+    t.xs.push_back(Inf(true));
+    t.f.resize(n);
+    t.f[0].right = Inf(true);
+    t.f[n - 1].left = N("0", 0);
+    for (std::size_t i = 0; i < row.values.size(); ++i) {
+      t.f[i + 1].value = row.values[i];
+      t.f[i + 1].inDomain = true;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      t.d1AtPoint.push_back(Sign::Zero);
+      t.d2AtPoint.push_back(Sign::Plus);
+      if (i + 1 < n) {
+        t.d1OnInterval.push_back(i % 2 ? Sign::Plus : Sign::Minus);
+        t.d2OnInterval.push_back(Sign::Plus);
+        t.arrows.push_back(i % 2 ? Arrow::Up : Arrow::Down);
+      }
+    }
+    const std::string tex = SheetLatex(s);
+    double lgt = 0, espcl = 0;
+    const std::size_t init = tex.find("\\tkzTabInit[");
+    ASSERT_NE(init, std::string::npos);
+    ASSERT_EQ(std::sscanf(tex.c_str() + init, "\\tkzTabInit[lgt=%lf,espcl=%lf]", &lgt, &espcl), 2);
+    EXPECT_LE(lgt + double(n - 1) * espcl, 17.0) << "wider than the page";
+    const std::size_t var = tex.find("\\tkzTabVar{");
+    const std::string vars = tex.substr(var, tex.find('\n', var) - var);
+    int moved = 0;
+    for (const Number& v : row.values) {
+      if (vars.find(v.latex) == std::string::npos) ++moved;
+    }
+    EXPECT_EQ(moved, row.moved) << vars;
+    for (int k = 1; k <= row.moved; ++k) {
+      EXPECT_NE(vars.find("$y_{" + std::to_string(k) + "}$"), std::string::npos) << vars;
+      EXPECT_NE(tex.find("y_{" + std::to_string(k) + "} = "), std::string::npos);
+    }
+    EXPECT_EQ(tex.find("dove $y_{1}") != std::string::npos, row.moved > 0);
+  }
 }
 
 }  // namespace
