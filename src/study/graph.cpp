@@ -255,12 +255,23 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
   l.axisY = std::clamp(l.Y(0), 0.0, height);
   l.axisX = std::clamp(l.X(0), 0.0, width);
 
-  // The ticks and their numbers; a number that would leave the frame is not written.
+  // The marks of the points inside the frame.
+  std::vector<GraphBox> marks;
+  for (const GraphPoint& p : g.points) {
+    const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
+    if (x >= 0 && x <= width && y >= 0 && y <= height) marks.push_back({x - 4.5, y - 4.5, 9, 9});
+  }
+  // The ticks and their numbers; a number that would leave the frame or cover a point's mark
+  // is not written.
   const double sx = GraphTickStep(l.right - l.left, 8), sy = GraphTickStep(l.top - l.bottom, 6);
   auto tickText = [&](const std::string& text, double left, double baseline) {
     const GraphBox box{left, baseline - fonts.tickAscent, fonts.tickWidth(text), fonts.tickHeight};
-    if (box.left >= 0 && box.right() <= width && box.top >= 0 && box.bottom() <= height)
+    const bool covers =
+        std::any_of(marks.begin(), marks.end(), [&](const GraphBox& m) { return m.Overlaps(box); });
+    if (box.left >= 0 && box.right() <= width && box.top >= 0 && box.bottom() <= height &&
+        !covers) {
       l.tickTexts.push_back({text, "", box});
+    }
   };
   for (double k = std::ceil(l.left / sx); k * sx <= l.right; ++k) {
     const double x = k * sx;
@@ -298,11 +309,7 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
   lines.push_back({l.axisX, 0, l.axisX, height});
   std::vector<GraphBox> taken;
   for (const GraphText& t : l.tickTexts) taken.push_back(t.box);
-  for (const GraphPoint& p : g.points) {
-    const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
-    if (!(x >= 0 && x <= width && y >= 0 && y <= height)) continue;
-    taken.push_back({x - 4.5, y - 4.5, 9, 9});
-  }
+  taken.insert(taken.end(), marks.begin(), marks.end());
   auto fits = [&](const GraphBox& b, int strictness) {
     if (b.left < 1 || b.top < 1 || b.right() > width - 1 || b.bottom() > height - 1) return false;
     for (const GraphBox& t : taken) {

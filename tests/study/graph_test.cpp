@@ -207,6 +207,13 @@ TEST(StudyGraphLabels, CrowdedCasesStayReadable) {
         }
       }
     }
+    // A tick's number gives way to a point's mark.
+    for (const GraphText& t : l.tickTexts) {
+      for (const GraphPoint& p : c.points) {
+        const GraphBox mark{l.X(p.p.x.value) - 3, l.Y(p.p.y.value) - 3, 6, 6};
+        EXPECT_FALSE(t.box.Overlaps(mark)) << t.text << " over " << p.label;
+      }
+    }
     EXPECT_EQ(std::size_t(numbered), l.legend.size());
     if (c.numbered >= 0) {
       EXPECT_EQ(numbered, c.numbered);
