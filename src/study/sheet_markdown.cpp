@@ -53,7 +53,10 @@ std::string Table(const Sheet& sheet) {
 
 std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
   std::string out = "# Studio di funzione\n\n";
-  out += "f(x) = " + sheet.function.data.typed + "\n\n";
+  // f as the sheet writes it; the text as typed only when the sheet has none.
+  const FunctionData& f = sheet.function.data;
+  out += "f(x) = " + (sheet.function.determined && !f.f.text.empty() ? f.f.text : f.typed) +
+         "\n\n";
   if (!sheet.rejected.empty()) return out + sheet.rejected + "\n";
   for (int i = 0; i < kSectionCount; ++i) {
     const SectionId id = SectionId(i);

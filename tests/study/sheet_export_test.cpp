@@ -67,6 +67,8 @@ TEST(SheetExport, MarkdownReadsBackAsTheSheet) {
   EXPECT_EQ(tableRows[0], "| x | −∞ |  | 2 − √3 |  | 2 |  | 2 + √3 |  | +∞ |");
   EXPECT_EQ(tableRows[4], "| f(x) | −∞ | ↗ | 4 − 2√3 | ↘ | −∞ ‖ +∞ | ↘ | 4 + 2√3 | ↗ | +∞ |");
   EXPECT_NE(md.find("(2 − √3; 4 − 2√3)"), std::string::npos);
+  // The heading is f as the sheet writes it, not the formula as typed.
+  EXPECT_EQ(md.rfind("# Studio di funzione\n\nf(x) = (x² − 1)/(x − 2)\n", 0), 0u) << md;
 }
 
 TEST(SheetExport, MarkdownOfARejectedFormulaIsTheReasonOnly) {
