@@ -261,35 +261,59 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
     const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
     if (x >= 0 && x <= width && y >= 0 && y <= height) marks.push_back({x - 4.5, y - 4.5, 9, 9});
   }
-  // The ticks and their numbers; a number that would leave the frame or cover a point's mark
-  // is not written.
+  // The ticks and their numbers: each number at its usual place, else on the other side of its
+  // tick (left of it, or above the x axis; left of the y axis), else not written, so that none
+  // leaves the frame or covers a point's mark.
   const double sx = GraphTickStep(l.right - l.left, 8), sy = GraphTickStep(l.top - l.bottom, 6);
-  auto tickText = [&](const std::string& text, double left, double baseline) {
-    const GraphBox box{left, baseline - fonts.tickAscent, fonts.tickWidth(text), fonts.tickHeight};
-    const bool covers =
-        std::any_of(marks.begin(), marks.end(), [&](const GraphBox& m) { return m.Overlaps(box); });
-    if (box.left >= 0 && box.right() <= width && box.top >= 0 && box.bottom() <= height &&
-        !covers) {
-      l.tickTexts.push_back({text, "", box});
+  // Off the curve where one of the places allows it.
+  const std::vector<Segment> curve = FrameSegments(l, g.curve);
+  auto tickText = [&](const std::string& text,
+                      std::initializer_list<std::pair<double, double>> at) {
+    for (bool offCurve : {true, false}) {
+      for (const auto& [left, baseline] : at) {
+        const GraphBox box{left, baseline - fonts.tickAscent, fonts.tickWidth(text),
+                           fonts.tickHeight};
+        auto over = [&](const GraphBox& m) { return m.Overlaps(box); };
+        auto crosses = [&](const Segment& c) { return Crosses(c, box); };
+        if (box.left >= 0 && box.right() <= width && box.top >= 0 && box.bottom() <= height &&
+            std::none_of(marks.begin(), marks.end(), over) &&
+            (!offCurve || std::none_of(curve.begin(), curve.end(), crosses))) {
+          l.tickTexts.push_back({text, "", box});
+          return;
+        }
+      }
     }
   };
   for (double k = std::ceil(l.left / sx); k * sx <= l.right; ++k) {
     const double x = k * sx;
     l.xGrid.push_back(x);
     if (std::abs(x) < sx * 1e-6) continue;
-    tickText(GraphTickText(x, sx), l.X(x) + 2,
-             std::min(l.axisY + fonts.tickAscent + 1, height - 2));
+    const std::string text = GraphTickText(x, sx);
+    const double below = std::min(l.axisY + fonts.tickAscent + 1, height - 2);
+    const double above =
+        std::max(l.axisY - fonts.tickHeight + fonts.tickAscent - 1, fonts.tickAscent + 1);
+    const double w = fonts.tickWidth(text);
+    tickText(text, {{l.X(x) + 2, below},
+                    {l.X(x) + 6, below},
+                    {l.X(x) - 6 - w, below},
+                    {l.X(x) + 6, above},
+                    {l.X(x) - 6 - w, above}});
   }
   for (double k = std::ceil(l.bottom / sy); k * sy <= l.top; ++k) {
     const double y = k * sy;
     l.yGrid.push_back(y);
     if (std::abs(y) < sy * 1e-6) continue;
     const std::string text = GraphTickText(y, sy);
-    tickText(text, std::min(l.axisX + 3, width - fonts.tickWidth(text) - 1), l.Y(y) - 2);
+    const double w = fonts.tickWidth(text);
+    const double right = std::min(l.axisX + 3, width - w - 1);
+    tickText(text, {{right, l.Y(y) - 2},
+                    {right + 3, l.Y(y) - 4},
+                    {l.axisX - 6 - w, l.Y(y) - 2},
+                    {right + 3, l.Y(y) + fonts.tickAscent + 4}});
   }
   // The names of the axes, beside their ends.
-  tickText("x", width - 12, l.axisY - 4);
-  tickText("y", l.axisX + 4, 2 + fonts.tickAscent);
+  tickText("x", {{width - 12, l.axisY - 4}});
+  tickText("y", {{l.axisX + 4, 2 + fonts.tickAscent}});
   for (GraphText& t : l.tickTexts) {
     if (t.latex.empty()) {
       t.latex = t.text;
@@ -301,7 +325,6 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
   // What a label must keep clear of: the frame's edge, the tick numbers, the marks, the labels
   // already placed (hard), the curve (avoided where any place is left), the asymptotes and the
   // axes (avoided where that costs nothing).
-  const std::vector<Segment> curve = FrameSegments(l, g.curve);
   std::vector<Segment> lines;
   for (const GraphLine& a : g.asymptotes)
     lines.push_back({l.X(a.x1), l.Y(a.y1), l.X(a.x2), l.Y(a.y2)});
