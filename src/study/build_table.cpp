@@ -101,8 +101,11 @@ void Builder::BuildGraph() {
     xs.push_back(0);
     xs.push_back(sheet_.periodWindow->to.value);
   }
+  // A value too large to share a view with the others (f at a closed end of D near a pole of
+  // e^(1/x), about 10^308) is left out of it, so the view stays finite.
   auto span = [](std::vector<double> v, double* lo, double* hi) {
-    v.erase(std::remove_if(v.begin(), v.end(), [](double d) { return !std::isfinite(d); }),
+    v.erase(std::remove_if(v.begin(), v.end(),
+                           [](double d) { return !std::isfinite(d) || std::fabs(d) > 1e12; }),
             v.end());
     if (v.empty()) v = {0};
     *lo = *std::min_element(v.begin(), v.end());

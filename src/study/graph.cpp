@@ -76,7 +76,10 @@ StudyGraph MakeStudyGraph(const Sheet& sheet, int samples) {
   g.view = sheet.tableReady ? sheet.view : GraphView{};
   g.points = sheet.points;
   const GraphView& v = g.view;
-  if (!(v.right > v.left) || !(v.top > v.bottom)) return g;
+  if (!(v.right > v.left) || !(v.top > v.bottom) || !std::isfinite(v.right - v.left) ||
+      !std::isfinite(v.top - v.bottom)) {
+    return g;
+  }
   if (sheet.asymptotes.determined) {
     for (const AsymptoteItem& a : sheet.asymptotes.data.items) {
       GraphLine line;
@@ -251,7 +254,12 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
   l.right = g.view.right;
   l.bottom = g.view.bottom;
   l.top = g.view.top;
-  if (!(l.right > l.left) || !(l.top > l.bottom) || !(width > 0) || !(height > 0)) return l;
+  // A view that is no finite rectangle has nothing to lay out.
+  if (!(l.right > l.left) || !(l.top > l.bottom) || !(width > 0) || !(height > 0) ||
+      !std::isfinite(l.right - l.left) || !std::isfinite(l.top - l.bottom)) {
+    l.width = l.height = 0;
+    return l;
+  }
   l.axisY = std::clamp(l.Y(0), 0.0, height);
   l.axisX = std::clamp(l.X(0), 0.0, width);
 

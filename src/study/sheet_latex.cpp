@@ -166,8 +166,14 @@ std::string TkzTable(const Sheet& sheet, std::string* legend) {
     return e;
   };
   int moved = 0;
-  while (double(n - 1) * spacing() + FCellCm(t, 0, shown) / 2 + FCellCm(t, n - 1, shown) / 2 >
-         room) {
+  auto wide = [&] {
+    return double(n - 1) * spacing() + FCellCm(t, 0, shown) / 2 + FCellCm(t, n - 1, shown) / 2 >
+           room;
+  };
+  // With more columns than the page holds at the least spacing, moving values out gains
+  // nothing: the columns are only drawn closer.
+  const bool crowded = double(n - 1) * 2.0 > room;
+  while (!crowded && wide()) {
     // The longest value still in the table goes to the legend.
     std::size_t longest = n;
     double widest = 0.9;
@@ -190,7 +196,9 @@ std::string TkzTable(const Sheet& sheet, std::string* legend) {
   VariationTable table = t;
   table.f = cells;
   char options[64];
-  std::snprintf(options, sizeof options, "[lgt=%.1f,espcl=%.2f]", lgt, spacing());
+  // Kept to the page's width whatever the texts: a wider table would not be set at all.
+  const double espcl = std::min(spacing(), room / double(n - 1));
+  std::snprintf(options, sizeof options, "[lgt=%.1f,espcl=%.2f]", lgt, espcl);
   std::string out = "\\begin{center}\n\\begin{tikzpicture}\n\\tkzTabInit" + std::string(options) +
                     "{$x$ /1, $f'(x)$ /1, $f''(x)$ /1, $f(x)$ /2.4}{";
   for (std::size_t i = 0; i < n; ++i) out += (i ? ", " : "") + Math(t.xs[i]);
@@ -211,7 +219,12 @@ std::string TkzTable(const Sheet& sheet, std::string* legend) {
   out += "}\n";
   for (std::size_t i = 0; i < n; ++i) {
     if (VarCell(table, i) == "R/") {
-      out += "\\tkzTabIma{" + std::to_string(i) + "}{" + std::to_string(i + 2) + "}{" +
+      // On the arrow between the nearest columns that are not passed through themselves
+      // (tkz-tab counts its columns from 1).
+      std::size_t from = i, to = i + 2;
+      while (from > 1 && VarCell(table, from - 1) == "R/") --from;
+      while (to < n && VarCell(table, to - 1) == "R/") ++to;
+      out += "\\tkzTabIma{" + std::to_string(from) + "}{" + std::to_string(to) + "}{" +
              std::to_string(i + 1) + "}{" + Math(*table.f[i].value) + "}\n";
     }
   }
@@ -876,8 +889,11 @@ std::string SheetLatex(const Sheet& sheet) {
   out += table.empty() ? "non determinata\n\n" : table + legend;
   if (sheet.tableReady && !sheet.function.data.typed.empty()) {
     // The heading stays on the page of the picture.
-    out += "\\par\\noindent\\begin{minipage}{\\linewidth}\n\\subsection*{Grafico}\n" +
-           GraphTikz(sheet) + "\\end{minipage}\n\n";
+    const std::string graph = GraphTikz(sheet);
+    out +=
+        "\\par\\noindent\\begin{minipage}{\\linewidth}\n\\subsection*{Grafico}\n" +
+        (graph.empty() ? std::string("non determinato: nessuna finestra del grafico\n") : graph) +
+        "\\end{minipage}\n\n";
   }
   if (SheetHasApproximations(sheet)) {
     out +=

@@ -24,6 +24,7 @@ using testing::Cube;
 using testing::Inf;
 using testing::Iv;
 using testing::N;
+using testing::Near;
 using testing::Reals;
 using testing::Step;
 
@@ -271,6 +272,67 @@ TEST(SheetExport, LongValuesLeaveTheTableForItsLegend) {
       EXPECT_NE(tex.find("y_{" + std::to_string(k) + "} = "), std::string::npos);
     }
     EXPECT_EQ(tex.find("dove $y_{1}") != std::string::npos, row.moved > 0);
+  }
+}
+
+// Tables tkz-tab must still set: values passed through on one arrow side by side (each placed
+// on the arrow between the nearest columns with a turn), and more columns than the page holds.
+TEST(SheetExport, CrowdedTablesCompile) {
+  if (!Have("pdflatex")) GTEST_SKIP() << "pdflatex missing";
+  struct Row {
+    const char* name;
+    std::size_t inner;  // columns between −∞ and +∞
+    bool rising;        // one rising arrow all through: every inner value passed through
+  };
+  const Row rows[] = {{"through", 3, true}, {"columns", 40, false}};
+  const fs::path dir = fs::path(CURVALIS_TEST_OUT);
+  fs::create_directories(dir);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Sheet s;
+    s.tableReady = true;
+    VariationTable& t = s.table;
+    t.hasD1 = t.hasD2 = true;
+    const std::size_t n = row.inner + 2;
+    t.xs.push_back(Inf(false));
+    for (std::size_t i = 0; i < row.inner; ++i)
+      t.xs.push_back(Near("≈ " + std::to_string(100 + i) + ".1234567", 100.1234567 + double(i)));
+    t.xs.push_back(Inf(true));
+    t.f.resize(n);
+    t.f[0].right = Inf(false);
+    t.f[n - 1].left = Inf(true);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i > 0 && i + 1 < n) {
+        t.f[i].value = Near("≈ " + std::to_string(i) + ".000000000", double(i));
+        t.f[i].inDomain = true;
+      }
+      t.d1AtPoint.push_back(row.rising ? Sign::Plus : Sign::Zero);
+      t.d2AtPoint.push_back(Sign::Zero);
+      if (i + 1 < n) {
+        const bool up = row.rising || i % 2 == 0;
+        t.d1OnInterval.push_back(up ? Sign::Plus : Sign::Minus);
+        t.d2OnInterval.push_back(Sign::Plus);
+        t.arrows.push_back(up ? Arrow::Up : Arrow::Down);
+      }
+    }
+    const fs::path tex = dir / (std::string("table-") + row.name + ".tex");
+    const std::string latex = SheetLatex(s);
+    {
+      std::ofstream out(tex, std::ios::binary | std::ios::trunc);
+      out << latex;
+    }
+    // Within the page, however many columns: a table far wider is not set at all.
+    double lgt = 0, espcl = 0;
+    const std::size_t init = latex.find("\\tkzTabInit[");
+    ASSERT_NE(init, std::string::npos);
+    ASSERT_EQ(std::sscanf(latex.c_str() + init, "\\tkzTabInit[lgt=%lf,espcl=%lf]", &lgt, &espcl),
+              2);
+    EXPECT_LE(lgt + double(n - 1) * espcl, 17.0);
+    const std::string cmd = "cd '" + dir.string() +
+                            "' && pdflatex -interaction=nonstopmode -halt-on-error '" +
+                            tex.filename().string() + "' > /dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0)
+        << ReadText(dir / (std::string("table-") + row.name + ".log"));
   }
 }
 

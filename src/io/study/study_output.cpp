@@ -412,7 +412,10 @@ study::GraphFonts PainterFonts() {
 void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet) {
   if (area.width() < 4 || area.height() < 4) return;
   const study::GraphView v = sheet.tableReady ? sheet.view : study::GraphView{};
-  if (!(v.right > v.left) || !(v.top > v.bottom)) return;
+  if (!(v.right > v.left) || !(v.top > v.bottom) || !std::isfinite(v.right - v.left) ||
+      !std::isfinite(v.top - v.bottom)) {
+    return;
+  }
   // Samples: twice the device pixels across, so the curve is smooth on any output.
   const qreal devicePixels = p.deviceTransform().mapRect(area).width();
   const study::StudyGraph graph =
