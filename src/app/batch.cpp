@@ -93,8 +93,14 @@ bool WriteReport(const study::Sheet& sheet, const std::string& path, std::string
   const ReportKind kind = *ReportKindOf(path);
   // The PDF is drawn by the study window's own painting, its table and graph as vectors.
   if (kind == ReportKind::Pdf) return WriteStudyPdf(sheet, path, error);
-  const std::string text =
-      kind == ReportKind::Latex ? study::SheetLatex(sheet) : study::SheetMarkdown(sheet);
+  // The Markdown's graph is an SVG picture beside it, painted by the same routine.
+  if (kind == ReportKind::Markdown) {
+    QString why;
+    if (ExportStudy(sheet, QString::fromStdString(path), StudyFormat::Markdown, &why)) return true;
+    *error = why.toStdString();
+    return false;
+  }
+  const std::string text = study::SheetLatex(sheet);
   QSaveFile file(QString::fromStdString(path));
   QString why;
   if (!file.open(QIODevice::WriteOnly)) {

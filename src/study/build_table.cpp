@@ -101,8 +101,11 @@ void Builder::BuildGraph() {
     xs.push_back(0);
     xs.push_back(sheet_.periodWindow->to.value);
   }
+  // A value too large to share a view with the others (f at a closed end of D near a pole of
+  // e^(1/x), about 10^308) is left out of it, so the view stays finite.
   auto span = [](std::vector<double> v, double* lo, double* hi) {
-    v.erase(std::remove_if(v.begin(), v.end(), [](double d) { return !std::isfinite(d); }),
+    v.erase(std::remove_if(v.begin(), v.end(),
+                           [](double d) { return !std::isfinite(d) || std::fabs(d) > 1e12; }),
             v.end());
     if (v.empty()) v = {0};
     *lo = *std::min_element(v.begin(), v.end());
@@ -114,6 +117,20 @@ void Builder::BuildGraph() {
     *hi = mid + width / 2;
   };
   span(xs, &sheet_.view.left, &sheet_.view.right);
+  // Beside a vertical asymptote the branches must be seen leaving the frame: the heights of f
+  // a little way (6% of the view's width) from each such line join the range, as far as the
+  // noteworthy points' own span (at least 2) beyond it on either side.
+  double low = 0, high = 0;
+  span(ys, &low, &high);
+  const double reach = std::max(high - low, 2.0);
+  const double step = 0.06 * (sheet_.view.right - sheet_.view.left);
+  for (const auto& a : sheet_.asymptotes.data.items) {
+    if (a.kind != AsymptoteKind::Vertical || !std::isfinite(a.x.value)) continue;
+    for (double x : {a.x.value - step, a.x.value + step}) {
+      const double y = F(x);
+      if (std::isfinite(y)) ys.push_back(std::clamp(y, low - reach, high + reach));
+    }
+  }
   span(ys, &sheet_.view.bottom, &sheet_.view.top);
 }
 

@@ -217,7 +217,8 @@ struct VariationTable {
 
 // --- The graph ----------------------------------------------------------------------------
 
-enum class PointKind { Intercept, Maximum, Minimum, Inflection, Corner, DomainEnd };
+// Hole: a removable discontinuity, drawn as an empty circle.
+enum class PointKind { Intercept, Maximum, Minimum, Inflection, Corner, DomainEnd, Hole };
 
 // A noteworthy point for the graph, marked and labelled "(2 − √3; 4 − 2√3)".
 struct GraphPoint {

@@ -51,9 +51,12 @@ std::string Table(const Sheet& sheet) {
 
 }  // namespace
 
-std::string SheetMarkdown(const Sheet& sheet) {
+std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
   std::string out = "# " + std::string(kSheetTitle) + "\n\n";
-  out += "f(x) = " + sheet.function.data.typed + "\n\n";
+  // f as the sheet writes it; the text as typed only when the sheet has none.
+  const FunctionData& f = sheet.function.data;
+  out += "f(x) = " + (sheet.function.determined && !f.f.text.empty() ? f.f.text : f.typed) +
+         "\n\n";
   if (!sheet.rejected.empty()) return out + sheet.rejected + "\n";
   for (const SectionId id : kOutline) {
     out += "## " + std::string(SectionTitle(id)) + "\n\n";
@@ -63,11 +66,19 @@ std::string SheetMarkdown(const Sheet& sheet) {
   out += "## Tabella dei segni e della variazione\n\n";
   const std::string table = Table(sheet);
   out += table.empty() ? "non determinata\n" : table;
+  if (!graph.file.empty()) {
+    out += "\n## Grafico\n\n![Grafico di f(x) = " + sheet.function.data.f.text + "](" + graph.file +
+           ")\n";
+  } else if (!graph.reason.empty()) {
+    out += "\n## Grafico\n\nIl grafico non è stato scritto: " + graph.reason + ".\n";
+  }
   out += "\n## Punti notevoli\n\n";
   for (const GraphPoint& p : sheet.points) out += "- " + p.label + "\n";
-  out +=
-      "\nI valori segnati con ≈ sono calcolati numericamente (10 cifre significative); gli "
-      "altri sono esatti.\n";
+  if (SheetHasApproximations(sheet)) {
+    out +=
+        "\nI valori segnati con ≈ sono calcolati numericamente (10 cifre significative); gli "
+        "altri sono esatti.\n";
+  }
   return out;
 }
 

@@ -1,5 +1,5 @@
 // The sheet written out: one trace event per section, a Markdown document and a standalone
-// LaTeX document (the table with tkz-tab). Standard C++ only.
+// LaTeX document (the table with tkz-tab, the graph as a TikZ picture). Standard C++ only.
 #pragma once
 
 #include <string>
@@ -13,15 +13,36 @@ namespace curvalis::study {
 // {"op":"study","section":NAME,"undetermined":true,"reason":TEXT}.
 std::string StudyEvent(const Sheet& sheet, SectionId id);
 
-// The sheet as Markdown: a heading per section, the values in the student notation, the table
-// as a Markdown table.
-std::string SheetMarkdown(const Sheet& sheet);
+// The graph beside a Markdown document: the file's name as the document links it, or, when
+// it could not be written, why.
+struct MarkdownGraph {
+  std::string file;    // "studio.svg", relative to the document
+  std::string reason;  // set when there is no file
+};
 
-// The sheet as a LaTeX document that pdflatex compiles (packages: tkz-tab, amssymb).
+// The sheet as Markdown: a heading per section, the values in the student notation, the table
+// as a Markdown table, the graph as a link to `graph.file` (or the reason it is missing).
+std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph = {});
+
+// The sheet as a LaTeX document that pdflatex compiles (packages: amsmath, amssymb, tkz-tab,
+// tikz, lmodern): every value, interval, limit and point in math mode, the table with tkz-tab,
+// the graph drawn with TikZ from the same layout as the PDF's.
 std::string SheetLatex(const Sheet& sheet);
 
 // A text of the sheet for LaTeX's text mode: the characters special to LaTeX escaped (the
 // student notation's symbols are declared in the document's preamble).
 std::string LatexText(std::string_view text);
+
+// A text in the student notation for LaTeX's math mode, without the dollars: "x ≠ −1 ∧ x ≠ 1"
+// is "x \neq -1 \wedge x \neq 1", "e^(−x)·(x² − 3)" is "e^{-x} \cdot (x^{2} - 3)".
+std::string StudentLatex(std::string_view text);
+
+// A number, a point and a line for math mode, from the engine's LaTeX where it wrote one.
+std::string NumberLatex(const Number& n);
+std::string PointLatex(const Point& p);
+std::string LineLatex(const Number& m, const Number& q);
+
+// True when some value the sheet shows is not exact (written with "≈").
+bool SheetHasApproximations(const Sheet& sheet);
 
 }  // namespace curvalis::study

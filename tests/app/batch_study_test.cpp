@@ -271,4 +271,95 @@ TEST(BatchStudy, PdfReportKeepsTheValuesAsText) {
   EXPECT_EQ(text.rfind("Studio di funzione", 0), 0u) << text;
 }
 
+bool Have(const char* tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The LaTeX report of textbook functions through the real helper, compiled by pdflatex: every
+// symbol set (no "Missing character" in the log, no "?" in the text where one stood), the
+// heading typeset rather than the formula as typed, the graph drawn with the equations of its
+// asymptotes, a value too long for the table moved under it, and the note on "≈" only where
+// a value is approximate.
+TEST(BatchStudy, LatexReportsCompileWithEverySymbolSet) {
+  if (!Have("pdflatex") || !Have("pdftotext")) GTEST_SKIP() << "pdflatex or pdftotext missing";
+  namespace fs = std::filesystem;
+  struct Row {
+    const char* name;
+    const char* formula;
+    std::vector<std::string> present;  // in the text of the PDF
+    std::vector<std::string> absent;
+  };
+  const std::string note = "calcolati numericamente";
+  const std::vector<Row> rows = {
+      {"cubic", "(x^3-4x)/(x^2-1)", {"x ̸= −1 ∧ x ̸= 1", "x = −1", "x = 1", "y = x"}, {"x^3", note}},
+      {"expx", "e^(-x)*(x^2-3)", {"y = 0", "dove y1 =", "(−1; −2 · e)"}, {"(x^2", note}},
+      {"root", "sqrt(x^2-4)", {"x ≤ −2 ∨ x ≥ 2", "y = −x", "y = x"}, {"sqrt", note}},
+      {"arctan", "x-2atan(x)", {"y = x + π", "y = x − π", note}, {"atan"}},
+  };
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "latex";
+  fs::create_directories(dir);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.formula);
+    const fs::path tex = dir / (std::string(row.name) + ".tex");
+    const BatchRun r = Batch({"--formula", row.formula, "--report", tex.string(), "mScheda"},
+                             CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string source = ReadText(tex);
+    EXPECT_NE(source.find("\\begin{tikzpicture}[x="), std::string::npos) << "no graph";
+    const std::string cmd = "cd " + Quote(dir.string()) +
+                            " && pdflatex -interaction=nonstopmode -halt-on-error " +
+                            Quote(tex.filename().string()) + " > /dev/null 2>&1";
+    const std::string log = ReadText(dir / (std::string(row.name) + ".log"));
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << log;
+    const std::string logAfter = ReadText(dir / (std::string(row.name) + ".log"));
+    EXPECT_EQ(logAfter.find("Missing character"), std::string::npos) << logAfter;
+    const fs::path txt = dir / (std::string(row.name) + ".txt");
+    ASSERT_EQ(std::system(("pdftotext -enc UTF-8 " +
+                           Quote((dir / (std::string(row.name) + ".pdf")).string()) + " " +
+                           Quote(txt.string()))
+                              .c_str()),
+              0);
+    const std::string text = ReadText(txt);
+    EXPECT_EQ(text.find('?'), std::string::npos) << text;
+    for (const std::string& t : row.present)
+      EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+    for (const std::string& t : row.absent)
+      EXPECT_EQ(text.find(t), std::string::npos) << t << "\n" << text;
+  }
+}
+
+// The Markdown report has its graph beside it, an SVG picture of the same name that it links;
+// where the picture cannot be written, the report says why and is written all the same.
+TEST(BatchStudy, MarkdownReportLinksItsGraph) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "markdown";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string md = (dir / "studio.md").string();
+  BatchRun r =
+      Batch({"--formula", "(x^2-1)/(x-2)", "--report", md, "mScheda"}, CURVALIS_EXACT_HELPER);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::string text = ReadText(md);
+  EXPECT_NE(text.find("## Grafico\n\n![Grafico di f(x) = "), std::string::npos) << text;
+  EXPECT_NE(text.find("](studio.svg)"), std::string::npos) << text;
+  const std::string svg = ReadText(dir / "studio.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("</svg>"), std::string::npos) << "written whole";
+  // The asymptote's equation and a point's label are texts of the picture.
+  EXPECT_NE(svg.find("x = 2"), std::string::npos);
+  EXPECT_NE(svg.find("(1; 0)"), std::string::npos);
+
+  // A folder where the picture should go: the report says so.
+  const std::string blocked = (dir / "chiuso.md").string();
+  fs::create_directories(dir / "chiuso.svg");
+  r = Batch({"--formula", "(x^2-1)/(x-2)", "--report", blocked, "mScheda"});
+  ASSERT_EQ(r.code, 0) << r.out;
+  text = ReadText(blocked);
+  EXPECT_NE(text.find("## Grafico\n\nIl grafico non è stato scritto: chiuso.svg: "),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("](chiuso.svg)"), std::string::npos);
+  EXPECT_NE(text.find("## Punti notevoli"), std::string::npos) << "the rest is written";
+}
+
 }  // namespace

@@ -168,6 +168,28 @@ inline Canned Cube() {
   return c;
 }
 
+// (x³ − 4x)/(x² − 1): three zeros between two poles and an oblique asymptote.
+inline Canned CubicOverSquare() {
+  Canned c;
+  c.funzione = "(x^3-4x)/(x^2-1)";
+  c.f = {"(x³ − 4x)/(x² − 1)", "\\frac{x^3-4x}{x^2-1}", true};
+  c.d1 = {"(x^4 + x² + 4)/(x² − 1)²", "\\frac{x^4+x^2+4}{(x^2-1)^2}", true};
+  c.d2 = {"−6x(x² + 3)/(x² − 1)³", "-\\frac{6x(x^2+3)}{(x^2-1)^3}", true};
+  const Domain d{"x ≠ −1 ∧ x ≠ 1",
+                 {Iv(Inf(false), N("−1", -1, "-1")), Iv(N("−1", -1, "-1"), N("1", 1)),
+                  Iv(N("1", 1), Inf(true))}};
+  c.domain[0] = c.domain[1] = c.domain[2] = d;
+  c.roots[0] = {N("−2", -2, "-2"), N("0", 0), N("2", 2)};
+  c.roots[2] = {N("0", 0)};
+  c.limits = {{"", Approach::MinusInfinity, Inf(false)}, {"−1", Approach::Left, Inf(false)},
+              {"−1", Approach::Right, Inf(true)},        {"1", Approach::Left, Inf(true)},
+              {"1", Approach::Right, Inf(false)},        {"", Approach::PlusInfinity, Inf(true)}};
+  c.asymptote[0] = c.asymptote[1] = Line{N("1", 1), N("0", 0)};
+  c.symmetry.parity = Parity::Odd;
+  c.values = {{"0", N("0", 0)}};
+  return c;
+}
+
 inline Canned Step() {
   Canned c;
   c.funzione = "INT(x)+0.5";

@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -36,6 +37,94 @@ QFont SheetFont(qreal pixelSize, bool bold = false) {
   f.setPixelSize(int(std::lround(pixelSize)));
   f.setBold(bold);
   return f;
+}
+
+// --- Lines with raised exponents ---------------------------------------------------------
+
+constexpr qreal kTickFont = 10, kLabelFont = 11, kRaisedFont = 8;  // of the 600-wide box
+constexpr qreal kRaise = 4;  // how far an exponent's baseline stands above the line's
+
+// A piece of a label: its text and how many powers up it stands.
+struct Run {
+  QString text;
+  int level = 0;
+};
+
+// The end of the group opened by "(" at text[at], nested groups included; -1 when unclosed.
+qsizetype GroupEnd(const QString& text, qsizetype at) {
+  int depth = 0;
+  for (qsizetype i = at; i < text.size(); ++i) {
+    if (text[i] == u'(') ++depth;
+    if (text[i] == u')' && --depth == 0) return i + 1;
+  }
+  return -1;
+}
+
+// A label as the student notation writes it, cut into pieces with each power's exponent raised:
+// "e^(−2 − √5)" is "e" and, one level up, "−2 − √5" (the parentheses only delimit it);
+// "x^4" is "x" and "4".
+void SplitRuns(const QString& text, int level, std::vector<Run>& out) {
+  QString plain;
+  auto flush = [&] {
+    if (!plain.isEmpty()) out.push_back({plain, level});
+    plain.clear();
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] != u'^' || i + 1 >= text.size()) {
+      plain += text[i];
+      continue;
+    }
+    qsizetype j = i + 1;
+    QString exponent;
+    if (text[j] == u'(') {
+      const qsizetype close = GroupEnd(text, j);
+      if (close < 0) {
+        plain += text[i];
+        continue;
+      }
+      exponent = text.mid(j + 1, close - j - 2);
+      j = close;
+    } else {
+      if (text[j] == u'-' || text[j] == u'−') ++j;
+      while (j < text.size() && (text[j].isLetterOrNumber() || text[j] == u'.')) ++j;
+      exponent = text.mid(i + 1, j - i - 1);
+    }
+    if (exponent.isEmpty()) {
+      plain += text[i];
+      continue;
+    }
+    flush();
+    SplitRuns(exponent, level + 1, out);
+    i = j - 1;
+  }
+  flush();
+}
+
+// The font of a piece `level` powers up, for a line set at `size`: exponents at 8/11 of it.
+QFont RunFont(int level, bool bold, qreal size = kLabelFont) {
+  return SheetFont(level == 0 ? size : size * kRaisedFont / kLabelFont, bold);
+}
+
+qreal LabelWidth(const QString& text, bool bold = false, qreal size = kLabelFont) {
+  std::vector<Run> runs;
+  SplitRuns(text, 0, runs);
+  qreal w = 0;
+  for (const Run& r : runs)
+    w += QFontMetricsF(RunFont(r.level, bold, size)).horizontalAdvance(r.text);
+  return w;
+}
+
+// Paints a line of the student notation with its baseline at `origin`, its exponents raised.
+void DrawLabel(QPainter& p, QPointF origin, const QString& text, bool bold,
+               qreal size = kLabelFont) {
+  std::vector<Run> runs;
+  SplitRuns(text, 0, runs);
+  for (const Run& r : runs) {
+    const QFont font = RunFont(r.level, bold, size);
+    p.setFont(font);
+    p.drawText(origin - QPointF(0, kRaise * size / kLabelFont * std::min(r.level, 2)), r.text);
+    origin.rx() += QFontMetricsF(font).horizontalAdvance(r.text);
+  }
 }
 
 // --- The table ---------------------------------------------------------------------------
@@ -109,9 +198,10 @@ TableLayout LayOutTable(const VariationTable& t) {
         c.right = Q(cell.right->text);
         c.rightLevel = LevelOf(*cell.right, Arrow::Flat, out);
       }
-      width = std::max(width, fm.horizontalAdvance(c.value));
+      width = std::max(width, LabelWidth(c.value, false, kTableFont));
       // A pole: the two limits stand on either side of the double bar.
-      const qreal sides = 2 * std::max(fm.horizontalAdvance(c.left), fm.horizontalAdvance(c.right));
+      const qreal sides = 2 * std::max(LabelWidth(c.left, false, kTableFont),
+                                       LabelWidth(c.right, false, kTableFont));
       width = std::max(width, sides + (c.bar ? 12 : 0));
     }
     c.width = width + kPad;
@@ -209,16 +299,17 @@ void PaintFRow(QPainter& p, const TableLayout& l, const VariationTable& t, qreal
     if (c.bar) DoubleBar(p, c.centre, top, bottom);
     auto text = [&](const QString& s, Level level, Qt::Alignment align, qreal x) {
       const qreal y = LevelY(level, top, l.fHeight, line);
-      const qreal w = fm.horizontalAdvance(s);
+      const qreal w = LabelWidth(s, false, kTableFont);
       const qreal left = align == Qt::AlignRight ? x - w : align == Qt::AlignLeft ? x : x - w / 2;
-      p.drawText(QPointF(left, y + fm.ascent() / 2 - fm.descent() / 2), s);
+      DrawLabel(p, QPointF(left, y + fm.ascent() / 2 - fm.descent() / 2), s, false, kTableFont);
+      p.setFont(SheetFont(kTableFont));
       return Anchor{left, y};
     };
     const qreal mid = (top + bottom) / 2;
     reaching[i] = leaving[i] = Anchor{c.centre, mid};
     if (!c.value.isEmpty()) {
       const Anchor a = text(c.value, c.valueLevel, Qt::AlignHCenter, c.centre);
-      const qreal w = fm.horizontalAdvance(c.value);
+      const qreal w = LabelWidth(c.value, false, kTableFont);
       reaching[i] = Anchor{a.x - 3, a.y};
       leaving[i] = Anchor{a.x + w + 3, a.y};
     }
@@ -229,7 +320,7 @@ void PaintFRow(QPainter& p, const TableLayout& l, const VariationTable& t, qreal
     }
     if (!c.right.isEmpty()) {
       const Anchor a = text(c.right, c.rightLevel, Qt::AlignLeft, c.centre + side);
-      leaving[i] = Anchor{a.x + fm.horizontalAdvance(c.right) + 3, a.y};
+      leaving[i] = Anchor{a.x + LabelWidth(c.right, false, kTableFont) + 3, a.y};
     }
   }
   for (size_t i = 0; i + 1 < l.columns.size(); ++i) {
@@ -303,119 +394,17 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
 
 namespace {
 
-// A step of 1, 2 or 5 times a power of ten that gives about `count` ticks over `span`.
-double TickStep(double span, int count) {
-  const double raw = span / count;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0}) {
-    if (m * power >= raw) return m * power;
-  }
-  return 10 * power;
-}
-
-QString TickText(double v, double step) {
-  if (std::abs(v) < step * 1e-6) return QStringLiteral("0");
-  const int decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
-  return QString::number(v, 'f', decimals).replace(QLatin1Char('-'), QChar(0x2212));
-}
-
-}  // namespace
-
-namespace {
-
-// The graph's box in logical units (600 wide), the view mapped onto it.
-struct GraphBox {
-  study::GraphView v;
-  qreal w, h;
-  double Px(double x) const { return (x - v.left) / (v.right - v.left) * w; }
-  double Py(double y) const { return (v.top - y) / (v.top - v.bottom) * h; }
-  QPointF At(double x, double y) const { return QPointF(Px(x), Py(y)); }
-};
-
-// The grid, the axes and their numbers.
-void PaintAxes(QPainter& p, const GraphBox& box) {
-  const study::GraphView& v = box.v;
-  const qreal w = box.w, h = box.h;
-  auto px = [&](double x) { return box.Px(x); };
-  auto py = [&](double y) { return box.Py(y); };
-  const QFont small = SheetFont(10);
-  p.setFont(small);
-  const QFontMetricsF fm(small);
-  const double sx = TickStep(v.right - v.left, 8), sy = TickStep(v.top - v.bottom, 6);
-  const qreal axisY = std::clamp(py(0), 0.0, h), axisX = std::clamp(px(0), 0.0, w);
-  for (double x = std::ceil(v.left / sx) * sx; x <= v.right; x += sx) {
-    p.setPen(QPen(QColor(225, 225, 225), 0.6));
-    p.drawLine(QPointF(px(x), 0), QPointF(px(x), h));
-    if (std::abs(x) < sx * 1e-6) continue;
-    p.setPen(QColor(90, 90, 90));
-    p.drawText(QPointF(px(x) + 2, std::min(axisY + fm.ascent() + 1, h - 2)), TickText(x, sx));
-  }
-  for (double y = std::ceil(v.bottom / sy) * sy; y <= v.top; y += sy) {
-    p.setPen(QPen(QColor(225, 225, 225), 0.6));
-    p.drawLine(QPointF(0, py(y)), QPointF(w, py(y)));
-    if (std::abs(y) < sy * 1e-6) continue;
-    p.setPen(QColor(90, 90, 90));
-    p.drawText(QPointF(std::min(axisX + 3, w - 30), py(y) - 2), TickText(y, sy));
-  }
-  p.setPen(QPen(Qt::black, 1));
-  p.drawLine(QPointF(0, axisY), QPointF(w, axisY));
-  p.drawLine(QPointF(axisX, 0), QPointF(axisX, h));
-  p.drawText(QPointF(w - 12, axisY - 4), QStringLiteral("x"));
-  p.drawText(QPointF(axisX + 4, 12), QStringLiteral("y"));
-}
-
-// The noteworthy points, marked and labelled with their exact coordinates. A label takes the
-// first place around its point (above or below, right or left, then further away) that covers
-// no label and no mark already there.
-void PaintPoints(QPainter& p, const GraphBox& box, const std::vector<study::GraphPoint>& points) {
-  const qreal w = box.w, h = box.h;
-  auto at = [&](double x, double y) { return box.At(x, y); };
-  const QFont labels = SheetFont(11);
-  const QFontMetricsF lm(labels);
-  p.setFont(labels);
-  std::vector<QRectF> taken;
-  for (const study::GraphPoint& g : points) {
-    const QPointF c = at(g.p.x.value, g.p.y.value);
-    if (std::isfinite(c.x()) && std::isfinite(c.y()))
-      taken.push_back(QRectF(c.x() - 4, c.y() - 4, 8, 8));
-  }
-  for (const study::GraphPoint& g : points) {
-    const QPointF c = at(g.p.x.value, g.p.y.value);
-    if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 110, 0));
-    p.drawEllipse(c, 3.5, 3.5);
-    p.setBrush(Qt::NoBrush);
-    const QString text = Q(g.label);
-    const QSizeF size(lm.horizontalAdvance(text) + 2, lm.height());
-    // Nearest first: beside the point, then a line further up or down each time.
-    std::vector<QPointF> corners;
-    for (int k = 0; k < 4; ++k) {
-      const qreal up = c.y() - 6 - size.height() - k * size.height();
-      const qreal down = c.y() + 6 + k * size.height();
-      for (qreal y : {up, down}) {
-        corners.emplace_back(c.x() + 6, y);
-        corners.emplace_back(c.x() - 6 - size.width(), y);
-      }
-    }
-    QRectF box;
-    for (const QPointF& corner : corners) {
-      QRectF r(corner, size);
-      // Kept inside the view.
-      r.moveLeft(std::clamp(r.left(), 1.0, std::max(1.0, w - r.width() - 1)));
-      r.moveTop(std::clamp(r.top(), 1.0, std::max(1.0, h - r.height() - 1)));
-      if (box.isNull()) box = r;
-      if (std::none_of(taken.begin(), taken.end(),
-                       [&](const QRectF& t) { return t.intersects(r); })) {
-        box = r;
-        break;
-      }
-    }
-    taken.push_back(box);
-    p.fillRect(box, QColor(255, 255, 255, 210));
-    p.setPen(QColor(0, 90, 0));
-    p.drawText(QPointF(box.left() + 1, box.top() + lm.ascent()), text);
-  }
+study::GraphFonts PainterFonts() {
+  study::GraphFonts f;
+  const QFontMetricsF tick(SheetFont(kTickFont)), label(SheetFont(kLabelFont));
+  f.tickWidth = [tick](const std::string& t) { return tick.horizontalAdvance(Q(t)); };
+  f.tickHeight = tick.height();
+  f.tickAscent = tick.ascent();
+  f.labelWidth = [](const std::string& t) { return LabelWidth(Q(t)); };
+  // Room above the line for a raised exponent.
+  f.labelHeight = label.height() + kRaise;
+  f.labelAscent = label.ascent() + kRaise;
+  return f;
 }
 
 }  // namespace
@@ -423,30 +412,49 @@ void PaintPoints(QPainter& p, const GraphBox& box, const std::vector<study::Grap
 void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet) {
   if (area.width() < 4 || area.height() < 4) return;
   const study::GraphView v = sheet.tableReady ? sheet.view : study::GraphView{};
-  if (!(v.right > v.left) || !(v.top > v.bottom)) return;
+  if (!(v.right > v.left) || !(v.top > v.bottom) || !std::isfinite(v.right - v.left) ||
+      !std::isfinite(v.top - v.bottom)) {
+    return;
+  }
   // Samples: twice the device pixels across, so the curve is smooth on any output.
   const qreal devicePixels = p.deviceTransform().mapRect(area).width();
   const study::StudyGraph graph =
       study::MakeStudyGraph(sheet, std::clamp(int(devicePixels * 2), 200, 20000));
 
   // Everything below is drawn in logical units of a box 600 wide, scaled onto `area`, so the
-  // texts and marks keep their proportions on the screen and on paper.
+  // texts and marks keep their proportions on the screen and on paper. The labels that found
+  // no room beside their points are listed under the frame, which gives up the room they need.
   const qreal w = 600, h = w * area.height() / area.width();
+  const study::GraphFonts fonts = PainterFonts();
+  qreal frameH = h;
+  study::GraphLayout l = study::LayOutGraph(graph, w, frameH, fonts);
+  for (int again = 0; again < 3 && !l.legend.empty(); ++again) {
+    const qreal want = h - (qreal(l.legend.size()) * fonts.labelHeight + 6);
+    if (std::abs(want - frameH) < 0.5 || want < h / 2) break;
+    frameH = want;
+    l = study::LayOutGraph(graph, w, frameH, fonts);
+  }
   p.save();
   p.translate(area.topLeft());
   p.scale(area.width() / w, area.height() / h);
   p.setClipRect(QRectF(0, 0, w, h));
   p.setRenderHint(QPainter::Antialiasing, true);
   p.fillRect(QRectF(0, 0, w, h), Qt::white);
-  const GraphBox box{v, w, h};
-  auto at = [&](double x, double y) { return box.At(x, y); };
+  p.save();
+  p.setClipRect(QRectF(0, 0, w, frameH));
+  auto at = [&](double x, double y) { return QPointF(l.X(x), l.Y(y)); };
 
-  PaintAxes(p, box);
+  // Grid and axes.
+  p.setPen(QPen(QColor(225, 225, 225), 0.6));
+  for (double x : l.xGrid) p.drawLine(QPointF(l.X(x), 0), QPointF(l.X(x), frameH));
+  for (double y : l.yGrid) p.drawLine(QPointF(0, l.Y(y)), QPointF(w, l.Y(y)));
+  p.setPen(QPen(Qt::black, 1));
+  p.drawLine(QPointF(0, l.axisY), QPointF(w, l.axisY));
+  p.drawLine(QPointF(l.axisX, 0), QPointF(l.axisX, frameH));
 
-  // The asymptotes, dashed; a line that serves both sides of infinity is drawn once over the
-  // whole view.
+  // The asymptotes, dashed, each drawn once over the whole view.
   p.setPen(QPen(QColor(30, 90, 200), 1.2, Qt::DashLine));
-  for (const study::GraphLine& l : graph.asymptotes) p.drawLine(at(l.x1, l.y1), at(l.x2, l.y2));
+  for (const study::GraphLine& a : graph.asymptotes) p.drawLine(at(a.x1, a.y1), at(a.x2, a.y2));
 
   // The curve, its runs as the graph cut them.
   if (!graph.curve.empty()) {
@@ -459,12 +467,83 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
     p.drawPath(path);
   }
 
-  PaintPoints(p, box, graph.points);
+  // The numbers of the ticks and the names of the axes, where the layout put them.
+  p.setFont(SheetFont(kTickFont));
+  p.setPen(QColor(90, 90, 90));
+  for (const study::GraphText& t : l.tickTexts) {
+    p.drawText(QPointF(t.box.left, t.box.top + fonts.tickAscent), Q(t.text));
+  }
+
+  // The noteworthy points: a filled mark, a hole an empty circle.
+  for (const study::GraphPoint& g : graph.points) {
+    const QPointF c = at(g.p.x.value, g.p.y.value);
+    if (!(c.x() >= 0 && c.x() <= w && c.y() >= 0 && c.y() <= frameH)) continue;
+    if (g.kind == study::PointKind::Hole) {
+      p.setPen(QPen(QColor(0, 110, 0), 1.4));
+      p.setBrush(Qt::white);
+    } else {
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(0, 110, 0));
+    }
+    p.drawEllipse(c, 3.5, 3.5);
+  }
+  p.setBrush(Qt::NoBrush);
+
+  // The labels of the points and the equations of the asymptotes.
+  p.setFont(SheetFont(kLabelFont));
+  for (const study::GraphLabel& label : l.labels) {
+    const study::GraphBox& b = label.placed.box;
+    const QRectF box(b.left, b.top, b.width, b.height);
+    if (label.leader) {
+      p.setPen(QPen(QColor(140, 140, 140), 0.6));
+      const QPointF from(label.anchorX, label.anchorY);
+      p.drawLine(from, QPointF(std::clamp(from.x(), box.left(), box.right()),
+                               std::clamp(from.y(), box.top(), box.bottom())));
+    }
+    p.fillRect(box, QColor(255, 255, 255, 210));
+    p.setPen(label.asymptote >= 0 ? QColor(20, 70, 170) : QColor(0, 90, 0));
+    DrawLabel(p, QPointF(b.left + 1, b.top + fonts.labelAscent), Q(label.placed.text),
+              label.number > 0);
+  }
+  p.restore();
+  p.setPen(QPen(Qt::black, 0));
+  p.drawRect(QRectF(0, 0, w, frameH));
+
+  // The legend: what each number stands for.
+  p.setFont(SheetFont(kLabelFont));
+  p.setPen(Qt::black);
+  qreal y = frameH + 4 + fonts.labelAscent;
+  for (const study::GraphText& t : l.legend) {
+    DrawLabel(p, QPointF(4, y), Q(t.text), false);
+    y += fonts.labelHeight;
+  }
   p.restore();
   p.save();
   p.setPen(QPen(Qt::black, 0));
   p.drawRect(area);
   p.restore();
+}
+
+bool WriteStudyGraphSvg(QIODevice& out, const study::Sheet& sheet, QString* why) {
+  QSvgGenerator svg;
+  svg.setOutputDevice(&out);
+  const QSize size(720, 540);
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
+  svg.setResolution(96);
+  svg.setTitle(QStringLiteral("Grafico di f(x) = ") + Q(sheet.function.data.f.text));
+  svg.setDescription(QStringLiteral("Curvalis, studio di funzione"));
+  QPainter p;
+  if (!p.begin(&svg)) {
+    *why = QStringLiteral("il file SVG non può essere scritto");
+    return false;
+  }
+  PaintStudyGraph(p, QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), sheet);
+  if (!p.end()) {
+    *why = QStringLiteral("il file SVG non può essere scritto");
+    return false;
+  }
+  return true;
 }
 
 // --- The pages ---------------------------------------------------------------------------
@@ -492,6 +571,19 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
     y = 0;
   };
   auto paragraph = [&](const QString& text, const QFont& font, qreal indent, qreal after) {
+    // A line with a power that fits the page is set with its exponent raised ("x^4" as x⁴,
+    // "e^(−x)" with −x up, the parentheses that only delimit it left out).
+    const qreal size = font.pixelSize();
+    if (text.contains(u'^') && !font.bold() &&
+        LabelWidth(text, false, size) <= page.width() - indent) {
+      const QFontMetricsF fm(font);
+      const qreal height = fm.height() + kRaise * size / kLabelFont;
+      room(height);
+      DrawLabel(p, QPointF(indent, y + kRaise * size / kLabelFont + fm.ascent()), text, false,
+                size);
+      y += height + after;
+      return;
+    }
     p.setFont(font);
     const QRectF box(indent, 0, page.width() - indent, 1e6);
     const QRectF need = p.boundingRect(box, Qt::TextWordWrap, text);
@@ -501,10 +593,13 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
   };
 
   paragraph(Q(study::kSheetTitle), title, 0, 4);
-  if (!sheet.function.data.typed.empty()) {
-    paragraph(QStringLiteral("f(x) = ") + Q(sheet.function.data.typed), body, 0, 10);
-  }
-  for (const study::SectionId id : study::kOutline) {
+  // f as the sheet writes it; the text as typed only when the sheet has none.
+  const std::string& f = sheet.function.determined && !sheet.function.data.f.text.empty()
+                             ? sheet.function.data.f.text
+                             : sheet.function.data.typed;
+  if (!f.empty()) paragraph(QStringLiteral("f(x) = ") + Q(f), body, 0, 10);
+  for (int s = 0; s < study::kSectionCount; ++s) {
+    const auto id = study::SectionId(s);
     room(60);
     paragraph(Q(study::SectionTitle(id)), heading, 0, 2);
     for (const std::string& line : study::SectionLines(sheet, id)) {
@@ -550,6 +645,21 @@ bool WriteText(QIODevice& out, const std::string& text, QString* why) {
   return true;
 }
 
+// The graph beside a Markdown document: the same name with the ending ".svg", written whole
+// or not at all; the document links it, or says why it is missing.
+study::MarkdownGraph WriteGraphBeside(const study::Sheet& sheet, const QString& path) {
+  const QFileInfo info(path);
+  const QString svg =
+      info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".svg");
+  QString reason;
+  if (WriteWhole(svg, &reason, [&](QIODevice& out, QString* why) {
+        return WriteStudyGraphSvg(out, sheet, why);
+      })) {
+    return {QFileInfo(svg).fileName().toStdString(), {}};
+  }
+  return {{}, (QFileInfo(svg).fileName() + QStringLiteral(": ") + reason).toStdString()};
+}
+
 }  // namespace
 
 std::optional<StudyFormat> StudyFormatOf(const QString& path) {
@@ -581,7 +691,7 @@ bool ExportStudy(const study::Sheet& sheet, const QString& path, StudyFormat for
       case StudyFormat::Latex:
         return WriteText(out, study::SheetLatex(sheet), why);
       case StudyFormat::Markdown:
-        return WriteText(out, study::SheetMarkdown(sheet), why);
+        return WriteText(out, study::SheetMarkdown(sheet, WriteGraphBeside(sheet, path)), why);
     }
     return false;
   });

@@ -13,6 +13,7 @@
 #include "study/graph.h"
 #include "study/sheet.h"
 
+class QIODevice;
 class QPrinter;
 
 namespace curvalis {
@@ -36,6 +37,10 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const study::Variatio
 // of the default view.
 void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet);
 
+// Paints the graph as PaintStudyGraph does into an SVG picture (720 × 540) written to `out`.
+// False, with the reason.
+bool WriteStudyGraphSvg(QIODevice& out, const study::Sheet& sheet, QString* why);
+
 // The file kinds the sheet is exported to, chosen by the file's ending.
 enum class StudyFormat { Pdf, Latex, Markdown };
 std::optional<StudyFormat> StudyFormatOf(const QString& path);
@@ -43,7 +48,9 @@ std::optional<StudyFormat> StudyFormatOf(const QString& path);
 QString StudySuffix(StudyFormat format);
 
 // Writes the sheet to `path` as `format`: a PDF with the table and the graph drawn as vectors
-// (its texts stay text), a LaTeX document, a Markdown text. Written through a temporary file
+// (its texts stay text), a LaTeX document, a Markdown text with its graph as an SVG picture
+// of the same name beside it ("studio.md" links "studio.svg"; when the picture cannot be
+// written, the text says why and is written all the same). Written through a temporary file
 // renamed over `path`, so a failure leaves an older file whole. False, with the reason.
 bool ExportStudy(const study::Sheet& sheet, const QString& path, StudyFormat format,
                  QString* reason);
