@@ -117,7 +117,7 @@ std::string SignCode(Sign s, bool atPoint) {
 double WidthCm(const std::string& text) {
   double w = 0;
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = Next(text, i);
+    const char32_t c = Utf8Next(text, i);
     w += c == ' ' ? 0.08 : 0.2;
   }
   return w;
@@ -245,7 +245,7 @@ std::string CleanLatex(std::string_view latex) {
   std::string out;
   for (std::size_t i = 0; i < latex.size();) {
     const std::size_t start = i;
-    const char32_t c = Next(latex, i);
+    const char32_t c = Utf8Next(latex, i);
     if (c < 0x80) {
       out += char(c);
     } else {
@@ -386,7 +386,7 @@ std::string StudentMath(std::string_view text, std::size_t& i, std::size_t end) 
       continue;
     }
     const std::size_t start = i;
-    const char32_t u = Next(text, i);
+    const char32_t u = Utf8Next(text, i);
     if (u == U'√') {
       out += "\\sqrt{" + Operand(text, i, end) + "}";
       continue;
@@ -609,7 +609,7 @@ constexpr double kUnitsPerPt = 1 / (kUnitCm / 2.54 * 72.27);
 double MathWidth(const std::string& text, double pt) {
   double w = 0;
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = Next(text, i);
+    const char32_t c = Utf8Next(text, i);
     w += c == ' ' ? 0.2 : (c == U'(' || c == U')' || c == U';' || c == U'.') ? 0.42 : 0.56;
   }
   return w * pt * kUnitsPerPt;
