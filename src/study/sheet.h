@@ -174,6 +174,9 @@ struct Section {
   bool determined = false;  // ready and found; `data` holds it
   std::string reason;       // ready and not found: why (Italian)
   T data{};
+  // The working that leads to `data` ("Svolgimento"), in the order a student writes it; empty
+  // for a section without one, or when no line of it could be given and checked.
+  std::vector<Step> steps;
 };
 
 // --- The sign-and-variation table ---------------------------------------------------------
@@ -310,6 +313,13 @@ std::string FCellText(const TableFCell& cell);
 // e.g. {"D = ]−∞; 2[ ∪ ]2; +∞[", "x ≠ 2"}; "calcolo in corso" when not ready; "non
 // determinato: <reason>" when undetermined.
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id);
+
+// A line of the sheet's own texts (a condition, an interval, a limit) in LaTeX's math mode,
+// without the dollars: "x \neq 2", "\lim_{x \to 2^{-}} f(x) = -\infty".
+std::string StudentMath(std::string_view text);
+
+// The working of a section, whether it has one.
+const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id);
 
 // The table as text, one line per row, for a screen reader and the Markdown export.
 std::vector<std::string> TableLines(const Sheet& sheet);

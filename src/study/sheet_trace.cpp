@@ -161,7 +161,15 @@ std::string Event(const Sheet& sheet, SectionId id, const Section<T>& section) {
     return head + ",\"undetermined\":true,\"reason\":" +
            JsonString(section.ready ? section.reason : std::string("calcolo interrotto")) + "}";
   }
-  return head + Body(sheet, id) + "}";
+  std::string steps;
+  if (!section.steps.empty()) {
+    steps = ",\"steps\":" + List(section.steps, [](const Step& st) {
+              return "{\"rule\":\"" + std::string(StepRuleName(st.rule)) +
+                     "\",\"text\":" + JsonString(st.text) + ",\"latex\":" + JsonString(st.latex) +
+                     "}";
+            });
+  }
+  return head + Body(sheet, id) + steps + "}";
 }
 
 }  // namespace
