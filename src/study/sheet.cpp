@@ -475,3 +475,14 @@ std::string StudentMath(std::string_view text) {
 }
 
 }  // namespace curvalis::study
+
+namespace curvalis::study {
+
+Sheet ResultsOnly(Sheet sheet) {
+  for (int i = 0; i < kSectionCount; ++i) {
+    WithSection(sheet, SectionId(i), [](auto& s) { s.steps.clear(); });
+  }
+  return sheet;
+}
+
+}  // namespace curvalis::study

@@ -318,6 +318,13 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id);
 // without the dollars: "x \neq 2", "\lim_{x \to 2^{-}} f(x) = -\infty".
 std::string StudentMath(std::string_view text);
 
+// The sheet with its results alone: every section's working taken away (the exports "without
+// the working").
+Sheet ResultsOnly(Sheet sheet);
+
+// The heading of a section's working on the sheet.
+inline constexpr std::string_view kWorkingTitle = "Svolgimento";
+
 // The working of a section, whether it has one.
 const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id);
 

@@ -266,6 +266,7 @@ std::string SheetLatex(const Sheet& sheet) {
       out += "\\item " + item + "\n";
     }
     out += "\\end{itemize}\n";
+    out += WorkingLatex(SectionSteps(sheet, id));
   }
   out += "\\subsection*{Tabella dei segni e della variazione}\n";
   const std::string table = sheet.tableReady ? TkzTable(sheet) : "";

@@ -60,6 +60,7 @@ std::string SheetMarkdown(const Sheet& sheet) {
     out += "## " + std::string(SectionTitle(id)) + "\n\n";
     for (const std::string& line : SectionLines(sheet, id)) out += "- " + line + "\n";
     out += "\n";
+    out += WorkingMarkdown(SectionSteps(sheet, id));
   }
   out += "## Tabella dei segni e della variazione\n\n";
   const std::string table = Table(sheet);

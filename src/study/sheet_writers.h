@@ -20,6 +20,11 @@ std::string SheetMarkdown(const Sheet& sheet);
 // The sheet as a LaTeX document that pdflatex compiles (packages: tkz-tab, amssymb).
 std::string SheetLatex(const Sheet& sheet);
 
+// The working of one section ("Svolgimento" and its lines, numbered), for the Markdown and the
+// LaTeX documents; empty when the section has none. The LaTeX sets each line in math mode.
+std::string WorkingMarkdown(const std::vector<Step>& steps);
+std::string WorkingLatex(const std::vector<Step>& steps);
+
 // A text of the sheet for LaTeX's text mode: the characters special to LaTeX escaped (the
 // student notation's symbols are declared in the document's preamble).
 std::string LatexText(std::string_view text);

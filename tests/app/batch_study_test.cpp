@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -321,6 +321,27 @@ TEST(BatchStudy, ReportByItsEnding) {
     EXPECT_FALSE(fs::exists(path)) << bad;
   }
   r = Batch({"--report"});
+  EXPECT_EQ(r.code, 2);
+}
+
+// --report writes the working under each result, --report-results the results alone; both in
+// one run, each by its own ending; a bad ending of either is a bad argument.
+TEST(BatchStudy, ReportWithAndWithoutTheWorking) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "report";
+  fs::create_directories(dir);
+  const std::string md = (dir / "svolto.md").string(), tex = (dir / "risultati.tex").string();
+  BatchRun r =
+      Batch({"--formula", "(x^2-1)/(x-2)", "--report", md, "--report-results", tex, "mScheda"},
+            CURVALIS_EXACT_HELPER);
+  ASSERT_EQ(r.code, 0) << r.out;
+  const std::string with = ReadText(md), without = ReadText(tex);
+  EXPECT_NE(with.find("Svolgimento:\n\n1. x − 2 ≠ 0 (denominatore)\n2. x ≠ 2\n"), std::string::npos)
+      << with;
+  EXPECT_NE(with.find("5. q = lim x→+∞ [f(x) − x] = 2"), std::string::npos) << with;
+  EXPECT_EQ(without.find("Svolgimento"), std::string::npos);
+  EXPECT_NE(without.find("\\tkzTabInit"), std::string::npos);
+  r = Batch({"--formula", "x", "--report-results", (dir / "risultati.doc").string()});
   EXPECT_EQ(r.code, 2);
 }
 

@@ -485,6 +485,15 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
     for (const std::string& line : study::SectionLines(sheet, id)) {
       paragraph(Q(line), body, 16, 1);
     }
+    // The working under the results, its lines numbered as in the other documents.
+    const std::vector<study::Step>& steps = study::SectionSteps(sheet, id);
+    if (!steps.empty()) {
+      y += 3;
+      paragraph(Q(study::kWorkingTitle), SheetFont(12, true), 16, 1);
+      for (std::size_t k = 0; k < steps.size(); ++k) {
+        paragraph(QString::number(k + 1) + QStringLiteral(". ") + Q(steps[k].text), body, 28, 1);
+      }
+    }
     y += 8;
   }
   if (sheet.tableReady) {
