@@ -149,6 +149,14 @@ struct ConditionWork {
   std::optional<Domain> solution;
 };
 
+// f written as a quotient of factors (the CAS's factor of its numerator and denominator), for
+// the sign chart: the factors that depend on x, and the sign of the constant before them.
+struct Factored {
+  std::vector<Expr> numerator;
+  std::vector<Expr> denominator;
+  int constantSign = 1;
+};
+
 class ExactEngine {
  public:
   virtual ~ExactEngine() = default;
@@ -206,6 +214,10 @@ class ExactEngine {
   // The numerator of f (or f′, f″) when it is written as a quotient: its zeros in D are the
   // zeros of the quotient.
   virtual Answer<Expr> Numerator(Which) { return {}; }
+
+  // The factors of the numerator and of the denominator of f, each factored by the CAS and
+  // checked at points against the part it factors.
+  virtual Answer<Factored> Factors() { return {}; }
 };
 
 // The reason given by every question when the helper program cannot be started.

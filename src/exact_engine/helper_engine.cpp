@@ -385,7 +385,73 @@ class HelperEngine : public ExactEngine {
     return Determined(Expr{StudentText(*n), LatexText(*n), true});
   }
 
+  Answer<Factored> Factors() override {
+    if (rejected_ || !tree_[0]) return Undetermined<Factored>(reason_, why_);
+    std::vector<Node> parts, upper, lower;
+    FlattenProduct(*tree_[0], parts);
+    for (Node& p : parts) {
+      if (p.Is("inv") && HasX(p.args[0])) {
+        FlattenProduct(p.args[0], lower);
+      } else {
+        upper.push_back(std::move(p));
+      }
+    }
+    Factored out;
+    for (int side = 0; side < 2; ++side) {
+      std::vector<Node>& group = side == 0 ? upper : lower;
+      std::vector<Node> factors;
+      for (const Node& g : group) {
+        if (!HasX(g)) {
+          const double v = TreeValue(g);
+          if (!std::isfinite(v) || v == 0) return Undetermined<Factored>("non determinato");
+          if (v < 0) out.constantSign = -out.constantSign;
+          continue;
+        }
+        // The form with the most factors that agrees with g at points.
+        Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(g))}});
+        std::vector<Node> best = {g};
+        for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
+          std::optional<Node> t = ParseTree(c);
+          if (!t || HasApprox(*t) || !SameAtPoints(g, *t)) continue;
+          std::vector<Node> fs;
+          FlattenProduct(*t, fs);
+          auto count = [](const std::vector<Node>& v) {
+            return std::count_if(v.begin(), v.end(), [](const Node& n) { return HasX(n); });
+          };
+          if (count(fs) > count(best)) best = std::move(fs);
+        }
+        for (Node& b : best) {
+          if (b.Is("inv") && HasX(b.args[0])) return Undetermined<Factored>("non determinato");
+          if (HasX(b)) {
+            factors.push_back(std::move(b));
+          } else {
+            const double v = TreeValue(b);
+            if (!std::isfinite(v) || v == 0) return Undetermined<Factored>("non determinato");
+            if (v < 0) out.constantSign = -out.constantSign;
+          }
+        }
+      }
+      for (const Node& f : factors) {
+        (side == 0 ? out.numerator : out.denominator)
+            .push_back(Expr{StudentText(f), LatexText(f), true});
+      }
+    }
+    return Determined(std::move(out));
+  }
+
  private:
+  // The factors of a product (−u as −1 and u), nested products flattened.
+  static void FlattenProduct(const Node& n, std::vector<Node>& out) {
+    if (n.Is("*")) {
+      for (const Node& a : n.args) FlattenProduct(a, out);
+    } else if (n.Is("neg")) {
+      out.push_back(Node::Num("-1"));
+      FlattenProduct(n.args[0], out);
+    } else {
+      out.push_back(n);
+    }
+  }
+
   // The intervals found for a condition hold exactly where our evaluator says it holds, at
   // points of a grid that fall on no end of them.
   bool SolutionAgrees(const Condition& c, const Domain& d) {

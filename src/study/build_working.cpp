@@ -84,6 +84,9 @@ std::vector<Step> Builder::Working(SectionId id) {
       return InterceptsWorking();
     case SectionId::Asymptotes:
       return AsymptotesWorking();
+    case SectionId::Sign:
+      BuildSignChart();
+      return {};
     case SectionId::Derivative:
       return DerivativeWorking(Which::D1);
     case SectionId::SecondDerivative:
@@ -121,6 +124,96 @@ std::vector<Step> Builder::DomainWorking() {
       Line(StepRule::Intersection, a.value.empty() ? "nessuna condizione: " + d : d,
            a.value.empty() ? "\\text{nessuna condizione: } " + StudentMath(d) : StudentMath(d)));
   return out;
+}
+
+void Builder::BuildSignChart() {
+  SignData& d = sheet_.sign.data;
+  if (sheet_.parity.data.period || d.intervals.empty()) return;  // one period: no chart
+  auto a = Ask<Factored>([&] { return engine_.Factors(); });
+  if (!a.determined || a.value.numerator.size() + a.value.denominator.size() < 2) return;
+  SignChart chart;
+  // The columns: every end of the sign's intervals, in order, each once.
+  for (const SignInterval& i : d.intervals) {
+    for (const Number& n : {i.range.from, i.range.to}) {
+      if (chart.xs.empty() || !SameX(chart.xs.back().value, n.value)) {
+        if (!chart.xs.empty() && n.value < chart.xs.back().value) return;
+        chart.xs.push_back(n);
+      }
+    }
+  }
+  const std::size_t n = chart.xs.size();
+  if (n < 2) return;
+  auto inside = [&](std::size_t i, int k) {  // the k-th of five points inside interval i
+    const double lo = chart.xs[i].value, hi = chart.xs[i + 1].value;
+    double x = Inside(lo, hi);
+    for (int s = 0; s < k; ++s) x = s % 2 ? Inside(x, hi) : Inside(lo, x);
+    return x;
+  };
+  auto rowOf = [&](const Expr& e, bool den) -> std::optional<SignChartRow> {
+    Fn g;
+    if (!g.Compile(e.text)) return std::nullopt;
+    SignChartRow row{e.text, e.latex, den, {}, {}};
+    for (std::size_t i = 0; i < n; ++i) {
+      const double x = chart.xs[i].value;
+      if (!std::isfinite(x)) {
+        row.atPoint.push_back(Sign::None);
+        continue;
+      }
+      const double v = g(x), h = 1e-6 * std::max(1.0, std::fabs(x));
+      double scale = 1;
+      for (double y : {g(x - h), g(x + h)}) {
+        if (std::isfinite(y)) scale = std::max(scale, std::fabs(y));
+      }
+      row.atPoint.push_back(std::isnan(v)                  ? Sign::Undefined
+                            : std::fabs(v) <= 1e-9 * scale ? Sign::Zero
+                                                           : SignOf(v));
+    }
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      const Sign s = SignOf(g(inside(i, 0)));
+      for (int k = 1; k < 5; ++k) {
+        if (SignOf(g(inside(i, k))) != s) return std::nullopt;  // a sign change the columns miss
+      }
+      row.onInterval.push_back(s);
+    }
+    return row;
+  };
+  for (bool den : {false, true}) {
+    for (const Expr& e : den ? a.value.denominator : a.value.numerator) {
+      std::optional<SignChartRow> row = rowOf(e, den);
+      if (!row) return;
+      chart.rows.push_back(std::move(*row));
+    }
+  }
+  // The row of f, and the rule of signs checked on every interval of D.
+  SignChartRow f{"f(x)", "f(x)", false, {}, {}};
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = chart.xs[i].value;
+    f.atPoint.push_back(!std::isfinite(x)     ? Sign::None
+                        : !InD(x)             ? Sign::Undefined
+                        : Contains(zeros_, x) ? Sign::Zero
+                                              : SignOf(F(x)));
+  }
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    const double mid = inside(i, 0);
+    Sign s = Sign::Undefined;
+    for (const SignInterval& si : d.intervals) {
+      if (mid > si.range.from.value && mid < si.range.to.value) s = si.sign;
+    }
+    if (s == Sign::Undefined) {  // outside D: no sign to give
+      for (SignChartRow& r : chart.rows) r.onInterval[i] = Sign::Undefined;
+    } else {
+      int product = a.value.constantSign;
+      for (const SignChartRow& r : chart.rows) {
+        const Sign fs = r.onInterval[i];
+        if (fs != Sign::Plus && fs != Sign::Minus) return;
+        if (fs == Sign::Minus) product = -product;
+      }
+      if (s != (product > 0 ? Sign::Plus : Sign::Minus)) return;
+    }
+    f.onInterval.push_back(s);
+  }
+  chart.rows.push_back(std::move(f));
+  d.chart = std::move(chart);
 }
 
 std::vector<Step> Builder::ParityWorking() {

@@ -83,8 +83,24 @@ struct SignInterval {
   Interval range;
   Sign sign = Sign::Plus;
 };
+// The sign chart ("schema del segno") a student draws for it: a row for each factor of the
+// numerator and of the denominator, with its sign between the noteworthy points, and the row
+// of f by the rule of signs. Columns as in the variation table (`xs`, the ends −∞ and +∞
+// included where D is unbounded); `rows` empty when no chart could be given and checked.
+struct SignChartRow {
+  std::string factor;  // "x − 1", "x + 1", "x − 2"; "f(x)" for the last row
+  std::string latex;
+  bool denominator = false;
+  std::vector<Sign> atPoint;     // at each column: "0", "‖" where undefined, None at ±∞
+  std::vector<Sign> onInterval;  // on each interval between two columns
+};
+struct SignChart {
+  std::vector<Number> xs;
+  std::vector<SignChartRow> rows;
+};
 struct SignData {
   std::vector<SignInterval> intervals;
+  SignChart chart;
 };
 
 // 6. One limit: at a finite end of D that does not belong to D (from its open side), or at

@@ -318,6 +318,9 @@ class Builder {
   // evaluator; a line that cannot be given or checked is left out.
   std::vector<Step> Working(SectionId id);
   std::vector<Step> DomainWorking();
+  // The sign chart of f from the factors of its numerator and denominator (left empty when a
+  // factor's signs do not give the signs of f).
+  void BuildSignChart();
   std::vector<Step> ParityWorking();
   std::vector<Step> InterceptsWorking();
   std::vector<Step> AsymptotesWorking();

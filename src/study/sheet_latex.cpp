@@ -266,6 +266,8 @@ std::string SheetLatex(const Sheet& sheet) {
       out += "\\item " + item + "\n";
     }
     out += "\\end{itemize}\n";
+    if (id == SectionId::Sign && sheet.sign.determined)
+      out += SignChartLatex(sheet.sign.data.chart);
     out += WorkingLatex(SectionSteps(sheet, id));
   }
   out += "\\subsection*{Tabella dei segni e della variazione}\n";

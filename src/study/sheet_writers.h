@@ -25,6 +25,11 @@ std::string SheetLatex(const Sheet& sheet);
 std::string WorkingMarkdown(const std::vector<Step>& steps);
 std::string WorkingLatex(const std::vector<Step>& steps);
 
+// The sign chart of Segno ("Schema del segno"): a Markdown table, and a tkz-tab picture with
+// a sign row for each factor; empty when the sheet has no chart.
+std::string SignChartMarkdown(const SignChart& chart);
+std::string SignChartLatex(const SignChart& chart);
+
 // A text of the sheet for LaTeX's text mode: the characters special to LaTeX escaped (the
 // student notation's symbols are declared in the document's preamble).
 std::string LatexText(std::string_view text);

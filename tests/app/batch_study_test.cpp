@@ -185,6 +185,21 @@ TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
   int seen = 0;
   for (const std::string& l : r.lines) {
     if (l.find("\"op\":\"study\"") == std::string::npos) continue;
+    if (l.find("\"section\":\"sign\"") != std::string::npos) {
+      // The sign chart: a row for each factor, the denominator's marked, then f by the rule of
+      // signs, walking the intervals and the points −1, 1, 2 in order.
+      EXPECT_NE(
+          l.find(
+              ",\"rows\":[{\"factor\":\"x − 1\",\"signs\":[\"-\",\"-\",\"-\",\"0\",\"+\","
+              "\"+\",\"+\"]},{\"factor\":\"x + 1\",\"signs\":[\"-\",\"0\",\"+\",\"+\",\"+\","
+              "\"+\",\"+\"]},{\"factor\":\"x − 2\",\"denominator\":true,\"signs\":[\"-\",\"-\","
+              "\"-\",\"-\",\"-\",\"0\",\"+\"]},{\"factor\":\"f(x)\",\"signs\":[\"-\",\"0\",\"+\","
+              "\"0\",\"-\",\"‖\",\"+\"]}]}"),
+          std::string::npos)
+          << l;
+      EXPECT_NE(l.find("\"chart\":{\"points\":[{\"text\":\"−1\""), std::string::npos) << l;
+      continue;
+    }
     const std::size_t at = l.find("\"section\":\"") + 11;
     const std::string section = l.substr(at, l.find('"', at) - at);
     auto it = expected.find(section);
@@ -322,6 +337,37 @@ TEST(BatchStudy, ReportByItsEnding) {
   }
   r = Batch({"--report"});
   EXPECT_EQ(r.code, 2);
+}
+
+// The sign chart of textbook functions: the factors it has rows for, or none where a factor's
+// signs cannot be given between the points (a chart left out, never guessed).
+TEST(BatchStudy, SignChartsWithTheHelper) {
+  struct Row {
+    const char* formula;
+    const char* factors;  // the rows' factors in order, "" for no chart
+  };
+  const Row rows[] = {
+      {"x^3-3x", "x|x − √3|x + √3|f(x)"},
+      {"x*e^x", "x|e^x|f(x)"},                      // a factor that never changes sign
+      {"(x^2-4)/(x+2)", "x − 2|x + 2|x + 2|f(x)"},  // the same factor above and below
+      {"sqrt(x^2-1)/x", ""},                        // x changes sign outside D: no chart
+      {"ln(x)", ""},                                // one factor: the signs say it all
+  };
+  for (const Row& row : rows) {
+    const BatchRun r =
+        Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::string factors;
+    for (const std::string& l : r.lines) {
+      if (l.find("\"section\":\"sign\"") == std::string::npos) continue;
+      for (std::size_t at = l.find("\"factor\":\""); at != std::string::npos;
+           at = l.find("\"factor\":\"", at + 1)) {
+        const std::size_t from = at + 10;
+        factors += (factors.empty() ? "" : "|") + l.substr(from, l.find('"', from) - from);
+      }
+    }
+    EXPECT_EQ(factors, row.factors) << row.formula;
+  }
 }
 
 // --report writes the working under each result, --report-results the results alone; both in

@@ -155,6 +155,11 @@ void StudyWindow::createContent() {
     m_bodies[size_t(s)] = formula(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
     m_bodies[size_t(s)]->setAccessibleName(title);
     m_bodies[size_t(s)]->setIndent(14);
+    if (id == study::SectionId::Sign) {  // the sign chart under the signs
+      m_signChart = new SignChartView(page);
+      m_signChart->hide();
+      layout->addWidget(m_signChart);
+    }
     m_workings[size_t(s)] =
         formula(QStringLiteral("Svolgimento_") + Q(study::SectionName(id)), font());
     m_workings[size_t(s)]->setAccessibleName(Q(study::kWorkingTitle) + QStringLiteral(": ") +
@@ -240,6 +245,10 @@ void StudyWindow::refreshSection(study::SectionId id) {
                                             working.join(QLatin1Char('\n')));
   w->setAccessibleDescription(w->studentText());
   w->setVisible(!working.isEmpty() && workingShown() && m_sheet.rejected.empty());
+  if (id == study::SectionId::Sign) {
+    m_signChart->setSheet(m_sheet);
+    m_signChart->setVisible(m_signChart->hasChart() && workingShown() && m_sheet.rejected.empty());
+  }
 }
 
 // A formula that cannot be studied at all: the window shows the reason, nothing else.

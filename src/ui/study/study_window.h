@@ -19,6 +19,7 @@ namespace curvalis {
 
 class FormulaLabel;
 class VariationTableView;
+class SignChartView;
 class StudyGraphView;
 
 class StudyWindow : public QMainWindow {
@@ -45,6 +46,7 @@ class StudyWindow : public QMainWindow {
   FormulaLabel* sectionLabel(study::SectionId id) const;
   FormulaLabel* titleLabel() const { return m_title; }
   VariationTableView* tableView() const { return m_table; }
+  SignChartView* signChartView() const { return m_signChart; }
   StudyGraphView* graphView() const { return m_graph; }
   // The working shown under a section ("Svolgimento" and its lines), empty when it has none.
   FormulaLabel* workingLabel(study::SectionId id) const;
@@ -89,6 +91,7 @@ class StudyWindow : public QMainWindow {
   std::array<FormulaLabel*, study::kSectionCount> m_workings{};
   QLabel* m_tableHeading = nullptr;
   VariationTableView* m_table = nullptr;
+  SignChartView* m_signChart = nullptr;
   QLabel* m_graphHeading = nullptr;
   StudyGraphView* m_graph = nullptr;
   QMap<QString, QAction*> m_actions;
