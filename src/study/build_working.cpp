@@ -58,8 +58,10 @@ Step Solutions(const std::vector<Number>& zeros, const char* name, const char* l
   }
   std::string text, latex;
   for (const Number& z : zeros) {
-    text += (text.empty() ? "x = " : " \xE2\x88\xA8 x = ") + z.text;
-    latex += (latex.empty() ? "x = " : " \\vee x = ") + Latex(z);
+    // A decimal already carries its "≈": "x ≈ 0.2679491924".
+    const bool approx = z.text.rfind("\xE2\x89\x88", 0) == 0;
+    text += std::string(text.empty() ? "" : " \xE2\x88\xA8 ") + (approx ? "x " : "x = ") + z.text;
+    latex += std::string(latex.empty() ? "" : " \\vee ") + (approx ? "x " : "x = ") + Latex(z);
   }
   return Line(StepRule::Solutions, text, latex);
 }
@@ -105,16 +107,19 @@ std::vector<Step> Builder::DomainWorking() {
   if (!a.determined) return {};
   engineWorks_ = true;
   std::vector<Step> out;
+  bool allSolved = true;
   for (const ConditionWork& c : a.value) {
     out.push_back(Line(StepRule::Condition, c.condition.text + " (" + c.source + ")",
                        c.condition.latex + " \\quad \\text{(" + c.source + ")}"));
-    // For a periodic f the solution covers one period, which the line does not say: left out.
-    if (c.solution && !c.solution->condition.empty() && !sheet_.parity.data.period) {
+    allSolved = allSolved && c.solution && !c.solution->condition.empty();
+    if (c.solution && !c.solution->condition.empty()) {
       out.push_back(Line(StepRule::ConditionSolved, c.solution->condition,
                          StudentMath(c.solution->condition)));
     }
   }
-  // The same set the section shows: "D = ]−∞; 2[ ∪ ]2; +∞[".
+  // The intersection of the solutions, only when each condition was solved: the same set the
+  // section shows ("D = ]−∞; 2[ ∪ ]2; +∞[").
+  if (!allSolved) return out;
   std::string d, dLatex;
   for (const Interval& i : sheet_.domain.data.domain.intervals) {
     d += (d.empty() ? "" : " ∪ ") + IntervalText(i);
@@ -222,6 +227,9 @@ std::vector<Step> Builder::ParityWorking() {
   auto mirrored = Ask<std::vector<Expr>>([&] { return engine_.Mirrored(); });
   if (!mirrored.determined || mirrored.value.empty()) return out;
   const std::vector<Interval>& iv = sheet_.domain.data.domain.intervals;
+  // A periodic f's domain is given for one period, which says nothing of its symmetry: the
+  // working compares f(−x) alone.
+  const bool periodic = sheet_.parity.data.period.has_value();
   bool symmetric = true;
   for (const Interval& i : iv) {
     bool found = false;
@@ -231,13 +239,15 @@ std::vector<Step> Builder::ParityWorking() {
     }
     symmetric = symmetric && found;
   }
-  if (!symmetric) {
+  if (!symmetric && !periodic) {
     out.push_back(Line(StepRule::DomainNotSymmetric, "D non è simmetrico rispetto a 0",
                        "D \\text{ non è simmetrico rispetto a } 0"));
     return out;
   }
-  out.push_back(Line(StepRule::DomainSymmetric, "D è simmetrico rispetto a 0",
-                     "D \\text{ è simmetrico rispetto a } 0"));
+  if (!periodic) {
+    out.push_back(Line(StepRule::DomainSymmetric, "D è simmetrico rispetto a 0",
+                       "D \\text{ è simmetrico rispetto a } 0"));
+  }
   // Each form of f(−x) read back agrees with f at −x where both have a value.
   std::string text = "f(−x)", latex = "f(-x)";
   std::string formula;
