@@ -61,7 +61,8 @@ std::string SignChartMarkdown(const SignChart& chart) {
     for (std::size_t i = 0; i < chart.xs.size(); ++i) {
       // At a point only a zero or "‖" is written, as in the table.
       const Sign at = r.atPoint[i];
-      out += " " + std::string(at == Sign::Zero || at == Sign::Undefined ? SignText(at) : "") + " |";
+      out +=
+          " " + std::string(at == Sign::Zero || at == Sign::Undefined ? SignText(at) : "") + " |";
       if (i + 1 < chart.xs.size()) out += " " + std::string(SignText(r.onInterval[i])) + " |";
     }
     out += "\n";
