@@ -199,6 +199,12 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
         *error = "the report " + options.reportPath + " must end in .pdf, .tex or .md";
         return std::nullopt;
       }
+    } else if (a == "--report-results") {
+      if (!value(&options.resultsPath)) return std::nullopt;
+      if (!ReportKindOf(options.resultsPath)) {
+        *error = "the report " + options.resultsPath + " must end in .pdf, .tex or .md";
+        return std::nullopt;
+      }
     } else if (a == "--print-to") {
       if (!value(&options.printTo)) return std::nullopt;
     } else if (a.rfind("--", 0) == 0) {
@@ -237,7 +243,8 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
     std::fprintf(stderr,
                  "usage: curvalis --batch [--formula TEXT | --formula-file FILE] [--trace FILE] "
                  "[--image FILE] [--image-scale N] "
-                 "[--print-to FILE.pdf] [--report FILE.pdf|.tex|.md] [COMMAND ...]\n");
+                 "[--print-to FILE.pdf] [--report FILE.pdf|.tex|.md] "
+                 "[--report-results FILE.pdf|.tex|.md] [COMMAND ...]\n");
     return 2;
   }
   // No window is shown: without a display of its own the batch mode draws off screen.
@@ -277,16 +284,20 @@ int RunBatch(int argc, char** argv, const std::vector<std::string>& args) {
         code = 1;
       }
     }
-    if (!options->reportPath.empty()) {
+    // --report with the working, --report-results with the results alone.
+    for (const bool working : {true, false}) {
+      const std::string& path = working ? options->reportPath : options->resultsPath;
+      if (path.empty()) continue;
       // The sheet of the last "Studio completo", or of Funzione as it is at the end.
       BatchStudy& s = Study();
       if (!s.sheet) s.sheet = BuildStudy(window.funzione()->text().toStdString(), nullptr);
       std::string reason;
-      const bool written = WriteReport(*s.sheet, options->reportPath, &reason);
-      if (trace) trace->File(options->reportPath, written);
+      const bool written =
+          WriteReport(working ? *s.sheet : study::ResultsOnly(*s.sheet), path, &reason);
+      if (trace) trace->File(path, written);
       if (!written) {
-        std::fprintf(stderr, "curvalis: cannot write the report %s: %s\n",
-                     options->reportPath.c_str(), reason.c_str());
+        std::fprintf(stderr, "curvalis: cannot write the report %s: %s\n", path.c_str(),
+                     reason.c_str());
         code = 1;
       }
     }

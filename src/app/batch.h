@@ -18,6 +18,8 @@ struct BatchOptions {
   int imageScale = 1;     // --image-scale N: a PNG or BMP N times the drawing's size
   std::string printTo;
   std::string reportPath;  // --report FILE: the written study, .pdf, .tex or .md by its ending
+  // --report-results FILE: the same with the results alone, without the working
+  std::string resultsPath;
   std::vector<std::string> commands;
 };
 

@@ -91,6 +91,72 @@ struct Line {
   Number q;
 };
 
+// --- The working ("svolgimento") ----------------------------------------------------------
+
+// What a line of the working does. Each has a fixed name in the trace (StepRuleName) and an
+// example in the program's design record; tests assert these, never the Italian words.
+enum class StepRule {
+  // Dominio
+  Condition,        // "x − 2 ≠ 0 (denominatore)"
+  ConditionSolved,  // "x ≠ 2": the condition above solved
+  Intersection,     // "D = ]−∞; 2[ ∪ ]2; +∞[": the solutions together
+  // Derivata prima and Derivata seconda: the rules, outermost first
+  Polynomial,      // "D[x² − 1] = 2x"
+  Sum,             // "D[x + ln(x)] = 1 + 1/x"
+  ConstantFactor,  // "D[3·sin(x)] = 3·cos(x)"
+  Product,         // "D[x·e^x] = 1·e^x + x·e^x"
+  Quotient,        // "f′(x) = (2x·(x − 2) − (x² − 1))/(x − 2)²"
+  Chain,           // "D[sin(x²)] = cos(x²)·2x"
+  PowerOfX,        // "D[x^x] = x^x·(ln(x) + 1)": a power whose base and exponent depend on x
+  Elementary,      // "D[sin(x)] = cos(x)": a derivative from the table
+  Simplified,      // "f′(x) = (x² − 4x + 1)/(x − 2)²": the result, as the sheet gives it
+  Numerator,       // "f′(x) = 0 ⇔ x² − 4x + 1 = 0": the zeros are those of the numerator
+  Solutions,       // "x = 2 − √3 ∨ x = 2 + √3", or "nessuna soluzione"
+  // Simmetrie
+  DomainSymmetric,     // "D è simmetrico rispetto a 0"
+  DomainNotSymmetric,  // "D non è simmetrico rispetto a 0"
+  Mirrored,            // "f(−x) = (x² − 1)/(−x − 2)"
+  Compared,            // "f(−x) ≠ f(x) e f(−x) ≠ −f(x)"
+  // Intersezioni
+  ValueAtZero,      // "f(0) = (0² − 1)/(0 − 2) = 1/2"
+  ZeroNotInDomain,  // "0 ∉ D: nessuna intersezione con l'asse y"
+  // Asintoti
+  VerticalFromLimit,    // "lim x→2⁻ f(x) = −∞ ⇒ x = 2"
+  HorizontalFromLimit,  // "lim x→+∞ f(x) = 1 ⇒ y = 1"
+  ObliqueSlope,         // "m = lim x→+∞ f(x)/x = 1"
+  ObliqueIntercept,     // "q = lim x→+∞ [f(x) − x] = 2"
+};
+
+// "condition", "condition_solved", ..., "oblique_intercept".
+std::string_view StepRuleName(StepRule rule);
+
+// One line of the working: the rule, the line in the student notation and in LaTeX (math
+// mode, without the dollars), and the expression in it that reads back as a formula (empty
+// when the line has none), checked at points before the line is given.
+struct Step {
+  StepRule rule = StepRule::Condition;
+  std::string text;
+  std::string latex;
+  std::string formula;
+};
+
+// One condition of existence of f: as a student writes it ("x − 2 ≠ 0"), where it comes from
+// ("denominatore"), and its solution when the engine found one our evaluator agrees with (none
+// for a periodic f, whose domain the sheet gives for one period).
+struct ConditionWork {
+  Expr condition;
+  std::string source;
+  std::optional<Domain> solution;
+};
+
+// f written as a quotient of factors (the CAS's factor of its numerator and denominator), for
+// the sign chart: the factors that depend on x, and the sign of the constant before them.
+struct Factored {
+  std::vector<Expr> numerator;
+  std::vector<Expr> denominator;
+  int constantSign = 1;
+};
+
 class ExactEngine {
  public:
   virtual ~ExactEngine() = default;
@@ -127,6 +193,31 @@ class ExactEngine {
   // The value of f (or f′, f″) at an exact point, written exactly where the CAS can
   // (f(2 − √3) = "4 − 2√3"), else as a decimal with "≈"; undetermined outside the domain.
   virtual Answer<Number> ValueAt(Which which, const Number& at) = 0;
+
+  // --- The working. An engine that cannot give a part answers undetermined, and the sheet
+  // leaves that part of the working out. ---
+
+  // The conditions of existence of f read from its formula, each solved.
+  virtual Answer<std::vector<ConditionWork>> ExistenceConditions() { return {}; }
+
+  // The rules of derivation applied to f (Which::D1) or to f′ (Which::D2), outermost first,
+  // each line checked against the difference quotients of what it derives.
+  virtual Answer<std::vector<Step>> DerivationSteps(Which) { return {}; }
+
+  // f(−x) as written ("((−x)² − 1)/(−x − 2)"), then simplified when that is another text
+  // (checked against f at −x).
+  virtual Answer<std::vector<Expr>> Mirrored() { return {}; }
+
+  // f (or f′, f″) with x replaced by `at`, before any computation: "(0² − 1)/(0 − 2)".
+  virtual Answer<Expr> Substituted(Which, const Number&) { return {}; }
+
+  // The numerator of f (or f′, f″) when it is written as a quotient: its zeros in D are the
+  // zeros of the quotient.
+  virtual Answer<Expr> Numerator(Which) { return {}; }
+
+  // The factors of the numerator and of the denominator of f, each factored by the CAS and
+  // checked at points against the part it factors.
+  virtual Answer<Factored> Factors() { return {}; }
 };
 
 // The reason given by every question when the helper program cannot be started.

@@ -375,3 +375,128 @@ std::vector<std::string> TableLines(const Sheet& sheet) {
 }
 
 }  // namespace curvalis::study
+
+namespace curvalis::study {
+
+const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id) {
+  const std::vector<Step>* steps = nullptr;
+  WithSection(sheet, id, [&](const auto& s) { steps = &s.steps; });
+  return *steps;
+}
+
+std::string StudentMath(std::string_view text) {
+  struct Symbol {
+    const char* utf8;
+    const char* latex;
+  };
+  static const Symbol kSymbols[] = {
+      {"\xE2\x88\x92", "-"},
+      {"\xE2\x89\xA0", "\\neq "},
+      {"\xE2\x89\xA4", "\\leq "},
+      {"\xE2\x89\xA5", "\\geq "},
+      {"\xE2\x88\xA8", "\\vee "},
+      {"\xE2\x88\xA7", "\\wedge "},
+      {"\xE2\x88\xAA", "\\cup "},
+      {"\xE2\x88\x9E", "\\infty "},
+      {"\xCF\x80", "\\pi "},
+      {"\xE2\x88\x9A", "\\surd "},
+      {"\xC2\xB2", "^{2}"},
+      {"\xC2\xB3", "^{3}"},
+      {"\xE2\x81\xBB", "^{-}"},
+      {"\xE2\x81\xBA", "^{+}"},
+      {"\xE2\x86\x92", "\\to "},
+      {"\xE2\x88\x88", "\\in "},
+      {"\xE2\x88\x89", "\\notin "},
+      {"\xE2\x84\x9D", "\\mathbb{R}"},
+      {"\xE2\x88\x85", "\\emptyset "},
+      {"\xC2\xB7", "\\cdot "},
+      {"\xE2\x80\xB2", "'"},
+      {"\xE2\x80\xB3", "''"},
+      {"\xE2\x89\x88", "\\approx "},
+      {"\xE2\x87\x94", "\\iff "},
+      {"\xE2\x87\x92", "\\Rightarrow "},
+      {"|", "\\vert "},
+  };
+  static const char* const kFunctions[] = {"lim",  "ln",   "log",    "sin",   "cos",
+                                           "sinh", "cosh", "arcsin", "arccos"};
+  static const char* const kNamed[] = {"tg", "arctg", "tgh"};
+  auto letter = [](unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0xC3 || c == '\'' ||
+           (c >= 0x80 && c < 0xC0);
+  };
+  std::string out;
+  bool lastWord = false;  // the last thing written was a word in \text
+  for (std::size_t i = 0; i < text.size();) {
+    bool matched = false;
+    for (const Symbol& s : kSymbols) {
+      const std::string_view u(s.utf8);
+      if (text.substr(i, u.size()) == u) {
+        out += s.latex;
+        i += u.size();
+        matched = true;
+        lastWord = false;
+        break;
+      }
+    }
+    if (matched) continue;
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (letter(c) && c != '\'') {
+      std::size_t j = i;
+      while (j < text.size() && letter(static_cast<unsigned char>(text[j])) &&
+             text.substr(j, 2) != "\xE2\x88" && static_cast<unsigned char>(text[j]) < 0xE2) {
+        ++j;
+      }
+      if (j == i) j = i + 1;
+      const std::string word(text.substr(i, j - i));
+      i = j;
+      bool done = false;
+      for (const char* f : kFunctions) {
+        if (word == f) {
+          out += "\\" + word + " ";
+          done = true;
+        }
+      }
+      for (const char* f : kNamed) {
+        if (word == f) {
+          out += "\\operatorname{" + word + "}";
+          done = true;
+        }
+      }
+      if (done) {
+        lastWord = false;
+      } else if (word.size() == 1) {
+        out += word;
+        lastWord = false;
+      } else {
+        if (!out.empty() && out.back() == ' ') out += "\\ ";
+        out += "\\text{" + word + "}";
+        lastWord = true;
+      }
+      continue;
+    }
+    if (c == ' ') {
+      out += lastWord ? "\\ " : " ";
+    } else if (c == '{' || c == '}' || c == '%' || c == '#' || c == '&' || c == '_') {
+      out += "\\";
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(c);
+    }
+    lastWord = false;
+    ++i;
+  }
+  return out;
+}
+
+}  // namespace curvalis::study
+
+namespace curvalis::study {
+
+Sheet ResultsOnly(Sheet sheet) {
+  for (int i = 0; i < kSectionCount; ++i) {
+    WithSection(sheet, SectionId(i), [](auto& s) { s.steps.clear(); });
+  }
+  return sheet;
+}
+
+}  // namespace curvalis::study

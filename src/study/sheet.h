@@ -92,8 +92,24 @@ struct SignInterval {
   Interval range;
   Sign sign = Sign::Plus;
 };
+// The sign chart ("schema del segno") a student draws for it: a row for each factor of the
+// numerator and of the denominator, with its sign between the noteworthy points, and the row
+// of f by the rule of signs. Columns as in the variation table (`xs`, the ends −∞ and +∞
+// included where D is unbounded); `rows` empty when no chart could be given and checked.
+struct SignChartRow {
+  std::string factor;  // "x − 1", "x + 1", "x − 2"; "f(x)" for the last row
+  std::string latex;
+  bool denominator = false;
+  std::vector<Sign> atPoint;     // at each column: "0", "‖" where undefined, None at ±∞
+  std::vector<Sign> onInterval;  // on each interval between two columns
+};
+struct SignChart {
+  std::vector<Number> xs;
+  std::vector<SignChartRow> rows;
+};
 struct SignData {
   std::vector<SignInterval> intervals;
+  SignChart chart;
 };
 
 // 6. One limit: at a finite end of D that does not belong to D (from its open side), or at
@@ -183,6 +199,9 @@ struct Section {
   bool determined = false;  // ready and found; `data` holds it
   std::string reason;       // ready and not found: why (Italian)
   T data{};
+  // The working that leads to `data` ("Svolgimento"), in the order a student writes it; empty
+  // for a section without one, or when no line of it could be given and checked.
+  std::vector<Step> steps;
 };
 
 // --- The sign-and-variation table ---------------------------------------------------------
@@ -320,6 +339,20 @@ std::string FCellText(const TableFCell& cell);
 // e.g. {"D = ]−∞; 2[ ∪ ]2; +∞[", "x ≠ 2"}; "calcolo in corso" when not ready; "non
 // determinato: <reason>" when undetermined.
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id);
+
+// A line of the sheet's own texts (a condition, an interval, a limit) in LaTeX's math mode,
+// without the dollars: "x \neq 2", "\lim_{x \to 2^{-}} f(x) = -\infty".
+std::string StudentMath(std::string_view text);
+
+// The sheet with its results alone: every section's working taken away (the exports "without
+// the working").
+Sheet ResultsOnly(Sheet sheet);
+
+// The heading of a section's working on the sheet.
+inline constexpr std::string_view kWorkingTitle = "Svolgimento";
+
+// The working of a section, whether it has one.
+const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id);
 
 // The table as text, one line per row, for a screen reader and the Markdown export.
 std::vector<std::string> TableLines(const Sheet& sheet);

@@ -123,6 +123,7 @@ class Builder {
 
   template <typename T>
   void Done(Section<T>& section, SectionId id) {
+    if (section.determined) section.steps = Working(id);
     section.ready = true;
     if (observer_) observer_->SectionReady(sheet_, id);
   }
@@ -313,6 +314,21 @@ class Builder {
 
   void BuildInflections();
 
+  // --- the working (build_working.cpp) -------------------------------------------------
+  // The lines of the working of a section just determined, each expression checked with our
+  // evaluator; a line that cannot be given or checked is left out.
+  std::vector<Step> Working(SectionId id);
+  std::vector<Step> DomainWorking();
+  // The sign chart of f from the factors of its numerator and denominator (left empty when a
+  // factor's signs do not give the signs of f).
+  void BuildSignChart();
+  std::vector<Step> ParityWorking();
+  std::vector<Step> InterceptsWorking();
+  std::vector<Step> AsymptotesWorking();
+  std::vector<Step> DerivativeWorking(Which which);
+  // "f′(x) = 0 ⇔ x² − 4x + 1 = 0", then the solutions (or that there are none).
+  std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
+
   // --- the table and the graph ----------------------------------------------------------
   void BuildTable();
 
@@ -336,6 +352,7 @@ class Builder {
   std::vector<std::vector<Stretch>> trendRuns_, concavityRuns_;
   std::vector<Bound> trendBounds_, concavityBounds_;
   bool runsDoubtful_ = false;  // a stretch of the last Runs disagreed with its sign
+  bool engineWorks_ = false;   // the engine gives the working (its domain's conditions)
 };
 
 }  // namespace sheet_build

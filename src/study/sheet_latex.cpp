@@ -861,6 +861,9 @@ std::string SheetLatex(const Sheet& sheet) {
            "}\n\\begin{itemize}\\setlength{\\itemsep}{1pt}\n";
     for (const std::string& line : LatexLines(sheet, id)) out += "\\item " + line + "\n";
     out += "\\end{itemize}\n";
+    if (id == SectionId::Sign && sheet.sign.determined)
+      out += SignChartLatex(sheet.sign.data.chart);
+    out += WorkingLatex(SectionSteps(sheet, id));
   }
   out += "\\subsection*{Tabella dei segni e della variazione}\n";
   std::string legend;

@@ -62,6 +62,9 @@ std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
     out += "## " + std::string(SectionTitle(id)) + "\n\n";
     for (const std::string& line : SectionLines(sheet, id)) out += "- " + line + "\n";
     out += "\n";
+    if (id == SectionId::Sign && sheet.sign.determined)
+      out += SignChartMarkdown(sheet.sign.data.chart);
+    out += WorkingMarkdown(SectionSteps(sheet, id));
   }
   out += "## Tabella dei segni e della variazione\n\n";
   const std::string table = Table(sheet);

@@ -92,10 +92,37 @@ std::string Body(const Sheet& s, SectionId id) {
     case SectionId::Intercepts:
       return ",\"points\":" +
              List(s.intercepts.data.points, [](const Point& p) { return "{" + Json(p) + "}"; });
-    case SectionId::Sign:
-      return ",\"intervals\":" + List(s.sign.data.intervals, [](const SignInterval& i) {
-               return Json(i.range, ",\"sign\":" + SignJson(i.sign));
-             });
+    case SectionId::Sign: {
+      std::string out = ",\"intervals\":" + List(s.sign.data.intervals, [](const SignInterval& i) {
+                          return Json(i.range, ",\"sign\":" + SignJson(i.sign));
+                        });
+      const SignChart& c = s.sign.data.chart;
+      if (c.rows.empty()) return out;
+      // The finite columns, and each row's signs walking columns and intervals in order.
+      std::vector<Number> points;
+      for (const Number& x : c.xs) {
+        if (std::isfinite(x.value)) points.push_back(x);
+      }
+      out += ",\"chart\":{\"points\":" + List(points, [](const Number& n) { return Json(n); }) +
+             ",\"rows\":" +
+             List(c.rows,
+                  [&](const SignChartRow& r) {
+                    std::string signs;
+                    auto add = [&](Sign sg) {
+                      signs += (signs.empty() ? "" : ",") +
+                               (sg == Sign::Undefined ? std::string("\"‖\"") : SignJson(sg));
+                    };
+                    for (std::size_t i = 0; i < c.xs.size(); ++i) {
+                      if (std::isfinite(c.xs[i].value)) add(r.atPoint[i]);
+                      if (i + 1 < c.xs.size()) add(r.onInterval[i]);
+                    }
+                    return "{\"factor\":" + JsonString(r.factor) +
+                           (r.denominator ? ",\"denominator\":true" : "") + ",\"signs\":[" + signs +
+                           "]}";
+                  }) +
+             "}";
+      return out;
+    }
     case SectionId::Limits:
       return ",\"items\":" + List(s.limits.data.items, [](const LimitItem& l) {
                const char* side =
@@ -161,7 +188,15 @@ std::string Event(const Sheet& sheet, SectionId id, const Section<T>& section) {
     return head + ",\"undetermined\":true,\"reason\":" +
            JsonString(section.ready ? section.reason : std::string("calcolo interrotto")) + "}";
   }
-  return head + Body(sheet, id) + "}";
+  std::string steps;
+  if (!section.steps.empty()) {
+    steps = ",\"steps\":" + List(section.steps, [](const Step& st) {
+              return "{\"rule\":\"" + std::string(StepRuleName(st.rule)) +
+                     "\",\"text\":" + JsonString(st.text) + ",\"latex\":" + JsonString(st.latex) +
+                     "}";
+            });
+  }
+  return head + Body(sheet, id) + steps + "}";
 }
 
 }  // namespace

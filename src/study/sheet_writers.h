@@ -29,6 +29,16 @@ std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph = {});
 // the graph drawn with TikZ from the same layout as the PDF's.
 std::string SheetLatex(const Sheet& sheet);
 
+// The working of one section ("Svolgimento" and its lines, numbered), for the Markdown and the
+// LaTeX documents; empty when the section has none. The LaTeX sets each line in math mode.
+std::string WorkingMarkdown(const std::vector<Step>& steps);
+std::string WorkingLatex(const std::vector<Step>& steps);
+
+// The sign chart of Segno ("Schema del segno"): a Markdown table, and a tkz-tab picture with
+// a sign row for each factor; empty when the sheet has no chart.
+std::string SignChartMarkdown(const SignChart& chart);
+std::string SignChartLatex(const SignChart& chart);
+
 // A text of the sheet for LaTeX's text mode: the characters special to LaTeX escaped (the
 // student notation's symbols are declared in the document's preamble).
 std::string LatexText(std::string_view text);

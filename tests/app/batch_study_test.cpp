@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,7 +99,7 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
       {"\"text\":\"(x² − 1)/(x − 2)\"", "\"exact\":true}"},
       {"\"text\":\"x ≠ 2\"", "{\"from\":" + mi + ",\"to\":" + two + open + "}",
        "{\"from\":" + two + ",\"to\":" + pi + open + "}]"},
-      {"\"value\":\"none\"}"},
+      {"\"value\":\"none\""},
       {"\"points\":[{\"x\":" + n("0", "0") + ",\"y\":" + n("1/2", "0.5") +
        "},{\"x\":" + n("−1", "-1") + ",\"y\":" + n("0", "0") + "},{\"x\":" + n("1", "1") +
        ",\"y\":" + n("0", "0") + "}]"},
@@ -112,7 +113,7 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
       {"{\"kind\":\"vertical\",\"x\":" + two + ",\"side\":\"both\"}",
        "{\"kind\":\"oblique\",\"side\":\"-inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}",
        "{\"kind\":\"oblique\",\"side\":\"+inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}"},
-      {"\"text\":\"(x² − 4x + 1)/(x − 2)²\"", "\"not_differentiable\":[]}"},
+      {"\"text\":\"(x² − 4x + 1)/(x − 2)²\"", "\"not_differentiable\":[]"},
       {"\"from\":" + mi + ",\"to\":" + a + open + ",\"trend\":\"increasing\"",
        "\"from\":" + a + ",\"to\":" + two + open + ",\"trend\":\"decreasing\"",
        "\"from\":" + two + ",\"to\":" + b + open + ",\"trend\":\"decreasing\"",
@@ -133,6 +134,97 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
       EXPECT_NE(events[i].find(part), std::string::npos) << events[i] << "\nlacks " << part;
     }
   }
+}
+
+// The working of the worked example, line by line, from the trace: the rule of each line and
+// its text, in the order a student writes them.
+TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
+  const BatchRun r =
+      Batch({"--formula", "(x^2-1)/(x-2)", "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto steps = [](const std::vector<std::pair<std::string, std::string>>& lines) {
+    std::string out = ",\"steps\":[";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      out += (i ? ",{\"rule\":\"" : "{\"rule\":\"") + lines[i].first + "\",\"text\":\"" +
+             lines[i].second + "\"";
+      out += ",\"latex\":";  // the LaTeX is checked where it is written
+    }
+    return out;
+  };
+  const std::map<std::string, std::vector<std::pair<std::string, std::string>>> expected = {
+      {"domain",
+       {{"condition", "x − 2 ≠ 0 (denominatore)"},
+        {"condition_solved", "x ≠ 2"},
+        {"intersection", "D = ]−∞; 2[ ∪ ]2; +∞["}}},
+      {"parity", {{"domain_not_symmetric", "D non è simmetrico rispetto a 0"}}},
+      {"intercepts",
+       {{"value_at_zero", "f(0) = (0² − 1)/(0 − 2) = 1/2"},
+        {"numerator", "f(x) = 0 ⇔ x² − 1 = 0"},
+        {"solutions", "x = −1 ∨ x = 1"}}},
+      {"asymptotes",
+       {{"vertical_from_limit", "lim x→2⁻ f(x) = −∞, lim x→2⁺ f(x) = +∞ ⇒ x = 2"},
+        {"oblique_slope", "m = lim x→−∞ f(x)/x = 1"},
+        {"oblique_intercept", "q = lim x→−∞ [f(x) − x] = 2"},
+        {"oblique_slope", "m = lim x→+∞ f(x)/x = 1"},
+        {"oblique_intercept", "q = lim x→+∞ [f(x) − x] = 2"}}},
+      {"derivative",
+       {{"quotient", "f′(x) = (2x·(x − 2) − (x² − 1))/(x − 2)²"},
+        {"polynomial", "D[x² − 1] = 2x"},
+        {"polynomial", "D[x − 2] = 1"},
+        {"simplified", "f′(x) = (x² − 4x + 1)/(x − 2)²"}}},
+      {"monotonicity",
+       {{"numerator", "f′(x) = 0 ⇔ x² − 4x + 1 = 0"}, {"solutions", "x = 2 − √3 ∨ x = 2 + √3"}}},
+      {"second_derivative",
+       {{"quotient", "f″(x) = ((2x − 4)(x − 2)² − (x² − 4x + 1)(2x − 4))/(x − 2)^4"},
+        {"polynomial", "D[x² − 4x + 1] = 2x − 4"},
+        {"polynomial", "D[(x − 2)²] = 2x − 4"},
+        {"simplified", "f″(x) = 6/(x − 2)³"}}},
+      {"concavity",
+       {{"numerator", "f″(x) = 0 ⇔ 6 = 0"}, {"solutions", "f″(x) = 0 non ha soluzioni in D"}}},
+  };
+  int seen = 0;
+  for (const std::string& l : r.lines) {
+    if (l.find("\"op\":\"study\"") == std::string::npos) continue;
+    if (l.find("\"section\":\"sign\"") != std::string::npos) {
+      // The sign chart: a row for each factor, the denominator's marked, then f by the rule of
+      // signs, walking the intervals and the points −1, 1, 2 in order.
+      EXPECT_NE(
+          l.find(
+              ",\"rows\":[{\"factor\":\"x − 1\",\"signs\":[\"-\",\"-\",\"-\",\"0\",\"+\","
+              "\"+\",\"+\"]},{\"factor\":\"x + 1\",\"signs\":[\"-\",\"0\",\"+\",\"+\",\"+\","
+              "\"+\",\"+\"]},{\"factor\":\"x − 2\",\"denominator\":true,\"signs\":[\"-\",\"-\","
+              "\"-\",\"-\",\"-\",\"0\",\"+\"]},{\"factor\":\"f(x)\",\"signs\":[\"-\",\"0\",\"+\","
+              "\"0\",\"-\",\"‖\",\"+\"]}]}"),
+          std::string::npos)
+          << l;
+      EXPECT_NE(l.find("\"chart\":{\"points\":[{\"text\":\"−1\""), std::string::npos) << l;
+      continue;
+    }
+    const std::size_t at = l.find("\"section\":\"") + 11;
+    const std::string section = l.substr(at, l.find('"', at) - at);
+    auto it = expected.find(section);
+    if (it == expected.end()) {
+      // Without a working: the event as it was, no "steps".
+      EXPECT_EQ(l.find("\"steps\""), std::string::npos) << l;
+      continue;
+    }
+    ++seen;
+    std::string want = steps(it->second);
+    // Each line's rule and text in order: compare the event with its LaTeX fields cut out.
+    std::string got = l.substr(l.find(",\"steps\":["));
+    std::string cut;
+    for (std::size_t i = 0; i < got.size();) {
+      const std::size_t k = got.find(",\"latex\":", i);
+      if (k == std::string::npos) break;
+      cut += got.substr(i, k - i) + ",\"latex\":";
+      std::size_t e = k + 9;  // past ,"latex":
+      ++e;                    // the opening quote
+      while (e < got.size() && got[e] != '"') e += got[e] == '\\' ? 2 : 1;
+      i = e + 2;  // past the closing quote and the closing brace
+    }
+    EXPECT_EQ(cut, want) << l;
+  }
+  EXPECT_EQ(seen, 8);
 }
 
 // Textbook functions through the real helper, read back from the Markdown report: the
@@ -244,6 +336,58 @@ TEST(BatchStudy, ReportByItsEnding) {
     EXPECT_FALSE(fs::exists(path)) << bad;
   }
   r = Batch({"--report"});
+  EXPECT_EQ(r.code, 2);
+}
+
+// The sign chart of textbook functions: the factors it has rows for, or none where a factor's
+// signs cannot be given between the points (a chart left out, never guessed).
+TEST(BatchStudy, SignChartsWithTheHelper) {
+  struct Row {
+    const char* formula;
+    const char* factors;  // the rows' factors in order, "" for no chart
+  };
+  const Row rows[] = {
+      {"x^3-3x", "x|x − √3|x + √3|f(x)"},
+      {"x*e^x", "x|e^x|f(x)"},                      // a factor that never changes sign
+      {"(x^2-4)/(x+2)", "x − 2|x + 2|x + 2|f(x)"},  // the same factor above and below
+      {"sqrt(x^2-1)/x", ""},                        // x changes sign outside D: no chart
+      {"ln(x)", ""},                                // one factor: the signs say it all
+  };
+  for (const Row& row : rows) {
+    const BatchRun r =
+        Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::string factors;
+    for (const std::string& l : r.lines) {
+      if (l.find("\"section\":\"sign\"") == std::string::npos) continue;
+      for (std::size_t at = l.find("\"factor\":\""); at != std::string::npos;
+           at = l.find("\"factor\":\"", at + 1)) {
+        const std::size_t from = at + 10;
+        factors += (factors.empty() ? "" : "|") + l.substr(from, l.find('"', from) - from);
+      }
+    }
+    EXPECT_EQ(factors, row.factors) << row.formula;
+  }
+}
+
+// --report writes the working under each result, --report-results the results alone; both in
+// one run, each by its own ending; a bad ending of either is a bad argument.
+TEST(BatchStudy, ReportWithAndWithoutTheWorking) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "report";
+  fs::create_directories(dir);
+  const std::string md = (dir / "svolto.md").string(), tex = (dir / "risultati.tex").string();
+  BatchRun r =
+      Batch({"--formula", "(x^2-1)/(x-2)", "--report", md, "--report-results", tex, "mScheda"},
+            CURVALIS_EXACT_HELPER);
+  ASSERT_EQ(r.code, 0) << r.out;
+  const std::string with = ReadText(md), without = ReadText(tex);
+  EXPECT_NE(with.find("Svolgimento:\n\n1. x − 2 ≠ 0 (denominatore)\n2. x ≠ 2\n"), std::string::npos)
+      << with;
+  EXPECT_NE(with.find("5. q = lim x→+∞ [f(x) − x] = 2"), std::string::npos) << with;
+  EXPECT_EQ(without.find("Svolgimento"), std::string::npos);
+  EXPECT_NE(without.find("\\tkzTabInit"), std::string::npos);
+  r = Batch({"--formula", "x", "--report-results", (dir / "risultati.doc").string()});
   EXPECT_EQ(r.code, 2);
 }
 

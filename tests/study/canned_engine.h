@@ -56,6 +56,9 @@ struct Canned {
   // Set: f is written (as a client writes it without its helper), every other question is
   // undetermined with this reason.
   std::string helperDown;
+  // The working, when the test gives one: the conditions of existence, the rules of f′.
+  std::optional<std::vector<ConditionWork>> conditions;
+  std::vector<Step> d1Steps;
 };
 
 class CannedEngine : public ExactEngine {
@@ -106,6 +109,16 @@ class CannedEngine : public ExactEngine {
       if (text == at.text) return Give(value);
     }
     return Answer<Number>{false, {}, "valore non trovato"};
+  }
+  Answer<std::vector<ConditionWork>> ExistenceConditions() override {
+    Wait();
+    if (!c_.conditions) return {};
+    return Give(*c_.conditions);
+  }
+  Answer<std::vector<Step>> DerivationSteps(Which which) override {
+    Wait();
+    if (which != Which::D1 || c_.d1Steps.empty()) return {};
+    return Give(c_.d1Steps);
   }
 
  private:

@@ -390,6 +390,70 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
   return l.height * scale;
 }
 
+namespace {
+
+// The chart laid out as the table is: its columns are those of a table of the same points,
+// its header as wide as the longest factor.
+TableLayout LayOutChart(const study::SignChart& chart, VariationTable* columns) {
+  columns->xs = chart.xs;
+  TableLayout l = LayOutTable(*columns);
+  const QFontMetricsF fm(SheetFont(kTableFont));
+  qreal header = l.header;
+  for (const study::SignChartRow& r : chart.rows) {
+    header = std::max(header, fm.horizontalAdvance(Q(r.factor)) + 2 * kPad);
+  }
+  const qreal shift = header - l.header;
+  for (Column& c : l.columns) c.centre += shift;
+  l.header = header;
+  l.width += shift;
+  l.height = l.rowHeight * qreal(1 + chart.rows.size());
+  return l;
+}
+
+}  // namespace
+
+QSizeF SignChartSize(const study::SignChart& chart) {
+  if (chart.rows.empty()) return QSizeF(0, 0);
+  VariationTable columns;
+  const TableLayout l = LayOutChart(chart, &columns);
+  return QSizeF(l.width, l.height);
+}
+
+qreal PaintSignChart(QPainter& p, const QRectF& area, const study::SignChart& chart) {
+  if (chart.rows.empty()) return 0;
+  VariationTable columns;
+  const TableLayout l = LayOutChart(chart, &columns);
+  const qreal scale = l.width > area.width() ? area.width() / l.width : 1.0;
+  p.save();
+  p.translate(area.topLeft());
+  p.scale(scale, scale);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.setFont(SheetFont(kTableFont));
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(0, 0, l.width, l.height));
+  p.drawText(QRectF(0, 0, l.header, l.rowHeight), Qt::AlignCenter, QStringLiteral("x"));
+  for (size_t i = 0; i < l.columns.size(); ++i) {
+    const Column& c = l.columns[i];
+    p.drawText(QRectF(c.centre - c.width / 2 - kGap / 2, 0, c.width + kGap, l.rowHeight),
+               Qt::AlignCenter, Q(chart.xs[i].text));
+  }
+  qreal y = l.rowHeight;
+  for (const study::SignChartRow& r : chart.rows) {
+    // The row of f stands apart from the factors by a double line.
+    const bool fRow = &r == &chart.rows.back();
+    p.drawLine(QPointF(0, y), QPointF(l.width, y));
+    if (fRow) p.drawLine(QPointF(0, y + 2), QPointF(l.width, y + 2));
+    p.drawText(QRectF(0, y, l.header, l.rowHeight), Qt::AlignCenter, Q(r.factor));
+    PaintSignRow(p, l, columns, r.atPoint, r.onInterval, true, y);
+    y += l.rowHeight;
+  }
+  p.drawLine(QPointF(l.header, 0), QPointF(l.header, l.height));
+  p.restore();
+  return l.height * scale;
+}
+
 // --- The graph ---------------------------------------------------------------------------
 
 namespace {
@@ -604,6 +668,25 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
     paragraph(Q(study::SectionTitle(id)), heading, 0, 2);
     for (const std::string& line : study::SectionLines(sheet, id)) {
       paragraph(Q(line), body, 16, 1);
+    }
+    if (id == study::SectionId::Sign && sheet.sign.determined) {
+      const study::SignChart& chart = sheet.sign.data.chart;
+      const QSizeF size = SignChartSize(chart);
+      if (!chart.rows.empty()) {
+        const qreal scale = std::min(1.0, (page.width() - 16) / size.width());
+        room(24 + size.height() * scale);
+        paragraph(QStringLiteral("Schema del segno"), SheetFont(12, true), 16, 4);
+        y += PaintSignChart(p, QRectF(16, y, page.width() - 16, size.height()), chart) + 6;
+      }
+    }
+    // The working under the results, its lines numbered as in the other documents.
+    const std::vector<study::Step>& steps = study::SectionSteps(sheet, id);
+    if (!steps.empty()) {
+      y += 3;
+      paragraph(Q(study::kWorkingTitle), SheetFont(12, true), 16, 1);
+      for (std::size_t k = 0; k < steps.size(); ++k) {
+        paragraph(QString::number(k + 1) + QStringLiteral(". ") + Q(steps[k].text), body, 28, 1);
+      }
     }
     y += 8;
   }

@@ -30,6 +30,12 @@ QSizeF VariationTableSize(const study::VariationTable& table);
 // Returns the height it took.
 qreal PaintVariationTable(QPainter& p, const QRectF& area, const study::VariationTable& table);
 
+// The sign chart of Segno ("schema del segno"), painted with the rows of the table: the row of
+// x, a sign row for each factor and the row of f. Same rules of size as the table; an empty
+// chart has size 0 and paints nothing.
+QSizeF SignChartSize(const study::SignChart& chart);
+qreal PaintSignChart(QPainter& p, const QRectF& area, const study::SignChart& chart);
+
 // Paints the graph of f into `area` of `p`, over the sheet's view: the axes, the asymptotes
 // dashed, the curve evaluated by the program's own evaluator at as many abscissas as `area`
 // has device pixels across (twice over), cut at poles and gaps, the noteworthy points marked

@@ -71,6 +71,53 @@ void VariationTableView::paintEvent(QPaintEvent*) {
   PaintVariationTable(p, QRectF(rect()).adjusted(1, 1, -1, -1), m_sheet.table);
 }
 
+SignChartView::SignChartView(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("SchemaSegno"));
+  setAccessibleName(QStringLiteral("Schema del segno"));
+  setFocusPolicy(Qt::StrongFocus);
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
+}
+
+void SignChartView::setSheet(const study::Sheet& sheet) {
+  m_chart = sheet.sign.determined ? sheet.sign.data.chart : study::SignChart{};
+  QStringList lines;
+  for (const study::SignChartRow& r : m_chart.rows) {
+    QString line = Q(r.factor) + QLatin1Char(':');
+    for (std::size_t i = 0; i < m_chart.xs.size(); ++i) {
+      const study::Sign at = r.atPoint[i];
+      if (at == study::Sign::Zero || at == study::Sign::Undefined) {
+        line += QLatin1Char(' ') + Q(study::SignText(at)) + QStringLiteral(" in ") +
+                Q(m_chart.xs[i].text);
+      }
+      if (i + 1 < m_chart.xs.size()) line += QLatin1Char(' ') + Q(study::SignText(r.onInterval[i]));
+    }
+    lines << line;
+  }
+  setAccessibleDescription(lines.join(QLatin1Char('\n')));
+  updateGeometry();
+  update();
+}
+
+int SignChartView::heightForWidth(int width) const {
+  const QSizeF size = SignChartSize(m_chart);
+  if (size.isEmpty()) return 0;
+  return int(size.height() * std::min(1.0, width / size.width())) + 4;
+}
+
+QSize SignChartView::sizeHint() const {
+  const QSizeF size = SignChartSize(m_chart);
+  return QSize(int(size.width()) + 4, int(size.height()) + 4);
+}
+
+void SignChartView::paintEvent(QPaintEvent*) {
+  if (m_chart.rows.empty()) return;
+  QPainter p(this);
+  p.fillRect(rect(), Qt::white);
+  PaintSignChart(p, QRectF(rect()).adjusted(1, 1, -1, -1), m_chart);
+}
+
 StudyGraphView::StudyGraphView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Grafico"));
   setAccessibleName(QStringLiteral("Grafico di f"));

@@ -26,6 +26,25 @@ class VariationTableView : public QWidget {
   study::Sheet m_sheet;
 };
 
+// The sign chart of Segno, painted by the same routine as the PDF and the printed page; hidden
+// while the sheet has none. Its rows are also text for a screen reader.
+class SignChartView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit SignChartView(QWidget* parent = nullptr);
+  void setSheet(const study::Sheet& sheet);
+  bool hasChart() const { return !m_chart.rows.empty(); }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  study::SignChart m_chart;
+};
+
 class StudyGraphView : public QWidget {
   Q_OBJECT
  public:

@@ -91,6 +91,12 @@ void StudyWindow::createMenus() {
   add("mStampaStudio", QStringLiteral("Stampa studio"), QKeySequence::Print,
       &StudyWindow::mStampaStudio);
   menu->addSeparator();
+  // One control hides the whole working, or shows it again.
+  QAction* working = add("mSvolgimento", QStringLiteral("Mostra svolgimento"), QKeySequence(),
+                         [this] { setWorkingShown(workingShown()); });
+  working->setCheckable(true);
+  working->setChecked(true);
+  menu->addSeparator();
   add("mChiudiStudio", QStringLiteral("Chiudi"), QKeySequence(Qt::CTRL | Qt::Key_W),
       &QWidget::close);
   // Nothing to export or print before a sheet is finished.
@@ -149,6 +155,17 @@ void StudyWindow::createContent() {
     m_bodies[size_t(s)] = formula(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
     m_bodies[size_t(s)]->setAccessibleName(title);
     m_bodies[size_t(s)]->setIndent(14);
+    if (id == study::SectionId::Sign) {  // the sign chart under the signs
+      m_signChart = new SignChartView(page);
+      m_signChart->hide();
+      layout->addWidget(m_signChart);
+    }
+    m_workings[size_t(s)] =
+        formula(QStringLiteral("Svolgimento_") + Q(study::SectionName(id)), font());
+    m_workings[size_t(s)]->setAccessibleName(Q(study::kWorkingTitle) + QStringLiteral(": ") +
+                                             title);
+    m_workings[size_t(s)]->setIndent(28);
+    m_workings[size_t(s)]->hide();
   }
   layout->addSpacing(8);
   m_tableHeading = label(QStringLiteral("Titolo_tabella"), HeadingFont(font(), false));
@@ -191,6 +208,19 @@ FormulaLabel* StudyWindow::sectionLabel(study::SectionId id) const {
   return m_bodies[size_t(id)];
 }
 
+FormulaLabel* StudyWindow::workingLabel(study::SectionId id) const {
+  return m_workings[size_t(id)];
+}
+
+bool StudyWindow::workingShown() const {
+  return m_actions.value(QStringLiteral("mSvolgimento"))->isChecked();
+}
+
+void StudyWindow::setWorkingShown(bool shown) {
+  m_actions.value(QStringLiteral("mSvolgimento"))->setChecked(shown);
+  for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
+}
+
 void StudyWindow::refreshSection(study::SectionId id) {
   QStringList lines;
   for (const std::string& line : study::SectionLines(m_sheet, id)) lines << Q(line);
@@ -203,6 +233,22 @@ void StudyWindow::refreshSection(study::SectionId id) {
   f.setItalic(pending);
   body->setFont(f);
   body->setForegroundRole(pending ? QPalette::PlaceholderText : QPalette::WindowText);
+  // The working under the result: its heading, then its lines numbered.
+  const std::vector<study::Step>& steps = study::SectionSteps(m_sheet, id);
+  QStringList working;
+  for (std::size_t k = 0; k < steps.size(); ++k) {
+    working << QString::number(k + 1) + QStringLiteral(". ") + Q(steps[k].text);
+  }
+  FormulaLabel* w = m_workings[size_t(id)];
+  w->setStudentText(working.isEmpty() ? QString()
+                                      : Q(study::kWorkingTitle) + QStringLiteral(":\n") +
+                                            working.join(QLatin1Char('\n')));
+  w->setAccessibleDescription(w->studentText());
+  w->setVisible(!working.isEmpty() && workingShown() && m_sheet.rejected.empty());
+  if (id == study::SectionId::Sign) {
+    m_signChart->setSheet(m_sheet);
+    m_signChart->setVisible(m_signChart->hasChart() && workingShown() && m_sheet.rejected.empty());
+  }
 }
 
 // A formula that cannot be studied at all: the window shows the reason, nothing else.
@@ -214,6 +260,7 @@ void StudyWindow::refreshRejected() {
   for (int s = 0; s < study::kSectionCount; ++s) {
     m_headings[size_t(s)]->setVisible(!rejected);
     m_bodies[size_t(s)]->setVisible(!rejected);
+    if (rejected) m_workings[size_t(s)]->hide();
   }
   for (QWidget* w : {static_cast<QWidget*>(m_tableHeading), static_cast<QWidget*>(m_table),
                      static_cast<QWidget*>(m_graphHeading), static_cast<QWidget*>(m_graph)}) {
@@ -244,11 +291,16 @@ void StudyWindow::showFinished(const study::Sheet& sheet) {
 void StudyWindow::mEsportaStudio() {
   m_host.CommandStarted("mEsportaStudio");
   if (!m_finished) return;
-  static const StudyFormat kOffered[] = {StudyFormat::Pdf, StudyFormat::Latex,
-                                         StudyFormat::Markdown};
+  // Each kind with the working or with the results alone.
+  static const StudyFormat kOffered[] = {StudyFormat::Pdf,      StudyFormat::Pdf,
+                                         StudyFormat::Latex,    StudyFormat::Latex,
+                                         StudyFormat::Markdown, StudyFormat::Markdown};
   const QStringList filters = {QStringLiteral("Documento PDF (*.pdf)"),
+                               QStringLiteral("Documento PDF, solo risultati (*.pdf)"),
                                QStringLiteral("Documento LaTeX (*.tex)"),
-                               QStringLiteral("Testo Markdown (*.md)")};
+                               QStringLiteral("Documento LaTeX, solo risultati (*.tex)"),
+                               QStringLiteral("Testo Markdown (*.md)"),
+                               QStringLiteral("Testo Markdown, solo risultati (*.md)")};
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   QString chosenFilter;
@@ -256,15 +308,17 @@ void StudyWindow::mEsportaStudio() {
                                           QDir(folder).filePath(QStringLiteral("Studio.pdf")),
                                           filters, &chosenFilter);
   if (path.isEmpty()) return;  // cancelled
+  const qsizetype chosen = filters.indexOf(chosenFilter);
+  const bool resultsOnly = chosen >= 0 && chosen % 2 == 1;
   std::optional<StudyFormat> format = StudyFormatOf(path);
   if (!format) {  // no known ending: the chosen kind's
-    const qsizetype chosen = filters.indexOf(chosenFilter);
     format = kOffered[chosen < 0 ? 0 : chosen];
     path += QLatin1Char('.') + StudySuffix(*format);
   }
   BusyCursor busy(m_host);
   QString reason;
-  const bool written = ExportStudy(m_sheet, path, *format, &reason);
+  const bool written =
+      ExportStudy(resultsOnly ? study::ResultsOnly(m_sheet) : m_sheet, path, *format, &reason);
   m_host.FileWritten(QDir::toNativeSeparators(path).toStdString(), written);
   if (!written) m_host.Message(FailureMessage(kMsgStudyNotExported, reason).toStdString());
 }
@@ -278,25 +332,27 @@ void StudyWindow::mStampaStudio() {
   BusyCursor busy(m_host);
   QString reason;
   bool printed = true;
+  // What the window shows: with the working, or the results alone.
+  const study::Sheet sheet = workingShown() ? m_sheet : study::ResultsOnly(m_sheet);
   switch (PrintRouteOf(m_context)) {
     case PrintRoute::PdfFile:
-      printed = PrintStudy(m_sheet, m_context.printToPdf(), &reason);
+      printed = PrintStudy(sheet, m_context.printToPdf(), &reason);
       break;
     case PrintRoute::DefaultPrinter: {
       if (m_context.batch()) {
-        printed = PrintStudy(m_sheet, QString(), &reason);
+        printed = PrintStudy(sheet, QString(), &reason);
         break;
       }
       QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
       printer.setDocName(QStringLiteral("Studio completo"));
       if (!m_host.RunPrintDialog(printer)) return;  // cancelled
-      printed = PrintStudyOn(printer, m_sheet, &reason);
+      printed = PrintStudyOn(printer, sheet, &reason);
       break;
     }
     case PrintRoute::OfferPdf: {
       const QString path = OfferPdfInstead(m_host, QStringLiteral("Studio.pdf"));
       if (path.isEmpty()) return;  // declined or cancelled
-      printed = ExportStudy(m_sheet, path, StudyFormat::Pdf, &reason);
+      printed = ExportStudy(sheet, path, StudyFormat::Pdf, &reason);
       m_host.FileWritten(QDir::toNativeSeparators(path).toStdString(), printed);
       break;
     }

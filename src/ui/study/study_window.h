@@ -19,6 +19,7 @@ namespace curvalis {
 
 class FormulaLabel;
 class VariationTableView;
+class SignChartView;
 class StudyGraphView;
 
 class StudyWindow : public QMainWindow {
@@ -45,13 +46,22 @@ class StudyWindow : public QMainWindow {
   FormulaLabel* sectionLabel(study::SectionId id) const;
   FormulaLabel* titleLabel() const { return m_title; }
   VariationTableView* tableView() const { return m_table; }
+  SignChartView* signChartView() const { return m_signChart; }
   StudyGraphView* graphView() const { return m_graph; }
-  // The window's menu actions by name: mEsportaStudio, mStampaStudio, mChiudiStudio.
+  // The working shown under a section ("Svolgimento" and its lines), empty when it has none.
+  FormulaLabel* workingLabel(study::SectionId id) const;
+  // Whether the working is shown (menu "Mostra svolgimento", on by default).
+  bool workingShown() const;
+  void setWorkingShown(bool shown);
+  // The window's menu actions by name: mEsportaStudio, mStampaStudio, mSvolgimento,
+  // mChiudiStudio.
   QAction* action(const QString& name) const { return m_actions.value(name); }
 
-  // "Esporta studio...": the sheet to a file of the user's choice, PDF, LaTeX or Markdown.
+  // "Esporta studio...": the sheet to a file of the user's choice, PDF, LaTeX or Markdown,
+  // with its working or with the results alone (the kind chosen in the dialog).
   void mEsportaStudio();
-  // "Stampa studio": the sheet on the default printer (or the context's PDF file).
+  // "Stampa studio": the sheet on the default printer (or the context's PDF file), with the
+  // working when the window shows it.
   void mStampaStudio();
 
  signals:
@@ -78,8 +88,10 @@ class StudyWindow : public QMainWindow {
   QLabel* m_rejected = nullptr;
   std::array<QLabel*, study::kSectionCount> m_headings{};
   std::array<FormulaLabel*, study::kSectionCount> m_bodies{};
+  std::array<FormulaLabel*, study::kSectionCount> m_workings{};
   QLabel* m_tableHeading = nullptr;
   VariationTableView* m_table = nullptr;
+  SignChartView* m_signChart = nullptr;
   QLabel* m_graphHeading = nullptr;
   StudyGraphView* m_graph = nullptr;
   QMap<QString, QAction*> m_actions;

@@ -45,6 +45,13 @@ class FormulaEngine : public ExactEngine {
       if (funzione == known.funzione) c = known;
     }
     if (c.funzione.empty()) c.noStudy = "funzione sconosciuta al motore di prova";
+    if (c.funzione == WorkedExample().funzione) {  // with its working
+      c.conditions = {
+          {Expr{"x − 2 ≠ 0", "x - 2 \\neq 0", true}, "denominatore", Domain{"x ≠ 2", {}}}};
+      c.d1Steps = {{StepRule::Quotient, "f′(x) = (2x·(x − 2) − (x² − 1))/(x − 2)²",
+                    "f'(x) = \\frac{2x(x - 2) - (x^2 - 1)}{(x - 2)^2}",
+                    "(2x·(x − 2) − (x² − 1))/(x − 2)²"}};
+    }
     m_engine = std::make_unique<CannedEngine>(c, m_delayMs);
     return m_engine->SetFunction(funzione);
   }
@@ -57,6 +64,12 @@ class FormulaEngine : public ExactEngine {
   Answer<std::optional<Line>> Asymptote(bool plus) override { return m_engine->Asymptote(plus); }
   Answer<Symmetry> SymmetryOf() override { return m_engine->SymmetryOf(); }
   Answer<Number> ValueAt(Which w, const Number& at) override { return m_engine->ValueAt(w, at); }
+  Answer<std::vector<ConditionWork>> ExistenceConditions() override {
+    return m_engine->ExistenceConditions();
+  }
+  Answer<std::vector<study::Step>> DerivationSteps(Which w) override {
+    return m_engine->DerivationSteps(w);
+  }
 
  private:
   int m_delayMs;

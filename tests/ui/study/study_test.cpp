@@ -252,14 +252,19 @@ class StudyTest : public QObject {
   void exportEachKind_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("filter");
-    QTest::newRow("pdf") << "studio.pdf" << 0;
-    QTest::newRow("pdf without ending") << "studio" << 0;
-    QTest::newRow("latex") << "studio.tex" << 1;
-    QTest::newRow("markdown") << "studio.md" << 2;
+    QTest::addColumn<bool>("working");
+    QTest::newRow("pdf") << "studio.pdf" << 0 << true;
+    QTest::newRow("pdf without ending") << "studio" << 0 << true;
+    QTest::newRow("pdf, results alone") << "studio.pdf" << 1 << false;
+    QTest::newRow("latex") << "studio.tex" << 2 << true;
+    QTest::newRow("latex, results alone") << "studio.tex" << 3 << false;
+    QTest::newRow("markdown") << "studio.md" << 4 << true;
+    QTest::newRow("markdown, results alone") << "studio.md" << 5 << false;
   }
   void exportEachKind() {
     QFETCH(QString, name);
     QFETCH(int, filter);
+    QFETCH(bool, working);
     StudyWindow* w = startStudy(kWorked);
     QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
     m_answer = data(name);
@@ -285,6 +290,32 @@ class StudyTest : public QObject {
     text.remove(QLatin1Char(' '));
     QVERIFY2(text.contains("x≠2") || text.contains("x\\neq2"), qPrintable(text.left(2000)));
     QVERIFY(text.contains("2−√3") || text.contains("2-\\sqrt{3}"));
+    // The working, or the results alone, as the kind chosen says.
+    QCOMPARE(text.contains("Svolgimento"), working);
+    QCOMPARE(text.contains("(denominatore)"), working);
+  }
+
+  // The working stands under each result, shown by default; one menu item hides all of it and
+  // shows it again.
+  void workingShownAndHidden() {
+    StudyWindow* w = startStudy(kWorked);
+    QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
+    QAction* toggle = w->action("mSvolgimento");
+    QVERIFY(toggle && toggle->isCheckable() && toggle->isChecked());
+    FormulaLabel* domain = w->workingLabel(SectionId::Domain);
+    QVERIFY(domain->isVisible());
+    QCOMPARE(domain->studentText(),
+             QStringLiteral("Svolgimento:\n1. x − 2 ≠ 0 (denominatore)\n2. x ≠ 2\n"
+                            "3. D = ]−∞; 2[ ∪ ]2; +∞["));
+    QVERIFY(w->workingLabel(SectionId::Derivative)->studentText().contains("2x·(x − 2)"));
+    QVERIFY(!w->workingLabel(SectionId::Extrema)->isVisible());  // a section without one
+    toggle->trigger();
+    for (int s = 0; s < study::kSectionCount; ++s) {
+      QVERIFY(!w->workingLabel(SectionId(s))->isVisible());
+    }
+    QVERIFY(w->sectionLabel(SectionId::Domain)->isVisible());  // the results stay
+    toggle->trigger();
+    QVERIFY(domain->isVisible());
   }
 
   // An export that fails leaves the older file byte for byte and says why.

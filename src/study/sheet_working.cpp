@@ -1,0 +1,97 @@
+// The working of a section written for the Markdown and the LaTeX documents.
+#include "study/sheet_writers.h"
+
+namespace curvalis::study {
+
+std::string WorkingMarkdown(const std::vector<Step>& steps) {
+  if (steps.empty()) return {};
+  std::string out = std::string(kWorkingTitle) + ":\n\n";
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    out += std::to_string(i + 1) + ". ";
+    // Stars and underscores stay themselves; brackets make no link without a parenthesis.
+    for (char c : steps[i].text) {
+      if (c == '*' || c == '_' || c == '\\') out += '\\';
+      out += c;
+    }
+    out += "\n";
+  }
+  return out + "\n";
+}
+
+std::string WorkingLatex(const std::vector<Step>& steps) {
+  if (steps.empty()) return {};
+  std::string out = "\\noindent\\textit{" + LatexText(kWorkingTitle) + "}\n\\begin{enumerate}\n";
+  for (const Step& s : steps) {
+    out += "\\item $" + (s.latex.empty() ? StudentMath(s.text) : s.latex) + "$\n";
+  }
+  return out + "\\end{enumerate}\n";
+}
+
+namespace {
+
+std::string ChartCode(Sign s, bool atPoint) {
+  switch (s) {
+    case Sign::Plus:
+      return atPoint ? "t" : "+";
+    case Sign::Minus:
+      return atPoint ? "t" : "-";
+    case Sign::Zero:
+      return atPoint ? "z" : "0";
+    case Sign::Undefined:
+      return atPoint ? "d" : "h";
+    case Sign::None:
+      return "";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string SignChartMarkdown(const SignChart& chart) {
+  if (chart.rows.empty()) return {};
+  std::string out = "Schema del segno:\n\n| x |";
+  for (std::size_t i = 0; i < chart.xs.size(); ++i) {
+    out += " " + chart.xs[i].text + " |" + (i + 1 < chart.xs.size() ? "  |" : "");
+  }
+  out += "\n| --- |";
+  for (std::size_t i = 0; i + 1 < 2 * chart.xs.size(); ++i) out += " :---: |";
+  out += "\n";
+  for (const SignChartRow& r : chart.rows) {
+    out += "| " + r.factor + " |";
+    for (std::size_t i = 0; i < chart.xs.size(); ++i) {
+      // At a point only a zero or "‖" is written, as in the table.
+      const Sign at = r.atPoint[i];
+      out +=
+          " " + std::string(at == Sign::Zero || at == Sign::Undefined ? SignText(at) : "") + " |";
+      if (i + 1 < chart.xs.size()) out += " " + std::string(SignText(r.onInterval[i])) + " |";
+    }
+    out += "\n";
+  }
+  return out + "\n";
+}
+
+std::string SignChartLatex(const SignChart& chart) {
+  const std::size_t n = chart.xs.size();
+  if (chart.rows.empty() || n < 2) return {};
+  std::string out = "\\begin{center}\n\\begin{tikzpicture}\n\\tkzTabInit[lgt=2.6,espcl=" +
+                    std::to_string(std::min(2.6, 14.0 / double(n - 1))).substr(0, 4) + "]{$x$ /1";
+  for (const SignChartRow& r : chart.rows) out += ", $" + r.latex + "$ /1";
+  out += "}{";
+  for (std::size_t i = 0; i < n; ++i) {
+    const Number& x = chart.xs[i];
+    out += (i ? ", $" : "$") + (x.latex.empty() ? StudentMath(x.text) : x.latex) + "$";
+  }
+  out += "}\n";
+  for (const SignChartRow& r : chart.rows) {
+    out += "\\tkzTabLine{";
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i) out += ", ";
+      out += ChartCode(r.atPoint[i], true);
+      if (i + 1 < n) out += ", " + ChartCode(r.onInterval[i], false);
+    }
+    out += "}\n";
+  }
+  return out + "\\end{tikzpicture}\n\\end{center}\n";
+}
+
+}  // namespace curvalis::study
