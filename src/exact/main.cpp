@@ -138,20 +138,20 @@ std::string ToGiac(const Node& n) {
     case Node::Kind::Op:
       break;
   }
+  const curvalis::study::Operation* row = curvalis::study::FindOperation(n.text);
+  const std::string cas(row ? row->cas : n.text);
   std::string out = "(";
-  if (n.text == "+" || n.text == "*") {
+  if (n.text == "inv") {
+    out += "1/" + ToGiac(n.args[0]);
+  } else if (row && row->arity != 1) {
     for (std::size_t i = 0; i < n.args.size(); ++i) {
-      if (i) out += n.text;
+      if (i) out += cas;
       out += ToGiac(n.args[i]);
     }
-  } else if (n.text == "^") {
-    out += ToGiac(n.args[0]) + "^" + ToGiac(n.args[1]);
   } else if (n.text == "neg") {
-    out += "-" + ToGiac(n.args[0]);
-  } else if (n.text == "inv") {
-    out += "1/" + ToGiac(n.args[0]);
+    out += cas + ToGiac(n.args[0]);
   } else {
-    out += n.text + "(" + ToGiac(n.args[0]) + ")";
+    out += cas + "(" + ToGiac(n.args[0]) + ")";
   }
   return out + ")";
 }
@@ -254,13 +254,10 @@ class Cas {
       if (name == "+") return Node{Node::Kind::PlusInf, "+inf", {}};
       if (name == "-") return Node{Node::Kind::MinusInf, "-inf", {}};
     }
-    std::string op = name;
-    if (name == "-") {
-      if (args.size() != 1) return std::nullopt;
-      op = "neg";
-    } else if (name == "==") {
-      op = "=";
-    }
+    // Giac's "-" of one argument is the tree's neg; its "==" is the condition's "=".
+    const curvalis::study::Operation* row = curvalis::study::FindCasOperation(name);
+    if (row && row->arity == 1 && args.size() != 1) return std::nullopt;
+    std::string op = row ? std::string(row->name) : name == "==" ? "=" : name;
     const bool known =
         curvalis::study::IsExpressionOp(op) || (conditions && curvalis::study::IsConditionOp(op));
     if (!known) return Approximate(g);
