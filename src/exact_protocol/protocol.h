@@ -103,6 +103,25 @@ inline constexpr int kMaxTreeDepth = 200;
 bool HasApprox(const Node& n);
 bool HasX(const Node& n);
 
+// ---- The channel's words, for both ends ----
+// Requests: {"id":N,"op":OP,...} with OP one of
+//   simp   e            the candidates for e simplified (normal, factor, simplify, ...)
+//   diff   e, n         the candidates for the n-th derivative of e (n from 1 to 4)
+//   solve  e            the real solutions of e = 0
+//   limit  e, at, dir   the limit at `at` (a tree, +inf or -inf) from dir -1 (left), 1, 0
+//   domain e            the condition of the domain of e
+//   period e            the smallest period of e (+inf when there is none)
+//   ping
+// Answers: {"id":N,"ok":true,"r":[TREE...]} ("none":true beside an empty "r": a limit that does
+// not exist) or {"id":N,"ok":false,"error":TEXT}.
+namespace channel {
+inline constexpr char kPing[] = "ping", kSimp[] = "simp", kDiff[] = "diff", kSolve[] = "solve",
+                      kLimit[] = "limit", kDomain[] = "domain", kPeriod[] = "period";
+inline constexpr char kOp[] = "op", kId[] = "id", kExpr[] = "e", kOrder[] = "n", kAt[] = "at",
+                      kDir[] = "dir", kOk[] = "ok", kResult[] = "r", kNone[] = "none",
+                      kError[] = "error";
+}  // namespace channel
+
 // ---- JSON lines: flat objects of strings, integers, truth values and arrays of strings ----
 
 struct JsonValue {
