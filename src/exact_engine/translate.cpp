@@ -95,34 +95,8 @@ std::string FirstNonElementary(std::string_view prepared) {
 
 // The name of an operation that has no place in the elementary part.
 std::string OpName(Op op) {
-  switch (op) {
-    case Op::LogBase:
-      return "LOG";
-    case Op::Mod:
-      return "MOD";
-    case Op::Int:
-      return "INT";
-    case Op::Sign:
-      return "SIGN";
-    case Op::Round:
-      return "ROUND";
-    case Op::Trunc:
-      return "TRUNC";
-    case Op::Atan2:
-      return "ATAN2";
-    case Op::Min:
-      return "MIN";
-    case Op::Max:
-      return "MAX";
-    case Op::JumpIfFalse:
-      return "IF";
-    case Op::JumpIfNotError:
-      return "IFERROR";
-    case Op::Fact:
-      return "FACT";
-    default:
-      return "?";
-  }
+  const formula::FnInfo* fn = formula::FindFunction(op);
+  return fn ? std::string(fn->name) : "?";
 }
 
 std::string Pow10(int k) {
