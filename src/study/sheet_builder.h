@@ -183,7 +183,6 @@ class Builder {
   // Every section from `first` on undetermined with `reason`; the table stays empty.
   void Rest(SectionId first, const std::string& reason);
 
-  void Rejected(const std::string& reason);
   void BuildFunction(std::string_view funzione);
 
   // A helper that cannot be started or does not answer in time is not asked again for this
