@@ -322,6 +322,47 @@ std::vector<std::string> Candidates(Cas& cas, const std::string& e,
   return out;
 }
 
+// The candidates for the derivative of e of the given order, computed until `until`.
+std::vector<std::string> Derivatives(Cas& cas, const std::string& e, long long order,
+                                     std::chrono::steady_clock::time_point until) {
+  giac::gen d;
+  std::string plain;
+  cas.Within(until, [&] {
+    d = cas.Eval("diff(" + e + ",x," + std::to_string(order) + ")");
+    plain = "(" + cas.Print(d) + ")";
+  });
+  bool complete = true;
+  std::vector<std::string> r =
+      Candidates(cas, plain, std::chrono::steady_clock::now() + kSimplifyBound, complete);
+  // The derivative as computed, when its simplified forms could not all be had.
+  if (!complete) AddCandidate(cas, d, r);
+  return r;
+}
+
+// The condition of the domain of e, as Giac gives it: a list of alternatives, x itself (no
+// condition) or one condition.
+Node DomainCondition(Cas& cas, const std::string& e, std::chrono::steady_clock::time_point until) {
+  giac::gen d;
+  cas.Within(until, [&] { d = cas.Eval("domain(" + e + ",x)"); });
+  Node c;
+  if (d.type == giac::_VECT) {
+    c = Node::Of("or", {});
+    for (const giac::gen& g : *d._VECTptr) {
+      std::optional<Node> t = cas.FromGiac(g, true);
+      if (!t) throw Refusal("dominio non rappresentabile");
+      c.args.push_back(std::move(*t));
+    }
+    if (c.args.empty()) c = Node{Node::Kind::False, "false", {}};
+  } else if (d.type == giac::_IDNT && cas.Print(d) == "x") {
+    c = Node{Node::Kind::True, "true", {}};
+  } else {
+    std::optional<Node> t = cas.FromGiac(d, true);
+    if (!t) throw Refusal("dominio non rappresentabile");
+    c = std::move(*t);
+  }
+  return c;
+}
+
 JsonObject Answer(Cas& cas, const JsonObject& req) {
   using curvalis::study::JList;
   JsonObject ans;
@@ -360,16 +401,7 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
     const auto* n = field(kOrder);
     const long long order = n && n->kind == curvalis::study::JsonValue::Kind::Number ? n->n : 1;
     if (order < 1 || order > 4) throw Refusal("ordine non valido");
-    giac::gen d;
-    std::string plain;
-    cas.Within(workDeadline, [&] {
-      d = cas.Eval("diff(" + *e + ",x," + std::to_string(order) + ")");
-      plain = "(" + cas.Print(d) + ")";
-    });
-    bool complete = true;
-    r = Candidates(cas, plain, std::chrono::steady_clock::now() + kSimplifyBound, complete);
-    // The derivative as computed, when its simplified forms could not all be had.
-    if (!complete) AddCandidate(cas, d, r);
+    r = Derivatives(cas, *e, order, workDeadline);
   } else if (op == kSolve) {
     giac::gen s;
     cas.Within(workDeadline, [&] { s = cas.Eval("solve((" + *e + ")=0,x)"); });
@@ -397,25 +429,7 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
       r.push_back(curvalis::study::TreeText(*t));
     }
   } else if (op == kDomain) {
-    giac::gen d;
-    cas.Within(workDeadline, [&] { d = cas.Eval("domain(" + *e + ",x)"); });
-    Node c;
-    if (d.type == giac::_VECT) {
-      c = Node::Of("or", {});
-      for (const giac::gen& g : *d._VECTptr) {
-        std::optional<Node> t = cas.FromGiac(g, true);
-        if (!t) throw Refusal("dominio non rappresentabile");
-        c.args.push_back(std::move(*t));
-      }
-      if (c.args.empty()) c = Node{Node::Kind::False, "false", {}};
-    } else if (d.type == giac::_IDNT && cas.Print(d) == "x") {
-      c = Node{Node::Kind::True, "true", {}};
-    } else {
-      std::optional<Node> t = cas.FromGiac(d, true);
-      if (!t) throw Refusal("dominio non rappresentabile");
-      c = std::move(*t);
-    }
-    r.push_back(curvalis::study::TreeText(c));
+    r.push_back(curvalis::study::TreeText(DomainCondition(cas, *e, workDeadline)));
   } else if (op == kPeriod) {
     giac::gen p;
     cas.Within(workDeadline, [&] { p = cas.Eval("simplify(period(" + *e + ",x))"); });

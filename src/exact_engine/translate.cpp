@@ -99,6 +99,22 @@ std::string OpName(Op op) {
   return fn ? std::string(fn->name) : "?";
 }
 
+// a + b, a − b, a·b, a/b or a^b as the tree writes them.
+Node Arithmetic(Op op, Node a, Node b) {
+  switch (op) {
+    case Op::Add:
+      return Node::Of("+", {std::move(a), std::move(b)});
+    case Op::Sub:
+      return Node::Of("+", {std::move(a), Node::Of("neg", {std::move(b)})});
+    case Op::Mul:
+      return Node::Of("*", {std::move(a), std::move(b)});
+    case Op::Div:
+      return Node::Of("*", {std::move(a), Node::Of("inv", {std::move(b)})});
+    default:
+      return Node::Of("^", {std::move(a), std::move(b)});
+  }
+}
+
 std::string Pow10(int k) {
   return "1" + std::string(static_cast<std::size_t>(k), '0');
 }
@@ -208,23 +224,7 @@ Translation TranslateFormula(std::string_view funzione) {
       stack.pop_back();
       Node a = std::move(stack.back());
       stack.pop_back();
-      switch (op) {
-        case Op::Add:
-          stack.push_back(Node::Of("+", {std::move(a), std::move(b)}));
-          break;
-        case Op::Sub:
-          stack.push_back(Node::Of("+", {std::move(a), Node::Of("neg", {std::move(b)})}));
-          break;
-        case Op::Mul:
-          stack.push_back(Node::Of("*", {std::move(a), std::move(b)}));
-          break;
-        case Op::Div:
-          stack.push_back(Node::Of("*", {std::move(a), Node::Of("inv", {std::move(b)})}));
-          break;
-        default:
-          stack.push_back(Node::Of("^", {std::move(a), std::move(b)}));
-          break;
-      }
+      stack.push_back(Arithmetic(op, std::move(a), std::move(b)));
       continue;
     }
     return nonElementary(op);
