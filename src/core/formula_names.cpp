@@ -80,6 +80,13 @@ const FnInfo* FindFunction(std::string_view name) {
   return nullptr;
 }
 
+const FnInfo* FindFunction(Op op) {
+  for (const FnInfo& f : kFunctions) {
+    if (f.op == op && f.fn != Fn::Pi && f.fn != Fn::True && f.fn != Fn::False) return &f;
+  }
+  return nullptr;
+}
+
 NameKind ClassifyName(std::string_view s) {
   if (EqualsNoCase(s, "TRUE")) return NameKind::True;
   if (EqualsNoCase(s, "FALSE")) return NameKind::False;

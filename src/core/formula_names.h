@@ -32,6 +32,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // The function called `name`, in any case, or nullptr.
 const FnInfo* FindFunction(std::string_view name);
+// The first function in the table that compiles to `op` (a constant is none), or nullptr.
+const FnInfo* FindFunction(Op op);
 
 enum class NameKind { VariableCell, EmptyCell, True, False, E, Pi, Unknown, Malformed };
 

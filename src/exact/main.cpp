@@ -1,18 +1,9 @@
 // curvalis-exact: the exact engine's helper program around the computer algebra system Giac.
 // It reads one request per line on its standard input and writes one answer per line on its
-// standard output (study/exact_protocol.h). Giac prints warnings and progress of its own; the
-// answers go to a copy of the original standard output and file descriptor 1 itself is pointed
-// at /dev/null, so nothing but answers reaches the channel.
+// standard output (exact_protocol/protocol.h, namespace channel). Giac prints warnings and progress
+// of its own; the answers go to a copy of the original standard output and file descriptor 1 itself
+// is pointed at /dev/null, so nothing but answers reaches the channel.
 //
-// Requests: {"id":N,"op":OP,...} with OP one of
-//   simp   e            the candidates for e simplified (normal, factor, simplify, ...)
-//   diff   e, n         the candidates for the n-th derivative of e
-//   solve  e            the real solutions of e = 0
-//   limit  e, at, dir   the limit at `at` (a tree, +inf or -inf) from dir -1 (left), 1, 0
-//   domain e            the condition of the domain of e
-//   period e            the smallest period of e (+inf when there is none)
-//   ping
-// Answers: {"id":N,"ok":true,"r":[TREE...]} or {"id":N,"ok":false,"error":TEXT}.
 // Every expression arrives as a tree and is checked node by node before the CAS sees it.
 //
 // Every computation runs under a time bound of the helper's own (the CAS's interrupt flag,
@@ -44,6 +35,7 @@ namespace {
 
 using curvalis::study::JsonObject;
 using curvalis::study::Node;
+using namespace curvalis::study::channel;
 
 constexpr std::size_t kMaxLine = 1 << 20;
 
@@ -138,20 +130,20 @@ std::string ToGiac(const Node& n) {
     case Node::Kind::Op:
       break;
   }
+  const curvalis::study::Operation* row = curvalis::study::FindOperation(n.text);
+  const std::string cas(row ? row->cas : n.text);
   std::string out = "(";
-  if (n.text == "+" || n.text == "*") {
+  if (n.text == "inv") {
+    out += "1/" + ToGiac(n.args[0]);
+  } else if (row && row->arity != 1) {
     for (std::size_t i = 0; i < n.args.size(); ++i) {
-      if (i) out += n.text;
+      if (i) out += cas;
       out += ToGiac(n.args[i]);
     }
-  } else if (n.text == "^") {
-    out += ToGiac(n.args[0]) + "^" + ToGiac(n.args[1]);
   } else if (n.text == "neg") {
-    out += "-" + ToGiac(n.args[0]);
-  } else if (n.text == "inv") {
-    out += "1/" + ToGiac(n.args[0]);
+    out += cas + ToGiac(n.args[0]);
   } else {
-    out += n.text + "(" + ToGiac(n.args[0]) + ")";
+    out += cas + "(" + ToGiac(n.args[0]) + ")";
   }
   return out + ")";
 }
@@ -254,13 +246,10 @@ class Cas {
       if (name == "+") return Node{Node::Kind::PlusInf, "+inf", {}};
       if (name == "-") return Node{Node::Kind::MinusInf, "-inf", {}};
     }
-    std::string op = name;
-    if (name == "-") {
-      if (args.size() != 1) return std::nullopt;
-      op = "neg";
-    } else if (name == "==") {
-      op = "=";
-    }
+    // Giac's "-" of one argument is the tree's neg; its "==" is the condition's "=".
+    const curvalis::study::Operation* row = curvalis::study::FindCasOperation(name);
+    if (row && row->arity == 1 && args.size() != 1) return std::nullopt;
+    std::string op = row ? std::string(row->name) : name == "==" ? "=" : name;
     const bool known =
         curvalis::study::IsExpressionOp(op) || (conditions && curvalis::study::IsConditionOp(op));
     if (!known) return Approximate(g);
@@ -333,6 +322,47 @@ std::vector<std::string> Candidates(Cas& cas, const std::string& e,
   return out;
 }
 
+// The candidates for the derivative of e of the given order, computed until `until`.
+std::vector<std::string> Derivatives(Cas& cas, const std::string& e, long long order,
+                                     std::chrono::steady_clock::time_point until) {
+  giac::gen d;
+  std::string plain;
+  cas.Within(until, [&] {
+    d = cas.Eval("diff(" + e + ",x," + std::to_string(order) + ")");
+    plain = "(" + cas.Print(d) + ")";
+  });
+  bool complete = true;
+  std::vector<std::string> r =
+      Candidates(cas, plain, std::chrono::steady_clock::now() + kSimplifyBound, complete);
+  // The derivative as computed, when its simplified forms could not all be had.
+  if (!complete) AddCandidate(cas, d, r);
+  return r;
+}
+
+// The condition of the domain of e, as Giac gives it: a list of alternatives, x itself (no
+// condition) or one condition.
+Node DomainCondition(Cas& cas, const std::string& e, std::chrono::steady_clock::time_point until) {
+  giac::gen d;
+  cas.Within(until, [&] { d = cas.Eval("domain(" + e + ",x)"); });
+  Node c;
+  if (d.type == giac::_VECT) {
+    c = Node::Of("or", {});
+    for (const giac::gen& g : *d._VECTptr) {
+      std::optional<Node> t = cas.FromGiac(g, true);
+      if (!t) throw Refusal("dominio non rappresentabile");
+      c.args.push_back(std::move(*t));
+    }
+    if (c.args.empty()) c = Node{Node::Kind::False, "false", {}};
+  } else if (d.type == giac::_IDNT && cas.Print(d) == "x") {
+    c = Node{Node::Kind::True, "true", {}};
+  } else {
+    std::optional<Node> t = cas.FromGiac(d, true);
+    if (!t) throw Refusal("dominio non rappresentabile");
+    c = std::move(*t);
+  }
+  return c;
+}
+
 JsonObject Answer(Cas& cas, const JsonObject& req) {
   using curvalis::study::JList;
   JsonObject ans;
@@ -347,41 +377,32 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
     if (!n) return std::nullopt;
     return ToGiac(*n);
   };
-  const auto* opv = field("op");
+  const auto* opv = field(kOp);
   if (!opv || opv->kind != curvalis::study::JsonValue::Kind::String) {
     throw Refusal("richiesta senza operazione");
   }
   const std::string op = opv->s;
-  if (op == "ping") {
-    ans["r"] = JList({});
+  if (op == kPing) {
+    ans[kResult] = JList({});
     return ans;
   }
-  std::optional<std::string> e = tree("e");
+  std::optional<std::string> e = tree(kExpr);
   if (!e) throw Refusal("espressione non valida");
   cas.Eval("purge(x)");
   std::vector<std::string> r;
   const auto now = std::chrono::steady_clock::now();
   const auto workDeadline = now + kWorkBound;
-  if (op == "simp") {
+  if (op == kSimp) {
     bool complete = true;
     r = Candidates(cas, *e, now + kSimplifyBound, complete);
     // The expression as it came is a form of itself.
-    if (!complete) r.push_back(field("e")->s);
-  } else if (op == "diff") {
-    const auto* n = field("n");
+    if (!complete) r.push_back(field(kExpr)->s);
+  } else if (op == kDiff) {
+    const auto* n = field(kOrder);
     const long long order = n && n->kind == curvalis::study::JsonValue::Kind::Number ? n->n : 1;
     if (order < 1 || order > 4) throw Refusal("ordine non valido");
-    giac::gen d;
-    std::string plain;
-    cas.Within(workDeadline, [&] {
-      d = cas.Eval("diff(" + *e + ",x," + std::to_string(order) + ")");
-      plain = "(" + cas.Print(d) + ")";
-    });
-    bool complete = true;
-    r = Candidates(cas, plain, std::chrono::steady_clock::now() + kSimplifyBound, complete);
-    // The derivative as computed, when its simplified forms could not all be had.
-    if (!complete) AddCandidate(cas, d, r);
-  } else if (op == "solve") {
+    r = Derivatives(cas, *e, order, workDeadline);
+  } else if (op == kSolve) {
     giac::gen s;
     cas.Within(workDeadline, [&] { s = cas.Eval("solve((" + *e + ")=0,x)"); });
     if (s.type != giac::_VECT) throw Refusal("nessuna soluzione");
@@ -389,9 +410,9 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
       std::optional<Node> t = cas.FromGiac(g, false);
       if (t) r.push_back(curvalis::study::TreeText(*t));
     }
-  } else if (op == "limit") {
-    std::optional<std::string> at = tree("at");
-    const auto* dir = field("dir");
+  } else if (op == kLimit) {
+    std::optional<std::string> at = tree(kAt);
+    const auto* dir = field(kDir);
     if (!at || !dir || dir->kind != curvalis::study::JsonValue::Kind::Number || dir->n < -1 ||
         dir->n > 1) {
       throw Refusal("limite non valido");
@@ -401,33 +422,15 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
       l = cas.Eval("limit(" + *e + ",x," + *at + "," + std::to_string(dir->n) + ")");
     });
     if (l.type == giac::_SYMB && std::string(l._SYMBptr->sommet.ptr()->s) == "bounded_function") {
-      ans["none"] = curvalis::study::JBool(true);  // oscillates: there is no limit
+      ans[kNone] = curvalis::study::JBool(true);  // oscillates: there is no limit
     } else {
       std::optional<Node> t = cas.FromGiac(l, false);
       if (!t || t->kind == Node::Kind::Undef) throw Refusal("limite non trovato");
       r.push_back(curvalis::study::TreeText(*t));
     }
-  } else if (op == "domain") {
-    giac::gen d;
-    cas.Within(workDeadline, [&] { d = cas.Eval("domain(" + *e + ",x)"); });
-    Node c;
-    if (d.type == giac::_VECT) {
-      c = Node::Of("or", {});
-      for (const giac::gen& g : *d._VECTptr) {
-        std::optional<Node> t = cas.FromGiac(g, true);
-        if (!t) throw Refusal("dominio non rappresentabile");
-        c.args.push_back(std::move(*t));
-      }
-      if (c.args.empty()) c = Node{Node::Kind::False, "false", {}};
-    } else if (d.type == giac::_IDNT && cas.Print(d) == "x") {
-      c = Node{Node::Kind::True, "true", {}};
-    } else {
-      std::optional<Node> t = cas.FromGiac(d, true);
-      if (!t) throw Refusal("dominio non rappresentabile");
-      c = std::move(*t);
-    }
-    r.push_back(curvalis::study::TreeText(c));
-  } else if (op == "period") {
+  } else if (op == kDomain) {
+    r.push_back(curvalis::study::TreeText(DomainCondition(cas, *e, workDeadline)));
+  } else if (op == kPeriod) {
     giac::gen p;
     cas.Within(workDeadline, [&] { p = cas.Eval("simplify(period(" + *e + ",x))"); });
     std::optional<Node> t = cas.FromGiac(p, false);
@@ -437,7 +440,7 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
     throw Refusal("operazione sconosciuta");
   }
   cas.Eval("purge(x)");
-  ans["r"] = JList(std::move(r));
+  ans[kResult] = JList(std::move(r));
   return ans;
 }
 
@@ -458,11 +461,11 @@ int main() {
     JsonObject ans;
     long long id = 0;
     if (line.size() > kMaxLine) {
-      ans["error"] = curvalis::study::JStr("richiesta troppo lunga");
+      ans[kError] = curvalis::study::JStr("richiesta troppo lunga");
     } else if (std::optional<JsonObject> req = curvalis::study::ParseJsonLine(line); !req) {
-      ans["error"] = curvalis::study::JStr("richiesta non valida");
+      ans[kError] = curvalis::study::JStr("richiesta non valida");
     } else {
-      auto it = req->find("id");
+      auto it = req->find(kId);
       if (it != req->end() && it->second.kind == curvalis::study::JsonValue::Kind::Number) {
         id = it->second.n;
       }
@@ -470,15 +473,15 @@ int main() {
         ans = Answer(cas, *req);
       } catch (const Refusal& ex) {
         ans.clear();
-        ans["error"] = curvalis::study::JStr(ex.what());
+        ans[kError] = curvalis::study::JStr(ex.what());
       } catch (...) {
         // What the CAS says when it fails is not for the student.
         ans.clear();
-        ans["error"] = curvalis::study::JStr(kNoAnswer);
+        ans[kError] = curvalis::study::JStr(kNoAnswer);
       }
     }
-    ans["id"] = curvalis::study::JNum(id);
-    ans["ok"] = curvalis::study::JBool(ans.find("error") == ans.end());
+    ans[kId] = curvalis::study::JNum(id);
+    ans[kOk] = curvalis::study::JBool(ans.find(kError) == ans.end());
     const std::string text = curvalis::study::JsonLine(ans);
     std::fputs(text.c_str(), out);
     std::fputc('\n', out);

@@ -23,6 +23,8 @@ namespace curvalis::study {
 
 namespace {
 
+using namespace channel;
+
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -115,7 +117,8 @@ class HelperEngine : public ExactEngine {
         Answer<Expr> d1 = Derivative(Which::D1);
         if (!d1.determined) return d1;
       }
-      Reply rep = Ask({{"op", JStr("diff")}, {"e", JStr(TreeText(*tree_[i - 1]))}, {"n", JNum(1)}});
+      Reply rep =
+          Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(*tree_[i - 1]))}, {kOrder, JNum(1)}});
       if (!rep.ok) return Undetermined<Expr>(rep.reason, rep.why);
       ChooseDerivative(i, rep.r);
       if (!expr_[i]) return Undetermined<Expr>("non determinato: derivata non rappresentabile");
@@ -126,7 +129,7 @@ class HelperEngine : public ExactEngine {
   Answer<Domain> DomainOf(Which which) override {
     const Node* g = TreeOf(which);
     if (!g) return Undetermined<Domain>(ReasonOf(which));
-    Reply rep = Ask({{"op", JStr("domain")}, {"e", JStr(TreeText(*g))}});
+    Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(*g))}});
     if (!rep.ok) return Undetermined<Domain>(rep.reason, rep.why);
     std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
     if (!cond) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
@@ -144,7 +147,7 @@ class HelperEngine : public ExactEngine {
     auto g = [&](double x) { return Eval(i, x); };
     std::vector<Number> found;
     if (const Node* tree = TreeOf(which)) {
-      Reply rep = Ask({{"op", JStr("solve")}, {"e", JStr(TreeText(*tree))}});
+      Reply rep = Ask({{kOp, JStr(kSolve)}, {kExpr, JStr(TreeText(*tree))}});
       for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
         std::optional<Node> r = ParseTree(s);
         if (!r || HasApprox(*r)) continue;  // a decimal of the CAS: the scan below finds it
@@ -199,10 +202,10 @@ class HelperEngine : public ExactEngine {
                    : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
                                                      : PointTree(at);
       const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
-      Reply rep = Ask({{"op", JStr("limit")},
-                       {"e", JStr(TreeText(*tree))},
-                       {"at", JStr(TreeText(point))},
-                       {"dir", JNum(dir)}});
+      Reply rep = Ask({{kOp, JStr(kLimit)},
+                       {kExpr, JStr(TreeText(*tree))},
+                       {kAt, JStr(TreeText(point))},
+                       {kDir, JNum(dir)}});
       if (rep.ok && rep.none) return Determined(R{});
       std::optional<Node> l = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
       if (l && l->kind != Node::Kind::Undef) {
@@ -233,10 +236,10 @@ class HelperEngine : public ExactEngine {
       const Node inf = plusInfinity ? Node{Node::Kind::PlusInf, "+inf", {}}
                                     : Node{Node::Kind::MinusInf, "-inf", {}};
       auto limit = [&](const Node& e) {
-        return Ask({{"op", JStr("limit")},
-                    {"e", JStr(TreeText(e))},
-                    {"at", JStr(TreeText(inf))},
-                    {"dir", JNum(0)}});
+        return Ask({{kOp, JStr(kLimit)},
+                    {kExpr, JStr(TreeText(e))},
+                    {kAt, JStr(TreeText(inf))},
+                    {kDir, JNum(0)}});
       };
       Reply m = limit(Node::Of("*", {*tree_[0], Node::Of("inv", {Node::Var()})}));
       if (m.ok && m.none) return Determined(R{});
@@ -273,7 +276,7 @@ class HelperEngine : public ExactEngine {
       const Node minus = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
       const Node diff = even ? Node::Of("+", {minus, Node::Of("neg", {*tree_[0]})})
                              : Node::Of("+", {minus, *tree_[0]});
-      Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(diff))}});
+      Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(diff))}});
       if (rep.ok && std::find(rep.r.begin(), rep.r.end(), "0") == rep.r.end()) {
         sym.parity = Parity::None;
       }
@@ -290,7 +293,7 @@ class HelperEngine : public ExactEngine {
     if (!std::isfinite(v)) return Undetermined<Number>("fuori dal dominio");
     if (const Node* tree = TreeOf(which); tree && at.exact) {
       Reply rep =
-          Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(Substitute(*tree, PointTree(at))))}});
+          Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(Substitute(*tree, PointTree(at))))}});
       std::optional<Number> best;
       for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
         std::optional<Node> t = ParseTree(s);
@@ -485,7 +488,7 @@ class HelperEngine : public ExactEngine {
     const std::string key = JsonLine(request);
     if (auto it = cache_.find(key); it != cache_.end()) return it->second;
     const long long id = nextId_++;
-    request["id"] = JNum(id);
+    request[kId] = JNum(id);
     HelperProcess::Failure failure;
     std::optional<std::string> line =
         helper_.Request(JsonLine(request), options_.timeLimit, failure);
@@ -516,8 +519,8 @@ class HelperEngine : public ExactEngine {
       auto it = ans->find(k);
       return it == ans->end() ? nullptr : &it->second;
     };
-    const JsonValue* idv = field("id");
-    const JsonValue* okv = field("ok");
+    const JsonValue* idv = field(kId);
+    const JsonValue* okv = field(kOk);
     if (!idv || idv->kind != JsonValue::Kind::Number || idv->n != id || !okv ||
         okv->kind != JsonValue::Kind::Bool) {
       helper_.Stop();  // out of step with us: the next question starts a new helper
@@ -526,14 +529,14 @@ class HelperEngine : public ExactEngine {
       return rep;
     }
     if (!okv->b) {
-      const JsonValue* e = field("error");
+      const JsonValue* e = field(kError);
       rep.reason = "non determinato";
       if (e && e->kind == JsonValue::Kind::String) rep.reason += ": " + e->s;
     } else {
       rep.ok = true;
-      const JsonValue* r = field("r");
+      const JsonValue* r = field(kResult);
       if (r && r->kind == JsonValue::Kind::Strings) rep.r = r->list;
-      const JsonValue* none = field("none");
+      const JsonValue* none = field(kNone);
       rep.none = none && none->kind == JsonValue::Kind::Bool && none->b;
     }
     if (cache_.size() >= kMaxCached) cache_.clear();
@@ -702,7 +705,7 @@ class HelperEngine : public ExactEngine {
     if (periodKnown_) return period_;
     periodKnown_ = true;
     if (!tree_[0] || !HasTrig(*tree_[0])) return period_;
-    Reply rep = Ask({{"op", JStr("period")}, {"e", JStr(TreeText(*tree_[0]))}});
+    Reply rep = Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(*tree_[0]))}});
     std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
     if (!t) return period_;
     const double T = TreeValue(*t);
@@ -715,7 +718,7 @@ class HelperEngine : public ExactEngine {
 
   // The period the CAS gives for an expression, when it is a positive number.
   std::optional<double> PeriodOf(const Node& tree) {
-    Reply rep = Ask({{"op", JStr("period")}, {"e", JStr(TreeText(tree))}});
+    Reply rep = Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(tree))}});
     std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
     if (!t) return std::nullopt;
     const double T = TreeValue(*t);
@@ -739,7 +742,7 @@ class HelperEngine : public ExactEngine {
     std::optional<Node> t = TranslateFormula(period.text).tree;
     if (!t) return r;
     const Node moved = Node::Of("+", {r, Node::Of("*", {ExactDecimal(-k), *t})});
-    Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(moved))}});
+    Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(moved))}});
     std::optional<Node> best;
     std::size_t bestLen = 0;
     for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {

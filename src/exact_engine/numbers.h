@@ -11,12 +11,10 @@ namespace curvalis::study {
 // "+∞" or "−∞", exact.
 Number Infinity(bool plus);
 
-// A value our evaluator found: "≈ 0.2679491924", "≈ −1.500000000"; not exact. A value below
-// 1e-12 in size is 0 (what a refinement leaves of a zero at the origin).
+// A value the sheet's own scans found, written by ApproxNumber. A value below 1e-12 in size is
+// 0: it is what a refinement leaves of a point at the origin (a zero, an end of the domain)
+// and what values settling on 0 end at.
 Number Approx(double value);
-
-// The decimal part of Approx without "≈ " (student notation: "−1.500000000", "2.331122370").
-std::string DecimalText(double value);
 
 // Two abscissas are the same point of the sheet (relative 1e-9).
 bool SameX(double a, double b);

@@ -9,6 +9,7 @@
 
 #include "core/formula.h"
 #include "core/formula_lexer.h"
+#include "core/formula_names.h"
 #include "core/formula_program.h"
 #include "core/prepare_formula.h"
 
@@ -18,12 +19,6 @@ namespace {
 
 using formula::Op;
 
-// The functions of the elementary part, in every spelling the parser knows.
-constexpr std::array kElementaryNames = {
-    "ABS",   "SQRT",   "RADQ", "EXP",  "LN",     "LOG",    "LOG10", "SIN",    "SEN",
-    "COS",   "TAN",    "TG",   "ASIN", "ARCSEN", "ARCSIN", "ACOS",  "ARCCOS", "ATAN",
-    "ARCTG", "ARCTAN", "SINH", "SENH", "COSH",   "TANH",   "TGH",   "PI",     "POWER"};
-
 std::string Upper(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
@@ -32,11 +27,21 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
-bool IsElementaryName(const std::string& upper) {
-  for (std::string_view n : kElementaryNames) {
-    if (n == upper) return true;
+// The tree's name of a formula's function of one argument, nullptr outside the elementary part.
+const char* UnaryName(Op op) {
+  for (const Operation& row : kOperations) {
+    if (!row.formula.empty() && formula::FindFunction(row.formula)->op == op) {
+      return row.name.data();
+    }
   }
-  return false;
+  return nullptr;
+}
+
+// A function of the elementary part, in every spelling the parser knows.
+bool IsElementaryName(const std::string& upper) {
+  if (upper == "PI" || upper == "POWER" || upper == "LOG") return true;
+  const formula::FnInfo* fn = formula::FindFunction(upper);
+  return fn && fn->fn == formula::Fn::Unary && UnaryName(fn->op);
 }
 
 // The first name or construct of the formula, in reading order, outside the elementary part.
@@ -90,68 +95,23 @@ std::string FirstNonElementary(std::string_view prepared) {
 
 // The name of an operation that has no place in the elementary part.
 std::string OpName(Op op) {
-  switch (op) {
-    case Op::LogBase:
-      return "LOG";
-    case Op::Mod:
-      return "MOD";
-    case Op::Int:
-      return "INT";
-    case Op::Sign:
-      return "SIGN";
-    case Op::Round:
-      return "ROUND";
-    case Op::Trunc:
-      return "TRUNC";
-    case Op::Atan2:
-      return "ATAN2";
-    case Op::Min:
-      return "MIN";
-    case Op::Max:
-      return "MAX";
-    case Op::JumpIfFalse:
-      return "IF";
-    case Op::JumpIfNotError:
-      return "IFERROR";
-    case Op::Fact:
-      return "FACT";
-    default:
-      return "?";
-  }
+  const formula::FnInfo* fn = formula::FindFunction(op);
+  return fn ? std::string(fn->name) : "?";
 }
 
-const char* UnaryName(Op op) {
+// a + b, a − b, a·b, a/b or a^b as the tree writes them.
+Node Arithmetic(Op op, Node a, Node b) {
   switch (op) {
-    case Op::Abs:
-      return "abs";
-    case Op::Sqrt:
-      return "sqrt";
-    case Op::Exp:
-      return "exp";
-    case Op::Ln:
-      return "ln";
-    case Op::Log10:
-      return "log10";
-    case Op::Sin:
-      return "sin";
-    case Op::Cos:
-      return "cos";
-    case Op::Tan:
-      return "tan";
-    case Op::Asin:
-      return "asin";
-    case Op::Acos:
-      return "acos";
-    case Op::Atan:
-      return "atan";
-    case Op::Sinh:
-      return "sinh";
-    case Op::Cosh:
-      return "cosh";
-    case Op::Tanh:
-      return "tanh";
+    case Op::Add:
+      return Node::Of("+", {std::move(a), std::move(b)});
+    case Op::Sub:
+      return Node::Of("+", {std::move(a), Node::Of("neg", {std::move(b)})});
+    case Op::Mul:
+      return Node::Of("*", {std::move(a), std::move(b)});
+    case Op::Div:
+      return Node::Of("*", {std::move(a), Node::Of("inv", {std::move(b)})});
     default:
-      return nullptr;
+      return Node::Of("^", {std::move(a), std::move(b)});
   }
 }
 
@@ -264,23 +224,7 @@ Translation TranslateFormula(std::string_view funzione) {
       stack.pop_back();
       Node a = std::move(stack.back());
       stack.pop_back();
-      switch (op) {
-        case Op::Add:
-          stack.push_back(Node::Of("+", {std::move(a), std::move(b)}));
-          break;
-        case Op::Sub:
-          stack.push_back(Node::Of("+", {std::move(a), Node::Of("neg", {std::move(b)})}));
-          break;
-        case Op::Mul:
-          stack.push_back(Node::Of("*", {std::move(a), std::move(b)}));
-          break;
-        case Op::Div:
-          stack.push_back(Node::Of("*", {std::move(a), Node::Of("inv", {std::move(b)})}));
-          break;
-        default:
-          stack.push_back(Node::Of("^", {std::move(a), std::move(b)}));
-          break;
-      }
+      stack.push_back(Arithmetic(op, std::move(a), std::move(b)));
       continue;
     }
     return nonElementary(op);
@@ -345,22 +289,8 @@ double TreeValue(const Node& n, double x) {
     }
     return std::pow(a, b);
   }
-  if (f == "neg") return -a;
-  if (f == "inv") return a == 0 ? nan : 1 / a;
-  if (f == "exp") return std::exp(a);
-  if (f == "ln") return a > 0 ? std::log(a) : nan;
-  if (f == "log10") return a > 0 ? std::log10(a) : nan;
-  if (f == "sqrt") return a >= 0 ? std::sqrt(a) : nan;
-  if (f == "sin") return std::sin(a);
-  if (f == "cos") return std::cos(a);
-  if (f == "tan") return std::tan(a);
-  if (f == "asin") return std::asin(a);
-  if (f == "acos") return std::acos(a);
-  if (f == "atan") return std::atan(a);
-  if (f == "sinh") return std::sinh(a);
-  if (f == "cosh") return std::cosh(a);
-  if (f == "tanh") return std::tanh(a);
-  if (f == "abs") return std::fabs(a);
+  const Operation* row = FindOperation(f);
+  if (row && row->value) return row->value(a);
   return nan;
 }
 

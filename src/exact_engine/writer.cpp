@@ -10,6 +10,7 @@
 #include "core/formula.h"
 #include "core/prepare_formula.h"
 #include "core/utf8.h"
+#include "exact_engine/numbers.h"
 #include "exact_engine/translate.h"
 
 namespace curvalis::study {
@@ -310,23 +311,18 @@ std::size_t CharCount(std::string_view text) {
   return n;
 }
 
-std::string ApproxText(double v) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%#.10g", std::fabs(v));
-  std::string s = buf;
-  return std::string("\xE2\x89\x88 ") + (v < 0 ? kMinus : "") + s;
-}
-
 Number ApproxNumber(double v) {
   Number n;
   if (std::isinf(v)) {
     n.text = v > 0 ? "+\xE2\x88\x9E" : std::string(kMinus) + "\xE2\x88\x9E";
     n.latex = v > 0 ? "+\\infty" : "-\\infty";
   } else {
-    n.text = ApproxText(v);
+    // Ten significant digits, trailing zeros kept; "1E+20" as the formula language reads it.
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    n.latex = std::string("\\approx ") + buf;
+    std::snprintf(buf, sizeof buf, "%#.10g", std::fabs(v));
+    for (char& c : buf) c = c == 'e' ? 'E' : c;
+    n.text = std::string("\xE2\x89\x88 ") + (v < 0 ? kMinus : "") + buf;
+    n.latex = std::string("\\approx ") + (v < 0 ? "-" : "") + buf;
   }
   n.value = v;
   n.exact = false;
@@ -343,9 +339,7 @@ double ReadBack(std::string_view text, double x) {
 
 Number WriteNumber(const Node& tree) {
   if (tree.kind == Node::Kind::PlusInf || tree.kind == Node::Kind::MinusInf) {
-    Number n = ApproxNumber(TreeValue(tree));
-    n.exact = true;
-    return n;
+    return Infinity(tree.kind == Node::Kind::PlusInf);
   }
   const double v = TreeValue(tree);
   if (HasApprox(tree) || HasX(tree) || !std::isfinite(v)) return ApproxNumber(v);

@@ -21,10 +21,9 @@ std::string LatexText(const Node& tree);
 // Characters (not bytes) of a UTF-8 text.
 std::size_t CharCount(std::string_view text);
 
-// "≈ 0.2679491924": 10 significant digits, a negative sign as U+2212.
-std::string ApproxText(double v);
-
-// A decimal number, not exact.
+// A decimal number, not exact: "≈ 0.2679491924", "≈ −1.500000000", "≈ 1.234567890E+44" (10
+// significant digits, a negative sign as U+2212, read back by the formula language), or an
+// infinity.
 Number ApproxNumber(double v);
 
 // The number a constant tree stands for: exact when the tree holds no approximate part, its

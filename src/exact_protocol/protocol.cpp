@@ -307,6 +307,13 @@ const Operation* FindOperation(std::string_view name) {
   return nullptr;
 }
 
+const Operation* FindCasOperation(std::string_view cas) {
+  for (const Operation& op : kOperations) {
+    if (op.cas == cas) return &op;
+  }
+  return nullptr;
+}
+
 bool IsExpressionOp(std::string_view name) {
   return FindOperation(name) != nullptr;
 }

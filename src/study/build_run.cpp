@@ -18,7 +18,8 @@ void Builder::Build(std::string_view funzione) {
   sheet_.function.data.typed = std::string(funzione);
   CompiledFormula probe;
   if (probe.Compile(PrepareFormula(funzione)) != FormulaReject::None) {
-    Rejected("Errore nella formula: " + RejectionDetail(funzione, probe.rejection()));
+    sheet_.rejected = "Errore nella formula: " + RejectionDetail(funzione, probe.rejection());
+    Rest(SectionId::Function, sheet_.rejected);
     return;
   }
   f_.Compile(funzione);
@@ -48,11 +49,6 @@ void Builder::Rest(SectionId first, const std::string& reason) {
     WithSection(sheet_, SectionId(i), [&](auto& s) { Undetermined(s, SectionId(i), reason); });
   }
   sheet_.tableReady = true;
-}
-
-void Builder::Rejected(const std::string& reason) {
-  sheet_.rejected = reason;
-  Rest(SectionId::Function, reason);
 }
 
 void Builder::BuildFunction(std::string_view funzione) {

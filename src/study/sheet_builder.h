@@ -184,8 +184,6 @@ class Builder {
   // Every section from `first` on undetermined with `reason`; the table stays empty.
   void Rest(SectionId first, const std::string& reason);
 
-  void Rejected(const std::string& reason);
-
   void BuildFunction(std::string_view funzione);
 
   // A helper that cannot be started or does not answer in time is not asked again for this
@@ -207,9 +205,7 @@ class Builder {
   Parity NumericParity();
 
   bool CheckPeriod(double t);
-
   void BuildParity();
-
   void BuildIntercepts();
 
   // The runs of one piece cut at `cuts` (and at every further sign change of g a scan finds),
@@ -234,13 +230,9 @@ class Builder {
   std::optional<Number> NumericLimit(const Number& at, Approach side);
 
   void AddLimit(const Number& at, Approach side);
-
   void BuildLimits();
-
   std::optional<Number> LimitAt(double x, Approach side) const;
-
   bool CheckLine(bool plus, const Line& l);
-
   void BuildAsymptotes();
 
   // The engine's derivative passes when it reads back through our evaluator as the difference
@@ -301,11 +293,8 @@ class Builder {
   bool AcrossPeriodStart(const std::vector<std::vector<Stretch>>& runs, Sign* left, Sign* right);
 
   void AddExtremum(const Number& x, bool maximum);
-
   void BuildExtrema();
-
   void BuildSecondDerivative();
-
   void BuildConcavity();
 
   // A point where f is not differentiable has a tangent only when it is vertical: f′ grows
