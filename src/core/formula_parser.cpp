@@ -222,6 +222,10 @@ class Parser {
         if (tok_.kind == Tok::LParen) {
           if (const FnInfo* info = FindFunction(name.spelling)) return parseCall(*info, name);
         }
+        if (tok_.kind == Tok::Bar) {
+          const FnInfo* info = FindFunction(name.spelling);
+          if (info && info->minArgs <= 1 && info->maxArgs >= 1) return parseBarCall(*info, name);
+        }
         return EmitName(name);
       }
       case Tok::LParen: {
@@ -250,6 +254,21 @@ class Parser {
       default:
         MissingOperand();
     }
+  }
+
+  // barcall := name '|' comparison '|'
+  // A function of one argument written before an opening bar takes the bar group as that
+  // argument, as √ does: ln|x1| is ln(abs(x1)), sen|x1| is sin(abs(x1)); 2ln|x1-1|, |ln|x1||
+  // and ln|x1|+|x1-1| read as written. A power, square, cube or percent sign right after
+  // the group could belong to the group or to the function (ln|x1|^2: ln(abs(x1)^2) or
+  // ln(abs(x1))^2?): the name is then refused for the parenthesis it needs.
+  Frag parseBarCall(const FnInfo& info, const Name& name) {
+    Frag group = parsePrimary();  // the bar group, tok_ being its opening bar
+    if (tok_.kind == Tok::Caret || tok_.kind == Tok::Square || tok_.kind == Tok::Cube ||
+        tok_.kind == Tok::Percent) {
+      RejectAt(FormulaReject::MissingCallParen, name);
+    }
+    return ApplyCall(info, name, {group}, 0, 0);
   }
 
   // arguments := [comparison (',' comparison)*]
@@ -281,7 +300,12 @@ class Parser {
       }
     }
     ExpectClosingParen();
+    return ApplyCall(info, name, std::move(args), jumpIf, jumpElse);
+  }
 
+  // The code of a call whose arguments have been read.
+  Frag ApplyCall(const FnInfo& info, const Name& name, std::vector<Frag> args, std::size_t jumpIf,
+                 std::size_t jumpElse) {
     const int n = static_cast<int>(args.size());
     if (n < info.minArgs || n > info.maxArgs) RejectAt(FormulaReject::WrongArgumentCount, name);
 

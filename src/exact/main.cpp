@@ -14,13 +14,25 @@
 //   ping
 // Answers: {"id":N,"ok":true,"r":[TREE...]} or {"id":N,"ok":false,"error":TEXT}.
 // Every expression arrives as a tree and is checked node by node before the CAS sees it.
+//
+// Every computation runs under a time bound of the helper's own (the CAS's interrupt flag,
+// raised by a watchdog thread), well inside the caller's limit: a request answers, or says it
+// could not, rather than run until the caller kills the helper. A derivative is answered as
+// soon as it is computed; its simplified forms are tried under a shorter bound, and when one
+// of them runs out the plain derivative is among the candidates. The error texts are our own:
+// what the CAS says when it fails never leaves the helper.
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <giac/config.h>
@@ -34,6 +46,75 @@ using curvalis::study::JsonObject;
 using curvalis::study::Node;
 
 constexpr std::size_t kMaxLine = 1 << 20;
+
+// The bounds: one question's main computation, and all the simplified forms of one answer.
+constexpr std::chrono::milliseconds kWorkBound{2000};
+constexpr std::chrono::milliseconds kSimplifyBound{800};
+
+// A refusal of ours, whose text is the answer's error.
+struct Refusal : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+constexpr const char* kOutOfTime = "tempo scaduto";
+constexpr const char* kNoAnswer = "il motore di calcolo non ha trovato la risposta";
+
+// Raises the CAS's interrupt flag when a deadline passes; the CAS then throws out of whatever
+// it computes at its next check.
+class Watchdog {
+ public:
+  Watchdog() : thread_([this] { Run(); }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+  void Arm(std::chrono::steady_clock::time_point deadline) {
+    std::lock_guard lock(mutex_);
+    deadline_ = deadline;
+    armed_ = true;
+    fired_ = false;
+    giac::ctrl_c = false;
+    giac::interrupted = false;
+    wake_.notify_all();
+  }
+
+  // Ends the bound; true when it ran out. The flags are down again afterwards.
+  bool Disarm() {
+    std::lock_guard lock(mutex_);
+    armed_ = false;
+    const bool fired = fired_;
+    fired_ = false;
+    giac::ctrl_c = false;
+    giac::interrupted = false;
+    return fired;
+  }
+
+ private:
+  void Run() {
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+      if (!armed_) {
+        wake_.wait(lock);
+      } else if (wake_.wait_until(lock, deadline_) == std::cv_status::timeout && armed_ &&
+                 std::chrono::steady_clock::now() >= deadline_) {
+        fired_ = true;
+        armed_ = false;
+        giac::ctrl_c = true;
+      }
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::chrono::steady_clock::time_point deadline_;
+  bool armed_ = false, fired_ = false, quit_ = false;
+  std::thread thread_;
+};
 
 // The CAS's input for a checked tree, fully parenthesised.
 std::string ToGiac(const Node& n) {
@@ -78,12 +159,32 @@ std::string ToGiac(const Node& n) {
 class Cas {
  public:
   // Giac's messages (warnings, the methods it tries) go nowhere: the program has no use for
-  // them, and the standard error stays for real faults.
+  // them (and it points the helper's standard error at /dev/null as well).
   Cas() { giac::logptr(&quiet_, &ctx_); }
 
+  // Evaluates under the bound in force (Within); a CAS that fails throws.
   giac::gen Eval(const std::string& command) {
     giac::gen g(command, &ctx_);
-    return giac::eval(g, 1, &ctx_);
+    giac::gen r = giac::eval(g, 1, &ctx_);
+    if (giac::ctrl_c || giac::interrupted) throw Refusal(kOutOfTime);
+    return r;
+  }
+
+  // Runs `work` until `deadline`. Our own refusals pass through; the CAS running out of time
+  // or failing becomes one of ours.
+  template <class Work>
+  void Within(std::chrono::steady_clock::time_point deadline, Work&& work) {
+    watchdog_.Arm(deadline);
+    try {
+      work();
+    } catch (const Refusal&) {
+      const bool late = watchdog_.Disarm();
+      if (late) throw Refusal(kOutOfTime);
+      throw;
+    } catch (...) {
+      throw Refusal(watchdog_.Disarm() ? kOutOfTime : kNoAnswer);
+    }
+    if (watchdog_.Disarm()) throw Refusal(kOutOfTime);
   }
 
   std::string Print(const giac::gen& g) { return g.print(&ctx_); }
@@ -176,6 +277,7 @@ class Cas {
 
   std::ostream quiet_{nullptr};
   giac::context ctx_;
+  Watchdog watchdog_;
 };
 
 // A numerator and a denominator in their own shortest forms, as one more candidate: the
@@ -190,19 +292,37 @@ void AddCandidate(Cas& cas, const giac::gen& g, std::vector<std::string>& out) {
   out.push_back(std::move(s));
 }
 
-std::vector<std::string> Candidates(Cas& cas, const std::string& e) {
+// The simplified forms of e, each tried until `deadline`; `complete` is false when one of them
+// could not be had.
+std::vector<std::string> Candidates(Cas& cas, const std::string& e,
+                                    std::chrono::steady_clock::time_point deadline,
+                                    bool& complete) {
   std::vector<std::string> out;
-  giac::gen normal = cas.Eval("normal(" + e + ")");
-  AddCandidate(cas, normal, out);
-  AddCandidate(cas, cas.Eval("factor(" + e + ")"), out);
-  AddCandidate(cas, cas.Eval("simplify(" + e + ")"), out);
+  complete = true;
+  auto attempt = [&](auto&& work) {
+    try {
+      cas.Within(deadline, work);
+    } catch (const Refusal&) {
+      complete = false;
+    }
+  };
+  giac::gen normal;
+  bool haveNormal = false;
+  attempt([&] {
+    normal = cas.Eval("normal(" + e + ")");
+    haveNormal = true;
+    AddCandidate(cas, normal, out);
+  });
+  attempt([&] { AddCandidate(cas, cas.Eval("factor(" + e + ")"), out); });
+  attempt([&] { AddCandidate(cas, cas.Eval("simplify(" + e + ")"), out); });
+  if (!haveNormal) return out;
   const std::string ns = "(" + cas.Print(normal) + ")";
-  giac::gen num = cas.Eval("numer(" + ns + ")");
-  std::optional<Node> tn = cas.FromGiac(num, false);
+  std::optional<Node> tn;
+  attempt([&] { tn = cas.FromGiac(cas.Eval("numer(" + ns + ")"), false); });
   // The denominator factored, and as powers of square-free factors ((x^2-1)^2).
   for (const char* form : {"factor", "sqrfree"}) {
-    giac::gen den = cas.Eval(std::string(form) + "(denom(" + ns + "))");
-    std::optional<Node> td = cas.FromGiac(den, false);
+    std::optional<Node> td;
+    attempt([&] { td = cas.FromGiac(cas.Eval(std::string(form) + "(denom(" + ns + "))"), false); });
     if (!tn || !td || (td->kind == Node::Kind::Number && td->text == "1")) continue;
     Node q = Node::Of("*", {*tn, Node::Of("inv", {*td})});
     std::string s = curvalis::study::TreeText(q);
@@ -229,7 +349,7 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
   };
   const auto* opv = field("op");
   if (!opv || opv->kind != curvalis::study::JsonValue::Kind::String) {
-    throw std::invalid_argument("richiesta senza operazione");
+    throw Refusal("richiesta senza operazione");
   }
   const std::string op = opv->s;
   if (op == "ping") {
@@ -237,20 +357,34 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
     return ans;
   }
   std::optional<std::string> e = tree("e");
-  if (!e) throw std::invalid_argument("espressione non valida");
+  if (!e) throw Refusal("espressione non valida");
   cas.Eval("purge(x)");
   std::vector<std::string> r;
+  const auto now = std::chrono::steady_clock::now();
+  const auto workDeadline = now + kWorkBound;
   if (op == "simp") {
-    r = Candidates(cas, *e);
+    bool complete = true;
+    r = Candidates(cas, *e, now + kSimplifyBound, complete);
+    // The expression as it came is a form of itself.
+    if (!complete) r.push_back(field("e")->s);
   } else if (op == "diff") {
     const auto* n = field("n");
     const long long order = n && n->kind == curvalis::study::JsonValue::Kind::Number ? n->n : 1;
-    if (order < 1 || order > 4) throw std::invalid_argument("ordine non valido");
-    giac::gen d = cas.Eval("diff(" + *e + ",x," + std::to_string(order) + ")");
-    r = Candidates(cas, "(" + cas.Print(d) + ")");
+    if (order < 1 || order > 4) throw Refusal("ordine non valido");
+    giac::gen d;
+    std::string plain;
+    cas.Within(workDeadline, [&] {
+      d = cas.Eval("diff(" + *e + ",x," + std::to_string(order) + ")");
+      plain = "(" + cas.Print(d) + ")";
+    });
+    bool complete = true;
+    r = Candidates(cas, plain, std::chrono::steady_clock::now() + kSimplifyBound, complete);
+    // The derivative as computed, when its simplified forms could not all be had.
+    if (!complete) AddCandidate(cas, d, r);
   } else if (op == "solve") {
-    giac::gen s = cas.Eval("solve((" + *e + ")=0,x)");
-    if (s.type != giac::_VECT) throw std::runtime_error("nessuna soluzione");
+    giac::gen s;
+    cas.Within(workDeadline, [&] { s = cas.Eval("solve((" + *e + ")=0,x)"); });
+    if (s.type != giac::_VECT) throw Refusal("nessuna soluzione");
     for (const giac::gen& g : *s._VECTptr) {
       std::optional<Node> t = cas.FromGiac(g, false);
       if (t) r.push_back(curvalis::study::TreeText(*t));
@@ -260,24 +394,28 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
     const auto* dir = field("dir");
     if (!at || !dir || dir->kind != curvalis::study::JsonValue::Kind::Number || dir->n < -1 ||
         dir->n > 1) {
-      throw std::invalid_argument("limite non valido");
+      throw Refusal("limite non valido");
     }
-    giac::gen l = cas.Eval("limit(" + *e + ",x," + *at + "," + std::to_string(dir->n) + ")");
+    giac::gen l;
+    cas.Within(workDeadline, [&] {
+      l = cas.Eval("limit(" + *e + ",x," + *at + "," + std::to_string(dir->n) + ")");
+    });
     if (l.type == giac::_SYMB && std::string(l._SYMBptr->sommet.ptr()->s) == "bounded_function") {
       ans["none"] = curvalis::study::JBool(true);  // oscillates: there is no limit
     } else {
       std::optional<Node> t = cas.FromGiac(l, false);
-      if (!t || t->kind == Node::Kind::Undef) throw std::runtime_error("limite non trovato");
+      if (!t || t->kind == Node::Kind::Undef) throw Refusal("limite non trovato");
       r.push_back(curvalis::study::TreeText(*t));
     }
   } else if (op == "domain") {
-    giac::gen d = cas.Eval("domain(" + *e + ",x)");
+    giac::gen d;
+    cas.Within(workDeadline, [&] { d = cas.Eval("domain(" + *e + ",x)"); });
     Node c;
     if (d.type == giac::_VECT) {
       c = Node::Of("or", {});
       for (const giac::gen& g : *d._VECTptr) {
         std::optional<Node> t = cas.FromGiac(g, true);
-        if (!t) throw std::runtime_error("dominio non rappresentabile");
+        if (!t) throw Refusal("dominio non rappresentabile");
         c.args.push_back(std::move(*t));
       }
       if (c.args.empty()) c = Node{Node::Kind::False, "false", {}};
@@ -285,17 +423,18 @@ JsonObject Answer(Cas& cas, const JsonObject& req) {
       c = Node{Node::Kind::True, "true", {}};
     } else {
       std::optional<Node> t = cas.FromGiac(d, true);
-      if (!t) throw std::runtime_error("dominio non rappresentabile");
+      if (!t) throw Refusal("dominio non rappresentabile");
       c = std::move(*t);
     }
     r.push_back(curvalis::study::TreeText(c));
   } else if (op == "period") {
-    giac::gen p = cas.Eval("simplify(period(" + *e + ",x))");
+    giac::gen p;
+    cas.Within(workDeadline, [&] { p = cas.Eval("simplify(period(" + *e + ",x))"); });
     std::optional<Node> t = cas.FromGiac(p, false);
-    if (!t) throw std::runtime_error("periodo non trovato");
+    if (!t) throw Refusal("periodo non trovato");
     r.push_back(curvalis::study::TreeText(*t));
   } else {
-    throw std::invalid_argument("operazione sconosciuta");
+    throw Refusal("operazione sconosciuta");
   }
   cas.Eval("purge(x)");
   ans["r"] = JList(std::move(r));
@@ -329,12 +468,13 @@ int main() {
       }
       try {
         ans = Answer(cas, *req);
-      } catch (const std::exception& ex) {
+      } catch (const Refusal& ex) {
         ans.clear();
         ans["error"] = curvalis::study::JStr(ex.what());
       } catch (...) {
+        // What the CAS says when it fails is not for the student.
         ans.clear();
-        ans["error"] = curvalis::study::JStr("errore del calcolo");
+        ans["error"] = curvalis::study::JStr(kNoAnswer);
       }
     }
     ans["id"] = curvalis::study::JNum(id);

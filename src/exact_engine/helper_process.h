@@ -1,7 +1,9 @@
 // The helper program of the exact engine as a child process: started on the first request,
 // kept running, one request at a time, each with a time limit. A helper that overruns its
-// limit, dies or writes anything but an answer line is killed; the next request starts a new
-// one. POSIX only, no Qt.
+// limit, dies or writes anything but an answer line is killed with its whole process group;
+// the next request starts a new one. A helper that ended while idle is started anew for the
+// request that finds it gone, which it answers. Its standard error goes to /dev/null. POSIX
+// only, no Qt.
 #pragma once
 
 #include <sys/types.h>
@@ -34,7 +36,17 @@ class HelperProcess {
 
  private:
   bool Start();
+  // Kills the helper's process group and waits for the helper.
   void Kill();
+  // True when the helper has ended (it is not reaped until Kill).
+  bool Ended() const;
+  // Appends what the helper's output holds now, without waiting.
+  void ReadAvailable();
+  // Waits for the answer line until `deadline`; nullopt with `failure` set when there is none.
+  std::optional<std::string> ReadAnswer(std::chrono::steady_clock::time_point deadline,
+                                        Failure& failure);
+  // How many bytes the helper has not read of what was written to it.
+  std::size_t Unread() const;
 
   std::string path_;
   pid_t pid_ = -1;

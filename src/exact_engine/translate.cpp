@@ -55,7 +55,9 @@ std::string FirstNonElementary(std::string_view prepared) {
             if (c != '$') cell += c;
           }
           const bool isConst = u == "E" || u == "PI" || tok.name == "\xCF\x80" || cell == "X1";
-          if (next.kind == formula::Tok::LParen ? !isConst && !IsElementaryName(u) : !isConst) {
+          // A function's argument follows its name in parentheses or bars (ln|x1|).
+          const bool called = next.kind == formula::Tok::LParen || next.kind == formula::Tok::Bar;
+          if (called ? !isConst && !IsElementaryName(u) : !isConst) {
             return u;
           }
           break;

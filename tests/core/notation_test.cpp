@@ -189,6 +189,22 @@ TEST(NotationTest, CompilesToTheSameProgram) {
       {"2\xCF\x80 x", "2*pi()*x", 0, 0},
       {"|x-1|\xE2\x88\x9A(x+1)", "abs(x-1)*sqrt(x+1)", 0, 0},
       {"sen(x)\xC2\xB2+cos(x)\xC2\xB2", "sin(x)^2+cos(x)^2", 0, 0},
+      // A function before an opening bar takes the bar group as its argument.
+      {"ln|x|", "ln(abs(x))", 0, 0},
+      {"sen|x|+arctg|x|", "sin(abs(x))+atan(abs(x))", 0, 0},
+      {"ln|x|+|x-1|", "ln(abs(x))+abs(x-1)", 0, 0},  // the next bar opens a new group
+      {"|ln|x||", "abs(ln(abs(x)))", 0, 0},
+      {"|sen|x|-1|", "abs(sin(abs(x))-1)", 0, 0},
+      {"ln||x|-1|", "ln(abs(abs(x)-1))", 0, 0},
+      {"2ln|x\xE2\x88\x92"
+       "1|",
+       "2*ln(abs(x-1))", 0, 0},  // 2ln|x−1|
+      {"x ln|x|(x+1)", "x*ln(abs(x))*(x+1)", 0, 0},
+      {"ln|x|/|x|", "ln(abs(x))/abs(x)", 0, 0},
+      {"\xE2\x88\x9A|x|ln|x|", "sqrt(abs(x))*ln(abs(x))", 0, 0},  // √|x|ln|x|
+      {"e^|x|", "exp(abs(x))", 0, 0},
+      {"log10|x|", "log10(abs(x))", 0, 0},  // the function, not the cell LOG10
+      {"pi|x|", "pi()*abs(x)", 0, 0},       // the constant: a product, as before
   };
   for (const Notation& r : rows) {
     SCOPED_TRACE(r.typed);
@@ -315,6 +331,15 @@ TEST(NotationTest, RejectionsSayWhatAndWhere) {
        "Manca la parentesi dopo \xC2\xABsin\xC2\xBB (colonna 1)"},
       {"2+SQRT", FormulaReject::MissingCallParen,
        "Manca la parentesi dopo \xC2\xABSQRT\xC2\xBB (colonna 3)"},
+      // A power or a sign after a function's bar group: of the group or of the function?
+      {"ln|x|^2", FormulaReject::MissingCallParen,
+       "Manca la parentesi dopo \xC2\xABln\xC2\xBB (colonna 1)"},
+      {"2sen|x|\xC2\xB2", FormulaReject::MissingCallParen,
+       "Manca la parentesi dopo \xC2\xABsen\xC2\xBB (colonna 2)"},
+      {"ln|x|%", FormulaReject::MissingCallParen,
+       "Manca la parentesi dopo \xC2\xABln\xC2\xBB (colonna 1)"},
+      {"if|x|", FormulaReject::MissingCallParen,  // no function of one argument
+       "Manca la parentesi dopo \xC2\xABif\xC2\xBB (colonna 1)"},
       // Names the language does not know, as typed (not as prepared: "x", not "x1").
       {"sen2(x)", FormulaReject::UnknownName, "Nome sconosciuto \xC2\xABsen2\xC2\xBB (colonna 1)"},
       {"X^2", FormulaReject::UnknownName,
@@ -344,6 +369,8 @@ TEST(NotationTest, RejectionsSayWhatAndWhere) {
       {"2+|x-1", FormulaReject::UnclosedBar, "Barra del valore assoluto non chiusa (colonna 3)"},
       {"||x|-1", FormulaReject::UnclosedBar, "Barra del valore assoluto non chiusa (colonna 1)"},
       {"|", FormulaReject::UnclosedBar, "Barra del valore assoluto non chiusa (colonna 1)"},
+      {"ln|x", FormulaReject::UnclosedBar, "Barra del valore assoluto non chiusa (colonna 3)"},
+      {"|ln|", FormulaReject::UnclosedBar, "Barra del valore assoluto non chiusa (colonna 4)"},
       {"max(|x,1|)", FormulaReject::UnclosedBar,
        "Barra del valore assoluto non chiusa (colonna 5)"},
       // Parentheses: the one left open, or the one closed too many.
@@ -397,6 +424,7 @@ TEST(NotationTest, PrepareFormulaAndTheTypedColumns) {
       {"\xCF\x80x", "=\xCF\x80x1"},
       {"x\xC2\xB2", "=x1\xC2\xB2"},
       {"|x|", "=|x1|"},
+      {"ln|x|", "=ln|x1|"},
       {"\xE2\x88\x9Ax", "=\xE2\x88\x9Ax1"},
       {"x2", "=x2"},
       {"xe", "=xe"},

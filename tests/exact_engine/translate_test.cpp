@@ -39,6 +39,8 @@ const Row kTrees[] = {
     {"x³·2÷x", "(* (* (^ x 3) 2) (inv x))"},
     {"+x", "x"},
     {"POWER(x,3)", "(^ x 3)"},
+    {"ln|x|", "(ln (abs x))"},  // a function before a bar group
+    {"2ln|x−1|+|x|", "(+ (* 2 (ln (abs (+ x (neg 1))))) (abs x))"},
 };
 
 TEST(TranslateFormula, ElementaryFormulasBecomeTrees) {
@@ -63,6 +65,8 @@ const Row kNotElementary[] = {
     {"round(x)", "funzione non elementare: ROUND"},
     {"sec(x)", "funzione non elementare: SEC"},
     {"x&\"a\"", "funzione non elementare: &"},
+    {"ln|x|+int(x)", "funzione non elementare: INT"},  // ln| is a call of ln
+    {"max|x|", "funzione non elementare: MAX"},
 };
 
 TEST(TranslateFormula, NamesTheFirstConstructOutsideTheElementaryPart) {
