@@ -61,6 +61,9 @@ depends=$(field Depends)
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6; do
   check "Depends does not name $lib: $depends" grep -q "\\b$lib\\b" <<<"$depends"
 done
+# Qt's translations are read at run time, so no library names them.
+check "Depends does not name qt6-translations-l10n: $depends" \
+  grep -q "\\bqt6-translations-l10n\\b" <<<"$depends"
 # The exact engine's helper carries the computer algebra system's run-time library into the
 # dependencies.
 check "Depends does not name libgiac0: $depends" grep -q "\\blibgiac0\\b" <<<"$depends"

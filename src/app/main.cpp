@@ -9,6 +9,7 @@
 #include "app/batch.h"
 #include "app/study_engine.h"
 #include "ui/about/splash_window.h"
+#include "ui/common/qt_translations.h"
 #include "ui/main/tervano.h"
 
 namespace {
@@ -54,6 +55,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Curvalis"));
   QApplication::setApplicationVersion(QStringLiteral(CURVALIS_VERSION_STRING));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.curvalis.Curvalis"));
+  // The standard dialogs in Italian; without Qt's translation file they stay in English.
+  curvalis::InstallQtTranslations();
 
   curvalis::AppContext context;
   // The study window asks the helper program around the computer algebra system.

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QImageReader>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -22,6 +24,16 @@ namespace {
 using curvalis::testing::FileSizeLimit;
 using curvalis::testing::ReadAll;
 using curvalis::testing::WriteAll;
+
+// What a tool of poppler-utils reads in a PDF file; empty when it is missing or fails.
+QString Pdf(const char* tool, const QString& path) {
+  QProcess p;
+  QStringList args{path};
+  if (QLatin1String(tool) == QLatin1String("pdftotext")) args << QStringLiteral("-");
+  p.start(QString::fromLatin1(tool), args);
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
 
 // How a file of the data folder is made impossible to write.
 enum class Failure { DataFolderIsAFile, TargetIsAFolder, DiskFull, ReadOnlyFolder };
@@ -156,6 +168,8 @@ class IoTest : public QObject, public curvalis::testing::WindowFixture {
     if (!toPdf && !QPrinterInfo::defaultPrinter().isNull()) QSKIP("there is a default printer");
     QVERIFY(WriteAll(data("file"), "x"));
     if (toPdf) context->setPrintToPdf(data("file/page.pdf"));
+    // The batch mode tells a missing printer, it offers no PDF file.
+    context->setBatch(true);
     Tervano w(*context);
     w.funzione()->setText("x^2");
     w.mStampa();
@@ -165,6 +179,62 @@ class IoTest : public QObject, public curvalis::testing::WindowFixture {
       QCOMPARE(messages[0], QStringLiteral("Impossibile stampare\nnessuna stampante predefinita"));
     QCOMPARE(w.funzione()->text(), QStringLiteral("x^2"));
     QCOMPARE(w.label1()->text(), QStringLiteral("f(x)="));
+  }
+
+  // Without a printer the window offers to save the same page as a PDF file: a question with
+  // the reason, then a save dialog proposing a name in the data folder. Declined or cancelled,
+  // nothing is written, emptied or told.
+  void noPrinterOffersPdf_data() {
+    QTest::addColumn<bool>("all");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("Stampa grafico, saved") << false << true << "out.pdf"
+                                           << "out.pdf";
+    QTest::newRow("Stampa tutto, saved") << true << true << "out.pdf"
+                                         << "out.pdf";
+    QTest::newRow("a name without ending gets .pdf") << false << true << "out"
+                                                     << "out.pdf";
+    QTest::newRow("Stampa grafico, declined") << false << false << "out.pdf"
+                                              << "";
+    QTest::newRow("Stampa tutto, save cancelled") << true << true << ""
+                                                  << "";
+  }
+  void noPrinterOffersPdf() {
+    QFETCH(bool, all);
+    QFETCH(bool, yes);
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    context->setPrinterCheck([] { return false; });
+    answerYes = yes;
+    saveAnswer = answer.isEmpty() ? QString() : data("pdf/" + answer);
+    QVERIFY(QDir(dir->path()).mkdir("pdf"));
+    Tervano w(*context);
+    w.funzione()->setText("x^3-3*x");
+    all ? w.mStampaT() : w.mStampa();
+    QCOMPARE(questions, QStringList{"Impossibile stampare: nessuna stampante predefinita.\n"
+                                    "Salvare le stesse pagine in un file PDF?"});
+    QCOMPARE(saveStarts, yes ? QStringList{data(all ? "Grafico e analisi.pdf" : "Grafico.pdf")}
+                             : QStringList{});
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
+    QCOMPARE(w.funzione()->text(), QStringLiteral("x^3-3*x"));
+    QCOMPARE(w.label1()->text(), QStringLiteral("f(x)="));
+    if (written.isEmpty()) {
+      QCOMPARE(QDir(data("pdf")).entryList(QDir::Files), QStringList());
+      QVERIFY(traced("text").isEmpty());
+      return;
+    }
+    QCOMPARE(QDir(data("pdf")).entryList(QDir::Files), QStringList{written});
+    QCOMPARE(traced("file"), QStringList{data("pdf/" + written) + "=true"});
+    // The same page the PDF route of printing writes.
+    context->setPrintToPdf(data("printed.pdf"));
+    all ? w.mStampaT() : w.mStampa();
+    QCOMPARE(questions.size(), 1);
+    if (!Pdf("pdfinfo", data("printed.pdf")).isEmpty()) {
+      QVERIFY2(Pdf("pdfinfo", data("pdf/" + written)).contains(QRegularExpression("Pages: +1\n")),
+               qPrintable(Pdf("pdfinfo", data("pdf/" + written))));
+      QCOMPARE(Pdf("pdftotext", data("pdf/" + written)), Pdf("pdftotext", data("printed.pdf")));
+    }
   }
 
   // A rejected formula: the message only, before anything is emptied, saved or printed; the

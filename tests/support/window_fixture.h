@@ -1,6 +1,7 @@
 // What every window test sets up before each test function: a data folder of its own, a
-// context that records its message boxes and the documents it would open instead of showing
-// them, and the trace kept in memory. A Qt Test class derives from it beside QObject.
+// context that records its message boxes, its questions (answered by `answerYes`), its save
+// dialogs (answered by `saveAnswer`) and the documents it would open instead of showing them,
+// and the trace kept in memory. A Qt Test class derives from it beside QObject.
 #pragma once
 
 #include <QFile>
@@ -26,13 +27,27 @@ class WindowFixture {
     if (!dir->isValid()) return false;
     qputenv("CURVALIS_DATA_DIR", QFile::encodeName(dir->path()));
     messages.clear();
+    questions.clear();
+    saveStarts.clear();
     opened.clear();
+    answerYes = false;
+    saveAnswer.clear();
     traceText.str({});
     trace = std::make_unique<TraceWriter>(traceText);
     context = std::make_unique<AppContext>();
     context->setMessageSink([this](QWidget*, std::string_view text) {
       messages << QString::fromUtf8(text.data(), qsizetype(text.size()));
     });
+    context->setQuestionSink([this](QWidget*, std::string_view text, std::string_view detail) {
+      questions << QString::fromUtf8(text.data(), qsizetype(text.size())) + '\n' +
+                       QString::fromUtf8(detail.data(), qsizetype(detail.size()));
+      return answerYes;
+    });
+    context->setSaveFileChooser(
+        [this](QWidget*, const QString&, const QString& start, const QStringList&, QString*) {
+          saveStarts << start;
+          return saveAnswer;
+        });
     context->setDocumentOpener([this](const QString& path) { opened << path; });
     context->setTrace(trace.get());
     return true;
@@ -64,6 +79,10 @@ class WindowFixture {
 
   std::unique_ptr<QTemporaryDir> dir;
   QStringList messages, opened;  // the message boxes' texts, the documents opened
+  QStringList questions;         // the questions asked, text and detail a line each
+  QStringList saveStarts;        // where each save dialog started
+  bool answerYes = false;
+  QString saveAnswer;  // the save dialog's answer; empty: cancelled
   std::ostringstream traceText;
   std::unique_ptr<TraceWriter> trace;
   std::unique_ptr<AppContext> context;

@@ -577,15 +577,22 @@ bool PrintStudy(const study::Sheet& sheet, const QString& pdfPath, QString* reas
   }
   QPrinter printer(info, QPrinter::HighResolution);
   printer.setDocName(Q(study::kSheetTitle));
+  return PrintStudyOn(printer, sheet, reason);
+}
+
+bool PrintStudyOn(QPrinter& printer, const study::Sheet& sheet, QString* reason) {
+  // A printer set up in the print dialog to print into a file is named by the file.
+  const QString who =
+      printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
   QString why;
   if (!PaintSheetPages(printer, sheet, &why)) {
     if (reason)
-      *reason = info.printerName() + QStringLiteral(": ") +
+      *reason = who + QStringLiteral(": ") +
                 (why.isEmpty() ? QStringLiteral("la stampante non risponde") : why);
     return false;
   }
   if (printer.printerState() == QPrinter::Error) {
-    if (reason) *reason = info.printerName() + QStringLiteral(": errore della stampante");
+    if (reason) *reason = who + QStringLiteral(": errore della stampante");
     return false;
   }
   return true;

@@ -13,6 +13,8 @@
 #include "study/graph.h"
 #include "study/sheet.h"
 
+class QPrinter;
+
 namespace curvalis {
 
 inline constexpr char kMsgStudyNotExported[] = "Impossibile esportare lo studio";
@@ -53,5 +55,8 @@ bool WriteStudyPdf(const study::Sheet& sheet, const std::string& path, std::stri
 // `pdfPath` when it is not empty. False, with the reason, when there is no printer or the
 // printer fails.
 bool PrintStudy(const study::Sheet& sheet, const QString& pdfPath, QString* reason);
+
+// Prints the sheet on `printer` as it was set up (by the print dialog). False, with the reason.
+bool PrintStudyOn(QPrinter& printer, const study::Sheet& sheet, QString* reason);
 
 }  // namespace curvalis

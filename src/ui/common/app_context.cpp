@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QUrl>
 #include <cstdio>
+
+#include "io/data_folder.h"
 
 namespace curvalis {
 
@@ -27,6 +33,30 @@ void AppContext::message(QWidget* parent, std::string_view text, std::string_vie
     box.setInformativeText(QString::fromUtf8(detail.data(), qsizetype(detail.size())));
   }
   box.exec();
+}
+
+bool AppContext::ask(QWidget* parent, std::string_view text, std::string_view detail) {
+  if (m_questionSink) return m_questionSink(parent, text, detail);
+  if (m_batch) return false;
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Curvalis"),
+                  QString::fromUtf8(text.data(), qsizetype(text.size())),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  if (!detail.empty()) {
+    box.setInformativeText(QString::fromUtf8(detail.data(), qsizetype(detail.size())));
+  }
+  return box.exec() == QMessageBox::Yes;
+}
+
+bool AppContext::runPrintDialog(QWidget* parent, QPrinter& printer) {
+  if (m_printDialogRunner) return m_printDialogRunner(parent, printer);
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool AppContext::hasPrinter() const {
+  if (m_printerCheck) return m_printerCheck();
+  return !QPrinterInfo::defaultPrinter().isNull();
 }
 
 void AppContext::openDocument(const QString& path) {
@@ -87,6 +117,29 @@ void WidgetHost::Message(std::string_view text, std::string_view detail) {
   for (int i = 0; i < held; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+template <typename F>
+auto WidgetHost::WithDefaultCursor(F dialog) {
+  int held = m_busy;
+  for (int i = 0; i < held; ++i) QApplication::restoreOverrideCursor();
+  auto result = dialog();
+  for (int i = 0; i < held; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
+  return result;
+}
+
+bool WidgetHost::Ask(std::string_view text, std::string_view detail) {
+  return WithDefaultCursor([&] { return m_context.ask(m_window, text, detail); });
+}
+
+QString WidgetHost::ChooseSaveFile(const QString& title, const QString& start,
+                                   const QStringList& filters, QString* chosenFilter) {
+  return WithDefaultCursor(
+      [&] { return m_context.chooseSaveFile(m_window, title, start, filters, chosenFilter); });
+}
+
+bool WidgetHost::RunPrintDialog(QPrinter& printer) {
+  return WithDefaultCursor([&] { return m_context.runPrintDialog(m_window, printer); });
+}
+
 void WidgetHost::CommandStarted(std::string_view name) {
   if (TraceWriter* t = m_context.trace()) t->Command(name);
 }
@@ -97,6 +150,34 @@ void WidgetHost::ControlText(std::string_view control, std::string_view text) {
 
 void WidgetHost::FileWritten(std::string_view path, bool written) {
   if (TraceWriter* t = m_context.trace()) t->File(path, written);
+}
+
+PrintRoute ChoosePrintRoute(bool batch, bool pdfFileSet, bool printerExists) {
+  if (pdfFileSet) return PrintRoute::PdfFile;
+  if (printerExists || batch) return PrintRoute::DefaultPrinter;
+  return PrintRoute::OfferPdf;
+}
+
+PrintRoute PrintRouteOf(const AppContext& context) {
+  // The printer is looked for only when it matters.
+  if (!context.printToPdf().isEmpty()) return PrintRoute::PdfFile;
+  return ChoosePrintRoute(context.batch(), false, context.hasPrinter());
+}
+
+QString OfferPdfInstead(WidgetHost& host, const QString& fileName) {
+  if (!host.Ask("Impossibile stampare: nessuna stampante predefinita.",
+                "Salvare le stesse pagine in un file PDF?")) {
+    return {};
+  }
+  QString folder = DataFolder();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  QString path =
+      host.ChooseSaveFile(QStringLiteral("Salva come PDF"), QDir(folder).filePath(fileName),
+                          {QStringLiteral("Documento PDF (*.pdf)")}, nullptr);
+  if (path.isEmpty()) return {};  // cancelled
+  if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+    path += QStringLiteral(".pdf");
+  return path;
 }
 
 }  // namespace curvalis

@@ -41,7 +41,7 @@ class Tervano : public QMainWindow {
   AppContext& context() { return m_context; }
   MainCommands& commands() { return *m_commands; }
   Surface& surface() { return m_surface; }
-  Host& host() { return m_host; }
+  WidgetHost& host() { return m_host; }
   std::string funzioneText() const;
 
   // The controls, by their names in the window.

@@ -94,8 +94,15 @@ std::vector<DrawingLabel> VisibleLabels(const Tervano& w) {
 // Prints the window: only its drawing and its labels go on the page, so the prompt and the
 // text box are emptied and the formula is written onto the drawing instead; then both are
 // restored. The page is painted from the drawing's operations, at the printer's resolution.
-void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
+// Without a printer the user may save the same page as a PDF file instead, chosen before
+// anything is emptied; declined or cancelled, nothing is emptied or written.
+void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain, const QString& pdfName) {
   BusyCursor busy(w.host());
+  QString pdfPath = w.context().printToPdf();
+  if (PrintRouteOf(w.context()) == PrintRoute::OfferPdf) {
+    pdfPath = OfferPdfInstead(w.host(), pdfName);
+    if (pdfPath.isEmpty()) return;
+  }
   const int cursor = w.funzione()->cursorPosition();
   const bool focused = w.funzione()->hasFocus();
   w.label1()->setText(QString());
@@ -107,8 +114,9 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain) {
 
   // The empty text box is no label: it stays out of the page.
   QString reason;
-  const bool printed =
-      PrintDrawing(w.canvas()->operations(), VisibleLabels(w), w.context().printToPdf(), &reason);
+  const bool printed = PrintDrawing(w.canvas()->operations(), VisibleLabels(w), pdfPath, &reason);
+  if (pdfPath != w.context().printToPdf())
+    w.host().FileWritten(ToStd(QDir::toNativeSeparators(pdfPath)), printed);
 
   w.label1()->setText(QStringLiteral("f(x)="));
   w.host().ControlText("Label1", "f(x)=");
@@ -174,7 +182,7 @@ void Tervano::mStampa() {
   const QString kept = m_formula->text();
   CommandContext ctx = m_commands->Context();
   if (!DrawPrintableGraph(ctx, CommandName(Cmd::mStampa), false)) return;
-  PrintWindow(*this, kept, false);
+  PrintWindow(*this, kept, false, QStringLiteral("Grafico.pdf"));
 }
 
 void Tervano::mStampaT() {
@@ -183,7 +191,7 @@ void Tervano::mStampaT() {
   if (!DrawPrintableGraph(ctx, CommandName(Cmd::mStampaT), false)) return;
   BusyCursor busy(m_host);  // the hourglass stays while the analyses run
   m_commands->RunAnalyses();
-  PrintWindow(*this, kept, true);
+  PrintWindow(*this, kept, true, QStringLiteral("Grafico e analisi.pdf"));
 }
 
 }  // namespace curvalis

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStandardPaths>
@@ -16,6 +18,7 @@
 #include "io/graph_output.h"
 #include "io/study/study_output.h"
 #include "ui/common/layout.h"
+#include "ui/study/formula_label.h"
 #include "ui/study/study_views.h"
 
 namespace curvalis {
@@ -107,22 +110,31 @@ void StudyWindow::createContent() {
   layout->setContentsMargins(16, 12, 16, 16);
   layout->setSpacing(4);
 
-  auto label = [&](const QString& name, const QFont& font) {
-    auto* l = new QLabel(page);
+  auto setUp = [&](QLabel* l, const QString& name, const QFont& font) {
     l->setObjectName(name);
     l->setFont(font);
     l->setWordWrap(true);
-    l->setTextFormat(Qt::PlainText);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     l->setFocusPolicy(Qt::StrongFocus);  // each piece of text is reached with Tab
     layout->addWidget(l);
     return l;
   };
+  auto label = [&](const QString& name, const QFont& font) {
+    auto* l = new QLabel(page);
+    l->setTextFormat(Qt::PlainText);
+    return setUp(l, name, font);
+  };
+  // The texts that hold formulas: their powers as superscripts.
+  auto formula = [&](const QString& name, const QFont& font) {
+    auto* l = new FormulaLabel(page);
+    setUp(l, name, font);
+    return l;
+  };
   QFont big = font();
   big.setPointSizeF(font().pointSizeF() * 1.35);
   big.setBold(true);
-  m_title = label(QStringLiteral("Formula"), big);
-  m_title->setText(QStringLiteral("Nessuna funzione studiata"));
+  m_title = formula(QStringLiteral("Formula"), big);
+  m_title->setStudentText(QStringLiteral("Nessuna funzione studiata"));
   m_rejected = label(QStringLiteral("Motivo"), font());
   m_rejected->hide();
   for (int s = 0; s < study::kSectionCount; ++s) {
@@ -134,7 +146,7 @@ void StudyWindow::createContent() {
         label(QStringLiteral("Titolo_") + Q(study::SectionName(id)), HeadingFont(font(), sub));
     m_headings[size_t(s)]->setText(title);
     m_headings[size_t(s)]->setAccessibleName(title);
-    m_bodies[size_t(s)] = label(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
+    m_bodies[size_t(s)] = formula(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
     m_bodies[size_t(s)]->setAccessibleName(title);
     m_bodies[size_t(s)]->setIndent(14);
   }
@@ -161,8 +173,8 @@ void StudyWindow::study(const QString& funzione) {
   m_actions.value(QStringLiteral("mEsportaStudio"))->setEnabled(false);
   m_actions.value(QStringLiteral("mStampaStudio"))->setEnabled(false);
   const QString caption = QStringLiteral("f(x) = ") + funzione;
-  m_title->setText(QStringLiteral("Studio di ") + caption);
-  m_title->setAccessibleName(m_title->text());
+  m_title->setStudentText(QStringLiteral("Studio di ") + caption);
+  m_title->setAccessibleName(m_title->studentText());
   setWindowTitle(QStringLiteral("Studio completo - ") + caption);
   refreshRejected();
   for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
@@ -172,19 +184,19 @@ void StudyWindow::study(const QString& funzione) {
 }
 
 QString StudyWindow::sectionText(study::SectionId id) const {
-  return m_bodies[size_t(id)]->text();
+  return m_bodies[size_t(id)]->studentText();
 }
 
-QLabel* StudyWindow::sectionLabel(study::SectionId id) const {
+FormulaLabel* StudyWindow::sectionLabel(study::SectionId id) const {
   return m_bodies[size_t(id)];
 }
 
 void StudyWindow::refreshSection(study::SectionId id) {
   QStringList lines;
   for (const std::string& line : study::SectionLines(m_sheet, id)) lines << Q(line);
-  QLabel* body = m_bodies[size_t(id)];
-  body->setText(lines.join(QLatin1Char('\n')));
-  body->setAccessibleDescription(body->text());
+  FormulaLabel* body = m_bodies[size_t(id)];
+  body->setStudentText(lines.join(QLatin1Char('\n')));
+  body->setAccessibleDescription(body->studentText());
   // A pending section stands out in grey italics from the found ones.
   const bool pending = !study::SectionReady(m_sheet, id);
   QFont f = body->font();
@@ -257,14 +269,39 @@ void StudyWindow::mEsportaStudio() {
   if (!written) m_host.Message(FailureMessage(kMsgStudyNotExported, reason).toStdString());
 }
 
+// The PDF file set for printing takes the pages as it is; a printer is chosen and set up in
+// the print dialog (in batch mode the default printer, without a dialog); without a printer
+// the user may save the same pages as a PDF file.
 void StudyWindow::mStampaStudio() {
   m_host.CommandStarted("mStampaStudio");
   if (!m_finished) return;
   BusyCursor busy(m_host);
   QString reason;
-  if (!PrintStudy(m_sheet, m_context.printToPdf(), &reason)) {
-    m_host.Message(FailureMessage(kMsgNotPrinted, reason).toStdString());
+  bool printed = true;
+  switch (PrintRouteOf(m_context)) {
+    case PrintRoute::PdfFile:
+      printed = PrintStudy(m_sheet, m_context.printToPdf(), &reason);
+      break;
+    case PrintRoute::DefaultPrinter: {
+      if (m_context.batch()) {
+        printed = PrintStudy(m_sheet, QString(), &reason);
+        break;
+      }
+      QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+      printer.setDocName(QStringLiteral("Studio completo"));
+      if (!m_host.RunPrintDialog(printer)) return;  // cancelled
+      printed = PrintStudyOn(printer, m_sheet, &reason);
+      break;
+    }
+    case PrintRoute::OfferPdf: {
+      const QString path = OfferPdfInstead(m_host, QStringLiteral("Studio.pdf"));
+      if (path.isEmpty()) return;  // declined or cancelled
+      printed = ExportStudy(m_sheet, path, StudyFormat::Pdf, &reason);
+      m_host.FileWritten(QDir::toNativeSeparators(path).toStdString(), printed);
+      break;
+    }
   }
+  if (!printed) m_host.Message(FailureMessage(kMsgNotPrinted, reason).toStdString());
 }
 
 }  // namespace curvalis

@@ -17,6 +17,7 @@ class QLabel;
 
 namespace curvalis {
 
+class FormulaLabel;
 class VariationTableView;
 class StudyGraphView;
 
@@ -38,10 +39,11 @@ class StudyWindow : public QMainWindow {
   const study::Sheet& sheet() const { return m_sheet; }
   bool finished() const { return m_finished; }
 
-  // The text shown for a section (its lines, one a line), and its heading's label.
+  // The text shown for a section (its lines, one a line, as the sheet writes them), and its
+  // label.
   QString sectionText(study::SectionId id) const;
-  QLabel* sectionLabel(study::SectionId id) const;
-  QLabel* titleLabel() const { return m_title; }
+  FormulaLabel* sectionLabel(study::SectionId id) const;
+  FormulaLabel* titleLabel() const { return m_title; }
   VariationTableView* tableView() const { return m_table; }
   StudyGraphView* graphView() const { return m_graph; }
   // The window's menu actions by name: mEsportaStudio, mStampaStudio, mChiudiStudio.
@@ -72,10 +74,10 @@ class StudyWindow : public QMainWindow {
   study::Sheet m_sheet;
   bool m_finished = false;
 
-  QLabel* m_title = nullptr;
+  FormulaLabel* m_title = nullptr;
   QLabel* m_rejected = nullptr;
   std::array<QLabel*, study::kSectionCount> m_headings{};
-  std::array<QLabel*, study::kSectionCount> m_bodies{};
+  std::array<FormulaLabel*, study::kSectionCount> m_bodies{};
   QLabel* m_tableHeading = nullptr;
   VariationTableView* m_table = nullptr;
   QLabel* m_graphHeading = nullptr;

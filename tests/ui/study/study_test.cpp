@@ -10,8 +10,10 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPainter>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -23,6 +25,7 @@
 #include "support/files.h"
 #include "ui/main/tervano.h"
 #include "ui/study/formula_engine.h"
+#include "ui/study/formula_label.h"
 #include "ui/study/study_views.h"
 #include "ui/study/study_window.h"
 
@@ -41,6 +44,16 @@ QString PdfText(const QString& path) {
           {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
   if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
   return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The number of pages pdfinfo reads in a PDF file; empty when poppler-utils is missing.
+QString PdfPages(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("pdfinfo"), {path});
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  const QRegularExpressionMatch m =
+      QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(p.readAllStandardOutput());
+  return m.hasMatch() ? m.captured(1) : QString();
 }
 
 enum class Failure { FolderIsAFile, TargetIsAFolder, DiskFull };
@@ -69,6 +82,20 @@ class StudyTest : public QObject {
       ++m_asked;
       if (chosen && !filters.isEmpty()) *chosen = filters.value(m_filter);
       return m_answer;
+    });
+    m_questions.clear();
+    m_yes = false;
+    m_dialogs = 0;
+    m_printerFile.clear();
+    m_context->setQuestionSink([this](QWidget*, std::string_view text, std::string_view) {
+      m_questions << QString::fromUtf8(text.data(), qsizetype(text.size()));
+      return m_yes;
+    });
+    m_context->setPrintDialogRunner([this](QWidget*, QPrinter& printer) {
+      ++m_dialogs;
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(m_printerFile);
+      return m_yes;
     });
     setDelay(0);
     m_main = std::make_unique<Tervano>(*m_context);
@@ -99,7 +126,7 @@ class StudyTest : public QObject {
     StudyWindow* w = startStudy(kWorked);
     QCOMPARE(w->sectionText(SectionId::Inflections), QStringLiteral("calcolo in corso"));
     QVERIFY(w->windowTitle().contains(kWorked));
-    QVERIFY(w->titleLabel()->text().contains(kWorked));
+    QVERIFY(w->titleLabel()->studentText().contains(kWorked));
     QList<int> shown;
     connect(w, &StudyWindow::sectionShown, this, [&](int s) { shown << s; });
     QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
@@ -298,7 +325,7 @@ class StudyTest : public QObject {
   }
 
   // "Stampa studio" into the PDF file of the context; without one and without a printer, the
-  // failure is told.
+  // batch mode tells the failure.
   void print() {
     StudyWindow* w = startStudy(kWorked);
     QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
@@ -307,11 +334,72 @@ class StudyTest : public QObject {
     QVERIFY(m_messages.isEmpty());
     const QString text = PdfText(data("stampa.pdf"));
     if (!text.isEmpty()) QVERIFY(text.contains("(x² − 4x + 1)/(x − 2)²"));
+    QCOMPARE(m_questions.size() + m_dialogs, 0);
     if (QPrinterInfo::defaultPrinter().isNull()) {
       m_context->setPrintToPdf(QString());
+      m_context->setBatch(true);
       w->mStampaStudio();
       QCOMPARE(m_messages.size(), 1);
       QVERIFY2(m_messages[0].startsWith("Impossibile stampare\n"), qPrintable(m_messages[0]));
+      QCOMPARE(m_questions.size() + m_dialogs, 0);
+    }
+  }
+
+  // In the window: with a printer, the print dialog, then the sheet's pages on the printer set
+  // up there; without one, the question, then the same pages into the PDF file chosen.
+  // Cancelled or declined, nothing is written or told.
+  void printInTheWindow_data() {
+    QTest::addColumn<bool>("printer");
+    QTest::addColumn<bool>("yes");  // the dialog accepted, the question answered Sì
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("printer, printed") << true << true << "" << true;
+    QTest::newRow("printer, dialog cancelled") << true << false << "" << false;
+    // The printer set up to print into a file of a folder that does not exist.
+    QTest::newRow("printer fails") << true << true << "missing/printer.pdf" << false;
+    QTest::newRow("no printer, saved") << false << true << "studio.pdf" << true;
+    QTest::newRow("no printer, declined") << false << false << "studio.pdf" << false;
+    QTest::newRow("no printer, save cancelled") << false << true << "" << false;
+  }
+  void printInTheWindow() {
+    QFETCH(bool, printer);
+    QFETCH(bool, yes);
+    QFETCH(QString, answer);
+    QFETCH(bool, written);
+    StudyWindow* w = startStudy(kWorked);
+    QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 30000);
+    QString reference;
+    QVERIFY(ExportStudy(w->sheet(), data("reference.pdf"), StudyFormat::Pdf, &reference));
+    QVERIFY(QDir(m_dir->path()).mkdir("out"));
+    m_context->setPrinterCheck([printer] { return printer; });
+    m_yes = yes;
+    m_answer = answer.isEmpty() ? QString() : data("out/" + answer);
+    // The stand-in print dialog sets the printer up to print into a PDF file.
+    const bool fails = printer && !answer.isEmpty();
+    m_printerFile = fails ? data("out/" + answer) : data("out/printer.pdf");
+    w->action("mStampaStudio")->trigger();
+    if (fails) {
+      QCOMPARE(m_messages.size(), 1);
+      QVERIFY2(m_messages[0].startsWith("Impossibile stampare\n" + m_printerFile + ": "),
+               qPrintable(m_messages[0]));
+      m_messages.clear();
+    }
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
+    QCOMPARE(m_dialogs, printer ? 1 : 0);
+    QCOMPARE(m_questions.size(), printer ? 0 : 1);
+    QCOMPARE(m_asked, !printer && yes ? 1 : 0);
+    const QStringList files = QDir(data("out")).entryList(QDir::Files);
+    if (!written) {
+      QCOMPARE(files, QStringList());
+      return;
+    }
+    const QString path = printer ? m_printerFile : m_answer;
+    QCOMPARE(files, QStringList{QFileInfo(path).fileName()});
+    const QString pages = PdfPages(data("reference.pdf"));
+    if (!pages.isEmpty()) {
+      QVERIFY(pages.toInt() > 1);
+      QCOMPARE(PdfPages(path), pages);
+      QVERIFY(PdfText(path).contains("(x² − 4x + 1)/(x − 2)²"));
     }
   }
 
@@ -407,6 +495,10 @@ class StudyTest : public QObject {
   QString m_answer;
   int m_filter = 0;
   int m_asked = 0;
+  QStringList m_questions;
+  bool m_yes = false;  // the questions' answer, and the print dialog's
+  int m_dialogs = 0;
+  QString m_printerFile;
 };
 
 QTEST_MAIN(StudyTest)
