@@ -98,7 +98,7 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
       {"\"text\":\"(x² − 1)/(x − 2)\"", "\"exact\":true}"},
       {"\"text\":\"x ≠ 2\"", "{\"from\":" + mi + ",\"to\":" + two + open + "}",
        "{\"from\":" + two + ",\"to\":" + pi + open + "}]"},
-      {"\"value\":\"none\"}"},
+      {"\"value\":\"none\",\"why\":\"domain\"}"},
       {"\"points\":[{\"x\":" + n("0", "0") + ",\"y\":" + n("1/2", "0.5") +
        "},{\"x\":" + n("−1", "-1") + ",\"y\":" + n("0", "0") + "},{\"x\":" + n("1", "1") +
        ",\"y\":" + n("0", "0") + "}]"},
@@ -110,8 +110,10 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
        ",\"side\":\"right\",\"value\":" + pi + "},{\"at\":" + pi +
        ",\"side\":\"left\",\"value\":" + pi + "}]"},
       {"{\"kind\":\"vertical\",\"x\":" + two + ",\"side\":\"both\"}",
-       "{\"kind\":\"oblique\",\"side\":\"-inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}",
-       "{\"kind\":\"oblique\",\"side\":\"+inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}"},
+       "{\"kind\":\"oblique\",\"side\":\"-inf\",\"m\":" + n("1", "1") + ",\"q\":" + two +
+           ",\"from\":\"below\"}",
+       "{\"kind\":\"oblique\",\"side\":\"+inf\",\"m\":" + n("1", "1") + ",\"q\":" + two +
+           ",\"from\":\"above\"}"},
       {"\"text\":\"(x² − 4x + 1)/(x − 2)²\"", "\"not_differentiable\":[]}"},
       {"\"from\":" + mi + ",\"to\":" + a + open + ",\"trend\":\"increasing\"",
        "\"from\":" + a + ",\"to\":" + two + open + ",\"trend\":\"decreasing\"",
@@ -155,11 +157,12 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
        {}},
       {"e^(1/x)",  // a one-sided vertical asymptote, no zeros
        {"asintoto verticale x = 0 (da destra)", "nessuna intersezione con gli assi",
-        "lim x→0⁻ f(x) = 0", "flesso (−1/2; 1/e²)"},
+        "lim x→0⁻ f(x) = 0⁺", "flesso (−1/2; 1/e²)"},
        {"entrambi"}},
       {"x-2atan(x)",  // oblique asymptotes with q = ±π, zeros found numerically
-       {"asintoto obliquo y = x + π (per x → −∞)", "asintoto obliquo y = x − π (per x → +∞)",
-        "(≈ 2.331122370; 0)", "massimo relativo (−1; π/2 − 1)"},
+       {"asintoto obliquo y = x + π (per x → −∞, grafico sotto l'asintoto)",
+        "asintoto obliquo y = x − π (per x → +∞, grafico sopra l'asintoto)", "(≈ 2.331122370; 0)",
+        "massimo relativo (−1; π/2 − 1)"},
        {}},
       {"x^3",  // an inflection with horizontal tangent
        {"flesso (0; 0) a tangente orizzontale", "crescente in ]−∞; +∞["},
@@ -179,7 +182,8 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
        {"Segno\n\n- non determinato"},
        {"f = 0 in"}},
       {"ln(x)/x",
-       {"massimo relativo e assoluto (e; 1/e)", "asintoto orizzontale y = 0 (per x → +∞)"},
+       {"massimo relativo e assoluto (e; 1/e)",
+        "asintoto orizzontale y = 0 (per x → +∞, grafico sopra l'asintoto)"},
        {}},
   };
   const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "textbook";

@@ -349,12 +349,21 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
   const QFontMetricsF fm(small);
   const double sx = TickStep(v.right - v.left, 8), sy = TickStep(v.top - v.bottom, 6);
   const qreal axisY = std::clamp(py(0), 0.0, h), axisX = std::clamp(px(0), 0.0, w);
-  for (double x = std::ceil(v.left / sx) * sx; x <= v.right; x += sx) {
+  // A periodic f has its x ticks in multiples of π (the graph's data says which).
+  std::vector<std::pair<double, QString>> xTicks;
+  if (v.piStep > 0) {
+    for (const auto& [x, text] : study::PiTicks(v.left, v.right, v.piStep))
+      xTicks.emplace_back(x, Q(text));
+  } else {
+    for (double x = std::ceil(v.left / sx) * sx; x <= v.right; x += sx)
+      xTicks.emplace_back(x, TickText(x, sx));
+  }
+  for (const auto& [x, text] : xTicks) {
     p.setPen(QPen(QColor(225, 225, 225), 0.6));
     p.drawLine(QPointF(px(x), 0), QPointF(px(x), h));
-    if (std::abs(x) < sx * 1e-6) continue;
+    if (std::abs(x) < (v.right - v.left) * 1e-9) continue;
     p.setPen(QColor(90, 90, 90));
-    p.drawText(QPointF(px(x) + 2, std::min(axisY + fm.ascent() + 1, h - 2)), TickText(x, sx));
+    p.drawText(QPointF(px(x) + 2, std::min(axisY + fm.ascent() + 1, h - 2)), text);
   }
   for (double y = std::ceil(v.bottom / sy) * sy; y <= v.top; y += sy) {
     p.setPen(QPen(QColor(225, 225, 225), 0.6));
@@ -400,8 +409,14 @@ void PaintStudyGraph(QPainter& p, const QRectF& area, const study::Sheet& sheet)
   for (const study::GraphPoint& g : graph.points) {
     const QPointF c = at(g.p.x.value, g.p.y.value);
     if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 110, 0));
+    if (g.kind == study::PointKind::Hole) {
+      // A removable discontinuity: an empty circle over the curve.
+      p.setPen(QPen(QColor(0, 110, 0), 1.4));
+      p.setBrush(Qt::white);
+    } else {
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(0, 110, 0));
+    }
     p.drawEllipse(c, 3.5, 3.5);
     p.setBrush(Qt::NoBrush);
     const QString text = Q(g.label);
