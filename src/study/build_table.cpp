@@ -120,7 +120,7 @@ void Builder::BuildGraph() {
   // A periodic f: ticks in multiples of π/2, or π/4 over a short view, or π over a long one.
   if (sheet_.parity.data.period) {
     const double width = sheet_.view.right - sheet_.view.left;
-    sheet_.view.piStep = width < 4 ? M_PI / 4 : width > 16 ? M_PI : M_PI / 2;
+    sheet_.view.piStep = width < 6 ? M_PI / 4 : width > 16 ? M_PI : M_PI / 2;
   }
 }
 

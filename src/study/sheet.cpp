@@ -95,10 +95,11 @@ std::string FromText(int from) {
   return from > 0 ? ", grafico sopra l'asintoto" : from < 0 ? ", grafico sotto l'asintoto" : "";
 }
 
-// ": f è costante" on one interval of D; on several, in each of them.
-std::string ConstantText(const Sheet& sheet, const std::string& what) {
-  const bool one = sheet.domain.determined && sheet.domain.data.domain.intervals.size() == 1;
-  return ": " + (one ? what : what + " in ogni intervallo del dominio");
+// ": f è costante" on one interval of D; on several, `several` ("f è costante in ogni
+// intervallo del dominio").
+std::string ConstantText(const Sheet& sheet, const std::string& one, const std::string& several) {
+  const bool single = sheet.domain.determined && sheet.domain.data.domain.intervals.size() == 1;
+  return ": " + (single ? one : several);
 }
 
 std::string DiscontinuityText(const Discontinuity& d) {
@@ -138,7 +139,7 @@ std::string NonDifferentiableText(const NonDifferentiablePoint& p) {
   std::vector<std::string> sides;
   if (p.left) sides.push_back("f′₋(" + p.x.text + ") = " + p.left->text);
   if (p.right) sides.push_back("f′₊(" + p.x.text + ") = " + p.right->text);
-  for (std::size_t i = 0; i < sides.size(); ++i) out += (i ? ", " : ", ") + sides[i];
+  for (const std::string& s : sides) out += ", " + s;
   return out;
 }
 
@@ -321,8 +322,11 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
     case SectionId::Derivative: {
       if (Pending(sheet.derivative, &lines)) break;
       const DerivativeData& d = sheet.derivative.data;
-      lines.push_back("f′(x) = " + d.d1.text +
-                      (d.d1.text == "0" ? ConstantText(sheet, "f è costante") : ""));
+      lines.push_back(
+          "f′(x) = " + d.d1.text +
+          (d.d1.text == "0"
+               ? ConstantText(sheet, "f è costante", "f è costante in ogni intervallo del dominio")
+               : ""));
       if (!d.notDifferentiable.empty()) {
         std::vector<std::string> parts;
         for (const Number& n : d.notDifferentiable) parts.push_back("x = " + n.text);
@@ -358,8 +362,12 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
     case SectionId::SecondDerivative: {
       if (Pending(sheet.secondDerivative, &lines)) break;
       const std::string& d2 = sheet.secondDerivative.data.d2.text;
-      lines.push_back("f″(x) = " + d2 +
-                      (d2 == "0" ? ConstantText(sheet, "il grafico è una retta") : ""));
+      lines.push_back(
+          "f″(x) = " + d2 +
+          (d2 == "0"
+               ? ConstantText(sheet, "il grafico è una retta",
+                              "in ogni intervallo del dominio il grafico è un tratto di retta")
+               : ""));
       break;
     }
     case SectionId::Concavity: {
@@ -371,9 +379,7 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
       if (!down.empty()) lines.push_back("concava verso il basso in " + JoinItalian(down));
       if (lines.empty() && sheet.secondDerivative.determined &&
           sheet.secondDerivative.data.d2.text == "0") {
-        lines.push_back(
-            "f″(x) = 0 in tutto il dominio: il grafico non volge la concavità né "
-            "verso l'alto né verso il basso");
+        lines.push_back("f″(x) = 0 in tutto il dominio: né concava verso l'alto né verso il basso");
       }
       if (lines.empty()) lines.push_back("né concava né convessa in alcun intervallo");
       break;

@@ -17,20 +17,23 @@ struct Symbol {
   const char* latex;
 };
 constexpr Symbol kSymbols[] = {
-    {U'∞', "\\ensuremath{\\infty}"},    {U'√', "\\ensuremath{\\surd}"},
-    {U'−', "\\ensuremath{-}"},          {U'≈', "\\ensuremath{\\approx}"},
-    {U'²', "\\ensuremath{^2}"},         {U'³', "\\ensuremath{^3}"},
-    {U'π', "\\ensuremath{\\pi}"},       {U'ℝ', "\\ensuremath{\\mathbb{R}}"},
-    {U'∪', "\\ensuremath{\\cup}"},      {U'‖', "\\ensuremath{\\|}"},
-    {U'′', "\\ensuremath{'}"},          {U'″', "\\ensuremath{''}"},
-    {U'→', "\\ensuremath{\\to}"},       {U'↗', "\\ensuremath{\\nearrow}"},
-    {U'↘', "\\ensuremath{\\searrow}"},  {U'⁻', "\\ensuremath{^-}"},
-    {U'⁺', "\\ensuremath{^+}"},         {U'≠', "\\ensuremath{\\neq}"},
-    {U'≤', "\\ensuremath{\\leq}"},      {U'≥', "\\ensuremath{\\geq}"},
-    {U'∈', "\\ensuremath{\\in}"},       {U'∉', "\\ensuremath{\\notin}"},
-    {U'∅', "\\ensuremath{\\emptyset}"}, {U'·', "\\ensuremath{\\cdot}"},
-    {U'×', "\\ensuremath{\\times}"},    {U'÷', "\\ensuremath{\\div}"},
-    {U'«', "\\guillemotleft{}"},        {U'»', "\\guillemotright{}"},
+    {U'∞', "\\ensuremath{\\infty}"},     {U'√', "\\ensuremath{\\surd}"},
+    {U'−', "\\ensuremath{-}"},           {U'≈', "\\ensuremath{\\approx}"},
+    {U'²', "\\ensuremath{^2}"},          {U'³', "\\ensuremath{^3}"},
+    {U'π', "\\ensuremath{\\pi}"},        {U'ℝ', "\\ensuremath{\\mathbb{R}}"},
+    {U'∪', "\\ensuremath{\\cup}"},       {U'‖', "\\ensuremath{\\|}"},
+    {U'′', "\\ensuremath{'}"},           {U'″', "\\ensuremath{''}"},
+    {U'→', "\\ensuremath{\\to}"},        {U'↗', "\\ensuremath{\\nearrow}"},
+    {U'↘', "\\ensuremath{\\searrow}"},   {U'⁻', "\\ensuremath{^-}"},
+    {U'⁺', "\\ensuremath{^+}"},          {U'≠', "\\ensuremath{\\neq}"},
+    {U'≤', "\\ensuremath{\\leq}"},       {U'≥', "\\ensuremath{\\geq}"},
+    {U'∈', "\\ensuremath{\\in}"},        {U'∉', "\\ensuremath{\\notin}"},
+    {U'∅', "\\ensuremath{\\emptyset}"},  {U'·', "\\ensuremath{\\cdot}"},
+    {U'×', "\\ensuremath{\\times}"},     {U'÷', "\\ensuremath{\\div}"},
+    {U'«', "\\guillemotleft{}"},         {U'»', "\\guillemotright{}"},
+    {U'ℤ', "\\ensuremath{\\mathbb{Z}}"}, {U'₊', "\\ensuremath{_+}"},
+    {U'₋', "\\ensuremath{_-}"},          {U'∧', "\\ensuremath{\\wedge}"},
+    {U'∨', "\\ensuremath{\\vee}"},
 };
 
 // Latin letters with accents that the T1 fonts hold (Italian and its neighbours).
