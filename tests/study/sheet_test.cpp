@@ -249,6 +249,26 @@ Canned Cosecant() {
   return c;
 }
 
+// tg(x): the engine answers inside [0; π[, the sheet studies the branch ]−π/2; π/2[.
+Canned Tangent() {
+  const double pi = M_PI;
+  Canned c;
+  c.funzione = "tan(x)";
+  c.f = {"tg(x)", "", true};
+  c.d1 = {"tg(x)² + 1", "", true};
+  c.d2 = {"2tg(x)³ + 2tg(x)", "", true};
+  Domain d{"0 ≤ x < π/2 ∨ π/2 < x < π",
+           {Iv(N("0", 0), N("π/2", pi / 2)), Iv(N("π/2", pi / 2), N("π", pi))}};
+  d.intervals[0].closedLeft = true;
+  c.domain[0] = c.domain[1] = c.domain[2] = d;
+  c.roots[0] = {N("0", 0)};
+  c.roots[2] = {N("0", 0)};
+  c.limits = {{"π/2", Approach::Left, Inf(true)}, {"−π/2", Approach::Right, Inf(false)}};
+  c.symmetry = {Parity::Odd, N("π", pi, "\\pi")};
+  c.values = {{"0", N("0", 0)}};
+  return c;
+}
+
 // The engine answers a non-elementary f numerically; a line its far values seem to follow at
 // whole abscissas is no asymptote.
 Canned StepWithNumericLine() {
@@ -372,6 +392,15 @@ TEST(Sheet, TextbookFunctions) {
          "lim x→0⁺ f(x) = +∞\nlim x→π⁻ f(x) = +∞\nlim x→π⁺ f(x) = −∞\nlim x→2π⁻ f(x) = −∞\n"},
         {S::Extrema, "minimo relativo (π/2; 1)\nmassimo relativo (3π/2; −1)\n"}},
        {{S::Extrema, "assoluto"}}},
+      {"periodic with poles: the branch between two poles, every period written",
+       Tangent(),
+       {{S::Domain, "x ≠ π/2 + kπ, k ∈ ℤ\nnel periodo studiato ]−π/2; π/2[: D = ]−π/2; π/2[\n"},
+        {S::Intercepts, "(0; 0)\nzeri in ogni periodo: x = kπ, k ∈ ℤ\n"},
+        {S::Limits, "lim x→−π/2⁺ f(x) = −∞\nlim x→π/2⁻ f(x) = +∞\n"},
+        {S::Asymptotes, "asintoti verticali in ogni periodo: x = π/2 + kπ, k ∈ ℤ"},
+        {S::Monotonicity, "crescente in ]−π/2; π/2[\n"},
+        {S::Inflections, "flesso (0; 0)\n"}},
+       {{S::Limits, "π⁻"}, {S::Derivative, "non è derivabile"}}},
       {"a step function follows no line",
        StepWithNumericLine(),
        {{S::Asymptotes, "nessun asintoto"}},
