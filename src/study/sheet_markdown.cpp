@@ -64,7 +64,11 @@ std::string SheetMarkdown(const Sheet& sheet) {
   const std::string table = Table(sheet);
   out += table.empty() ? "non determinata\n" : table;
   out += "\n## Punti notevoli\n\n";
-  for (const GraphPoint& p : sheet.points) out += "- " + p.label + "\n";
+  for (const GraphPoint& p : sheet.points) {
+    // A hole is a point the graph does not have: said so beside its coordinates.
+    out += "- " + p.label +
+           (p.kind == PointKind::Hole ? " (escluso: discontinuità eliminabile)" : "") + "\n";
+  }
   out +=
       "\nI valori segnati con ≈ sono calcolati numericamente (10 cifre significative); gli "
       "altri sono esatti.\n";

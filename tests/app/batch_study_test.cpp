@@ -232,6 +232,7 @@ TEST(BatchStudy, PointsATeacherAsksAbout) {
       {"(x^2-4)/(x+2)",  // removable; f″ ≡ 0
        {"\"discontinuities\":[{\"x\":" + n("−2", "-2") + ",\"kind\":\"removable\"}]",
         "x = −2: discontinuità eliminabile (di terza specie), i due limiti valgono −4",
+        "- (−2; −4) (escluso: discontinuità eliminabile)",
         "f″(x) = 0: in ogni intervallo del dominio il grafico è un tratto di retta",
         "né pari né dispari: il dominio non è simmetrico"},
        {"né concava né convessa", "≈ 0.000000000"}},
