@@ -67,7 +67,6 @@ struct FunctionData {
   std::string reason;  // why not, when exact is false
 };
 
-// 2. The domain: the condition ("x ≠ 2") and its maximal intervals, increasing.
 // A point outside D with D on both sides, named by its one-sided limits: eliminabile (both
 // finite and equal: the graph has a hole there), di salto (finite and different: `jump` is the
 // right limit minus the left one), di seconda specie (an infinite or missing one-sided limit).
@@ -79,6 +78,7 @@ struct Discontinuity {
   std::optional<Number> limit;  // Removable only: the value both sides approach (the hole)
 };
 
+// 2. The domain: the condition ("x ≠ 2") and its maximal intervals, increasing.
 struct DomainData {
   Domain domain;
   // For a periodic f: the condition for every period ("x ≠ π/2 + kπ, k ∈ ℤ"); `domain` then
@@ -87,10 +87,11 @@ struct DomainData {
   std::vector<Discontinuity> discontinuities;
 };
 
-// 3. Symmetry. A periodic f has `period`; the sections from 4 on then cover [0; T[ only.
 // Why f is neither even nor odd: its domain is not symmetric about 0, or f(−x) is neither
 // f(x) nor −f(x) where both are defined.
 enum class ParityWhy { Compared, DomainNotSymmetric };
+// 3. Symmetry. A periodic f has `period`; the sections from 4 on then cover one period only
+// (Sheet::periodWindow).
 struct ParityData {
   Parity parity = Parity::None;
   std::optional<Number> period;
@@ -122,9 +123,7 @@ struct SignData {
 struct LimitItem {
   Number at;      // the point; +-inf (value +-infinity, text "−∞"/"+∞") for the infinities
   Approach side;  // Left / Right of a point, MinusInfinity / PlusInfinity
-  std::optional<Number> value;
-  // A limit 0 that f approaches keeping its sign: +1 from above ("0⁺"), −1 from below ("0⁻").
-  int zeroFrom = 0;
+  std::optional<Number> value;  // a 0 that f approaches keeping its sign is written "0⁺" or "0⁻"
 };
 struct LimitsData {
   std::vector<LimitItem> items;
@@ -150,8 +149,6 @@ struct AsymptotesData {
   std::string periodicVertical;  // a periodic f: "x = π/2 + kπ, k ∈ ℤ"
 };
 
-// 8. f′ written, and the points of D where f is not differentiable (corners, vertical
-// tangents): D of f minus D of f′, increasing.
 // How f fails to be differentiable at a point of D, from its one-sided derivatives: punto
 // angoloso (different, one at least finite), cuspide (infinite, opposite signs), punto a
 // tangente verticale (infinite at an end of D), flesso a tangente verticale (infinite, the same
@@ -163,6 +160,8 @@ struct NonDifferentiablePoint {
   std::optional<Number> left, right;  // f′₋ and f′₊ (only the side inside D at an end)
 };
 
+// 8. f′ written, and the points of D where f is not differentiable (corners, vertical
+// tangents): D of f minus D of f′, increasing.
 struct DerivativeData {
   Expr d1;
   std::vector<Number> notDifferentiable;
@@ -269,8 +268,8 @@ struct GraphPoint {
 // A view that shows every noteworthy point (and the asymptotes' crossings), with a margin.
 struct GraphView {
   double left = -5, right = 5, bottom = -5, top = 5;
-  // A periodic f: the x ticks are multiples of this step (π/2 or π/4), written with π; 0: the
-  // ticks of an ordinary scale.
+  // A periodic f: the x ticks are multiples of this step (π/4, π/2 or π), written with π; 0:
+  // the ticks of an ordinary scale.
   double piStep = 0;
 };
 
@@ -300,8 +299,9 @@ struct Sheet {
   std::vector<GraphPoint> points;  // noteworthy points for the graph (after the last section)
   GraphView view;                  // a view showing all of them
 
-  // The sections from Intercepts on cover [0; T[ of a periodic f: the interval, for the
-  // sheet's note "studio nel periodo [0; T[" and for the graph.
+  // The sections from Intercepts on cover one period of a periodic f: [0; T[, or a period
+  // between two points outside D (]−π/2; π/2[ for tg); the interval, for the sheet's note
+  // "lo studio che segue è nel periodo ..." and for the graph.
   std::optional<Interval> periodWindow;
 
   // The reason of a formula that could not be studied at all (empty or rejected): the sheet
