@@ -180,11 +180,13 @@ void Builder::FindDiscontinuities() {
       continue;
     }
     const Number& at = l.range.to;
+    // A gap the scan found (its point a decimal) may be the scan's own: no kind is named there.
+    if (!at.exact) continue;
     auto left = CheckedLimit(at, Approach::Left);
     auto right = CheckedLimit(at, Approach::Right);
     Discontinuity d;
     d.x = at;
-    if (Finite(left) && Finite(right)) {
+    if (Finite(left) && Finite(right) && left->exact && right->exact) {
       const double a = left->value, b = right->value;
       if (std::fabs(a - b) <= 1e-9 * (1 + std::fabs(a))) {
         d.kind = DiscontinuityKind::Removable;
@@ -198,7 +200,8 @@ void Builder::FindDiscontinuities() {
     } else if ((left && !std::isfinite(left->value)) || (right && !std::isfinite(right->value))) {
       d.kind = DiscontinuityKind::Second;
     } else {
-      // A one-sided limit that is not known is no ground for naming the kind.
+      // A one-sided limit that is not known, or two finite ones only the values give (they
+      // cannot tell a jump from a hole), are no ground for naming the kind.
       continue;
     }
     out.push_back(d);
