@@ -212,7 +212,8 @@ void Builder::FindDiscontinuities() {
 
 void Builder::MarkZeroLimits() {
   for (LimitItem& item : sheet_.limits.data.items) {
-    if (!item.value || item.value->value != 0) continue;
+    // A decimal 0 keeps its "≈": only an exact 0 is written 0⁺ or 0⁻.
+    if (!item.value || item.value->value != 0 || !item.value->exact) continue;
     // f must keep one sign all along the sequence that approaches the point.
     int sign = 0;
     bool keeps = true;
