@@ -22,13 +22,18 @@ void Builder::BuildDerivative() {
   auto dom = Ask<Domain>([&] { return engine_.DomainOf(Which::D1); });
   if (dom.determined) {
     for (const Interval& i : dom.value.intervals) {
-      for (const Number& e : {i.from, i.to}) {
+      for (const Number& end : {i.from, i.to}) {
+        // For a periodic f the engine's domain of f′ covers [0; T[: its end T is the period's
+        // cut, not a point where f′ has no value.
+        const auto& period = sheet_.parity.data.period;
+        if (period && SameX(end.value, period->value)) continue;
+        const Number e = std::isfinite(end.value) ? IntoWindow(end) : end;
         if (!std::isfinite(e.value) || !InD(e.value) || Contains(notDiff_, e.value)) continue;
         bool inside = false;
         for (const Interval& j : dom.value.intervals) {
-          inside = inside || (e.value > j.from.value && e.value < j.to.value) ||
-                   (j.closedLeft && SameX(e.value, j.from.value)) ||
-                   (j.closedRight && SameX(e.value, j.to.value));
+          inside = inside || (end.value > j.from.value && end.value < j.to.value) ||
+                   (j.closedLeft && SameX(end.value, j.from.value)) ||
+                   (j.closedRight && SameX(end.value, j.to.value));
         }
         if (!inside) notDiff_.push_back(e);
       }
@@ -38,6 +43,8 @@ void Builder::BuildDerivative() {
   }
   if (a.determined) {
     sheet_.derivative.data.d1 = a.value;
+    PointsWithoutDerivative();
+    NameNonDifferentiable();
     sheet_.derivative.data.notDifferentiable = notDiff_;
     sheet_.derivative.determined = true;
     Done(sheet_.derivative, SectionId::Derivative);
@@ -54,7 +61,10 @@ std::vector<std::vector<Stretch>> Builder::SignRuns(const std::vector<Number>& c
     auto runs = Runs(p, cuts, g);
     std::vector<Stretch> merged;
     for (const auto& r : runs) {
-      if (!merged.empty() && merged.back().sign == r.sign) {
+      // Concavity is never joined across a point where f is not differentiable (e^(−|x − 1|)
+      // is convex on each side of 1, not on the whole line).
+      if (!merged.empty() && merged.back().sign == r.sign &&
+          !(g == Which::D2 && Contains(notDiff_, r.from.value))) {
         merged.back().to = r.to;
       } else {
         if (!merged.empty()) bounds->push_back({r.from, merged.back().sign, r.sign});
@@ -145,7 +155,7 @@ void Builder::BuildExtrema() {
   for (const auto& l : sheet_.limits.data.items) {
     if (l.value) bounds.push_back(l.value->value);
   }
-  if (sheet_.periodWindow) {
+  if (sheet_.periodWindow && sheet_.periodWindow->closedLeft) {
     if (auto v = ValueOf(sheet_.periodWindow->from)) bounds.push_back(v->value);
   }
   if (!unknownBound_) {
@@ -195,6 +205,9 @@ void Builder::BuildConcavity() {
 
 bool Builder::HasTangent(double x) {
   if (!Contains(notDiff_, x)) return true;
+  for (const NonDifferentiablePoint& p : sheet_.derivative.data.kinds) {
+    if (SameX(p.x.value, x) && p.kind == NonDifferentiableKind::VerticalInflection) return true;
+  }
   const double h = 1e-7 * (1 + std::fabs(x));
   const double a = D1(x - h), b = D1(x + h);
   return !std::isnan(a) && !std::isnan(b) && std::fabs(a) > 1e4 && std::fabs(b) > 1e4;

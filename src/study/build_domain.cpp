@@ -110,8 +110,9 @@ void Builder::BuildDomain() {
       d.domain = Domain{"x ∈ ℝ", {Interval{Infinity(false), Infinity(true), false, false}}};
     }
   }
+  // Done once the period is known (FinishDomain): a periodic f writes its domain for every
+  // period, and the discontinuities are read in the period studied.
   sheet_.domain.determined = true;
-  Done(sheet_.domain, SectionId::Domain);
 }
 
 Parity Builder::NumericParity() {
@@ -171,7 +172,10 @@ void Builder::BuildParity() {
     for (Piece& c : pieces_) {
       if (SameX(c.range.to.value, t)) c.rightIsEnd = !zeroIn;
     }
+    MovePeriodWindow(*d.period);
   }
+  if (d.parity == Parity::None) d.why = WhyNoParity();
+  FinishDomain();
   Done(sheet_.parity, SectionId::Parity);
 }
 
@@ -186,6 +190,7 @@ void Builder::BuildIntercepts() {
     d.points.push_back({z, Exact(0, "0")});
     values_.emplace_back(z.value, Exact(0, "0"));
   }
+  PeriodicZeros();
   sheet_.intercepts.determined = true;
   Done(sheet_.intercepts, SectionId::Intercepts);
 }

@@ -108,6 +108,7 @@ void Builder::BuildLimits() {
     if (key(a) != key(b)) return key(a) < key(b);
     return a.side == Approach::Left && b.side != Approach::Left;
   });
+  MarkZeroLimits();
   sheet_.limits.determined = true;
   Done(sheet_.limits, SectionId::Limits);
 }
@@ -171,6 +172,8 @@ void Builder::BuildAsymptotes() {
     item.q = line->q;
     items.push_back(item);
   }
+  MarkAsymptoteSides();
+  PeriodicAsymptotes();
   sheet_.asymptotes.determined = true;
   Done(sheet_.asymptotes, SectionId::Asymptotes);
 }

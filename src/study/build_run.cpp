@@ -26,6 +26,7 @@ void Builder::Build(std::string_view funzione) {
   BuildFunction(funzione);
   BuildDomain();
   if (sheet_.domain.data.domain.intervals.empty()) {
+    Done(sheet_.domain, SectionId::Domain);
     Rest(SectionId::Parity, "il dominio è vuoto");
     return;
   }

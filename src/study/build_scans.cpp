@@ -183,7 +183,8 @@ std::vector<Number> Builder::Roots(Which which) {
   std::vector<Number> out;
   auto a = Ask<std::vector<Number>>([&] { return engine_.Solve(which); });
   if (a.determined) {
-    for (const Number& n : a.value) {
+    for (const Number& found : a.value) {
+      const Number n = IntoWindow(found);
       if (!InD(n.value)) continue;
       // A root the engine itself marks not exact keeps its own decimal when it passes.
       out.push_back(CheckRoot(which, n.value) ? n : Approx(n.value));

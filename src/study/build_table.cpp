@@ -42,7 +42,8 @@ void Builder::BuildTable() {
     t.d2AtPoint.push_back(at(d2Zeros_, in ? D2(x) : kNaN));
     TableFCell cell;
     cell.inDomain = in;
-    if (in || (sheet_.periodWindow && SameX(x, sheet_.periodWindow->to.value) && InD(0))) {
+    if (in || (sheet_.periodWindow && sheet_.periodWindow->closedLeft &&
+               SameX(x, sheet_.periodWindow->to.value) && InD(0))) {
       cell.value = ValueOf(xs[i]);
     } else if (std::isinf(x)) {
       if (x < 0) cell.right = LimitAt(x, Approach::MinusInfinity);
@@ -73,6 +74,7 @@ void Builder::BuildGraph() {
     }
     sheet_.points.push_back({p, kind, PointText(p)});
   };
+  GraphHolesAndTicks();
   for (const auto& e : sheet_.extrema.data.items)
     add(e.p, e.maximum ? PointKind::Maximum : PointKind::Minimum);
   for (const auto& i : sheet_.inflections.data.items) add(i.p, PointKind::Inflection);
@@ -98,7 +100,7 @@ void Builder::BuildGraph() {
     if (a.kind == AsymptoteKind::Horizontal) ys.push_back(a.q.value);
   }
   if (sheet_.periodWindow) {
-    xs.push_back(0);
+    xs.push_back(sheet_.periodWindow->from.value);
     xs.push_back(sheet_.periodWindow->to.value);
   }
   // A value too large to share a view with the others (f at a closed end of D near a pole of
@@ -132,6 +134,11 @@ void Builder::BuildGraph() {
     }
   }
   span(ys, &sheet_.view.bottom, &sheet_.view.top);
+  // A periodic f: ticks in multiples of π/2, or π/4 over a short view, or π over a long one.
+  if (sheet_.parity.data.period) {
+    const double width = sheet_.view.right - sheet_.view.left;
+    sheet_.view.piStep = width < 6 ? M_PI / 4 : width > 16 ? M_PI : M_PI / 2;
+  }
 }
 
 }  // namespace curvalis::study::sheet_build

@@ -292,11 +292,18 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
       }
     }
   };
-  for (double k = std::ceil(l.left / sx); k * sx <= l.right; ++k) {
-    const double x = k * sx;
+  // A periodic f has its x ticks in multiples of π (the view says which).
+  std::vector<std::pair<double, std::string>> xTicks;
+  if (g.view.piStep > 0) {
+    xTicks = PiTicks(l.left, l.right, g.view.piStep);
+  } else {
+    for (double k = std::ceil(l.left / sx); k * sx <= l.right; ++k) {
+      xTicks.emplace_back(k * sx, GraphTickText(k * sx, sx));
+    }
+  }
+  for (const auto& [x, text] : xTicks) {
     l.xGrid.push_back(x);
-    if (std::abs(x) < sx * 1e-6) continue;
-    const std::string text = GraphTickText(x, sx);
+    if (std::abs(x) < (l.right - l.left) * 1e-9) continue;
     const double below = std::min(l.axisY + fonts.tickAscent + 1, height - 2);
     const double above =
         std::max(l.axisY - fonts.tickHeight + fonts.tickAscent - 1, fonts.tickAscent + 1);
@@ -327,6 +334,8 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
       t.latex = t.text;
       for (std::size_t at; (at = t.latex.find("−")) != std::string::npos;)
         t.latex.replace(at, std::string("−").size(), "-");
+      for (std::size_t at; (at = t.latex.find("π")) != std::string::npos;)
+        t.latex.replace(at, std::string("π").size(), "\\pi ");
     }
   }
 

@@ -90,6 +90,59 @@ std::string Factor(const std::string& text) {
   return text;
 }
 
+// ", grafico sopra l'asintoto" / "sotto", or nothing when the values do not say.
+std::string FromText(int from) {
+  return from > 0 ? ", grafico sopra l'asintoto" : from < 0 ? ", grafico sotto l'asintoto" : "";
+}
+
+// ": f è costante" on one interval of D; on several, `several` ("f è costante in ogni
+// intervallo del dominio").
+std::string ConstantText(const Sheet& sheet, const std::string& one, const std::string& several) {
+  const bool single = sheet.domain.determined && sheet.domain.data.domain.intervals.size() == 1;
+  return ": " + (single ? one : several);
+}
+
+std::string DiscontinuityText(const Discontinuity& d) {
+  const std::string at = "x = " + d.x.text + ": ";
+  switch (d.kind) {
+    case DiscontinuityKind::Removable:
+      return at + "discontinuità eliminabile (di terza specie)" +
+             (d.limit ? ", i due limiti valgono " + d.limit->text : std::string());
+    case DiscontinuityKind::Jump:
+      return at + "discontinuità di salto (di prima specie)" +
+             (d.jump ? ", salto " + d.jump->text : std::string());
+    case DiscontinuityKind::Second:
+      break;
+  }
+  return at + "discontinuità di seconda specie";
+}
+
+std::string NonDifferentiableText(const NonDifferentiablePoint& p) {
+  std::string out = "x = " + p.x.text + ": ";
+  switch (p.kind) {
+    case NonDifferentiableKind::Corner:
+      out += "punto angoloso";
+      break;
+    case NonDifferentiableKind::Cusp:
+      out += "cuspide";
+      break;
+    case NonDifferentiableKind::VerticalTangent:
+      out += "punto a tangente verticale";
+      break;
+    case NonDifferentiableKind::VerticalInflection:
+      out += "flesso a tangente verticale";
+      break;
+    case NonDifferentiableKind::Unknown:
+      out += "tipo di punto non determinato";
+      break;
+  }
+  std::vector<std::string> sides;
+  if (p.left) sides.push_back("f′₋(" + p.x.text + ") = " + p.left->text);
+  if (p.right) sides.push_back("f′₊(" + p.x.text + ") = " + p.right->text);
+  for (const std::string& s : sides) out += ", " + s;
+  return out;
+}
+
 template <typename Item, typename Key>
 std::vector<std::string> GroupedIntervals(const std::vector<Item>& items, Key key) {
   std::vector<std::string> parts;
@@ -167,12 +220,17 @@ void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
     case SectionId::Derivative: {
       if (Pending(sheet.derivative, &lines)) break;
       const DerivativeData& d = sheet.derivative.data;
-      lines.push_back("f′(x) = " + d.d1.text);
+      lines.push_back(
+          "f′(x) = " + d.d1.text +
+          (d.d1.text == "0"
+               ? ConstantText(sheet, "f è costante", "f è costante in ogni intervallo del dominio")
+               : ""));
       if (!d.notDifferentiable.empty()) {
         std::vector<std::string> parts;
         for (const Number& n : d.notDifferentiable) parts.push_back("x = " + n.text);
         lines.push_back("f non è derivabile in " + JoinItalian(parts));
       }
+      for (const NonDifferentiablePoint& p : d.kinds) lines.push_back(NonDifferentiableText(p));
       break;
     }
     case SectionId::Monotonicity: {
@@ -201,7 +259,13 @@ void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
     }
     case SectionId::SecondDerivative: {
       if (Pending(sheet.secondDerivative, &lines)) break;
-      lines.push_back("f″(x) = " + sheet.secondDerivative.data.d2.text);
+      const std::string& d2 = sheet.secondDerivative.data.d2.text;
+      lines.push_back(
+          "f″(x) = " + d2 +
+          (d2 == "0"
+               ? ConstantText(sheet, "il grafico è una retta",
+                              "in ogni intervallo del dominio il grafico è un tratto di retta")
+               : ""));
       break;
     }
     case SectionId::Concavity: {
@@ -211,6 +275,10 @@ void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
       auto down = GroupedIntervals(items, [](const ConcavityInterval& i) { return !i.up; });
       if (!up.empty()) lines.push_back("concava verso l'alto in " + JoinItalian(up));
       if (!down.empty()) lines.push_back("concava verso il basso in " + JoinItalian(down));
+      if (lines.empty() && sheet.secondDerivative.determined &&
+          sheet.secondDerivative.data.d2.text == "0") {
+        lines.push_back("f″(x) = 0 in tutto il dominio: né concava verso l'alto né verso il basso");
+      }
       if (lines.empty()) lines.push_back("né concava né convessa in alcun intervallo");
       break;
     }
@@ -251,18 +319,28 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
       for (const Interval& i : d.intervals) parts.push_back(IntervalText(i));
       std::string set;
       for (std::size_t i = 0; i < parts.size(); ++i) set += (i ? " ∪ " : "") + parts[i];
+      if (!sheet.domain.data.periodicCondition.empty() && sheet.periodWindow) {
+        // A periodic f: D is every period's; the intervals are those of the period studied.
+        lines.push_back("nel periodo studiato " + IntervalText(*sheet.periodWindow) +
+                        ": D = " + (parts.empty() ? std::string("∅") : set));
+        break;
+      }
       lines.push_back("D = " + (parts.empty() ? std::string("∅") : set));
       break;
     }
     case SectionId::Parity: {
       if (Pending(sheet.parity, &lines)) break;
       const ParityData& d = sheet.parity.data;
-      lines.push_back(d.parity == Parity::Even  ? "pari"
-                      : d.parity == Parity::Odd ? "dispari"
-                                                : "né pari né dispari");
+      lines.push_back(d.parity == Parity::Even  ? "pari: f(−x) = f(x) per ogni x del dominio"
+                      : d.parity == Parity::Odd ? "dispari: f(−x) = −f(x) per ogni x del dominio"
+                      : d.why == ParityWhy::DomainNotSymmetric
+                          ? "né pari né dispari: il dominio non è simmetrico rispetto a 0"
+                          : "né pari né dispari: f(−x) non è uguale né a f(x) né a −f(x)");
       if (d.period) {
+        const std::string window =
+            sheet.periodWindow ? IntervalText(*sheet.periodWindow) : "[0; " + d.period->text + "[";
         lines.push_back("periodica di periodo " + d.period->text +
-                        ": lo studio che segue è nel periodo [0; " + d.period->text + "[");
+                        ": lo studio che segue è nel periodo " + window);
       }
       break;
     }
@@ -270,6 +348,9 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
       if (Pending(sheet.intercepts, &lines)) break;
       for (const Point& p : sheet.intercepts.data.points) lines.push_back(PointText(p));
       if (lines.empty()) lines.push_back("nessuna intersezione con gli assi");
+      if (!sheet.intercepts.data.periodicZeros.empty()) {
+        lines.push_back("zeri in ogni periodo: " + sheet.intercepts.data.periodicZeros);
+      }
       break;
     }
     case SectionId::Sign: {
@@ -293,6 +374,11 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
                         (item.value ? " = " + item.value->text : std::string(" non esiste")));
       }
       if (lines.empty()) lines.push_back("nessun limite da calcolare");
+      if (sheet.domain.determined) {
+        for (const Discontinuity& d : sheet.domain.data.discontinuities) {
+          lines.push_back(DiscontinuityText(d));
+        }
+      }
       break;
     }
     case SectionId::Asymptotes: {
@@ -303,13 +389,18 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
             lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
             break;
           case AsymptoteKind::Horizontal:
-            lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) + ")");
+            lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) +
+                            FromText(a.from) + ")");
             break;
           case AsymptoteKind::Oblique:
             lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
-                            ")");
+                            FromText(a.from) + ")");
             break;
         }
+      }
+      if (!sheet.asymptotes.data.periodicVertical.empty()) {
+        lines.push_back("asintoti verticali in ogni periodo: " +
+                        sheet.asymptotes.data.periodicVertical);
       }
       if (lines.empty()) lines.push_back("nessun asintoto");
       break;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "exact_engine/engine.h"
@@ -66,20 +67,41 @@ struct FunctionData {
   std::string reason;  // why not, when exact is false
 };
 
+// A point outside D with D on both sides, named by its one-sided limits: eliminabile (both
+// finite and equal: the graph has a hole there), di salto (finite and different: `jump` is the
+// right limit minus the left one), di seconda specie (an infinite or missing one-sided limit).
+enum class DiscontinuityKind { Removable, Jump, Second };
+struct Discontinuity {
+  Number x;
+  DiscontinuityKind kind = DiscontinuityKind::Second;
+  std::optional<Number> jump;   // Jump only
+  std::optional<Number> limit;  // Removable only: the value both sides approach (the hole)
+};
+
 // 2. The domain: the condition ("x ≠ 2") and its maximal intervals, increasing.
 struct DomainData {
   Domain domain;
+  // For a periodic f: the condition for every period ("x ≠ π/2 + kπ, k ∈ ℤ"); `domain` then
+  // holds the intervals of the period studied.
+  std::string periodicCondition;
+  std::vector<Discontinuity> discontinuities;
 };
 
-// 3. Symmetry. A periodic f has `period`; the sections from 4 on then cover [0; T[ only.
+// Why f is neither even nor odd: its domain is not symmetric about 0, or f(−x) is neither
+// f(x) nor −f(x) where both are defined.
+enum class ParityWhy { Compared, DomainNotSymmetric };
+// 3. Symmetry. A periodic f has `period`; the sections from 4 on then cover one period only
+// (Sheet::periodWindow).
 struct ParityData {
   Parity parity = Parity::None;
   std::optional<Number> period;
+  ParityWhy why = ParityWhy::Compared;
 };
 
 // 4. The points on the axes: (0; f(0)) first when 0 is in D, then every zero (each point once).
 struct InterceptsData {
   std::vector<Point> points;
+  std::string periodicZeros;  // a periodic f: "x = kπ, k ∈ ℤ", its zeros in every period
 };
 
 // The sign of a quantity on an interval or at a point. Undefined is "‖" (outside the domain);
@@ -117,7 +139,7 @@ struct SignData {
 struct LimitItem {
   Number at;      // the point; +-inf (value +-infinity, text "−∞"/"+∞") for the infinities
   Approach side;  // Left / Right of a point, MinusInfinity / PlusInfinity
-  std::optional<Number> value;
+  std::optional<Number> value;  // a 0 that f approaches keeping its sign is written "0⁺" or "0⁻"
 };
 struct LimitsData {
   std::vector<LimitItem> items;
@@ -134,9 +156,24 @@ struct AsymptoteItem {
   Number x;  // vertical only
   Number m;  // oblique only (0 for horizontal)
   Number q;  // horizontal: y = q; oblique: the intercept
+  // Horizontal and oblique: +1 when the graph approaches the line from above, −1 from below,
+  // 0 when the values do not say (f crosses it ever again, or the difference is lost).
+  int from = 0;
 };
 struct AsymptotesData {
   std::vector<AsymptoteItem> items;
+  std::string periodicVertical;  // a periodic f: "x = π/2 + kπ, k ∈ ℤ"
+};
+
+// How f fails to be differentiable at a point of D, from its one-sided derivatives: punto
+// angoloso (different, one at least finite), cuspide (infinite, opposite signs), punto a
+// tangente verticale (infinite at an end of D), flesso a tangente verticale (infinite, the same
+// sign); Unknown when a one-sided derivative could not be found.
+enum class NonDifferentiableKind { Corner, Cusp, VerticalTangent, VerticalInflection, Unknown };
+struct NonDifferentiablePoint {
+  Number x;
+  NonDifferentiableKind kind = NonDifferentiableKind::Unknown;
+  std::optional<Number> left, right;  // f′₋ and f′₊ (only the side inside D at an end)
 };
 
 // 8. f′ written, and the points of D where f is not differentiable (corners, vertical
@@ -144,6 +181,7 @@ struct AsymptotesData {
 struct DerivativeData {
   Expr d1;
   std::vector<Number> notDifferentiable;
+  std::vector<NonDifferentiablePoint> kinds;  // one for each of notDifferentiable, same order
 };
 
 // 9. Monotonicity on maximal intervals (neighbours with the same trend are one interval when
@@ -249,7 +287,14 @@ struct GraphPoint {
 // A view that shows every noteworthy point (and the asymptotes' crossings), with a margin.
 struct GraphView {
   double left = -5, right = 5, bottom = -5, top = 5;
+  // A periodic f: the x ticks are multiples of this step (π/4, π/2 or π), written with π; 0:
+  // the ticks of an ordinary scale.
+  double piStep = 0;
 };
+
+// The ticks of a scale in multiples of `step` = π/n over [lo; hi]: each abscissa with its text
+// as a student writes it ("−π/2", "π", "3π/4").
+std::vector<std::pair<double, std::string>> PiTicks(double lo, double hi, double step);
 
 // --- The sheet ----------------------------------------------------------------------------
 
@@ -273,8 +318,9 @@ struct Sheet {
   std::vector<GraphPoint> points;  // noteworthy points for the graph (after the last section)
   GraphView view;                  // a view showing all of them
 
-  // The sections from Intercepts on cover [0; T[ of a periodic f: the interval, for the
-  // sheet's note "studio nel periodo [0; T[" and for the graph.
+  // The sections from Intercepts on cover one period of a periodic f: [0; T[, or a period
+  // between two points outside D (]−π/2; π/2[ for tg); the interval, for the sheet's note
+  // "lo studio che segue è nel periodo ..." and for the graph.
   std::optional<Interval> periodWindow;
 
   // The reason of a formula that could not be studied at all (empty or rejected): the sheet

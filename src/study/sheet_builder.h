@@ -258,7 +258,7 @@ class Builder {
     std::vector<Number>& zeros = d1 ? d1Zeros_ : d2Zeros_;
     std::vector<std::vector<Stretch>>& runs = d1 ? trendRuns_ : concavityRuns_;
     std::vector<Bound>& bounds = d1 ? trendBounds_ : concavityBounds_;
-    zeros = Roots(g);
+    zeros = IdenticallyZero(g) ? std::vector<Number>{} : Roots(g);
     std::vector<Number> cuts = zeros;
     cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
     runs = SignRuns(cuts, g, &bounds);
@@ -323,6 +323,42 @@ class Builder {
 
   void BuildGraph();
 
+  // --- the points a teacher asks about (build_points.cpp) --------------------------------
+  // A periodic f with points outside D in [0; T[ is studied between two of them: the pieces
+  // of [0; T[ beyond the last such point q move one period back, so the window is ]q − T; q[
+  // (tg: ]−π/2; π/2[); where 0 is such a point the period is ]0; T[. Nothing moves when a
+  // point cannot be written exactly.
+  void MovePeriodWindow(const Number& period);
+  // A number of [0; T[ as it lies in the period studied (moved one period back beyond q).
+  Number IntoWindow(const Number& n) const;
+  // The rest of the domain once the period is known: the condition for every period, the
+  // discontinuities; then the section is done.
+  void FinishDomain();
+  // Why f is neither even nor odd.
+  ParityWhy WhyNoParity() const;
+  // A limit, as the Limiti section finds it: the engine's answer checked by the values, else
+  // what the values show; nullopt when none is found (or it does not exist).
+  std::optional<Number> CheckedLimit(const Number& at, Approach side);
+  // The discontinuities at the points outside D with D on both sides.
+  void FindDiscontinuities();
+  // 0⁺ or 0⁻ for the limits 0 where f keeps its sign, and the side each horizontal or oblique
+  // asymptote is approached from.
+  void MarkZeroLimits();
+  void MarkAsymptoteSides();
+  // The kind of each point where f is not differentiable, from its one-sided derivatives.
+  void NameNonDifferentiable();
+  // Points of D where the confirmed f′ has no value that the engine's domain of f′ missed:
+  // 0 and the exact points where f′ or f″ changes sign across a missing value.
+  void PointsWithoutDerivative();
+  std::optional<Number> OneSidedDerivative(const Number& x, Approach side);
+  // The lines of the periodic texts of the intercepts and asymptotes.
+  void PeriodicZeros();
+  void PeriodicAsymptotes();
+  // The holes of the graph, at the removable discontinuities; the ticks in multiples of π.
+  void GraphHolesAndTicks();
+  // f″ (or f′) written as 0: identically zero, without zeros to cut at.
+  bool IdenticallyZero(Which g) const;
+
   ExactEngine& engine_;
   SheetObserver* observer_;
   const std::atomic<bool>* cancel_;
@@ -342,6 +378,10 @@ class Builder {
   std::vector<Bound> trendBounds_, concavityBounds_;
   bool runsDoubtful_ = false;  // a stretch of the last Runs disagreed with its sign
   bool engineWorks_ = false;   // the engine gives the working (its domain's conditions)
+  // A periodic f studied in ]windowEnd − T; windowEnd[ (set when the window moved): the
+  // points of [0; T[ from windowEnd on lie one period back.
+  std::optional<Number> windowEnd_;
+  std::vector<Number> outsidePoints_;  // points outside D in [0; T[ (periodic f)
 };
 
 }  // namespace sheet_build

@@ -34,6 +34,7 @@ constexpr Symbol kSymbols[] = {
     {U'«', "\\guillemotleft{}"},         {U'»', "\\guillemotright{}"},
     {U'∧', "\\ensuremath{\\wedge}"},     {U'∨', "\\ensuremath{\\vee}"},
     {U'ℤ', "\\ensuremath{\\mathbb{Z}}"}, {U'∩', "\\ensuremath{\\cap}"},
+    {U'₊', "\\ensuremath{_+}"},          {U'₋', "\\ensuremath{_-}"},
 };
 
 // Latin letters with accents that the T1 fonts hold (Italian and its neighbours).

@@ -55,8 +55,7 @@ std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
   std::string out = "# " + std::string(kSheetTitle) + "\n\n";
   // f as the sheet writes it; the text as typed only when the sheet has none.
   const FunctionData& f = sheet.function.data;
-  out += "f(x) = " + (sheet.function.determined && !f.f.text.empty() ? f.f.text : f.typed) +
-         "\n\n";
+  out += "f(x) = " + (sheet.function.determined && !f.f.text.empty() ? f.f.text : f.typed) + "\n\n";
   if (!sheet.rejected.empty()) return out + sheet.rejected + "\n";
   for (const SectionId id : kOutline) {
     out += "## " + std::string(SectionTitle(id)) + "\n\n";
@@ -76,7 +75,11 @@ std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
     out += "\n## Grafico\n\nIl grafico non è stato scritto: " + graph.reason + ".\n";
   }
   out += "\n## Punti notevoli\n\n";
-  for (const GraphPoint& p : sheet.points) out += "- " + p.label + "\n";
+  for (const GraphPoint& p : sheet.points) {
+    // A hole is a point the graph does not have: said so beside its coordinates.
+    out += "- " + p.label +
+           (p.kind == PointKind::Hole ? " (escluso: discontinuità eliminabile)" : "") + "\n";
+  }
   if (SheetHasApproximations(sheet)) {
     out +=
         "\nI valori segnati con ≈ sono calcolati numericamente (10 cifre significative); gli "

@@ -67,6 +67,16 @@ std::string SideJson(Side s) {
   return "null";
 }
 
+// The side a horizontal or oblique asymptote is approached from, where the values say it.
+std::string FromJson(int from) {
+  return from > 0 ? ",\"from\":\"above\"" : from < 0 ? ",\"from\":\"below\"" : "";
+}
+
+// A periodic f's points of every period ("x = π/2 + kπ, k ∈ ℤ").
+std::string EveryPeriodJson(const std::string& text) {
+  return text.empty() ? "" : ",\"every_period\":" + JsonString(text);
+}
+
 std::string Body(const Sheet& s, SectionId id) {
   switch (id) {
     case SectionId::Function: {
@@ -79,7 +89,15 @@ std::string Body(const Sheet& s, SectionId id) {
     case SectionId::Domain: {
       const Domain& d = s.domain.data.domain;
       return ",\"text\":" + JsonString(d.condition) +
-             ",\"intervals\":" + List(d.intervals, [](const Interval& i) { return Json(i); });
+             ",\"intervals\":" + List(d.intervals, [](const Interval& i) { return Json(i); }) +
+             ",\"discontinuities\":" +
+             List(s.domain.data.discontinuities, [](const Discontinuity& c) {
+               const char* kind = c.kind == DiscontinuityKind::Removable ? "removable"
+                                  : c.kind == DiscontinuityKind::Jump    ? "jump"
+                                                                         : "second";
+               return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kind + "\"" +
+                      (c.jump ? ",\"jump\":" + Json(*c.jump) : std::string()) + "}";
+             });
     }
     case SectionId::Parity: {
       const ParityData& d = s.parity.data;
@@ -87,11 +105,16 @@ std::string Body(const Sheet& s, SectionId id) {
                                                       : d.parity == Parity::Odd ? "\"odd\""
                                                                                 : "\"none\"");
       if (d.period) out += ",\"period\":" + Json(*d.period);
+      if (d.parity == Parity::None) {
+        out += std::string(",\"why\":") +
+               (d.why == ParityWhy::DomainNotSymmetric ? "\"domain\"" : "\"values\"");
+      }
       return out;
     }
     case SectionId::Intercepts:
       return ",\"points\":" +
-             List(s.intercepts.data.points, [](const Point& p) { return "{" + Json(p) + "}"; });
+             List(s.intercepts.data.points, [](const Point& p) { return "{" + Json(p) + "}"; }) +
+             EveryPeriodJson(s.intercepts.data.periodicZeros);
     case SectionId::Sign: {
       std::string out = ",\"intervals\":" + List(s.sign.data.intervals, [](const SignInterval& i) {
                           return Json(i.range, ",\"sign\":" + SignJson(i.sign));
@@ -131,25 +154,37 @@ std::string Body(const Sheet& s, SectionId id) {
                       "\",\"value\":" + (l.value ? Json(*l.value) : "null") + "}";
              });
     case SectionId::Asymptotes:
-      return ",\"items\":" + List(s.asymptotes.data.items, [](const AsymptoteItem& a) {
-               switch (a.kind) {
-                 case AsymptoteKind::Vertical:
-                   return "{\"kind\":\"vertical\",\"x\":" + Json(a.x) +
-                          ",\"side\":" + SideJson(a.side) + "}";
-                 case AsymptoteKind::Horizontal:
-                   return "{\"kind\":\"horizontal\",\"side\":" + SideJson(a.side) +
-                          ",\"y\":" + Json(a.q) + "}";
-                 case AsymptoteKind::Oblique:
-                   break;
-               }
-               return "{\"kind\":\"oblique\",\"side\":" + SideJson(a.side) + ",\"m\":" + Json(a.m) +
-                      ",\"q\":" + Json(a.q) + "}";
-             });
+      return ",\"items\":" +
+             List(s.asymptotes.data.items,
+                  [](const AsymptoteItem& a) {
+                    switch (a.kind) {
+                      case AsymptoteKind::Vertical:
+                        return "{\"kind\":\"vertical\",\"x\":" + Json(a.x) +
+                               ",\"side\":" + SideJson(a.side) + "}";
+                      case AsymptoteKind::Horizontal:
+                        return "{\"kind\":\"horizontal\",\"side\":" + SideJson(a.side) +
+                               ",\"y\":" + Json(a.q) + FromJson(a.from) + "}";
+                      case AsymptoteKind::Oblique:
+                        break;
+                    }
+                    return "{\"kind\":\"oblique\",\"side\":" + SideJson(a.side) +
+                           ",\"m\":" + Json(a.m) + ",\"q\":" + Json(a.q) + FromJson(a.from) + "}";
+                  }) +
+             EveryPeriodJson(s.asymptotes.data.periodicVertical);
     case SectionId::Derivative: {
       const DerivativeData& d = s.derivative.data;
       return ",\"text\":" + JsonString(d.d1.text) + ",\"latex\":" + JsonString(Latex(d.d1)) +
-             ",\"not_differentiable\":" +
-             List(d.notDifferentiable, [](const Number& n) { return Json(n); });
+             ",\"not_differentiable\":" + List(d.kinds, [](const NonDifferentiablePoint& p) {
+               const char* kind =
+                   p.kind == NonDifferentiableKind::Corner               ? "\"corner\""
+                   : p.kind == NonDifferentiableKind::Cusp               ? "\"cusp\""
+                   : p.kind == NonDifferentiableKind::VerticalTangent    ? "\"vertical_tangent\""
+                   : p.kind == NonDifferentiableKind::VerticalInflection ? "\"vertical_inflection\""
+                                                                         : "null";
+               return "{\"x\":" + Json(p.x) + ",\"kind\":" + kind +
+                      ",\"left\":" + (p.left ? Json(*p.left) : "null") +
+                      ",\"right\":" + (p.right ? Json(*p.right) : "null") + "}";
+             });
     }
     case SectionId::Monotonicity:
       return ",\"intervals\":" + List(s.monotonicity.data.intervals, [](const TrendInterval& i) {

@@ -99,7 +99,7 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
       {"\"text\":\"(x² − 1)/(x − 2)\"", "\"exact\":true}"},
       {"\"text\":\"x ≠ 2\"", "{\"from\":" + mi + ",\"to\":" + two + open + "}",
        "{\"from\":" + two + ",\"to\":" + pi + open + "}]"},
-      {"\"value\":\"none\""},
+      {"\"value\":\"none\",\"why\":\"domain\""},
       {"\"points\":[{\"x\":" + n("0", "0") + ",\"y\":" + n("1/2", "0.5") +
        "},{\"x\":" + n("−1", "-1") + ",\"y\":" + n("0", "0") + "},{\"x\":" + n("1", "1") +
        ",\"y\":" + n("0", "0") + "}]"},
@@ -111,8 +111,10 @@ TEST(BatchStudy, WorkedExampleWithTheHelper) {
        ",\"side\":\"right\",\"value\":" + pi + "},{\"at\":" + pi +
        ",\"side\":\"left\",\"value\":" + pi + "}]"},
       {"{\"kind\":\"vertical\",\"x\":" + two + ",\"side\":\"both\"}",
-       "{\"kind\":\"oblique\",\"side\":\"-inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}",
-       "{\"kind\":\"oblique\",\"side\":\"+inf\",\"m\":" + n("1", "1") + ",\"q\":" + two + "}"},
+       "{\"kind\":\"oblique\",\"side\":\"-inf\",\"m\":" + n("1", "1") + ",\"q\":" + two +
+           ",\"from\":\"below\"}",
+       "{\"kind\":\"oblique\",\"side\":\"+inf\",\"m\":" + n("1", "1") + ",\"q\":" + two +
+           ",\"from\":\"above\"}"},
       {"\"text\":\"(x² − 4x + 1)/(x − 2)²\"", "\"not_differentiable\":[]"},
       {"\"from\":" + mi + ",\"to\":" + a + open + ",\"trend\":\"increasing\"",
        "\"from\":" + a + ",\"to\":" + two + open + ",\"trend\":\"decreasing\"",
@@ -247,11 +249,12 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
        {}},
       {"e^(1/x)",  // a one-sided vertical asymptote, no zeros
        {"asintoto verticale x = 0 (da destra)", "nessuna intersezione con gli assi",
-        "lim x→0⁻ f(x) = 0", "flesso (−1/2; 1/e²)"},
+        "lim x→0⁻ f(x) = 0⁺", "flesso (−1/2; 1/e²)"},
        {"entrambi"}},
       {"x-2atan(x)",  // oblique asymptotes with q = ±π, zeros found numerically
-       {"asintoto obliquo y = x + π (per x → −∞)", "asintoto obliquo y = x − π (per x → +∞)",
-        "(≈ 2.331122370; 0)", "massimo relativo (−1; π/2 − 1)"},
+       {"asintoto obliquo y = x + π (per x → −∞, grafico sotto l'asintoto)",
+        "asintoto obliquo y = x − π (per x → +∞, grafico sopra l'asintoto)", "(≈ 2.331122370; 0)",
+        "massimo relativo (−1; π/2 − 1)"},
        {}},
       {"x^3",  // an inflection with horizontal tangent
        {"flesso (0; 0) a tangente orizzontale", "crescente in ]−∞; +∞["},
@@ -271,7 +274,8 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
        {"Segno\n\n- non determinato"},
        {"f = 0 in"}},
       {"ln(x)/x",
-       {"massimo relativo e assoluto (e; 1/e)", "asintoto orizzontale y = 0 (per x → +∞)"},
+       {"massimo relativo e assoluto (e; 1/e)",
+        "asintoto orizzontale y = 0 (per x → +∞, grafico sopra l'asintoto)"},
        {}},
   };
   const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "textbook";
@@ -283,6 +287,101 @@ TEST(BatchStudy, TextbookFunctionsWithTheHelper) {
         Batch({"--formula", row.formula, "--report", md, "mScheda"}, CURVALIS_EXACT_HELPER);
     ASSERT_EQ(r.code, 0) << r.out;
     const std::string text = ReadText(md);
+    for (const std::string& t : row.present)
+      EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+    for (const std::string& t : row.absent)
+      EXPECT_EQ(text.find(t), std::string::npos) << t << "\n" << text;
+  }
+}
+
+// The points a teacher asks about, one row per kind, through the real helper: what the trace
+// and the Markdown report must say, and what they must not.
+TEST(BatchStudy, PointsATeacherAsksAbout) {
+  namespace fs = std::filesystem;
+  auto n = [](const std::string& text, const std::string& value) {
+    return "{\"text\":\"" + text + "\",\"value\":" + value + ",\"exact\":true}";
+  };
+  const std::string halfPi = n("π/2", "1.5707963267948966"),
+                    mHalfPi = n("−π/2", "-1.5707963267948966");
+  const std::string mInf = "{\"text\":\"−∞\",\"value\":\"-inf\",\"exact\":true}";
+  const std::string pInf = "{\"text\":\"+∞\",\"value\":\"+inf\",\"exact\":true}";
+  struct Row {
+    const char* formula;
+    std::vector<std::string> present;  // in the trace or the report
+    std::vector<std::string> absent;
+  };
+  const std::vector<Row> rows = {
+      {"tan(x)",  // periodic with poles: the period between two poles, every period written
+       {"\"section\":\"domain\",\"text\":\"x ≠ π/2 + kπ, k ∈ ℤ\",\"intervals\":[{\"from\":" +
+            mHalfPi + ",\"to\":" + halfPi + ",\"closed\":[false,false]}]",
+        "\"every_period\":\"x = kπ, k ∈ ℤ\"", "\"every_period\":\"x = π/2 + kπ, k ∈ ℤ\"",
+        "lo studio che segue è nel periodo ]−π/2; π/2[", "flesso (0; 0)",
+        "| x | −π/2 |  | 0 |  | π/2 |"},
+       {"[0; π[", "| π |"}},
+      {"sin(x)",  // periodic without points outside D: [0; T[, zeros one progression
+       {"nel periodo [0; 2π[", "zeri in ogni periodo: x = kπ, k ∈ ℤ"},
+       {"x ≠"}},
+      {"(x^2-4)/(x+2)",  // removable; f″ ≡ 0
+       {"\"discontinuities\":[{\"x\":" + n("−2", "-2") + ",\"kind\":\"removable\"}]",
+        "x = −2: discontinuità eliminabile (di terza specie), i due limiti valgono −4",
+        "- (−2; −4) (escluso: discontinuità eliminabile)",
+        "f″(x) = 0: in ogni intervallo del dominio il grafico è un tratto di retta",
+        "né pari né dispari: il dominio non è simmetrico"},
+       {"né concava né convessa", "≈ 0.000000000"}},
+      {"x+abs(x)/x",  // jump
+       {"\"discontinuities\":[{\"x\":" + n("0", "0") +
+            ",\"kind\":\"jump\",\"jump\":" + n("2", "2") + "}]",
+        "x = 0: discontinuità di salto (di prima specie), salto 2"},
+       {"eliminabile"}},
+      {"e^(1/x)",  // second kind: one side infinite; 0⁺ from the other
+       {"\"kind\":\"second\"", "x = 0: discontinuità di seconda specie", "lim x→0⁻ f(x) = 0⁺"},
+       {}},
+      {"abs(x^2-4)",  // corners
+       {"{\"x\":" + n("−2", "-2") + ",\"kind\":\"corner\",\"left\":" + n("−4", "-4") +
+            ",\"right\":" + n("4", "4") + "}",
+        "x = 2: punto angoloso, f′₋(2) = −4, f′₊(2) = 4"},
+       {}},
+      {"sqrt(abs(x+2))",  // a cusp; concave on each side, not on the whole line
+       {"\"kind\":\"cusp\",\"left\":" + mInf + ",\"right\":" + pInf,
+        "x = −2: cuspide, f′₋(−2) = −∞, f′₊(−2) = +∞",
+        "concava verso il basso in ]−∞; −2[ e ]−2; +∞["},
+       {"concava verso il basso in ]−∞; +∞["}},
+      {"sqrt(x)-x",  // a vertical tangent at an end of D
+       {"{\"x\":" + n("0", "0") + ",\"kind\":\"vertical_tangent\",\"left\":null,\"right\":" + pInf +
+            "}",
+        "x = 0: punto a tangente verticale, f′₊(0) = +∞"},
+       {"f′₋"}},
+      {"sqrt(abs(x)+x)-sqrt(abs(x)-x)",  // a vertical inflection
+       {"\"kind\":\"vertical_inflection\",\"left\":" + pInf + ",\"right\":" + pInf,
+        "x = 0: flesso a tangente verticale", "flesso (0; 0)"},
+       {"nessun flesso"}},
+      {"e^(-abs(x-1))",  // a corner cuts the concavity
+       {"concava verso l'alto in ]−∞; 1[ e ]1; +∞[", "x = 1: punto angoloso"},
+       {"concava verso l'alto in ]−∞; +∞["}},
+      {"e^(-x)*(x^2-3)",  // 0⁺ at +∞, in Limiti and in the table
+       {"lim x→+∞ f(x) = 0⁺", "| 0⁺ |",
+        "asintoto orizzontale y = 0 (per x → +∞, grafico sopra l'asintoto)"},
+       {"y = 0⁺"}},
+      {"-1/(x^2+1)",  // 0⁻ on both sides; even, with its reason
+       {"lim x→−∞ f(x) = 0⁻", "lim x→+∞ f(x) = 0⁻", "pari: f(−x) = f(x)", "\"value\":\"even\""},
+       {"0⁺"}},
+      {"2x+1",  // f″ ≡ 0; neither even nor odd on a symmetric domain
+       {"f″(x) = 0: il grafico è una retta",
+        "né pari né dispari: f(−x) non è uguale né a f(x) né a −f(x)", "\"why\":\"values\""},
+       {"né concava né convessa", "≈ 0.000000000"}},
+      {"3",  // f′ ≡ 0
+       {"f′(x) = 0: f è costante"},
+       {}},
+  };
+  const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "teacher";
+  fs::create_directories(dir);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.formula);
+    const std::string md = (dir / "studio.md").string();
+    const BatchRun r = Batch({"--formula", row.formula, "--trace", "-", "--report", md, "mScheda"},
+                             CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string text = r.out + "\n" + ReadText(md);
     for (const std::string& t : row.present)
       EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
     for (const std::string& t : row.absent)

@@ -46,8 +46,8 @@ TEST(Sheet, WorkedExampleEventByEvent) {
   const std::vector<std::string> expected = {
       R"j({"op":"study","section":"function","text":"(x² − 1)/(x − 2)","latex":"\\frac{x^2-1}{x-2}","exact":true})j",
       R"j({"op":"study","section":"domain","text":"x ≠ 2","intervals":[)j" + Jiv(mi, two) + "," +
-          Jiv(two, pi) + "]}",
-      R"j({"op":"study","section":"parity","value":"none"})j",
+          Jiv(two, pi) + R"j(],"discontinuities":[{"x":)j" + two + R"j(,"kind":"second"}]})j",
+      R"j({"op":"study","section":"parity","value":"none","why":"domain"})j",
       R"j({"op":"study","section":"intercepts","points":[{"x":)j" + zero +
           ",\"y\":" + J("1/2", "0.5") + "},{\"x\":" + J("−1", "-1") + ",\"y\":" + zero +
           "},{\"x\":" + one + ",\"y\":" + zero + "}]}",
@@ -62,7 +62,8 @@ TEST(Sheet, WorkedExampleEventByEvent) {
           ",\"side\":\"left\",\"value\":" + pi + "}]}",
       R"j({"op":"study","section":"asymptotes","items":[{"kind":"vertical","x":)j" + two +
           R"j(,"side":"both"},{"kind":"oblique","side":"-inf","m":)j" + one + ",\"q\":" + two +
-          R"j(},{"kind":"oblique","side":"+inf","m":)j" + one + ",\"q\":" + two + "}]}",
+          R"j(,"from":"below"},{"kind":"oblique","side":"+inf","m":)j" + one + ",\"q\":" + two +
+          R"j(,"from":"above"}]})j",
       R"j({"op":"study","section":"derivative","text":"(x² − 4x + 1)/(x − 2)²","latex":"\\frac{x^2-4x+1}{(x-2)^2}","not_differentiable":[]})j",
       R"j({"op":"study","section":"monotonicity","intervals":[)j" +
           Jiv(mi, a, ",\"trend\":\"increasing\"") + "," + Jiv(a, two, ",\"trend\":\"decreasing\"") +
@@ -248,6 +249,26 @@ Canned Cosecant() {
   return c;
 }
 
+// tg(x): the engine answers inside [0; π[, the sheet studies the branch ]−π/2; π/2[.
+Canned Tangent() {
+  const double pi = M_PI;
+  Canned c;
+  c.funzione = "tan(x)";
+  c.f = {"tg(x)", "", true};
+  c.d1 = {"tg(x)² + 1", "", true};
+  c.d2 = {"2tg(x)³ + 2tg(x)", "", true};
+  Domain d{"0 ≤ x < π/2 ∨ π/2 < x < π",
+           {Iv(N("0", 0), N("π/2", pi / 2)), Iv(N("π/2", pi / 2), N("π", pi))}};
+  d.intervals[0].closedLeft = true;
+  c.domain[0] = c.domain[1] = c.domain[2] = d;
+  c.roots[0] = {N("0", 0)};
+  c.roots[2] = {N("0", 0)};
+  c.limits = {{"π/2", Approach::Left, Inf(true)}, {"−π/2", Approach::Right, Inf(false)}};
+  c.symmetry = {Parity::Odd, N("π", pi, "\\pi")};
+  c.values = {{"0", N("0", 0)}};
+  return c;
+}
+
 // The engine answers a non-elementary f numerically; a line its far values seem to follow at
 // whole abscissas is no asymptote.
 Canned StepWithNumericLine() {
@@ -306,10 +327,12 @@ TEST(Sheet, TextbookFunctions) {
        {{S::Intercepts, "nessuna intersezione con gli assi"},
         {S::Sign, "f > 0 in ]−∞; 0[ e ]0; +∞[\n"},
         {S::Limits,
-         "lim x→−∞ f(x) = 1\nlim x→0⁻ f(x) = 0\nlim x→0⁺ f(x) = +∞\nlim x→+∞ f(x) = 1\n"},
+         "lim x→−∞ f(x) = 1\nlim x→0⁻ f(x) = 0⁺\nlim x→0⁺ f(x) = +∞\nlim x→+∞ f(x) = 1\n"
+         "x = 0: discontinuità di seconda specie\n"},
         {S::Asymptotes,
-         "asintoto verticale x = 0 (da destra)\nasintoto orizzontale y = 1 (per x → −∞)\n"
-         "asintoto orizzontale y = 1 (per x → +∞)\n"},
+         "asintoto verticale x = 0 (da destra)\n"
+         "asintoto orizzontale y = 1 (per x → −∞, grafico sotto l'asintoto)\n"
+         "asintoto orizzontale y = 1 (per x → +∞, grafico sopra l'asintoto)\n"},
         {S::Monotonicity, "decrescente in ]−∞; 0[ e ]0; +∞[\n"},
         {S::Extrema, "nessun massimo né minimo"},
         {S::Concavity,
@@ -321,7 +344,8 @@ TEST(Sheet, TextbookFunctions) {
        {{S::Parity, "dispari"},
         {S::Intercepts, "(0; 0)\n(≈ −2.331122370; 0)\n(≈ 2.331122370; 0)\n"},
         {S::Asymptotes,
-         "asintoto obliquo y = x + π (per x → −∞)\nasintoto obliquo y = x − π (per x → +∞)\n"},
+         "asintoto obliquo y = x + π (per x → −∞, grafico sotto l'asintoto)\n"
+         "asintoto obliquo y = x − π (per x → +∞, grafico sopra l'asintoto)\n"},
         {S::Extrema, "massimo relativo (−1; π/2 − 1)\nminimo relativo (1; 1 − π/2)\n"},
         {S::Inflections, "flesso (0; 0)\n"}},
        {{S::Inflections, "tangente"}}},
@@ -334,7 +358,9 @@ TEST(Sheet, TextbookFunctions) {
        {{S::Monotonicity, "decrescente"}}},
       {"periodic: one period [0; T[, no limits at the period's cut",
        Sine(),
-       {{S::Parity, "dispari\nperiodica di periodo 2π"},
+       {{S::Parity,
+         "dispari: f(−x) = −f(x) per ogni x del dominio\nperiodica di periodo 2π: lo studio che "
+         "segue è nel periodo [0; 2π[\n"},
         {S::Intercepts, "(0; 0)\n(π; 0)\n"},
         {S::Sign, "f > 0 in ]0; π[\nf < 0 in ]π; 2π[\n"},
         {S::Limits, "nessun limite"},
@@ -366,6 +392,15 @@ TEST(Sheet, TextbookFunctions) {
          "lim x→0⁺ f(x) = +∞\nlim x→π⁻ f(x) = +∞\nlim x→π⁺ f(x) = −∞\nlim x→2π⁻ f(x) = −∞\n"},
         {S::Extrema, "minimo relativo (π/2; 1)\nmassimo relativo (3π/2; −1)\n"}},
        {{S::Extrema, "assoluto"}}},
+      {"periodic with poles: the branch between two poles, every period written",
+       Tangent(),
+       {{S::Domain, "x ≠ π/2 + kπ, k ∈ ℤ\nnel periodo studiato ]−π/2; π/2[: D = ]−π/2; π/2[\n"},
+        {S::Intercepts, "(0; 0)\nzeri in ogni periodo: x = kπ, k ∈ ℤ\n"},
+        {S::Limits, "lim x→−π/2⁺ f(x) = −∞\nlim x→π/2⁻ f(x) = +∞\n"},
+        {S::Asymptotes, "asintoti verticali in ogni periodo: x = π/2 + kπ, k ∈ ℤ"},
+        {S::Monotonicity, "crescente in ]−π/2; π/2[\n"},
+        {S::Inflections, "flesso (0; 0)\n"}},
+       {{S::Limits, "π⁻"}, {S::Derivative, "non è derivabile"}}},
       {"a step function follows no line",
        StepWithNumericLine(),
        {{S::Asymptotes, "nessun asintoto"}},
