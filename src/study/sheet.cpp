@@ -51,6 +51,11 @@ bool Pending(const Section<T>& s, std::vector<std::string>* lines) {
   return false;
 }
 
+// The mark of a value our evaluator could neither confirm nor refute.
+std::string Unchecked(const Number& n) {
+  return n.checked ? "" : " (non verificato)";
+}
+
 std::string LimitHead(const LimitItem& item) {
   switch (item.side) {
     case Approach::MinusInfinity:
@@ -218,8 +223,10 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
     case SectionId::Limits: {
       if (Pending(sheet.limits, &lines)) break;
       for (const LimitItem& item : sheet.limits.data.items) {
-        lines.push_back(LimitHead(item) +
-                        (item.value ? " = " + item.value->text : std::string(" non esiste")));
+        lines.push_back(LimitHead(item) + (item.value
+                                               ? " = " + item.value->text + Unchecked(*item.value)
+                                           : item.reason.empty() ? std::string(" non esiste")
+                                                                 : ": " + item.reason));
       }
       if (lines.empty()) lines.push_back("nessun limite da calcolare");
       break;
@@ -232,11 +239,12 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
             lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
             break;
           case AsymptoteKind::Horizontal:
-            lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) + ")");
+            lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) + ")" +
+                            Unchecked(a.q));
             break;
           case AsymptoteKind::Oblique:
             lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
-                            ")");
+                            ")" + Unchecked(a.q));
             break;
         }
       }

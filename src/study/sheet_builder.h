@@ -104,13 +104,14 @@ class Builder {
       : engine_(engine), observer_(observer), cancel_(cancel) {}
 
   Sheet Run(std::string_view funzione);
+  void SetBudget(const SheetBudget& budget) { budget_ = budget; }
 
  private:
   // --- asking the engine ---------------------------------------------------------------
   template <typename T, typename Q>
   Answer<T> Ask(Q question) {
     if (cancel_ && cancel_->load()) throw Cancelled{};
-    if (engineOff_) {
+    if (engineOff_ || BudgetSpent()) {
       Answer<T> a;
       a.reason = engineReason_;
       a.why = engineWhy_;
@@ -191,6 +192,11 @@ class Builder {
   // sheet: every further question would wait as long for the same answer.
   bool EngineDown(Reason why, const std::string& reason);
 
+  // The sheet's clock, and whether the time for the engine's questions is spent (then the
+  // engine is off for the rest of the sheet); otherwise the engine is told what is left.
+  std::chrono::steady_clock::time_point Now() const;
+  bool BudgetSpent();
+
   bool CheckDomain(const Domain& d);
 
   // The domain found by a scan of where f has a value, between a and b (either may be infinite).
@@ -223,11 +229,9 @@ class Builder {
 
   void BuildSign();
 
-  // A limit passes when the values of f approaching it agree: near a finite value, or large
-  // with the right sign for an infinite one.
-  std::optional<double> Approaching(const Number& at, Approach side, double* last);
-
-  bool CheckLimit(const Number& at, Approach side, const Number& value);
+  // What the values of f approaching the point (or far out) say of a limit: confirmed,
+  // refuted or unconfirmed (numeric/checks).
+  Check CheckLimit(const Number& at, Approach side, const Number& value);
 
   // What the values of f say of a limit: a value they settle to, or an infinity they grow to.
   std::optional<Number> NumericLimit(const Number& at, Approach side);
@@ -238,7 +242,7 @@ class Builder {
 
   std::optional<Number> LimitAt(double x, Approach side) const;
 
-  bool CheckLine(bool plus, const Line& l);
+  Check CheckLine(bool plus, const Line& l);
 
   void BuildAsymptotes();
 
@@ -336,6 +340,8 @@ class Builder {
   std::vector<std::vector<Stretch>> trendRuns_, concavityRuns_;
   std::vector<Bound> trendBounds_, concavityBounds_;
   bool runsDoubtful_ = false;  // a stretch of the last Runs disagreed with its sign
+  SheetBudget budget_;
+  std::chrono::steady_clock::time_point start_;
 };
 
 }  // namespace sheet_build
