@@ -96,6 +96,15 @@ struct Line {
   Number q;
 };
 
+// A condition of existence of f, read from its formula tree: `guard` is an expression defined
+// exactly where the condition holds (1/u, ln(u), √u, ...), `expr` the sub-expression u, both in
+// the student notation; `nonZero` for u ≠ 0 (a single point a sample never lands on).
+struct ExistenceCondition {
+  std::string guard;
+  std::string expr;
+  bool nonZero = false;
+};
+
 class ExactEngine {
  public:
   virtual ~ExactEngine() = default;
@@ -140,6 +149,12 @@ class ExactEngine {
 
   // The domain of an expression of x in the student notation (a condition of existence of f
   // as its guard, 1/u, ln(u), √u, ...), as the engine solves it; undetermined by default.
+  // The conditions of existence of f; nullopt when f has no formula tree (not elementary,
+  // or an engine that does not read one).
+  virtual std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() {
+    return std::nullopt;
+  }
+
   virtual Answer<Domain> DomainOfText(std::string_view expression) {
     (void)expression;
     Answer<Domain> a;

@@ -10,6 +10,7 @@
 #include "core/formula.h"
 #include "core/prepare_formula.h"
 #include "exact_engine/condition_domain.h"
+#include "exact_engine/conditions.h"
 #include "exact_engine/helper_process.h"
 #include "exact_engine/translate.h"
 #include "exact_engine/writer.h"
@@ -340,6 +341,16 @@ class HelperEngine : public ExactEngine {
     std::optional<Domain> d = cond ? DomainOfCondition(*cond, std::nullopt) : std::nullopt;
     if (!d) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
     return Determined(std::move(*d));
+  }
+
+  std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() override {
+    if (rejected_ || !tree_[0]) return std::nullopt;
+    std::vector<ExistenceCondition> out;
+    for (const Condition& c : study::ConditionsOfExistence(*tree_[0])) {
+      out.push_back(
+          {StudentText(ConditionGuard(c)), StudentText(c.expr), c.kind == ConditionKind::NonZero});
+    }
+    return out;
   }
 
   std::chrono::steady_clock::time_point Now() const {

@@ -24,6 +24,7 @@ void Builder::Build(std::string_view funzione) {
   }
   f_.Compile(funzione);
   BuildFunction(funzione);
+  ReadConditions();
   BuildDomain();
   if (sheet_.domain.data.domain.intervals.empty()) {
     Rest(SectionId::Parity, "il dominio è vuoto");

@@ -13,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 
 #include "core/formula.h"
 #include "core/formula_message.h"
@@ -208,6 +209,18 @@ class Builder {
 
   void BuildDomain();
 
+  // The conditions of existence of f read from its tree (none for a function that is not
+  // elementary), and the checks of a domain against them (build_conditions.cpp).
+  void ReadConditions();
+  bool ConditionsHold(double x);
+  // f has a value at x, or every condition holds there and the value only overflows a double.
+  bool HasValueOrOverflows(double x);
+  bool DomainAgrees(const Domain& d);
+  // The intersection of the conditions, each solved by the engine; nullopt when one is not.
+  std::optional<Domain> DomainOfConditions();
+  static std::vector<Interval> Intersect(const std::vector<Interval>& a,
+                                         const std::vector<Interval>& b);
+
   // Even, odd or neither, as the values of f say at sample points.
   Parity NumericParity();
 
@@ -341,6 +354,12 @@ class Builder {
   std::vector<Bound> trendBounds_, concavityBounds_;
   bool runsDoubtful_ = false;  // a stretch of the last Runs disagreed with its sign
   SheetBudget budget_;
+  struct ReadCondition {
+    std::unique_ptr<Fn> guard, expr;
+    bool nonZero = false;
+  };
+  std::vector<ReadCondition> conditions_;
+  bool elementary_ = false;
   std::chrono::steady_clock::time_point start_;
 };
 
