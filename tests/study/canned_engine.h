@@ -2,8 +2,10 @@
 // tests carries the exact answers a computer algebra system gives for it.
 #pragma once
 
+#include <chrono>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -56,6 +58,10 @@ struct Canned {
   // Set: f is written (as a client writes it without its helper), every other question is
   // undetermined with this reason.
   std::string helperDown;
+  // The conditions of existence our code reads from f's tree (nullopt: none read), and the
+  // engine's domain of each guard, by the guard's text.
+  std::optional<std::vector<ExistenceCondition>> conditions;
+  std::vector<std::pair<std::string, Domain>> guardDomains;
 };
 
 class CannedEngine : public ExactEngine {
@@ -63,6 +69,22 @@ class CannedEngine : public ExactEngine {
   explicit CannedEngine(Canned c, int delayMs = 0) : c_(std::move(c)), delayMs_(delayMs) {}
 
   int questions = 0;
+  // A fake clock that each question moves on by `answerTime`: an engine that answers slowly,
+  // without a test that sleeps.
+  std::chrono::steady_clock::time_point now{};
+  std::chrono::milliseconds answerTime{0};
+  std::optional<std::chrono::milliseconds> timeLeft;  // as the sheet last told it
+  void SetTimeLeft(std::optional<std::chrono::milliseconds> left) override { timeLeft = left; }
+  std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() override {
+    return c_.conditions;
+  }
+  Answer<Domain> DomainOfText(std::string_view guard) override {
+    Wait();
+    for (const auto& [text, d] : c_.guardDomains) {
+      if (text == guard) return Give(d);
+    }
+    return Answer<Domain>{false, {}, "dominio non trovato"};
+  }
 
   Answer<Expr> SetFunction(std::string_view) override {
     Wait();
@@ -111,6 +133,7 @@ class CannedEngine : public ExactEngine {
  private:
   void Wait() {
     ++questions;
+    now += answerTime;
     if (delayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
   }
   template <typename T>
