@@ -252,8 +252,7 @@ void Builder::BuildSign() {
       // No value inside D: f only overflows there, and its sign is not known.
       if (r.sign == Sign::Undefined && HasValueOrOverflows(Inside(r.from.value, r.to.value))) {
         sheet_.sign.data.intervals.clear();
-        Undetermined(sheet_.sign, SectionId::Sign,
-                     "i valori di f superano il più grande numero che il calcolo rappresenta");
+        Undetermined(sheet_.sign, SectionId::Sign, kOverflow);
         return;
       }
     }

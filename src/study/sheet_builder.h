@@ -32,6 +32,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr const char* kSignDoubtful =
     "i valori calcolati cambiano segno dove non si trova un punto di separazione";
 
+// Why a sign is not given inside D where f has no value: it only overflows a double there.
+constexpr const char* kOverflow =
+    "i valori di f superano il più grande numero che il calcolo rappresenta";
+
 struct Cancelled {};
 
 // f, f′ or f″ as our evaluator computes it from a text in the student notation.
@@ -286,8 +290,16 @@ class Builder {
     std::vector<Number> cuts = zeros;
     cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
     runs = SignRuns(cuts, g, &bounds);
-    if (!runsDoubtful_) return true;
-    Undetermined(section, id, kSignDoubtful);
+    // No value of f′ (f″) inside D where f only overflows: its sign there is not known.
+    bool overflow = false;
+    for (const auto& piece : runs) {
+      for (const Stretch& r : piece) {
+        overflow = overflow || (r.sign == Sign::Undefined &&
+                                HasValueOrOverflows(Inside(r.from.value, r.to.value)));
+      }
+    }
+    if (!runsDoubtful_ && !overflow) return true;
+    Undetermined(section, id, overflow ? kOverflow : kSignDoubtful);
     runs.assign(pieces_.size(), {});
     bounds.clear();
     return false;

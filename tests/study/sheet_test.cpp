@@ -597,6 +597,8 @@ TEST(Sheet, DomainCheckedAgainstTheConditions) {
       {"limits at the point it forgot", forgets, SectionId::Limits, "lim x→−1⁻ f(x)"},
       {"overflow inside D", overflows, SectionId::Domain, "D = ]−∞; +∞["},
       {"the sign where f overflows is not 0", overflows, SectionId::Sign, "non determinato"},
+      {"nor is the concavity \"né concava né convessa\"", overflows, SectionId::Concavity,
+       "non determinato"},
       {"conditions unknown: the values decide, as before", unread, SectionId::Domain, "≈ 0.4"},
   };
   for (const Row& r : rows) {
