@@ -10,7 +10,14 @@
 #include "study/sheet.h"
 #include "study/sheet_writers.h"
 #ifdef CURVALIS_HAVE_HELPER_ENGINE
+#include <chrono>
+#include <functional>
+#include <random>
+
 #include "exact_engine/helper_engine.h"
+#include "exact_engine/translate.h"
+#include "exact_engine/writer.h"
+#include "exact_protocol/protocol.h"
 #endif
 
 namespace {
@@ -99,6 +106,61 @@ void SheetWithoutWorkingWarm(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(BuildSheet(plain, kWorked));
 }
 BENCHMARK(SheetWithoutWorkingWarm)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// 200 random elementary formulas, from a fixed seed, built from the operations table: each
+// operation of one argument, sums, products, powers with a whole exponent, over x and small
+// whole numbers, nested three deep.
+std::vector<std::string> RandomFormulas() {
+  std::mt19937 rng(20261209);
+  std::vector<std::string_view> unary;
+  for (const Operation& op : kOperations) {
+    if (op.arity == 1) unary.push_back(op.name);
+  }
+  std::function<Node(int)> make = [&](int depth) -> Node {
+    const int pick = depth == 0 ? 0 : int(rng() % 10);
+    if (pick <= 2) return rng() % 3 ? Node::Var() : ExactDecimal(double(1 + rng() % 5));
+    if (pick <= 5) return Node::Of(std::string(unary[rng() % unary.size()]), {make(depth - 1)});
+    if (pick == 6) return Node::Of("^", {make(depth - 1), ExactDecimal(double(2 + rng() % 2))});
+    return Node::Of(pick <= 8 ? "+" : "*", {make(depth - 1), make(depth - 1)});
+  };
+  std::vector<std::string> out;
+  while (out.size() < 200) {
+    const Node n = make(3);
+    if (HasX(n)) out.push_back(StudentText(n));
+  }
+  return out;
+}
+
+// The slowest sheet of the list with one helper kept running: its time is the counter
+// `worst_ms` (the goal: every study within 5 s, whatever the engine does).
+void SheetWorstOfRandomFormulas(benchmark::State& state) {
+  if (!std::getenv("CURVALIS_EXACT")) {
+    state.SkipWithError("CURVALIS_EXACT names no helper");
+    return;
+  }
+  const std::vector<std::string> formulas = RandomFormulas();
+  auto engine = MakeExactEngine(Helper());
+  double worst = 0, total = 0;
+  std::string slowest;
+  for (auto _ : state) {
+    for (const std::string& f : formulas) {
+      const auto start = std::chrono::steady_clock::now();
+      benchmark::DoNotOptimize(BuildSheet(*engine, f));
+      const double ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+              .count();
+      total += ms;
+      if (ms > worst) {
+        worst = ms;
+        slowest = f;
+      }
+    }
+  }
+  state.counters["worst_ms"] = worst;
+  state.counters["mean_ms"] = total / double(formulas.size());
+  state.SetLabel("slowest: " + slowest);
+}
+BENCHMARK(SheetWorstOfRandomFormulas)->Unit(benchmark::kMillisecond)->Iterations(1);
 #endif
 
 void WriteMarkdown(benchmark::State& state) {

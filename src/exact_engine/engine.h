@@ -7,6 +7,7 @@
 // it from a worker thread and the batch mode calls it in line. Calls are made one at a time.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ struct Number {
   std::string latex;
   double value = 0;
   bool exact = false;
+  // False when our evaluator could neither confirm nor refute the value: it is shown as the
+  // engine gives it, marked "non verificato".
+  bool checked = true;
 };
 
 // An expression of x as the sheet shows it: `text` in the student notation, a formula that
@@ -52,6 +56,7 @@ enum class Reason {
   TimeUp,         // the helper did not answer in time
   HelperDied,     // the helper ended while answering
   BadAnswer,      // the helper's answer is not one we read
+  SlowQuestion,   // the helper's own bound on one computation ran out (others may be answered)
 };
 
 // What one question got: its answer, or why there is none. `reason` is Italian, for the sheet
@@ -157,6 +162,15 @@ struct Factored {
   int constantSign = 1;
 };
 
+// A condition of existence of f, read from its formula tree: `guard` is an expression defined
+// exactly where the condition holds (1/u, ln(u), √u, ...), `expr` the sub-expression u, both in
+// the student notation; `nonZero` for u ≠ 0 (a single point a sample never lands on).
+struct ExistenceCondition {
+  std::string guard;
+  std::string expr;
+  bool nonZero = false;
+};
+
 class ExactEngine {
  public:
   virtual ~ExactEngine() = default;
@@ -218,9 +232,34 @@ class ExactEngine {
   // The factors of the numerator and of the denominator of f, each factored by the CAS and
   // checked at points against the part it factors.
   virtual Answer<Factored> Factors() { return {}; }
+
+  // The time left to the sheet's questions from now on: each question then waits at most that
+  // long, and none is sent once it is spent ("non determinato: tempo scaduto"). Unbounded
+  // (nullopt) unless set. An engine that answers at once may ignore it.
+  virtual void SetTimeLeft(std::optional<std::chrono::milliseconds> left) { (void)left; }
+
+  // The domain of an expression of x in the student notation (a condition of existence of f
+  // as its guard, 1/u, ln(u), √u, ...), as the engine solves it; undetermined by default.
+  // The conditions of existence of f; nullopt when f has no formula tree (not elementary,
+  // or an engine that does not read one).
+  virtual std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() {
+    return std::nullopt;
+  }
+
+  virtual Answer<Domain> DomainOfText(std::string_view expression) {
+    (void)expression;
+    Answer<Domain> a;
+    a.reason = "non determinato";
+    a.why = Reason::NotFound;
+    return a;
+  }
 };
 
 // The reason given by every question when the helper program cannot be started.
 inline constexpr std::string_view kEngineUnavailable = "motore di calcolo esatto non disponibile";
+
+// The reason of an answer the helper did not give in time, or that the sheet's time left no
+// room to ask.
+inline constexpr std::string_view kTimeUp = "non determinato: tempo scaduto";
 
 }  // namespace curvalis::study

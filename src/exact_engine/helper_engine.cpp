@@ -79,6 +79,7 @@ class HelperEngine : public ExactEngine {
       : options_(options), helper_(HelperPath(options)) {}
 
   Answer<Expr> SetFunction(std::string_view funzione) override {
+    failed_.clear();  // a request that failed is not sent again in the same study only
     rejected_ = false;
     reason_.clear();
     why_ = Reason::NotFound;
@@ -194,14 +195,16 @@ class HelperEngine : public ExactEngine {
     const int i = Index(which);
     const bool hasNumeric = Numeric(which);
     const double a = at.value;
-    const NumericLimit estimate =
-        hasNumeric ? EstimateLimit([&](double x) { return Eval(i, x); }, a, side) : NumericLimit{};
+    const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
+    const double towards = side == Approach::PlusInfinity    ? kInf
+                           : side == Approach::MinusInfinity ? -kInf
+                                                             : a;
+    auto g = [&](double x) { return Eval(i, x); };
     std::string reason = ReasonOf(which);
     if (const Node* tree = TreeOf(which)) {
       Node point = side == Approach::PlusInfinity    ? Node{Node::Kind::PlusInf, "+inf", {}}
                    : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
                                                      : PointTree(at);
-      const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
       Reply rep = Ask({{kOp, JStr(kLimit)},
                        {kExpr, JStr(TreeText(*tree))},
                        {kAt, JStr(TreeText(point))},
@@ -211,15 +214,25 @@ class HelperEngine : public ExactEngine {
       if (l && l->kind != Node::Kind::Undef) {
         const double v = TreeValue(*l);
         Number n = WriteNumber(*l);
-        if (hasNumeric && !estimate.Agrees(v)) {
+        const Check c = hasNumeric ? CheckLimit(g, towards, dir, v) : Check::Unconfirmed;
+        if (c == Check::Refuted) {
           n.exact = false;
           if (std::isfinite(v)) n = ApproxNumber(v);
         }
+        n.checked = c != Check::Unconfirmed;
         return Determined(R{n});
       }
       if (!rep.ok) reason = rep.reason;
     }
-    if (estimate.known) return Determined(R{ApproxNumber(estimate.value)});
+    if (hasNumeric) {
+      if (std::optional<double> v = LimitOfValues(g, towards, dir)) {
+        if (std::isfinite(*v)) return Determined(R{ApproxNumber(*v)});
+        Number n = WriteNumber(Node{
+            *v > 0 ? Node::Kind::PlusInf : Node::Kind::MinusInf, *v > 0 ? "+inf" : "-inf", {}});
+        n.exact = false;
+        return Determined(R{n});
+      }
+    }
     return Undetermined<R>(reason.empty() ? "non determinato" : reason);
   }
 
@@ -230,7 +243,7 @@ class HelperEngine : public ExactEngine {
     // No line where f has no values far out (the domain is bounded on that side), and none for
     // a periodic f, which repeats its values instead of approaching one.
     bool farOut = false;
-    for (double x = 1e3; x <= 1e8; x *= 10) farOut = farOut || !std::isnan(Eval(0, s * x));
+    for (double x : LimitSequence(s * kInf, 0)) farOut = farOut || !std::isnan(Eval(0, x));
     if (!farOut || Period()) return Determined(R{});
     if (tree_[0]) {
       const Node inf = plusInfinity ? Node{Node::Kind::PlusInf, "+inf", {}}
@@ -311,12 +324,12 @@ class HelperEngine : public ExactEngine {
     using R = std::vector<ConditionWork>;
     if (rejected_ || !tree_[0]) return Undetermined<R>(reason_, why_);
     R out;
-    for (const Condition& c : ConditionsOfExistence(*tree_[0])) {
+    for (const Condition& c : study::ConditionsOfExistence(*tree_[0])) {
       ConditionWork w{Expr{ConditionText(c), ConditionLatex(c), true},
                       std::string(ConditionSourceText(c.source)), std::nullopt};
       Reply rep = Period()
                       ? Reply{}
-                      : Ask({{"op", JStr("domain")}, {"e", JStr(TreeText(ConditionGuard(c)))}});
+                      : Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(ConditionGuard(c)))}});
       std::optional<Node> cond =
           rep.ok && !rep.r.empty() ? ParseTree(rep.r[0], true) : std::nullopt;
       // A periodic f is solved in one period, which the condition does not say: not given.
@@ -334,7 +347,7 @@ class HelperEngine : public ExactEngine {
     const Node* g = TreeOf(which == Which::D1 ? Which::F : Which::D1);
     if (!g) return Undetermined<R>(ReasonOf(which));
     const Derive derive = [this](const Node& e) -> std::optional<Node> {
-      Reply rep = Ask({{"op", JStr("diff")}, {"e", JStr(TreeText(e))}, {"n", JNum(1)}});
+      Reply rep = Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(e))}, {kOrder, JNum(1)}});
       std::optional<Node> best;
       std::size_t bestLen = 0;
       for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
@@ -354,7 +367,7 @@ class HelperEngine : public ExactEngine {
   Answer<std::vector<Expr>> Mirrored() override {
     if (rejected_ || !tree_[0]) return Undetermined<std::vector<Expr>>(reason_, why_);
     const Node mirrored = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
-    Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(mirrored))}});
+    Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(mirrored))}});
     std::optional<Node> best;
     std::size_t bestLen = 0;
     for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
@@ -412,7 +425,7 @@ class HelperEngine : public ExactEngine {
           continue;
         }
         // The form with the most factors that agrees with g at points.
-        Reply rep = Ask({{"op", JStr("simp")}, {"e", JStr(TreeText(g))}});
+        Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(g))}});
         std::vector<Node> best = {g};
         for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
           std::optional<Node> t = ParseTree(c);
@@ -484,14 +497,71 @@ class HelperEngine : public ExactEngine {
 
   // ---- the helper ----
 
+  void SetTimeLeft(std::optional<std::chrono::milliseconds> left) override {
+    if (left) {
+      deadline_ = Now() + *left;
+    } else {
+      deadline_.reset();
+    }
+  }
+
+  Answer<Domain> DomainOfText(std::string_view expression) override {
+    Translation t = TranslateFormula(expression);
+    if (!t.tree) return Undetermined<Domain>(std::string(kNoAnswer));
+    Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(*t.tree))}});
+    if (!rep.ok) return Undetermined<Domain>(rep.reason, rep.why);
+    std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
+    std::optional<Domain> d = cond ? DomainOfCondition(*cond, std::nullopt) : std::nullopt;
+    if (!d) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
+    return Determined(std::move(*d));
+  }
+
+  std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() override {
+    if (rejected_ || !tree_[0]) return std::nullopt;
+    std::vector<ExistenceCondition> out;
+    for (const Condition& c : study::ConditionsOfExistence(*tree_[0])) {
+      out.push_back(
+          {StudentText(ConditionGuard(c)), StudentText(c.expr), c.kind == ConditionKind::NonZero});
+    }
+    return out;
+  }
+
+  std::chrono::steady_clock::time_point Now() const {
+    return options_.clock ? options_.clock() : std::chrono::steady_clock::now();
+  }
+
   Reply Ask(JsonObject request) {
     const std::string key = JsonLine(request);
     if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+    if (auto it = failed_.find(key); it != failed_.end()) return it->second;
+    // Each question waits at most what is left to the sheet; none is sent once it is spent.
+    std::chrono::milliseconds limit = options_.timeLimit;
+    if (deadline_) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Now());
+      if (left.count() <= 0) {
+        Reply spent;
+        spent.reason = std::string(kTimeUp);
+        spent.why = Reason::TimeUp;
+        return spent;
+      }
+      limit = std::min(limit, left);
+    }
     const long long id = nextId_++;
     request[kId] = JNum(id);
     HelperProcess::Failure failure;
-    std::optional<std::string> line =
-        helper_.Request(JsonLine(request), options_.timeLimit, failure);
+    std::optional<std::string> line = helper_.Request(JsonLine(request), limit, failure);
+    Reply rep = Read(line, failure, id);
+    if (!rep.ok) {
+      failed_[key] = rep;
+    } else {
+      if (cache_.size() >= kMaxCached) cache_.clear();
+      cache_[key] = rep;
+    }
+    return rep;
+  }
+
+  // The helper's answer line as a reply; its error texts become reasons of our own.
+  Reply Read(const std::optional<std::string>& line, HelperProcess::Failure failure, long long id) {
     Reply rep;
     if (!line) {
       switch (failure) {
@@ -529,9 +599,11 @@ class HelperEngine : public ExactEngine {
       return rep;
     }
     if (!okv->b) {
+      // Only the kind is read from the helper's words: the reason shown is ours.
       const JsonValue* e = field(kError);
-      rep.reason = "non determinato";
-      if (e && e->kind == JsonValue::Kind::String) rep.reason += ": " + e->s;
+      const bool slow = e && e->kind == JsonValue::Kind::String && e->s == "tempo scaduto";
+      rep.reason = std::string(slow ? kTimeUp : kNoAnswer);
+      rep.why = slow ? Reason::SlowQuestion : Reason::NotFound;
     } else {
       rep.ok = true;
       const JsonValue* r = field(kResult);
@@ -539,8 +611,6 @@ class HelperEngine : public ExactEngine {
       const JsonValue* none = field(kNone);
       rep.none = none && none->kind == JsonValue::Kind::Bool && none->b;
     }
-    if (cache_.size() >= kMaxCached) cache_.clear();
-    cache_[key] = rep;
     return rep;
   }
 
@@ -622,53 +692,8 @@ class HelperEngine : public ExactEngine {
     return std::fabs(gv) <= 1e-9 * scale;
   }
 
-  struct NumericLimit {
-    bool known = false;
-    double value = kNaN;
-    bool Agrees(double v) const {
-      if (!known) return true;  // the samples say nothing against it
-      if (std::isinf(v) || std::isinf(value)) return v == value;
-      return Near(v, value, 1e-3);
-    }
-  };
-
-  // The values of g far out or ever nearer the point: a limit when they settle, an infinity
-  // when they grow past every bound with one sign.
-  static NumericLimit EstimateLimit(const std::function<double(double)>& g, double a,
-                                    Approach side) {
-    std::vector<double> ys;
-    for (int k = 2; k <= 9; ++k) {
-      const double t = std::pow(10.0, k);
-      double x;
-      switch (side) {
-        case Approach::PlusInfinity:
-          x = t;
-          break;
-        case Approach::MinusInfinity:
-          x = -t;
-          break;
-        case Approach::Left:
-          x = a - std::max(1.0, std::fabs(a)) / t;
-          break;
-        default:
-          x = a + std::max(1.0, std::fabs(a)) / t;
-      }
-      const double y = g(x);
-      if (!std::isfinite(y)) return NumericLimit{};
-      ys.push_back(y);
-    }
-    const std::size_t n = ys.size();
-    const double last = ys[n - 1], prev = ys[n - 2], before = ys[n - 3];
-    if (std::fabs(last) > 1e6 && std::fabs(last) > 10 * std::fabs(prev) &&
-        (last > 0) == (prev > 0) && std::fabs(prev) > std::fabs(before)) {
-      return NumericLimit{true, last > 0 ? kInf : -kInf};
-    }
-    if (Near(last, prev, 1e-5) && Near(prev, before, 1e-3)) return NumericLimit{true, last};
-    return NumericLimit{};
-  }
-
   bool LineAgrees(double m, double q, double s) {
-    return LineHolds([&](double x) { return Eval(0, x); }, m, q, {s * 1e5, s * 1e6, s * 1e7});
+    return CheckLine([&](double x) { return Eval(0, x); }, s, m, q) != Check::Refuted;
   }
 
   Answer<std::optional<Line>> NumericAsymptote(double s, const std::string& reason) {
@@ -768,6 +793,8 @@ class HelperEngine : public ExactEngine {
   EngineOptions options_;
   HelperProcess helper_;
   std::map<std::string, Reply> cache_;
+  std::map<std::string, Reply> failed_;  // the requests of this study that got no answer
+  std::optional<std::chrono::steady_clock::time_point> deadline_;
   long long nextId_ = 1;
 
   bool rejected_ = false;

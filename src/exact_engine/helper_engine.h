@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,11 +19,14 @@ struct EngineOptions {
   // How long one question may take before the helper is killed and the answer is "not
   // determined".
   std::chrono::milliseconds timeLimit{3000};
+  // The clock the time left to a sheet is read on (SetTimeLeft); the steady clock unless set.
+  std::function<std::chrono::steady_clock::time_point()> clock;
 };
 
 std::unique_ptr<ExactEngine> MakeExactEngine(const EngineOptions& options);
 
-// The reason of an answer the helper did not give in time.
-inline constexpr std::string_view kTimeUp = "non determinato: tempo scaduto";
+// The reason of a question the helper answered without an answer, whatever its words were.
+inline constexpr std::string_view kNoAnswer =
+    "non determinato: il motore di calcolo non ha trovato la risposta";
 
 }  // namespace curvalis::study

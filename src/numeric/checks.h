@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace curvalis::study {
@@ -37,5 +38,36 @@ inline constexpr double kLineTolerance = 1e-3;
 // compared.
 bool LineHolds(const std::function<double(double)>& f, double m, double q,
                const std::vector<double>& xs);
+
+// What the values of our evaluator say of an answer: they agree with it (confirmed), they
+// contradict it (refuted), or they neither agree nor contradict (unconfirmed).
+enum class Check { Confirmed, Refuted, Unconfirmed };
+
+// The abscissas that approach a: a ∓ 10^−k·max(1, |a|) from the left (side −1) or the right
+// (side +1), k = 1, 1.5, ... 9; for a = ±infinity, x = ±10^k, k = 0.5, 1, ... 9. Beyond that the
+// values of a difference that cancels (√(x² + x) − x) are rounding, not the function.
+// `shift` scales the distances (a second sequence between the points of the first).
+std::vector<double> LimitSequence(double a, int side, double shift = 1);
+
+// The values of f along LimitSequence as far as f stays finite (where f overflows or
+// underflows far out, the farthest points where it is finite): the stretch the checks read.
+std::vector<double> ApproachValues(const std::function<double(double)>& f, double a, int side,
+                                   double shift = 1);
+
+// A limit of f at a (side −1 / +1; a = ±infinity for the infinities) checked on those values,
+// along two sequences shifted from each other, which must agree.
+// An infinite limit is confirmed by values that keep growing in magnitude with its sign, slow
+// growth included (ln(x − 3) at 3⁺ gains about 1.15 each half decade), refuted only by values
+// that settle or grow with the other sign. A finite limit is confirmed by values that approach
+// it, refuted by values that settle elsewhere or grow without bound.
+Check CheckLimit(const std::function<double(double)>& f, double a, int side, double limit);
+
+// What the values alone say of the limit: the value they settle to, an infinity they keep
+// growing to, or nothing.
+std::optional<double> LimitOfValues(const std::function<double(double)>& f, double a, int side);
+
+// The line y = m·x + q at −infinity (s = −1) or +infinity (s = +1): f(x) − (m·x + q) checked
+// to tend to 0 as a limit (far out where f overflows, on the farthest points where it is finite).
+Check CheckLine(const std::function<double(double)>& f, double s, double m, double q);
 
 }  // namespace curvalis::study

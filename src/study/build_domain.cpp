@@ -10,14 +10,14 @@ bool Builder::CheckDomain(const Domain& d) {
   pieces_.clear();
   for (const Interval& i : d.intervals) pieces_.push_back({i, true, true});
   bool ok = true;
-  for (double x : TestPoints()) ok = ok && !std::isnan(F(x));
+  for (double x : TestPoints()) ok = ok && HasValueOrOverflows(x);
   for (const Interval& i : d.intervals) {
     if (i.from.value > i.to.value) ok = false;
     if (i.closedLeft && std::isnan(F(i.from.value))) ok = false;
     if (i.closedRight && std::isnan(F(i.to.value))) ok = false;
   }
   pieces_ = saved;
-  return ok;
+  return ok && DomainAgrees(d);
 }
 
 std::vector<Interval> Builder::ScanDomain(double a, double b) {
@@ -93,8 +93,12 @@ std::vector<Interval> Builder::SplitAtHoles(const std::vector<Interval>& interva
 void Builder::BuildDomain() {
   auto a = domainAnswer_ ? *domainAnswer_ : Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
   DomainData& d = sheet_.domain.data;
+  std::optional<Domain> conditions;
   if (a.determined && CheckDomain(a.value)) {
     d.domain = a.value;
+  } else if (elementary_ && (conditions = DomainOfConditions()) && CheckDomain(*conditions)) {
+    // The engine's domain disagrees with the values: the conditions of existence decide.
+    d.domain = *conditions;
   } else {
     d.domain.condition.clear();
     d.domain.intervals = SplitAtHoles(ScanDomain(-kInf, kInf));
@@ -249,6 +253,14 @@ void Builder::BuildSign() {
               [](double a, double b) { return std::fabs(a) < std::fabs(b); });
     runsDoubtful_ = false;
     auto runs = Runs(p, zeros_, Which::F);
+    for (const Stretch& r : runs) {
+      // No value inside D: f only overflows there, and its sign is not known.
+      if (r.sign == Sign::Undefined && HasValueOrOverflows(Inside(r.from.value, r.to.value))) {
+        sheet_.sign.data.intervals.clear();
+        Undetermined(sheet_.sign, SectionId::Sign, kOverflow);
+        return;
+      }
+    }
     if (runsDoubtful_) {
       sheet_.sign.data.intervals.clear();
       Undetermined(sheet_.sign, SectionId::Sign, kSignDoubtful);

@@ -4,80 +4,63 @@
 
 namespace curvalis::study::sheet_build {
 
-std::optional<double> Builder::Approaching(const Number& at, Approach side, double* last) {
-  std::vector<double> ys;
-  for (int k = 2; k <= 8; ++k) {
-    const double step = std::pow(10.0, -k);
-    double x = 0;
-    switch (side) {
-      case Approach::Left:
-        x = at.value - step * (1 + std::fabs(at.value));
-        break;
-      case Approach::Right:
-        x = at.value + step * (1 + std::fabs(at.value));
-        break;
-      case Approach::MinusInfinity:
-        x = -std::pow(10.0, k);
-        break;
-      case Approach::PlusInfinity:
-        x = std::pow(10.0, k);
-        break;
-    }
-    const double y = F(x);
-    if (!std::isnan(y)) ys.push_back(y);
-  }
-  if (ys.empty()) return std::nullopt;
-  *last = ys.back();
-  return ys.size() >= 2 ? ys[ys.size() - 2] : ys.back();
+namespace {
+
+double Point(const Number& at, Approach side) {
+  return side == Approach::MinusInfinity ? -kInf : side == Approach::PlusInfinity ? kInf : at.value;
 }
 
-bool Builder::CheckLimit(const Number& at, Approach side, const Number& value) {
-  double last = kNaN;
-  auto before = Approaching(at, side, &last);
-  if (!before) return false;
-  if (std::isinf(value.value)) {
-    return (value.value > 0 ? last > 1e3 : last < -1e3) &&
-           std::fabs(last) >= std::fabs(*before) * 0.999;
-  }
-  return std::fabs(last - value.value) <= 1e-3 * (1 + std::fabs(value.value));
+int Dir(Approach side) {
+  return side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
+}
+
+// Why a limit the engine gave is not shown, nor one found in its place.
+constexpr const char* kLimitRefuted =
+    "non determinato: i valori di f contraddicono il limite trovato e non ne indicano un altro";
+constexpr const char* kLimitNotFound = "non determinato: i valori di f non indicano un limite";
+
+}  // namespace
+
+Check Builder::CheckLimit(const Number& at, Approach side, const Number& value) {
+  return study::CheckLimit([this](double x) { return F(x); }, Point(at, side), Dir(side),
+                           value.value);
 }
 
 std::optional<Number> Builder::NumericLimit(const Number& at, Approach side) {
-  double last = kNaN;
-  auto before = Approaching(at, side, &last);
-  if (!before) return std::nullopt;
-  if (std::fabs(last - *before) <= 1e-6 * (1 + std::fabs(last))) return Approx(last);
-  if (std::fabs(last) > 1e6 && std::fabs(last) > std::fabs(*before) &&
-      (last > 0) == (*before > 0)) {
-    Number n = Infinity(last > 0);
-    n.exact = false;
-    return n;
-  }
-  return std::nullopt;
+  auto v = LimitOfValues([this](double x) { return F(x); }, Point(at, side), Dir(side));
+  if (!v) return std::nullopt;
+  if (std::isfinite(*v)) return Approx(*v);
+  Number n = Infinity(*v > 0);
+  n.exact = false;
+  return n;
 }
 
 void Builder::AddLimit(const Number& at, Approach side) {
   auto a = Ask<std::optional<Number>>([&] { return engine_.Limit(Which::F, at, side); });
-  LimitItem item{at, side, std::nullopt};
+  LimitItem item{at, side, std::nullopt, {}};
   if (a.determined && a.value) {
-    if (a.value->exact && CheckLimit(at, side, *a.value)) {
-      item.value = a.value;
-    } else {
-      item.value = NumericLimit(at, side);
-      if (!item.value) return;
+    // The engine proposes, our values confirm: confirmed is shown as given, unconfirmed as
+    // given and marked, refuted is replaced by what the values show.
+    switch (CheckLimit(at, side, *a.value)) {
+      case Check::Confirmed:
+        item.value = a.value;
+        break;
+      case Check::Unconfirmed:
+        item.value = a.value;
+        item.value->checked = false;
+        break;
+      case Check::Refuted:
+        item.value = NumericLimit(at, side);
+        if (!item.value) item.reason = kLimitRefuted;
+        break;
     }
   } else if (a.determined) {
-    // The engine says there is no limit; the values must not settle.
-    if (auto n = NumericLimit(at, side); n && std::isfinite(n->value)) {
-      unknownBound_ = true;
-      return;
-    }
+    // The engine says there is no limit; values that settle say otherwise.
+    if (auto n = NumericLimit(at, side); n && std::isfinite(n->value)) item.value = n;
   } else {
     item.value = NumericLimit(at, side);
-    if (!item.value) {
-      unknownBound_ = true;
-      return;
-    }
+    if (!item.value)
+      item.reason = a.why == Reason::None || a.reason.empty() ? kLimitNotFound : a.reason;
   }
   if (!item.value) unknownBound_ = true;
   sheet_.limits.data.items.push_back(item);
@@ -123,11 +106,8 @@ std::optional<Number> Builder::LimitAt(double x, Approach side) const {
   return std::nullopt;
 }
 
-bool Builder::CheckLine(bool plus, const Line& l) {
-  // Far abscissas that are no whole numbers, where a step function agrees with a line.
-  const double s = plus ? 1 : -1;
-  return LineHolds([this](double x) { return F(x); }, l.m.value, l.q.value,
-                   {s * 1234567.89, s * 9876543.21});
+Check Builder::CheckLine(bool plus, const Line& l) {
+  return study::CheckLine([this](double x) { return F(x); }, plus ? 1 : -1, l.m.value, l.q.value);
 }
 
 void Builder::BuildAsymptotes() {
@@ -155,14 +135,16 @@ void Builder::BuildAsymptotes() {
                                   : std::isinf(pieces_.front().range.from.value));
     if (!unbounded) continue;
     auto a = Ask<std::optional<Line>>([&] { return engine_.Asymptote(plus); });
+    const Check check = a.determined && a.value ? CheckLine(plus, *a.value) : Check::Refuted;
     std::optional<Line> line;
-    if (a.determined && a.value && CheckLine(plus, *a.value)) {
+    if (check == Check::Confirmed) line = a.value;
+    // A finite limit at this side is a horizontal asymptote, whatever the engine says of lines
+    // (far out, where e^x overflows, its own test may have found no values).
+    auto l = LimitAt(0, plus ? Approach::PlusInfinity : Approach::MinusInfinity);
+    if (!line && l && std::isfinite(l->value)) line = Line{Exact(0, "0"), *l};
+    if (!line && check == Check::Unconfirmed) {
       line = a.value;
-    } else if (!a.determined || a.value) {
-      // No line from the engine, or one our values refuse: a finite limit is still a
-      // horizontal asymptote.
-      auto l = LimitAt(0, plus ? Approach::PlusInfinity : Approach::MinusInfinity);
-      if (l && std::isfinite(l->value)) line = Line{Exact(0, "0"), *l};
+      line->m.checked = line->q.checked = false;
     }
     if (!line) continue;
     AsymptoteItem item;

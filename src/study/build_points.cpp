@@ -160,7 +160,9 @@ ParityWhy Builder::WhyNoParity() const {
 
 std::optional<Number> Builder::CheckedLimit(const Number& at, Approach side) {
   auto a = Ask<std::optional<Number>>([&] { return engine_.Limit(Which::F, at, side); });
-  if (a.determined && a.value && a.value->exact && CheckLimit(at, side, *a.value)) return a.value;
+  if (a.determined && a.value && a.value->exact &&
+      CheckLimit(at, side, *a.value) == Check::Confirmed)
+    return a.value;
   if (a.determined && !a.value) {
     // The engine says there is none; the values must not settle.
     auto n = NumericLimit(at, side);

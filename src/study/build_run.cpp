@@ -5,6 +5,7 @@
 namespace curvalis::study::sheet_build {
 
 Sheet Builder::Run(std::string_view funzione) {
+  start_ = Now();
   try {
     Build(funzione);
   } catch (const Cancelled&) {
@@ -24,6 +25,7 @@ void Builder::Build(std::string_view funzione) {
   }
   f_.Compile(funzione);
   BuildFunction(funzione);
+  ReadConditions();
   BuildDomain();
   if (sheet_.domain.data.domain.intervals.empty()) {
     Done(sheet_.domain, SectionId::Domain);
@@ -93,6 +95,23 @@ void Builder::BuildFunction(std::string_view funzione) {
   Done(sheet_.function, SectionId::Function);
 }
 
+std::chrono::steady_clock::time_point Builder::Now() const {
+  return budget_.clock ? budget_.clock() : std::chrono::steady_clock::now();
+}
+
+bool Builder::BudgetSpent() {
+  const auto left =
+      budget_.engineTime - std::chrono::duration_cast<std::chrono::milliseconds>(Now() - start_);
+  if (left.count() > 0) {
+    engine_.SetTimeLeft(left);
+    return false;
+  }
+  engineOff_ = true;
+  engineReason_ = std::string(kTimeUp);
+  engineWhy_ = Reason::TimeUp;
+  return true;
+}
+
 bool Builder::EngineDown(Reason why, const std::string& reason) {
   if (why == Reason::Unavailable || why == Reason::TimeUp) {
     engineOff_ = true;
@@ -108,8 +127,16 @@ namespace curvalis::study {
 
 Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
                  const std::atomic<bool>* cancel) {
+  return BuildSheet(engine, funzione, observer, cancel, SheetBudget{});
+}
+
+Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
+                 const std::atomic<bool>* cancel, const SheetBudget& budget) {
   sheet_build::Builder builder(engine, observer, cancel);
-  return builder.Run(funzione);
+  builder.SetBudget(budget);
+  Sheet sheet = builder.Run(funzione);
+  engine.SetTimeLeft(std::nullopt);
+  return sheet;
 }
 
 }  // namespace curvalis::study

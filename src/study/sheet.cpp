@@ -51,6 +51,11 @@ bool Pending(const Section<T>& s, std::vector<std::string>* lines) {
   return false;
 }
 
+// The mark of a value our evaluator could neither confirm nor refute.
+std::string Unchecked(const Number& n) {
+  return n.checked ? "" : " (non verificato)";
+}
+
 std::string LimitHead(const LimitItem& item) {
   switch (item.side) {
     case Approach::MinusInfinity:
@@ -370,8 +375,10 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
     case SectionId::Limits: {
       if (Pending(sheet.limits, &lines)) break;
       for (const LimitItem& item : sheet.limits.data.items) {
-        lines.push_back(LimitHead(item) +
-                        (item.value ? " = " + item.value->text : std::string(" non esiste")));
+        lines.push_back(LimitHead(item) + (item.value
+                                               ? " = " + item.value->text + Unchecked(*item.value)
+                                           : item.reason.empty() ? std::string(" non esiste")
+                                                                 : ": " + item.reason));
       }
       if (lines.empty()) lines.push_back("nessun limite da calcolare");
       if (sheet.domain.determined) {
@@ -390,11 +397,11 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
             break;
           case AsymptoteKind::Horizontal:
             lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) +
-                            FromText(a.from) + ")");
+                            FromText(a.from) + ")" + Unchecked(a.q));
             break;
           case AsymptoteKind::Oblique:
             lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
-                            FromText(a.from) + ")");
+                            FromText(a.from) + ")" + Unchecked(a.q));
             break;
         }
       }

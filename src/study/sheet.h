@@ -5,6 +5,9 @@
 // Standard C++ only.
 #pragma once
 
+#include <chrono>
+#include <functional>
+
 #include <array>
 #include <atomic>
 #include <optional>
@@ -140,6 +143,9 @@ struct LimitItem {
   Number at;      // the point; +-inf (value +-infinity, text "−∞"/"+∞") for the infinities
   Approach side;  // Left / Right of a point, MinusInfinity / PlusInfinity
   std::optional<Number> value;  // a 0 that f approaches keeping its sign is written "0⁺" or "0⁻"
+  // Set when the limit could not be found: why ("non determinato: tempo scaduto"); `value`
+  // is then empty without meaning that the limit does not exist.
+  std::string reason;
 };
 struct LimitsData {
   std::vector<LimitItem> items;
@@ -366,6 +372,17 @@ class SheetObserver {
 // between questions: the sections not reached stay not ready and Finished is not called.
 Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer = nullptr,
                  const std::atomic<bool>* cancel = nullptr);
+
+// How long the sheet may wait for the engine: its questions together get `engineTime`, read on
+// `clock` (the steady clock unless set; tests pass a fake one). Once it is spent no question is
+// sent: what is left is found numerically or said "non determinato: tempo scaduto". The
+// numeric work after it is short, so a whole study ends within about a second more.
+struct SheetBudget {
+  std::chrono::milliseconds engineTime{4000};
+  std::function<std::chrono::steady_clock::time_point()> clock;
+};
+Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
+                 const std::atomic<bool>* cancel, const SheetBudget& budget);
 
 // --- Texts shared by the window, the exports and the screen reader -------------------------
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 
 #include "core/formula.h"
 #include "core/formula_message.h"
@@ -30,6 +31,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // disagree with the sign read inside it.
 constexpr const char* kSignDoubtful =
     "i valori calcolati cambiano segno dove non si trova un punto di separazione";
+
+// Why a sign is not given inside D where f has no value: it only overflows a double there.
+constexpr const char* kOverflow =
+    "i valori di f superano il più grande numero che il calcolo rappresenta";
 
 struct Cancelled {};
 
@@ -104,13 +109,14 @@ class Builder {
       : engine_(engine), observer_(observer), cancel_(cancel) {}
 
   Sheet Run(std::string_view funzione);
+  void SetBudget(const SheetBudget& budget) { budget_ = budget; }
 
  private:
   // --- asking the engine ---------------------------------------------------------------
   template <typename T, typename Q>
   Answer<T> Ask(Q question) {
     if (cancel_ && cancel_->load()) throw Cancelled{};
-    if (engineOff_) {
+    if (engineOff_ || BudgetSpent()) {
       Answer<T> a;
       a.reason = engineReason_;
       a.why = engineWhy_;
@@ -190,6 +196,11 @@ class Builder {
   // sheet: every further question would wait as long for the same answer.
   bool EngineDown(Reason why, const std::string& reason);
 
+  // The sheet's clock, and whether the time for the engine's questions is spent (then the
+  // engine is off for the rest of the sheet); otherwise the engine is told what is left.
+  std::chrono::steady_clock::time_point Now() const;
+  bool BudgetSpent();
+
   bool CheckDomain(const Domain& d);
 
   // The domain found by a scan of where f has a value, between a and b (either may be infinite).
@@ -200,6 +211,18 @@ class Builder {
   std::vector<Interval> SplitAtHoles(const std::vector<Interval>& intervals);
 
   void BuildDomain();
+
+  // The conditions of existence of f read from its tree (none for a function that is not
+  // elementary), and the checks of a domain against them (build_conditions.cpp).
+  void ReadConditions();
+  bool ConditionsHold(double x);
+  // f has a value at x, or every condition holds there and the value only overflows a double.
+  bool HasValueOrOverflows(double x);
+  bool DomainAgrees(const Domain& d);
+  // The intersection of the conditions, each solved by the engine; nullopt when one is not.
+  std::optional<Domain> DomainOfConditions();
+  static std::vector<Interval> Intersect(const std::vector<Interval>& a,
+                                         const std::vector<Interval>& b);
 
   // Even, odd or neither, as the values of f say at sample points.
   Parity NumericParity();
@@ -220,11 +243,9 @@ class Builder {
 
   void BuildSign();
 
-  // A limit passes when the values of f approaching it agree: near a finite value, or large
-  // with the right sign for an infinite one.
-  std::optional<double> Approaching(const Number& at, Approach side, double* last);
-
-  bool CheckLimit(const Number& at, Approach side, const Number& value);
+  // What the values of f approaching the point (or far out) say of a limit: confirmed,
+  // refuted or unconfirmed (numeric/checks).
+  Check CheckLimit(const Number& at, Approach side, const Number& value);
 
   // What the values of f say of a limit: a value they settle to, or an infinity they grow to.
   std::optional<Number> NumericLimit(const Number& at, Approach side);
@@ -232,7 +253,7 @@ class Builder {
   void AddLimit(const Number& at, Approach side);
   void BuildLimits();
   std::optional<Number> LimitAt(double x, Approach side) const;
-  bool CheckLine(bool plus, const Line& l);
+  Check CheckLine(bool plus, const Line& l);
   void BuildAsymptotes();
 
   // The engine's derivative passes when it reads back through our evaluator as the difference
@@ -262,8 +283,16 @@ class Builder {
     std::vector<Number> cuts = zeros;
     cuts.insert(cuts.end(), notDiff_.begin(), notDiff_.end());
     runs = SignRuns(cuts, g, &bounds);
-    if (!runsDoubtful_) return true;
-    Undetermined(section, id, kSignDoubtful);
+    // No value of f′ (f″) inside D where f only overflows: its sign there is not known.
+    bool overflow = false;
+    for (const auto& piece : runs) {
+      for (const Stretch& r : piece) {
+        overflow = overflow || (r.sign == Sign::Undefined &&
+                                HasValueOrOverflows(Inside(r.from.value, r.to.value)));
+      }
+    }
+    if (!runsDoubtful_ && !overflow) return true;
+    Undetermined(section, id, overflow ? kOverflow : kSignDoubtful);
     runs.assign(pieces_.size(), {});
     bounds.clear();
     return false;
@@ -382,6 +411,14 @@ class Builder {
   // points of [0; T[ from windowEnd on lie one period back.
   std::optional<Number> windowEnd_;
   std::vector<Number> outsidePoints_;  // points outside D in [0; T[ (periodic f)
+  SheetBudget budget_;
+  struct ReadCondition {
+    std::unique_ptr<Fn> guard, expr;
+    bool nonZero = false;
+  };
+  std::vector<ReadCondition> conditions_;
+  bool elementary_ = false;
+  std::chrono::steady_clock::time_point start_;
 };
 
 }  // namespace sheet_build

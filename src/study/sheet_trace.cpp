@@ -15,7 +15,7 @@ std::string Json(const Number& n) {
   std::string value =
       std::isinf(n.value) ? (n.value > 0 ? "\"+inf\"" : "\"-inf\"") : JsonNumber(n.value);
   return "{\"text\":" + JsonString(n.text) + ",\"value\":" + value + ",\"exact\":" + Bool(n.exact) +
-         "}";
+         (n.checked ? "" : ",\"checked\":false") + "}";
 }
 
 std::string Json(const Interval& i, const std::string& extra = {}) {
@@ -151,7 +151,11 @@ std::string Body(const Sheet& s, SectionId id) {
                const char* side =
                    l.side == Approach::Left || l.side == Approach::PlusInfinity ? "left" : "right";
                return "{\"at\":" + Json(l.at) + ",\"side\":\"" + side +
-                      "\",\"value\":" + (l.value ? Json(*l.value) : "null") + "}";
+                      "\",\"value\":" + (l.value ? Json(*l.value) : "null") +
+                      (l.reason.empty()
+                           ? ""
+                           : ",\"undetermined\":true,\"reason\":" + JsonString(l.reason)) +
+                      "}";
              });
     case SectionId::Asymptotes:
       return ",\"items\":" +

@@ -113,7 +113,10 @@ TEST(ExactEngineFaults, FailedHelperGivesUndeterminedThenRecovers) {
     ASSERT_TRUE(z.determined) << r.name;
     ASSERT_EQ(z.value.size(), 2u) << r.name;
     EXPECT_NEAR(z.value[1].value, 1, 1e-12) << r.name;
-    // The next question starts a new helper, which answers.
+    // In the same study the failed question is not sent again; the next study's question
+    // starts a new helper, which answers.
+    EXPECT_FALSE(e->Derivative(Which::D1).determined) << r.name;
+    ASSERT_TRUE(e->SetFunction("(x^2-1)/(x-2)").determined) << r.name;
     auto again = e->Derivative(Which::D1);
     ASSERT_TRUE(again.determined) << r.name << ": " << again.reason;
     EXPECT_EQ(again.value.text, "(x² − 4x + 1)/(x − 2)²") << r.name;

@@ -86,3 +86,98 @@ TEST(Checks, LineFarOutWithinItsTolerance) {
 
 }  // namespace
 }  // namespace curvalis::study
+
+namespace curvalis::study {
+namespace {
+
+constexpr double kInf = INFINITY;
+
+// As our evaluator gives it: no value where an intermediate result overflows.
+double ExpOrNaN(double x) {
+  const double e = std::exp(x);
+  return std::isfinite(e) ? e : NAN;
+}
+
+TEST(Checks, LimitsHaveThreeOutcomes) {
+  struct Row {
+    const char* what;  // the fault the row catches
+    F f;
+    double a;
+    int side;
+    double limit;
+    Check expected;
+  } rows[] = {
+      {"slow divergence at a finite end (|f| never reaches 10³ there)",
+       [](double x) { return std::log(x - 3); }, 3, 1, -kInf, Check::Confirmed},
+      {"slower still, at +∞", [](double x) { return std::log(std::log(x)); }, kInf, 0, kInf,
+       Check::Confirmed},
+      {"values that settle refute an infinity", [](double x) { return std::atan(x); }, kInf, 0,
+       kInf, Check::Refuted},
+      {"the other infinity is refuted", [](double x) { return std::log(x - 3); }, 3, 1, kInf,
+       Check::Refuted},
+      {"oscillation that happens to grow along one sequence is no infinity",
+       [](double x) { return x * std::sin(x); }, kInf, 0, kInf, Check::Unconfirmed},
+      {"f overflows far out: the farthest finite points decide",
+       [](double x) { return x / (1 + ExpOrNaN(x)); }, kInf, 0, 0, Check::Confirmed},
+      {"cancellation far out does not refute", [](double x) { return std::sqrt(x * x + x) - x; },
+       kInf, 0, 0.5, Check::Confirmed},
+      {"a finite limit where the values settle elsewhere", [](double x) { return std::sin(x) / x; },
+       0, -1, 0, Check::Refuted},
+      {"a finite limit where the values grow", [](double x) { return 1 / x; }, 0, 1, 5,
+       Check::Refuted},
+      {"values approaching slowly, still far: neither", [](double x) { return 1 / std::log(x); },
+       kInf, 0, 0, Check::Unconfirmed},
+      {"values that keep away from the limit without approaching it",
+       [](double x) { return 0.5 + 0.4 * std::sin(x); }, kInf, 0, 0, Check::Refuted},
+      {"no values at all: neither", [](double) { return NAN; }, 2, 1, 1, Check::Unconfirmed},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(CheckLimit(r.f, r.a, r.side, r.limit), r.expected) << r.what;
+  }
+}
+
+TEST(Checks, LimitOfValuesNeedsAgreementOrClearGrowth) {
+  struct Row {
+    const char* what;
+    F f;
+    double a;
+    int side;
+    std::optional<double> expected;
+  } rows[] = {
+      {"a value the values settle to", [](double x) { return std::sin(x) / x; }, 0, 1, 1.0},
+      {"a pole", [](double x) { return 1 / (x - 2); }, 2, -1, -kInf},
+      {"x·sin(x) has no limit", [](double x) { return x * std::sin(x); }, kInf, 0, std::nullopt},
+      {"slow growth alone is not enough to claim an infinity",
+       [](double x) { return std::log(x - 3); }, 3, 1, std::nullopt},
+  };
+  for (const Row& r : rows) {
+    const auto v = LimitOfValues(r.f, r.a, r.side);
+    ASSERT_EQ(v.has_value(), r.expected.has_value()) << r.what;
+    if (v && std::isinf(*v)) {
+      EXPECT_EQ(*v, *r.expected) << r.what;
+    } else if (v) {
+      EXPECT_NEAR(*v, *r.expected, 1e-6) << r.what;
+    }
+  }
+}
+
+TEST(Checks, LinesFarOut) {
+  struct Row {
+    const char* what;
+    F f;
+    double s, m, q;
+    Check expected;
+  } rows[] = {
+      {"the oblique line", [](double x) { return (x * x - 1) / (x - 2); }, 1, 1, 2,
+       Check::Confirmed},
+      {"y = 0 where e^x overflows beyond 710", [](double x) { return x / (1 + ExpOrNaN(x)); }, 1, 0,
+       0, Check::Confirmed},
+      {"a wrong height", [](double x) { return (x * x - 1) / (x - 2); }, -1, 1, 3, Check::Refuted},
+      {"a step function follows no line", [](double x) { return std::floor(x) + 0.5; }, 1, 1, 0.5,
+       Check::Refuted},
+  };
+  for (const Row& r : rows) EXPECT_EQ(CheckLine(r.f, r.s, r.m, r.q), r.expected) << r.what;
+}
+
+}  // namespace
+}  // namespace curvalis::study

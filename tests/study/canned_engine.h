@@ -2,8 +2,10 @@
 // tests carries the exact answers a computer algebra system gives for it.
 #pragma once
 
+#include <chrono>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -59,6 +61,10 @@ struct Canned {
   // The working, when the test gives one: the conditions of existence, the rules of f′.
   std::optional<std::vector<ConditionWork>> conditions;
   std::vector<Step> d1Steps;
+  // The conditions of existence our code reads from f's tree (nullopt: none read), and the
+  // engine's domain of each guard, by the guard's text.
+  std::optional<std::vector<ExistenceCondition>> existence;
+  std::vector<std::pair<std::string, Domain>> guardDomains;
 };
 
 class CannedEngine : public ExactEngine {
@@ -66,6 +72,22 @@ class CannedEngine : public ExactEngine {
   explicit CannedEngine(Canned c, int delayMs = 0) : c_(std::move(c)), delayMs_(delayMs) {}
 
   int questions = 0;
+  // A fake clock that each question moves on by `answerTime`: an engine that answers slowly,
+  // without a test that sleeps.
+  std::chrono::steady_clock::time_point now{};
+  std::chrono::milliseconds answerTime{0};
+  std::optional<std::chrono::milliseconds> timeLeft;  // as the sheet last told it
+  void SetTimeLeft(std::optional<std::chrono::milliseconds> left) override { timeLeft = left; }
+  std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() override {
+    return c_.existence;
+  }
+  Answer<Domain> DomainOfText(std::string_view guard) override {
+    Wait();
+    for (const auto& [text, d] : c_.guardDomains) {
+      if (text == guard) return Give(d);
+    }
+    return Answer<Domain>{false, {}, "dominio non trovato"};
+  }
 
   Answer<Expr> SetFunction(std::string_view) override {
     Wait();
@@ -124,6 +146,7 @@ class CannedEngine : public ExactEngine {
  private:
   void Wait() {
     ++questions;
+    now += answerTime;
     if (delayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
   }
   template <typename T>

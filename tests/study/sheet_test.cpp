@@ -519,5 +519,160 @@ TEST(Sheet, WrongAnswersAreNotShownAsExact) {
       << "the signs of f″ come from our own difference quotients";
 }
 
+// Propose, confirm, never drop: each row a class of fault of answers the values must judge.
+TEST(Sheet, AnswersConfirmedRefutedOrMarkedNeverDropped) {
+  const Number x3 = N("3", 3);
+  Canned ln3;  // slow divergence at a finite end: |f| never passes 10³ near 3⁺
+  ln3.funzione = "ln(x-3)";
+  ln3.f = {"ln(x − 3)", "", true};
+  ln3.d1 = {"1/(x − 3)", "", true};
+  ln3.d2 = {"−1/(x − 3)²", "", true};
+  ln3.domain[0] = ln3.domain[1] = ln3.domain[2] = Domain{"x > 3", {Iv(x3, Inf(true))}};
+  ln3.roots[0] = {N("4", 4)};
+  ln3.limits = {{"3", Approach::Right, Inf(false)}, {"", Approach::PlusInfinity, Inf(true)}};
+
+  Canned farOut;  // the engine's own line test found no values beyond e^x's overflow
+  farOut.funzione = "x/(1+e^x)";
+  farOut.f = {"x/(1 + e^x)", "", true};
+  farOut.domain[0] = Reals();
+  farOut.roots[0] = {N("0", 0)};
+  farOut.limits = {{"", Approach::MinusInfinity, Inf(false)},
+                   {"", Approach::PlusInfinity, N("0", 0)}};
+  farOut.asymptote[0] = Line{N("1", 1), N("0", 0)};
+
+  Canned slow;  // 1/ln(x) approaches 0 too slowly to confirm, too steadily to refute
+  slow.funzione = "1/ln(x)";
+  slow.f = {"1/ln(x)", "", true};
+  slow.domain[0] = Domain{"x > 0 ∧ x ≠ 1", {Iv(N("0", 0), N("1", 1)), Iv(N("1", 1), Inf(true))}};
+  slow.limits = {{"0", Approach::Right, N("0", 0)},
+                 {"1", Approach::Left, Inf(false)},
+                 {"1", Approach::Right, Inf(true)},
+                 {"", Approach::PlusInfinity, N("0", 0)}};
+
+  Canned wrong = ln3;  // the engine's +∞ at 3⁺ is refuted, and the values show no other value
+  wrong.limits = {{"3", Approach::Right, Inf(true)}, {"", Approach::PlusInfinity, Inf(true)}};
+
+  Canned none;  // no answer and no settled values: said, not dropped
+  none.funzione = "x*sin(x)";
+  none.f = {"x·sin(x)", "", true};
+  none.domain[0] = Reals();
+
+  struct Row {
+    const char* what;
+    Canned canned;
+    SectionId id;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  } rows[] = {
+      {"slow divergence at 3⁺ kept", ln3, SectionId::Limits, {"lim x→3⁺ f(x) = −∞"}, {"nessun"}},
+      {"its vertical asymptote", ln3, SectionId::Asymptotes, {"asintoto verticale x = 3"}, {}},
+      {"a finite limit at +∞ gives y = 0 though the engine has no line there",
+       farOut,
+       SectionId::Asymptotes,
+       {"asintoto orizzontale y = 0 (per x → +∞", "asintoto obliquo y = x (per x → −∞)"},
+       {}},
+      {"an unconfirmed limit shown as given, marked",
+       slow,
+       SectionId::Limits,
+       {"lim x→+∞ f(x) = 0⁺ (non verificato)", "lim x→1⁺ f(x) = +∞\n"},
+       {}},
+      {"a refuted limit is not shown; slow growth alone claims no other: said why",
+       wrong,
+       SectionId::Limits,
+       {"lim x→3⁺ f(x): non determinato: i valori di f contraddicono"},
+       {"= +∞\nlim"}},
+      {"a limit not found says why",
+       none,
+       SectionId::Limits,
+       {"lim x→−∞ f(x): non determinato", "lim x→+∞ f(x): non determinato"},
+       {}},
+  };
+  for (const Row& r : rows) {
+    CannedEngine engine(r.canned);
+    const Sheet sheet = BuildSheet(engine, r.canned.funzione);
+    const std::string lines = Lines(sheet, r.id);
+    for (const std::string& t : r.present)
+      EXPECT_NE(lines.find(t), std::string::npos) << r.what << ":\n" << lines;
+    for (const std::string& t : r.absent)
+      EXPECT_EQ(lines.find(t), std::string::npos) << r.what << ":\n" << lines;
+  }
+  // The trace says which number was not checked.
+  CannedEngine engine(slow);
+  const std::string event = StudyEvent(BuildSheet(engine, slow.funzione), SectionId::Limits);
+  EXPECT_NE(event.find("\"exact\":true,\"checked\":false"), std::string::npos) << event;
+}
+
+// The domain: the engine's checked against the conditions of existence and a dense sample.
+TEST(Sheet, DomainCheckedAgainstTheConditions) {
+  Canned forgets;  // the engine's domain forgets the point where x + 1 = 0
+  forgets.funzione = "atan((x-1)/(x+1))";
+  forgets.f = {"arctg((x − 1)/(x + 1))", "", true};
+  forgets.domain[0] = Reals();
+  forgets.existence = std::vector<ExistenceCondition>{{"1/(x + 1)", "x + 1", true}};
+  forgets.guardDomains = {
+      {"1/(x + 1)", Domain{"x ≠ −1", {Iv(Inf(false), N("−1", -1)), Iv(N("−1", -1), Inf(true))}}}};
+
+  Canned overflows;  // f overflows a double outside [−0.43; 0.43]: that is no gap of D
+  overflows.funzione = "(x+1)^2000-(x-1)^2000";
+  overflows.f = {"(x + 1)^2000 − (x − 1)^2000", "", true};
+  overflows.domain[0] = Reals();
+  overflows.existence = std::vector<ExistenceCondition>{};
+
+  Canned unread = overflows;  // without the conditions an overflow cannot be told from a gap
+  unread.existence.reset();
+
+  struct Row {
+    const char* what;
+    Canned canned;
+    SectionId id;
+    std::string present;
+  } rows[] = {
+      {"the point the engine forgot", forgets, SectionId::Domain,
+       "x ≠ −1\nD = ]−∞; −1[ ∪ ]−1; +∞["},
+      {"limits at the point it forgot", forgets, SectionId::Limits, "lim x→−1⁻ f(x)"},
+      {"overflow inside D", overflows, SectionId::Domain, "D = ]−∞; +∞["},
+      {"the sign where f overflows is not 0", overflows, SectionId::Sign, "non determinato"},
+      {"nor is the concavity \"né concava né convessa\"", overflows, SectionId::Concavity,
+       "non determinato"},
+      {"conditions unknown: the values decide, as before", unread, SectionId::Domain, "≈ 0.4"},
+  };
+  for (const Row& r : rows) {
+    CannedEngine engine(r.canned);
+    const std::string lines = Lines(BuildSheet(engine, r.canned.funzione), r.id);
+    EXPECT_NE(lines.find(r.present), std::string::npos) << r.what << ":\n" << lines;
+  }
+}
+
+// The sheet's time is bounded whatever the engine does: once the budget is spent no question
+// is asked, and what is left is found numerically or said "tempo scaduto".
+TEST(Sheet, BudgetBoundsTheQuestions) {
+  struct Row {
+    const char* what;
+    int answerMs;
+    int mostQuestions;  // asked before the budget of 4 s is spent
+    bool timeUp;        // some section says "tempo scaduto"
+  } rows[] = {
+      {"a quick engine is asked everything", 0, 1000, false},
+      {"an engine 1.5 s a question: three questions, then numbers", 1500, 3, true},
+      {"an engine slower than the whole budget: one question", 10000, 1, true},
+  };
+  for (const Row& r : rows) {
+    CannedEngine engine(testing::WorkedExample());
+    engine.answerTime = std::chrono::milliseconds(r.answerMs);
+    SheetBudget budget;
+    budget.clock = [&] { return engine.now; };
+    const Sheet sheet = BuildSheet(engine, "(x^2-1)/(x-2)", nullptr, nullptr, budget);
+    EXPECT_LE(engine.questions, r.mostQuestions) << r.what;
+    std::string all;
+    for (int i = 0; i < kSectionCount; ++i) all += Lines(sheet, SectionId(i));
+    EXPECT_EQ(all.find("tempo scaduto") != std::string::npos, r.timeUp) << r.what << "\n" << all;
+    // The numbers still come: the limits from the values approaching.
+    EXPECT_NE(Lines(sheet, SectionId::Limits).find("⁺ f(x) = +∞"), std::string::npos)
+        << r.what << "\n"
+        << Lines(sheet, SectionId::Limits);
+    EXPECT_FALSE(engine.timeLeft.has_value()) << "the engine's bound is lifted after the sheet";
+  }
+}
+
 }  // namespace
 }  // namespace curvalis::study
