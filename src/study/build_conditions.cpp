@@ -24,8 +24,11 @@ void Builder::ReadConditions() {
 }
 
 bool Builder::ConditionsHold(double x) {
+  // A condition fails where its expression has a value that the guard refuses. Where the
+  // expression itself has none, it only overflows there (1 + e^x beyond x ≈ 709.78: its own
+  // conditions, read before it, decide the rest), which is no failure.
   for (ReadCondition& c : conditions_) {
-    if (std::isnan((*c.guard)(x))) return false;
+    if (std::isnan((*c.guard)(x)) && !std::isnan((*c.expr)(x))) return false;
   }
   return true;
 }

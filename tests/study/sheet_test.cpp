@@ -618,6 +618,12 @@ TEST(Sheet, DomainCheckedAgainstTheConditions) {
   overflows.domain[0] = Reals();
   overflows.existence = std::vector<ExistenceCondition>{};
 
+  Canned guardOverflows;  // 1 + e^x itself overflows beyond 709.78: the condition still holds
+  guardOverflows.funzione = "x/(1+exp(x))";
+  guardOverflows.f = {"x/(1 + e^x)", "", true};
+  guardOverflows.domain[0] = Reals();
+  guardOverflows.existence = std::vector<ExistenceCondition>{{"1/(1 + e^x)", "1 + e^x", true}};
+
   Canned unread = overflows;  // without the conditions an overflow cannot be told from a gap
   unread.existence.reset();
 
@@ -631,6 +637,8 @@ TEST(Sheet, DomainCheckedAgainstTheConditions) {
        "x ≠ −1\nD = ]−∞; −1[ ∪ ]−1; +∞["},
       {"limits at the point it forgot", forgets, SectionId::Limits, "lim x→−1⁻ f(x)"},
       {"overflow inside D", overflows, SectionId::Domain, "D = ]−∞; +∞["},
+      {"a condition whose own expression overflows", guardOverflows, SectionId::Domain,
+       "D = ]−∞; +∞["},
       {"the sign where f overflows is not 0", overflows, SectionId::Sign, "non determinato"},
       {"nor is the concavity \"né concava né convessa\"", overflows, SectionId::Concavity,
        "non determinato"},
