@@ -418,6 +418,14 @@ std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
   return lines;
 }
 
+std::string ChartRowTitle(const SignChartRow& row) {
+  return row.factor + (row.denominator ? " (den.)" : "");
+}
+
+std::string ChartRowLatex(const SignChartRow& row) {
+  return row.latex + (row.denominator ? "\\text{ (den.)}" : "");
+}
+
 std::string ArrowText(Arrow arrow) {
   switch (arrow) {
     case Arrow::Up:

@@ -389,6 +389,11 @@ Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* 
 // The sign as the table writes it: "+", "−", "0", "‖", "" (None).
 std::string_view SignText(Sign sign);
 
+// The head of a row of the sign chart: its factor, and "(den.)" for a factor of the
+// denominator, so that a factor of both (x + 2 in (x² − 4)/(x + 2)) is told apart.
+std::string ChartRowTitle(const SignChartRow& row);
+std::string ChartRowLatex(const SignChartRow& row);
+
 // "]−∞; 2[", "[1; +∞[", "(2 − √3; 4 − 2√3)".
 std::string IntervalText(const Interval& interval);
 std::string PointText(const Point& point);

@@ -57,7 +57,7 @@ std::string SignChartMarkdown(const SignChart& chart) {
   for (std::size_t i = 0; i + 1 < 2 * chart.xs.size(); ++i) out += " :---: |";
   out += "\n";
   for (const SignChartRow& r : chart.rows) {
-    out += "| " + r.factor + " |";
+    out += "| " + ChartRowTitle(r) + " |";
     for (std::size_t i = 0; i < chart.xs.size(); ++i) {
       // At a point only a zero or "‖" is written, as in the table.
       const Sign at = r.atPoint[i];
@@ -75,7 +75,7 @@ std::string SignChartLatex(const SignChart& chart) {
   if (chart.rows.empty() || n < 2) return {};
   std::string out = "\\begin{center}\n\\begin{tikzpicture}\n\\tkzTabInit[lgt=2.6,espcl=" +
                     std::to_string(std::min(2.6, 14.0 / double(n - 1))).substr(0, 4) + "]{$x$ /1";
-  for (const SignChartRow& r : chart.rows) out += ", $" + r.latex + "$ /1";
+  for (const SignChartRow& r : chart.rows) out += ", $" + ChartRowLatex(r) + "$ /1";
   out += "}{";
   for (std::size_t i = 0; i < n; ++i) {
     const Number& x = chart.xs[i];

@@ -400,7 +400,7 @@ TableLayout LayOutChart(const study::SignChart& chart, VariationTable* columns) 
   const QFontMetricsF fm(SheetFont(kTableFont));
   qreal header = l.header;
   for (const study::SignChartRow& r : chart.rows) {
-    header = std::max(header, fm.horizontalAdvance(Q(r.factor)) + 2 * kPad);
+    header = std::max(header, fm.horizontalAdvance(Q(study::ChartRowTitle(r))) + 2 * kPad);
   }
   const qreal shift = header - l.header;
   for (Column& c : l.columns) c.centre += shift;
@@ -445,7 +445,7 @@ qreal PaintSignChart(QPainter& p, const QRectF& area, const study::SignChart& ch
     const bool fRow = &r == &chart.rows.back();
     p.drawLine(QPointF(0, y), QPointF(l.width, y));
     if (fRow) p.drawLine(QPointF(0, y + 2), QPointF(l.width, y + 2));
-    p.drawText(QRectF(0, y, l.header, l.rowHeight), Qt::AlignCenter, Q(r.factor));
+    p.drawText(QRectF(0, y, l.header, l.rowHeight), Qt::AlignCenter, Q(study::ChartRowTitle(r)));
     PaintSignRow(p, l, columns, r.atPoint, r.onInterval, true, y);
     y += l.rowHeight;
   }

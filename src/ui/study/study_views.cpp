@@ -84,7 +84,7 @@ void SignChartView::setSheet(const study::Sheet& sheet) {
   m_chart = sheet.sign.determined ? sheet.sign.data.chart : study::SignChart{};
   QStringList lines;
   for (const study::SignChartRow& r : m_chart.rows) {
-    QString line = Q(r.factor) + QLatin1Char(':');
+    QString line = Q(study::ChartRowTitle(r)) + QLatin1Char(':');
     for (std::size_t i = 0; i < m_chart.xs.size(); ++i) {
       const study::Sign at = r.atPoint[i];
       if (at == study::Sign::Zero || at == study::Sign::Undefined) {
