@@ -123,11 +123,15 @@ std::vector<Step> Builder::DomainWorking() {
   std::string d, dLatex;
   for (const Interval& i : sheet_.domain.data.domain.intervals) {
     d += (d.empty() ? "" : " ∪ ") + IntervalText(i);
+    // The brackets as delimiters of their own: "]" opening an interval is no closing one.
+    dLatex += std::string(dLatex.empty() ? "" : " \\cup ") +
+              (i.closedLeft ? "[" : "\\mathopen{]}") + Latex(i.from) + ";\\, " + Latex(i.to) +
+              (i.closedRight ? "]" : "\\mathclose{[}");
   }
   d = "D = " + (d.empty() ? std::string("∅") : d);
-  out.push_back(
-      Line(StepRule::Intersection, a.value.empty() ? "nessuna condizione: " + d : d,
-           a.value.empty() ? "\\text{nessuna condizione: } " + StudentMath(d) : StudentMath(d)));
+  dLatex = "D = " + (dLatex.empty() ? std::string("\\emptyset") : dLatex);
+  out.push_back(Line(StepRule::Intersection, a.value.empty() ? "nessuna condizione: " + d : d,
+                     a.value.empty() ? "\\text{nessuna condizione: } " + dLatex : dLatex));
   return out;
 }
 
