@@ -97,22 +97,6 @@ std::string VarCell(const VariationTable& t, std::size_t i) {
   return hatchRight ? "-H/" : "-/";
 }
 
-std::string SignCode(Sign s, bool atPoint) {
-  switch (s) {
-    case Sign::Plus:
-      return atPoint ? "t" : "+";
-    case Sign::Minus:
-      return atPoint ? "t" : "-";
-    case Sign::Zero:
-      return atPoint ? "z" : "0";
-    case Sign::Undefined:
-      return atPoint ? "d" : "h";
-    case Sign::None:
-      return "";
-  }
-  return "";
-}
-
 // The width of a value set in the document's math, in centimetres: about half an em a
 // character at 11 points, a blank less.
 double WidthCm(const std::string& text) {
@@ -188,8 +172,8 @@ std::string TkzTable(const Sheet& sheet, std::string* legend) {
     std::string l = "\\tkzTabLine{";
     for (std::size_t i = 0; i < n; ++i) {
       if (i) l += ", ";
-      l += has ? SignCode(at[i], true) : "";
-      if (i + 1 < n) l += ", " + (has ? SignCode(on[i], false) : std::string("?"));
+      l += has ? TkzSignCode(at[i], true) : "";
+      if (i + 1 < n) l += ", " + (has ? TkzSignCode(on[i], false) : std::string("?"));
     }
     return l + "}\n";
   };
@@ -884,6 +868,22 @@ std::string SheetLatex(const Sheet& sheet) {
         "significative); gli altri sono esatti.\n";
   }
   return out + "\\end{document}\n";
+}
+
+std::string TkzSignCode(Sign s, bool atPoint) {
+  switch (s) {
+    case Sign::Plus:
+      return atPoint ? "t" : "+";
+    case Sign::Minus:
+      return atPoint ? "t" : "-";
+    case Sign::Zero:
+      return atPoint ? "z" : "0";
+    case Sign::Undefined:
+      return atPoint ? "d" : "h";
+    case Sign::None:
+      return "";
+  }
+  return "";
 }
 
 }  // namespace curvalis::study

@@ -27,26 +27,6 @@ std::string WorkingLatex(const std::vector<Step>& steps) {
   return out + "\\end{enumerate}\n";
 }
 
-namespace {
-
-std::string ChartCode(Sign s, bool atPoint) {
-  switch (s) {
-    case Sign::Plus:
-      return atPoint ? "t" : "+";
-    case Sign::Minus:
-      return atPoint ? "t" : "-";
-    case Sign::Zero:
-      return atPoint ? "z" : "0";
-    case Sign::Undefined:
-      return atPoint ? "d" : "h";
-    case Sign::None:
-      return "";
-  }
-  return "";
-}
-
-}  // namespace
-
 std::string SignChartMarkdown(const SignChart& chart) {
   if (chart.rows.empty()) return {};
   std::string out = "Schema del segno:\n\n| x |";
@@ -86,8 +66,8 @@ std::string SignChartLatex(const SignChart& chart) {
     out += "\\tkzTabLine{";
     for (std::size_t i = 0; i < n; ++i) {
       if (i) out += ", ";
-      out += ChartCode(r.atPoint[i], true);
-      if (i + 1 < n) out += ", " + ChartCode(r.onInterval[i], false);
+      out += TkzSignCode(r.atPoint[i], true);
+      if (i + 1 < n) out += ", " + TkzSignCode(r.onInterval[i], false);
     }
     out += "}\n";
   }

@@ -49,6 +49,9 @@ std::string StudentLatex(std::string_view text);
 
 // A number, a point and a line for math mode, from the engine's LaTeX where it wrote one.
 std::string NumberLatex(const Number& n);
+// A sign in a tkz-tab sign row: at a column ("t", "z", "d") or on an interval ("+", "-", "0",
+// "h").
+std::string TkzSignCode(Sign s, bool atPoint);
 std::string PointLatex(const Point& p);
 std::string LineLatex(const Number& m, const Number& q);
 
