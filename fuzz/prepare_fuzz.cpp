@@ -18,6 +18,7 @@
 #include "core/formula.h"
 #include "core/formula_message.h"
 #include "core/prepare_formula.h"
+#include "core/utf8.h"
 
 namespace {
 
@@ -33,23 +34,12 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Length of the valid UTF-8 sequence at s[i], or 0.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-  auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char c = b(i);
-  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((b(i + k) & 0xC0) != 0x80) return 0;
-  }
-  return n;
-}
-
 // The number of characters if `s` is valid UTF-8, or -1.
 long Utf8Chars(std::string_view s) {
   long n = 0;
   for (std::size_t i = 0; i < s.size(); ++n) {
-    std::size_t len = Utf8Length(s, i);
+    // Valid as the program reads it: no overlong forms, surrogates or leads F5 to FF.
+    std::size_t len = curvalis::Utf8SequenceLength(s, i);
     if (len == 0) return -1;
     i += len;
   }
