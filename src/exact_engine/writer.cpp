@@ -171,15 +171,16 @@ class Writer {
     Factors f;
     Collect(n, f, false);
     negative = f.negative;
-    std::string num = Juxtapose(f.coefNum, f.num);
-    if (f.coefDen == "1" && f.den.empty()) return num;
+    // Each part is written once: writing one twice at every level of a nested product would
+    // take time exponential in its depth.
+    if (f.coefDen == "1" && f.den.empty()) return Juxtapose(f.coefNum, f.num);
     if (latex_) {
       return "\\frac{" + Juxtapose(f.coefNum, f.num, true) + "}{" +
              Juxtapose(f.coefDen, f.den, true) + "}";
     }
-    if (f.coefNum == "1" && f.num.size() == 1 && IsSumLike(*f.num[0])) {
-      num = "(" + Sum(*f.num[0]) + ")";
-    }
+    const std::string num = f.coefNum == "1" && f.num.size() == 1 && IsSumLike(*f.num[0])
+                                ? "(" + Sum(*f.num[0]) + ")"
+                                : Juxtapose(f.coefNum, f.num);
     std::string den = Juxtapose(f.coefDen, f.den);
     const std::size_t items = (f.coefDen == "1" ? 0 : 1) + f.den.size();
     if (items > 1) den = "(" + den + ")";
