@@ -357,8 +357,9 @@ QSizeF VariationTableSize(const VariationTable& table) {
   return QSizeF(l.width, l.height);
 }
 
-qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable& table) {
-  const TableLayout l = LayOutTable(table);
+// Opens the painter on a table's frame: scaled down to `area` when wider, its font and pen
+// set, its outline drawn. The caller restores the painter. Returns the scale.
+static qreal BeginTable(QPainter& p, const QRectF& area, const TableLayout& l) {
   const qreal scale = l.width > area.width() ? area.width() / l.width : 1.0;
   p.save();
   p.translate(area.topLeft());
@@ -369,6 +370,12 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
   p.setPen(QPen(Qt::black, 1));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(0, 0, l.width, l.height));
+  return scale;
+}
+
+qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable& table) {
+  const TableLayout l = LayOutTable(table);
+  const qreal scale = BeginTable(p, area, l);
   qreal y = 0;
   const char* names[] = {"x", "f′(x)", "f″(x)", "f(x)"};
   const qreal heights[] = {l.rowHeight, l.rowHeight, l.rowHeight, l.fHeight};
@@ -423,16 +430,7 @@ qreal PaintSignChart(QPainter& p, const QRectF& area, const study::SignChart& ch
   if (chart.rows.empty()) return 0;
   VariationTable columns;
   const TableLayout l = LayOutChart(chart, &columns);
-  const qreal scale = l.width > area.width() ? area.width() / l.width : 1.0;
-  p.save();
-  p.translate(area.topLeft());
-  p.scale(scale, scale);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(SheetFont(kTableFont));
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(QRectF(0, 0, l.width, l.height));
+  const qreal scale = BeginTable(p, area, l);
   p.drawText(QRectF(0, 0, l.header, l.rowHeight), Qt::AlignCenter, QStringLiteral("x"));
   for (size_t i = 0; i < l.columns.size(); ++i) {
     const Column& c = l.columns[i];
