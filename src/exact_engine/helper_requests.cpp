@@ -1,0 +1,277 @@
+#include "exact_engine/helper_engine_impl.h"
+
+#include <cstdlib>
+
+#include "core/prepare_formula.h"
+#include "exact_engine/writer.h"
+#include "numeric/checks.h"
+
+namespace curvalis::study::engine_detail {
+
+std::string HelperEngine::HelperPath(const EngineOptions& options) {
+  const char* env = std::getenv("CURVALIS_EXACT");
+  return env && *env ? std::string(env) : options.helperPath;
+}
+
+std::chrono::steady_clock::time_point HelperEngine::Now() const {
+  return options_.clock ? options_.clock() : std::chrono::steady_clock::now();
+}
+
+Reply HelperEngine::Ask(JsonObject request) {
+  const std::string key = JsonLine(request);
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+  if (auto it = failed_.find(key); it != failed_.end()) return it->second;
+  // Each question waits at most what is left to the sheet; none is sent once it is spent.
+  std::chrono::milliseconds limit = options_.timeLimit;
+  if (deadline_) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Now());
+    if (left.count() <= 0) {
+      Reply spent;
+      spent.reason = std::string(kTimeUp);
+      spent.why = Reason::TimeUp;
+      return spent;
+    }
+    limit = std::min(limit, left);
+  }
+  const long long id = nextId_++;
+  request[kId] = JNum(id);
+  HelperProcess::Failure failure;
+  std::optional<std::string> line = helper_.Request(JsonLine(request), limit, failure);
+  Reply rep = Read(line, failure, id);
+  if (!rep.ok) {
+    failed_[key] = rep;
+  } else {
+    if (cache_.size() >= kMaxCached) cache_.clear();
+    cache_[key] = rep;
+  }
+  return rep;
+}
+
+// The helper's answer line as a reply; its error texts become reasons of our own.
+Reply HelperEngine::Read(const std::optional<std::string>& line, HelperProcess::Failure failure,
+                         long long id) {
+  Reply rep;
+  if (!line) {
+    switch (failure) {
+      case HelperProcess::Failure::Missing:
+        rep.reason = std::string(kEngineUnavailable);
+        rep.why = Reason::Unavailable;
+        break;
+      case HelperProcess::Failure::Timeout:
+        rep.reason = std::string(kTimeUp);
+        rep.why = Reason::TimeUp;
+        break;
+      case HelperProcess::Failure::Died:
+        rep.reason = "non determinato: il motore di calcolo si è interrotto";
+        rep.why = Reason::HelperDied;
+        break;
+      default:
+        rep.reason = "non determinato: risposta non valida del motore di calcolo";
+        rep.why = Reason::BadAnswer;
+    }
+    return rep;
+  }
+  std::optional<JsonObject> ans = ParseJsonLine(*line);
+  auto field = [&](const char* k) -> const JsonValue* {
+    if (!ans) return nullptr;
+    auto it = ans->find(k);
+    return it == ans->end() ? nullptr : &it->second;
+  };
+  const JsonValue* idv = field(kId);
+  const JsonValue* okv = field(kOk);
+  if (!idv || idv->kind != JsonValue::Kind::Number || idv->n != id || !okv ||
+      okv->kind != JsonValue::Kind::Bool) {
+    helper_.Stop();  // out of step with us: the next question starts a new helper
+    rep.reason = "non determinato: risposta non valida del motore di calcolo";
+    rep.why = Reason::BadAnswer;
+    return rep;
+  }
+  if (!okv->b) {
+    // Only the kind is read from the helper's words: the reason shown is ours.
+    const JsonValue* e = field(kError);
+    const bool slow = e && e->kind == JsonValue::Kind::String && e->s == "tempo scaduto";
+    rep.reason = std::string(slow ? kTimeUp : kNoAnswer);
+    rep.why = slow ? Reason::SlowQuestion : Reason::NotFound;
+  } else {
+    rep.ok = true;
+    const JsonValue* r = field(kResult);
+    if (r && r->kind == JsonValue::Kind::Strings) rep.r = r->list;
+    const JsonValue* none = field(kNone);
+    rep.none = none && none->kind == JsonValue::Kind::Bool && none->b;
+  }
+  return rep;
+}
+
+std::string HelperEngine::ReasonOf(Which which) {
+  if (!reason_.empty()) return reason_;
+  if (which != Which::F && !expr_[Index(which)]) {
+    Answer<Expr> d = Derivative(which);
+    if (!d.determined) return d.reason;
+  }
+  return "non determinato";
+}
+
+const Node* HelperEngine::TreeOf(Which which) {
+  if (rejected_ || !tree_[0]) return nullptr;
+  const int i = Index(which);
+  if (i > 0 && !Derivative(which).determined) return nullptr;
+  return tree_[i] ? &*tree_[i] : nullptr;
+}
+
+bool HelperEngine::Numeric(Which which) {
+  const int i = Index(which);
+  if (i > 0 && !hasNumeric_[i]) TreeOf(which);
+  return hasNumeric_[i];
+}
+
+double HelperEngine::Eval(int i, double x) {
+  if (!hasNumeric_[i]) return kNaN;
+  const double v = numeric_[i].EvaluateNumber(x);
+  return std::isfinite(v) ? v : kNaN;
+}
+
+// The shortest written candidate of a derivative that matches the central differences of
+// the function before it; the shortest of all, not exact, when none does.
+void HelperEngine::ChooseDerivative(int i, const std::vector<std::string>& candidates) {
+  std::optional<Node> best, fallback;
+  std::string bestText, fallbackText;
+  for (const std::string& c : candidates) {
+    std::optional<Node> t = ParseTree(c);
+    if (!t || HasApprox(*t)) continue;
+    const std::string text = StudentText(*t);
+    if (!fallback || CharCount(text) < CharCount(fallbackText)) {
+      fallback = t;
+      fallbackText = text;
+    }
+    if (!MatchesDifferences(i, text)) continue;
+    if (!best || CharCount(text) < CharCount(bestText)) {
+      best = t;
+      bestText = text;
+    }
+  }
+  if (!best && !fallback) return;
+  const bool exact = best.has_value();
+  if (!best) best = fallback;
+  tree_[i] = best;
+  expr_[i] = Expr{StudentText(*best), LatexText(*best), exact};
+  hasNumeric_[i] = numeric_[i].Compile(PrepareFormula(expr_[i]->text)) == FormulaReject::None;
+}
+
+bool HelperEngine::MatchesDifferences(int i, const std::string& text) {
+  CompiledFormula d;
+  if (d.Compile(PrepareFormula(text)) != FormulaReject::None) return false;
+  return DerivativeAgrees([&](double x) { return Eval(i - 1, x); },
+                          [&](double x) { return d.EvaluateNumber(x); },
+                          {kSamples.begin(), kSamples.end()}, 1e-5);
+}
+
+bool HelperEngine::IsZeroAt(const std::function<double(double)>& g, double v) {
+  const double gv = g(v);
+  if (!std::isfinite(gv)) return false;
+  const double d = 1e-3 * std::max(1.0, std::fabs(v));
+  double scale = 1;
+  for (double y : {g(v - d), g(v + d)}) {
+    if (std::isfinite(y)) scale = std::max(scale, std::fabs(y));
+  }
+  return std::fabs(gv) <= 1e-9 * scale;
+}
+
+bool HelperEngine::LineAgrees(double m, double q, double s) {
+  return CheckLine([&](double x) { return Eval(0, x); }, s, m, q) != Check::Refuted;
+}
+
+Answer<std::optional<Line>> HelperEngine::NumericAsymptote(double s, const std::string& reason) {
+  using R = std::optional<Line>;
+  // The slope from the two farthest samples; the line when every sample lies on it.
+  // Not whole numbers, where INT(x) would look like x.
+  const std::array<double, 4> xs = {s * (1e5 + 0.3183), s * (1e6 + 0.4142), s * (1e7 + 0.5772),
+                                    s * (1e8 + 0.2718)};
+  std::array<double, 4> ys;
+  for (std::size_t k = 0; k < xs.size(); ++k) {
+    ys[k] = Eval(0, xs[k]);
+    if (std::isnan(ys[k])) return Undetermined<R>(reason.empty() ? "non determinato" : reason);
+  }
+  const double m = (ys[3] - ys[2]) / (xs[3] - xs[2]);
+  const double q = ys[3] - m * xs[3];
+  for (std::size_t k = 0; k < xs.size(); ++k) {
+    if (!Near(ys[k] - m * xs[k], q, 1e-3)) return Determined(R{});
+  }
+  if (std::fabs(q) > 1e6) return Determined(R{});
+  return Determined(R{Line{ApproxNumber(std::fabs(m) < 1e-9 ? 0 : m), ApproxNumber(q)}});
+}
+
+bool HelperEngine::NumericParity(bool odd) {
+  std::vector<double> xs;
+  for (double x : kSamples) {
+    if (x >= 0) xs.push_back(x);
+  }
+  return SymmetryHolds([&](double x) { return Eval(0, x); }, xs, odd);
+}
+
+// The smallest positive period of f, confirmed on samples; nullopt for a function that is
+// not periodic.
+std::optional<Number> HelperEngine::Period() {
+  if (periodKnown_) return period_;
+  periodKnown_ = true;
+  if (!tree_[0] || !HasTrig(*tree_[0])) return period_;
+  Reply rep = Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(*tree_[0]))}});
+  std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+  if (!t) return period_;
+  const double T = TreeValue(*t);
+  if (!std::isfinite(T) || T <= 0) return period_;
+  if (PeriodHolds([&](double x) { return Eval(0, x); }, T, {kSamples.begin(), kSamples.end()})) {
+    period_ = WriteNumber(*t);
+  }
+  return period_;
+}
+
+// The period the CAS gives for an expression, when it is a positive number.
+std::optional<double> HelperEngine::PeriodOf(const Node& tree) {
+  Reply rep = Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(tree))}});
+  std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+  if (!t) return std::nullopt;
+  const double T = TreeValue(*t);
+  if (!std::isfinite(T) || T <= 0) return std::nullopt;
+  return T;
+}
+
+bool HelperEngine::HasTrig(const Node& n) {
+  if (n.Is("sin") || n.Is("cos") || n.Is("tan")) return true;
+  for (const Node& a : n.args) {
+    if (HasTrig(a)) return true;
+  }
+  return false;
+}
+
+// r moved by a whole number of periods into [0; T[, simplified by the CAS.
+Node HelperEngine::IntoPeriod(const Node& r, const Number& period) {
+  const double v = TreeValue(r);
+  const double k = std::floor(v / period.value);
+  if (k == 0 || !std::isfinite(k) || std::fabs(k) > 1e6) return r;
+  std::optional<Node> t = TranslateFormula(period.text).tree;
+  if (!t) return r;
+  const Node moved = Node::Of("+", {r, Node::Of("*", {ExactDecimal(-k), *t})});
+  Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(moved))}});
+  std::optional<Node> best;
+  std::size_t bestLen = 0;
+  for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
+    std::optional<Node> c = ParseTree(s);
+    if (!c) continue;
+    const std::size_t len = CharCount(StudentText(*c));
+    if (!best || len < bestLen) {
+      best = c;
+      bestLen = len;
+    }
+  }
+  return best ? *best : moved;
+}
+
+// The point of a limit or a value as a tree: the exact text read back, else its decimal.
+Node HelperEngine::PointTree(const Number& at) {
+  if (at.exact) {
+    if (std::optional<Node> t = TranslateFormula(at.text).tree; t && !HasX(*t)) return *t;
+  }
+  return ExactDecimal(at.value);
+}
+
+}  // namespace curvalis::study::engine_detail
