@@ -5,6 +5,7 @@
 // never says other than the sheet. Every formula a line shows is read back by our evaluator
 // and, where it has a value to agree with, compared with it at points.
 #include "study/sheet_builder.h"
+#include "study/sheet_writers.h"
 
 namespace curvalis::study {
 namespace sheet_build {
@@ -19,7 +20,7 @@ Step Line(StepRule rule, std::string text, std::string latex, std::string formul
 }
 
 std::string Latex(const Number& n) {
-  return n.latex.empty() ? StudentMath(n.text) : n.latex;
+  return n.latex.empty() ? StudentLatex(n.text) : n.latex;
 }
 
 // "lim x→2⁻ f(x)" and its LaTeX.
@@ -114,7 +115,7 @@ std::vector<Step> Builder::DomainWorking() {
     allSolved = allSolved && c.solution && !c.solution->condition.empty();
     if (c.solution && !c.solution->condition.empty()) {
       out.push_back(Line(StepRule::ConditionSolved, c.solution->condition,
-                         StudentMath(c.solution->condition)));
+                         StudentLatex(c.solution->condition)));
     }
   }
   // The intersection of the solutions, only when each condition was solved: the same set the
@@ -359,9 +360,9 @@ std::vector<Step> Builder::AsymptotesWorking() {
     const std::string lim = LimitText(inf, side), limLatex = LimitLatex(inf, side);
     const std::string line = LineText(a.m, a.q);
     if (a.kind == AsymptoteKind::Horizontal) {
-      out.push_back(Line(StepRule::HorizontalFromLimit,
-                         lim + "f(x) = " + a.q.text + kImplies + line,
-                         limLatex + "f(x) = " + Latex(a.q) + " \\Rightarrow " + StudentMath(line)));
+      out.push_back(
+          Line(StepRule::HorizontalFromLimit, lim + "f(x) = " + a.q.text + kImplies + line,
+               limLatex + "f(x) = " + Latex(a.q) + " \\Rightarrow " + StudentLatex(line)));
       continue;
     }
     out.push_back(Line(StepRule::ObliqueSlope, "m = " + lim + "f(x)/x = " + a.m.text,
@@ -374,7 +375,7 @@ std::vector<Step> Builder::AsymptotesWorking() {
         mx.rfind(minus, 0) == 0 ? "f(x) + " + mx.substr(minus.size()) : "f(x) " + minus + " " + mx;
     out.push_back(
         Line(StepRule::ObliqueIntercept, "q = " + lim + "[" + diff + "] = " + a.q.text,
-             "q = " + limLatex + "\\left[" + StudentMath(diff) + "\\right] = " + Latex(a.q)));
+             "q = " + limLatex + "\\left[" + StudentLatex(diff) + "\\right] = " + Latex(a.q)));
   }
   return out;
 }

@@ -244,37 +244,13 @@ std::vector<std::pair<GraphBox, bool>> LinePlaces(const Segment& line, const Gra
   return out;
 }
 
-}  // namespace
-
-GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const GraphFonts& fonts) {
-  GraphLayout l;
-  l.width = width;
-  l.height = height;
-  l.left = g.view.left;
-  l.right = g.view.right;
-  l.bottom = g.view.bottom;
-  l.top = g.view.top;
-  // A view that is no finite rectangle has nothing to lay out.
-  if (!(l.right > l.left) || !(l.top > l.bottom) || !(width > 0) || !(height > 0) ||
-      !std::isfinite(l.right - l.left) || !std::isfinite(l.top - l.bottom)) {
-    l.width = l.height = 0;
-    return l;
-  }
-  l.axisY = std::clamp(l.Y(0), 0.0, height);
-  l.axisX = std::clamp(l.X(0), 0.0, width);
-
-  // The marks of the points inside the frame.
-  std::vector<GraphBox> marks;
-  for (const GraphPoint& p : g.points) {
-    const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
-    if (x >= 0 && x <= width && y >= 0 && y <= height) marks.push_back({x - 4.5, y - 4.5, 9, 9});
-  }
-  // The ticks and their numbers: each number at its usual place, else on the other side of its
-  // tick (left of it, or above the x axis; left of the y axis), else not written, so that none
-  // leaves the frame or covers a point's mark.
+// The ticks and their numbers: each number at its usual place, else on the other side of its
+// tick (left of it, or above the x axis; left of the y axis), else not written, so that none
+// leaves the frame or covers a point's mark; off the curve where one of the places allows it.
+void LayOutTicks(GraphLayout& l, const StudyGraph& g, const GraphFonts& fonts,
+                 const std::vector<GraphBox>& marks, const std::vector<Segment>& curve) {
+  const double width = l.width, height = l.height;
   const double sx = GraphTickStep(l.right - l.left, 8), sy = GraphTickStep(l.top - l.bottom, 6);
-  // Off the curve where one of the places allows it.
-  const std::vector<Segment> curve = FrameSegments(l, g.curve);
   auto tickText = [&](const std::string& text,
                       std::initializer_list<std::pair<double, double>> at) {
     for (bool offCurve : {true, false}) {
@@ -338,7 +314,35 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
         t.latex.replace(at, std::string("π").size(), "\\pi ");
     }
   }
+}
 
+// A label to place: a point's (its index, its mark's centre) or an asymptote's equation.
+struct WantedLabel {
+  std::string text, latex;
+  int point, asymptote;
+  double x, y;
+};
+
+// The labels of the points inside the frame, then those of the asymptotes.
+std::vector<WantedLabel> WantedLabels(const GraphLayout& l, const StudyGraph& g) {
+  std::vector<WantedLabel> wanted;
+  for (std::size_t i = 0; i < g.points.size(); ++i) {
+    const GraphPoint& p = g.points[i];
+    const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
+    if (!(x >= 0 && x <= l.width && y >= 0 && y <= l.height)) continue;
+    wanted.push_back({p.label, PointLatex(p.p), int(i), -1, x, y});
+  }
+  for (std::size_t i = 0; i < g.asymptotes.size() && i < g.asymptoteTexts.size(); ++i) {
+    wanted.push_back({g.asymptoteTexts[i], g.asymptoteLatex[i], -1, int(i), 0, 0});
+  }
+  return wanted;
+}
+
+// The labels of the points and the equations of the asymptotes, each beside what it names, or
+// a number there and the text in the legend under the frame.
+void PlaceLabels(GraphLayout& l, const StudyGraph& g, const GraphFonts& fonts,
+                 const std::vector<GraphBox>& marks, const std::vector<Segment>& curve) {
+  const double width = l.width, height = l.height;
   // What a label must keep clear of: the frame's edge, the tick numbers, the marks, the labels
   // already placed (hard), the curve (avoided where any place is left), the asymptotes and the
   // axes (avoided where that costs nothing).
@@ -382,23 +386,9 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
     return false;
   };
 
-  struct Wanted {
-    std::string text, latex;
-    int point, asymptote;
-    double x, y;
-  };
-  std::vector<Wanted> wanted;
-  for (std::size_t i = 0; i < g.points.size(); ++i) {
-    const GraphPoint& p = g.points[i];
-    const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
-    if (!(x >= 0 && x <= width && y >= 0 && y <= height)) continue;
-    wanted.push_back({p.label, PointLatex(p.p), int(i), -1, x, y});
-  }
-  for (std::size_t i = 0; i < g.asymptotes.size() && i < g.asymptoteTexts.size(); ++i) {
-    wanted.push_back({g.asymptoteTexts[i], g.asymptoteLatex[i], -1, int(i), 0, 0});
-  }
+  const std::vector<WantedLabel> wanted = WantedLabels(l, g);
   int numbers = 0;
-  for (const Wanted& w : wanted) {
+  for (const WantedLabel& w : wanted) {
     GraphLabel label;
     label.point = w.point;
     label.asymptote = w.asymptote;
@@ -431,7 +421,37 @@ GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const 
     taken.push_back(label.placed.box);
     l.labels.push_back(label);
   }
-  return l;
 }
 
+}  // namespace
+
+GraphLayout LayOutGraph(const StudyGraph& g, double width, double height, const GraphFonts& fonts) {
+  GraphLayout l;
+  l.width = width;
+  l.height = height;
+  l.left = g.view.left;
+  l.right = g.view.right;
+  l.bottom = g.view.bottom;
+  l.top = g.view.top;
+  // A view that is no finite rectangle has nothing to lay out.
+  if (!(l.right > l.left) || !(l.top > l.bottom) || !(width > 0) || !(height > 0) ||
+      !std::isfinite(l.right - l.left) || !std::isfinite(l.top - l.bottom)) {
+    l.width = l.height = 0;
+    return l;
+  }
+  l.axisY = std::clamp(l.Y(0), 0.0, height);
+  l.axisX = std::clamp(l.X(0), 0.0, width);
+
+  // The marks of the points inside the frame.
+  std::vector<GraphBox> marks;
+  for (const GraphPoint& p : g.points) {
+    const double x = l.X(p.p.x.value), y = l.Y(p.p.y.value);
+    if (x >= 0 && x <= width && y >= 0 && y <= height) marks.push_back({x - 4.5, y - 4.5, 9, 9});
+  }
+  // Off the curve where one of the places allows it.
+  const std::vector<Segment> curve = FrameSegments(l, g.curve);
+  LayOutTicks(l, g, fonts, marks, curve);
+  PlaceLabels(l, g, fonts, marks, curve);
+  return l;
+}
 }  // namespace curvalis::study

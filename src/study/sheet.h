@@ -408,10 +408,6 @@ std::string FCellText(const TableFCell& cell);
 // determinato: <reason>" when undetermined.
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id);
 
-// A line of the sheet's own texts (a condition, an interval, a limit) in LaTeX's math mode,
-// without the dollars: "x \neq 2", "\lim_{x \to 2^{-}} f(x) = -\infty".
-std::string StudentMath(std::string_view text);
-
 // The sheet with its results alone: every section's working taken away (the exports "without
 // the working").
 Sheet ResultsOnly(Sheet sheet);

@@ -22,7 +22,7 @@ std::string WorkingLatex(const std::vector<Step>& steps) {
   if (steps.empty()) return {};
   std::string out = "\\noindent\\textit{" + LatexText(kWorkingTitle) + "}\n\\begin{enumerate}\n";
   for (const Step& s : steps) {
-    out += "\\item $" + (s.latex.empty() ? StudentMath(s.text) : s.latex) + "$\n";
+    out += "\\item $" + (s.latex.empty() ? StudentLatex(s.text) : s.latex) + "$\n";
   }
   return out + "\\end{enumerate}\n";
 }
@@ -59,7 +59,7 @@ std::string SignChartLatex(const SignChart& chart) {
   out += "}{";
   for (std::size_t i = 0; i < n; ++i) {
     const Number& x = chart.xs[i];
-    out += (i ? ", $" : "$") + (x.latex.empty() ? StudentMath(x.text) : x.latex) + "$";
+    out += (i ? ", $" : "$") + (x.latex.empty() ? StudentLatex(x.text) : x.latex) + "$";
   }
   out += "}\n";
   for (const SignChartRow& r : chart.rows) {
