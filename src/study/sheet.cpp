@@ -301,117 +301,138 @@ void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
   }
 }
 
+void FunctionLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.function, &lines)) return;
+  const FunctionData& d = sheet.function.data;
+  lines.push_back("f(x) = " + d.f.text);
+  if (!d.exact) {
+    lines.push_back("Nessuno studio esatto (" + d.reason +
+                    "): i valori segnati con ≈ sono calcolati numericamente.");
+  }
+}
+
+void DomainLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.domain, &lines)) return;
+  const Domain& d = sheet.domain.data.domain;
+  if (!d.condition.empty()) lines.push_back(d.condition);
+  std::vector<std::string> parts;
+  for (const Interval& i : d.intervals) parts.push_back(IntervalText(i));
+  std::string set;
+  for (std::size_t i = 0; i < parts.size(); ++i) set += (i ? " ∪ " : "") + parts[i];
+  if (!sheet.domain.data.periodicCondition.empty() && sheet.periodWindow) {
+    // A periodic f: D is every period's; the intervals are those of the period studied.
+    lines.push_back("nel periodo studiato " + IntervalText(*sheet.periodWindow) +
+                    ": D = " + (parts.empty() ? std::string("∅") : set));
+    return;
+  }
+  lines.push_back("D = " + (parts.empty() ? std::string("∅") : set));
+}
+
+void ParityLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.parity, &lines)) return;
+  const ParityData& d = sheet.parity.data;
+  lines.push_back(d.parity == Parity::Even  ? "pari: f(−x) = f(x) per ogni x del dominio"
+                  : d.parity == Parity::Odd ? "dispari: f(−x) = −f(x) per ogni x del dominio"
+                  : d.why == ParityWhy::DomainNotSymmetric
+                      ? "né pari né dispari: il dominio non è simmetrico rispetto a 0"
+                      : "né pari né dispari: f(−x) non è uguale né a f(x) né a −f(x)");
+  if (d.period) {
+    const std::string window =
+        sheet.periodWindow ? IntervalText(*sheet.periodWindow) : "[0; " + d.period->text + "[";
+    lines.push_back("periodica di periodo " + d.period->text +
+                    ": lo studio che segue è nel periodo " + window);
+  }
+}
+
+void InterceptLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.intercepts, &lines)) return;
+  for (const Point& p : sheet.intercepts.data.points) lines.push_back(PointText(p));
+  if (lines.empty()) lines.push_back("nessuna intersezione con gli assi");
+  if (!sheet.intercepts.data.periodicZeros.empty()) {
+    lines.push_back("zeri in ogni periodo: " + sheet.intercepts.data.periodicZeros);
+  }
+}
+
+void SignLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.sign, &lines)) return;
+  const auto& items = sheet.sign.data.intervals;
+  const std::pair<Sign, const char*> kinds[] = {
+      {Sign::Plus, "f > 0 in "}, {Sign::Minus, "f < 0 in "}, {Sign::Zero, "f = 0 in "}};
+  for (const auto& kind : kinds) {
+    // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
+    const Sign sign = kind.first;
+    const char* head = kind.second;
+    auto parts = GroupedIntervals(items, [&](const SignInterval& i) { return i.sign == sign; });
+    if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
+  }
+}
+
+void LimitLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.limits, &lines)) return;
+  for (const LimitItem& item : sheet.limits.data.items) {
+    lines.push_back(LimitHead(item) + (item.value
+                                           ? " = " + item.value->text + Unchecked(*item.value)
+                                       : item.reason.empty() ? std::string(" non esiste")
+                                                             : ": " + item.reason));
+  }
+  if (lines.empty()) lines.push_back("nessun limite da calcolare");
+  if (sheet.domain.determined) {
+    for (const Discontinuity& d : sheet.domain.data.discontinuities) {
+      lines.push_back(DiscontinuityText(d));
+    }
+  }
+}
+
+void AsymptoteLines(const Sheet& sheet, std::vector<std::string>& lines) {
+  if (Pending(sheet.asymptotes, &lines)) return;
+  for (const AsymptoteItem& a : sheet.asymptotes.data.items) {
+    switch (a.kind) {
+      case AsymptoteKind::Vertical:
+        lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
+        break;
+      case AsymptoteKind::Horizontal:
+        lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) +
+                        FromText(a.from) + ")" + Unchecked(a.q));
+        break;
+      case AsymptoteKind::Oblique:
+        lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
+                        FromText(a.from) + ")" + Unchecked(a.q));
+        break;
+    }
+  }
+  if (!sheet.asymptotes.data.periodicVertical.empty()) {
+    lines.push_back("asintoti verticali in ogni periodo: " +
+                    sheet.asymptotes.data.periodicVertical);
+  }
+  if (lines.empty()) lines.push_back("nessun asintoto");
+}
+
 }  // namespace
 
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
   std::vector<std::string> lines;
   switch (id) {
-    case SectionId::Function: {
-      if (Pending(sheet.function, &lines)) break;
-      const FunctionData& d = sheet.function.data;
-      lines.push_back("f(x) = " + d.f.text);
-      if (!d.exact) {
-        lines.push_back("Nessuno studio esatto (" + d.reason +
-                        "): i valori segnati con ≈ sono calcolati numericamente.");
-      }
+    case SectionId::Function:
+      FunctionLines(sheet, lines);
       break;
-    }
-    case SectionId::Domain: {
-      if (Pending(sheet.domain, &lines)) break;
-      const Domain& d = sheet.domain.data.domain;
-      if (!d.condition.empty()) lines.push_back(d.condition);
-      std::vector<std::string> parts;
-      for (const Interval& i : d.intervals) parts.push_back(IntervalText(i));
-      std::string set;
-      for (std::size_t i = 0; i < parts.size(); ++i) set += (i ? " ∪ " : "") + parts[i];
-      if (!sheet.domain.data.periodicCondition.empty() && sheet.periodWindow) {
-        // A periodic f: D is every period's; the intervals are those of the period studied.
-        lines.push_back("nel periodo studiato " + IntervalText(*sheet.periodWindow) +
-                        ": D = " + (parts.empty() ? std::string("∅") : set));
-        break;
-      }
-      lines.push_back("D = " + (parts.empty() ? std::string("∅") : set));
+    case SectionId::Domain:
+      DomainLines(sheet, lines);
       break;
-    }
-    case SectionId::Parity: {
-      if (Pending(sheet.parity, &lines)) break;
-      const ParityData& d = sheet.parity.data;
-      lines.push_back(d.parity == Parity::Even  ? "pari: f(−x) = f(x) per ogni x del dominio"
-                      : d.parity == Parity::Odd ? "dispari: f(−x) = −f(x) per ogni x del dominio"
-                      : d.why == ParityWhy::DomainNotSymmetric
-                          ? "né pari né dispari: il dominio non è simmetrico rispetto a 0"
-                          : "né pari né dispari: f(−x) non è uguale né a f(x) né a −f(x)");
-      if (d.period) {
-        const std::string window =
-            sheet.periodWindow ? IntervalText(*sheet.periodWindow) : "[0; " + d.period->text + "[";
-        lines.push_back("periodica di periodo " + d.period->text +
-                        ": lo studio che segue è nel periodo " + window);
-      }
+    case SectionId::Parity:
+      ParityLines(sheet, lines);
       break;
-    }
-    case SectionId::Intercepts: {
-      if (Pending(sheet.intercepts, &lines)) break;
-      for (const Point& p : sheet.intercepts.data.points) lines.push_back(PointText(p));
-      if (lines.empty()) lines.push_back("nessuna intersezione con gli assi");
-      if (!sheet.intercepts.data.periodicZeros.empty()) {
-        lines.push_back("zeri in ogni periodo: " + sheet.intercepts.data.periodicZeros);
-      }
+    case SectionId::Intercepts:
+      InterceptLines(sheet, lines);
       break;
-    }
-    case SectionId::Sign: {
-      if (Pending(sheet.sign, &lines)) break;
-      const auto& items = sheet.sign.data.intervals;
-      const std::pair<Sign, const char*> kinds[] = {
-          {Sign::Plus, "f > 0 in "}, {Sign::Minus, "f < 0 in "}, {Sign::Zero, "f = 0 in "}};
-      for (const auto& kind : kinds) {
-        // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
-        const Sign sign = kind.first;
-        const char* head = kind.second;
-        auto parts = GroupedIntervals(items, [&](const SignInterval& i) { return i.sign == sign; });
-        if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
-      }
+    case SectionId::Sign:
+      SignLines(sheet, lines);
       break;
-    }
-    case SectionId::Limits: {
-      if (Pending(sheet.limits, &lines)) break;
-      for (const LimitItem& item : sheet.limits.data.items) {
-        lines.push_back(LimitHead(item) + (item.value
-                                               ? " = " + item.value->text + Unchecked(*item.value)
-                                           : item.reason.empty() ? std::string(" non esiste")
-                                                                 : ": " + item.reason));
-      }
-      if (lines.empty()) lines.push_back("nessun limite da calcolare");
-      if (sheet.domain.determined) {
-        for (const Discontinuity& d : sheet.domain.data.discontinuities) {
-          lines.push_back(DiscontinuityText(d));
-        }
-      }
+    case SectionId::Limits:
+      LimitLines(sheet, lines);
       break;
-    }
-    case SectionId::Asymptotes: {
-      if (Pending(sheet.asymptotes, &lines)) break;
-      for (const AsymptoteItem& a : sheet.asymptotes.data.items) {
-        switch (a.kind) {
-          case AsymptoteKind::Vertical:
-            lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
-            break;
-          case AsymptoteKind::Horizontal:
-            lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) +
-                            FromText(a.from) + ")" + Unchecked(a.q));
-            break;
-          case AsymptoteKind::Oblique:
-            lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
-                            FromText(a.from) + ")" + Unchecked(a.q));
-            break;
-        }
-      }
-      if (!sheet.asymptotes.data.periodicVertical.empty()) {
-        lines.push_back("asintoti verticali in ogni periodo: " +
-                        sheet.asymptotes.data.periodicVertical);
-      }
-      if (lines.empty()) lines.push_back("nessun asintoto");
+    case SectionId::Asymptotes:
+      AsymptoteLines(sheet, lines);
       break;
-    }
     default:
       DerivativeLines(sheet, id, lines);
   }

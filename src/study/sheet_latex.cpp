@@ -208,14 +208,8 @@ std::string ExprLatex(const Expr& e) {
 
 // The lines of one section for the document, each a LaTeX paragraph: Italian words in text
 // mode, every value, interval, limit and point in math mode. They say what SectionLines says.
-std::vector<std::string> LatexLines(const Sheet& sheet, SectionId id) {
-  std::vector<std::string> lines;
-  bool done = false;
-  WithSection(sheet, id, [&](const auto& section) { done = section.ready && section.determined; });
-  if (!done) {
-    for (const std::string& l : SectionLines(sheet, id)) lines.push_back(LatexText(l));
-    return lines;
-  }
+// The lines of the sections from f to the asymptotes, each written as mathematics.
+void FirstLatexLines(const Sheet& sheet, SectionId id, std::vector<std::string>& lines) {
   switch (id) {
     case SectionId::Function: {
       const FunctionData& d = sheet.function.data;
@@ -291,6 +285,14 @@ std::vector<std::string> LatexLines(const Sheet& sheet, SectionId id) {
       if (lines.empty()) lines.push_back("nessun asintoto");
       break;
     }
+    default:
+      break;
+  }
+}
+
+// The lines of the sections of the derivatives, each written as mathematics.
+void DerivativeLatexLines(const Sheet& sheet, SectionId id, std::vector<std::string>& lines) {
+  switch (id) {
     case SectionId::Derivative: {
       const DerivativeData& d = sheet.derivative.data;
       lines.push_back(M("\\displaystyle f'(x) = " + ExprLatex(d.d1)));
@@ -342,6 +344,23 @@ std::vector<std::string> LatexLines(const Sheet& sheet, SectionId id) {
       if (lines.empty()) lines.push_back("nessun flesso");
       break;
     }
+    default:
+      break;
+  }
+}
+
+std::vector<std::string> LatexLines(const Sheet& sheet, SectionId id) {
+  std::vector<std::string> lines;
+  bool done = false;
+  WithSection(sheet, id, [&](const auto& section) { done = section.ready && section.determined; });
+  if (!done) {
+    for (const std::string& l : SectionLines(sheet, id)) lines.push_back(LatexText(l));
+    return lines;
+  }
+  if (id <= SectionId::Asymptotes) {
+    FirstLatexLines(sheet, id, lines);
+  } else {
+    DerivativeLatexLines(sheet, id, lines);
   }
   return lines;
 }

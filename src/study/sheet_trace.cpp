@@ -77,6 +77,91 @@ std::string EveryPeriodJson(const std::string& text) {
   return text.empty() ? "" : ",\"every_period\":" + JsonString(text);
 }
 
+// The domain: its condition, its intervals, the points where f is discontinuous and how.
+std::string DomainBody(const Sheet& s) {
+  const Domain& d = s.domain.data.domain;
+  return ",\"text\":" + JsonString(d.condition) +
+         ",\"intervals\":" + List(d.intervals, [](const Interval& i) { return Json(i); }) +
+         ",\"discontinuities\":" + List(s.domain.data.discontinuities, [](const Discontinuity& c) {
+           const char* kind = c.kind == DiscontinuityKind::Removable ? "removable"
+                              : c.kind == DiscontinuityKind::Jump    ? "jump"
+                                                                     : "second";
+           return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kind + "\"" +
+                  (c.jump ? ",\"jump\":" + Json(*c.jump) : std::string()) + "}";
+         });
+}
+
+// The sign: its intervals and the sign chart ("chart": the finite columns, and each row's
+// signs walking columns and intervals in order).
+std::string SignBody(const Sheet& s) {
+  std::string out = ",\"intervals\":" + List(s.sign.data.intervals, [](const SignInterval& i) {
+                      return Json(i.range, ",\"sign\":" + SignJson(i.sign));
+                    });
+  const SignChart& c = s.sign.data.chart;
+  if (c.rows.empty()) return out;
+  // The finite columns, and each row's signs walking columns and intervals in order.
+  std::vector<Number> points;
+  for (const Number& x : c.xs) {
+    if (std::isfinite(x.value)) points.push_back(x);
+  }
+  out += ",\"chart\":{\"points\":" + List(points, [](const Number& n) { return Json(n); }) +
+         ",\"rows\":" +
+         List(c.rows,
+              [&](const SignChartRow& r) {
+                std::string signs;
+                auto add = [&](Sign sg) {
+                  signs += (signs.empty() ? "" : ",") +
+                           (sg == Sign::Undefined ? std::string("\"‖\"") : SignJson(sg));
+                };
+                for (std::size_t i = 0; i < c.xs.size(); ++i) {
+                  if (std::isfinite(c.xs[i].value)) add(r.atPoint[i]);
+                  if (i + 1 < c.xs.size()) add(r.onInterval[i]);
+                }
+                return "{\"factor\":" + JsonString(r.factor) +
+                       (r.denominator ? ",\"denominator\":true" : "") + ",\"signs\":[" + signs +
+                       "]}";
+              }) +
+         "}";
+  return out;
+}
+
+std::string AsymptotesBody(const Sheet& s) {
+  return ",\"items\":" +
+         List(s.asymptotes.data.items,
+              [](const AsymptoteItem& a) {
+                switch (a.kind) {
+                  case AsymptoteKind::Vertical:
+                    return "{\"kind\":\"vertical\",\"x\":" + Json(a.x) +
+                           ",\"side\":" + SideJson(a.side) + "}";
+                  case AsymptoteKind::Horizontal:
+                    return "{\"kind\":\"horizontal\",\"side\":" + SideJson(a.side) +
+                           ",\"y\":" + Json(a.q) + FromJson(a.from) + "}";
+                  case AsymptoteKind::Oblique:
+                    break;
+                }
+                return "{\"kind\":\"oblique\",\"side\":" + SideJson(a.side) +
+                       ",\"m\":" + Json(a.m) + ",\"q\":" + Json(a.q) + FromJson(a.from) + "}";
+              }) +
+         EveryPeriodJson(s.asymptotes.data.periodicVertical);
+}
+
+// f′ and the points where f is not differentiable, with their kind.
+std::string DerivativeBody(const Sheet& s) {
+  const DerivativeData& d = s.derivative.data;
+  return ",\"text\":" + JsonString(d.d1.text) + ",\"latex\":" + JsonString(Latex(d.d1)) +
+         ",\"not_differentiable\":" + List(d.kinds, [](const NonDifferentiablePoint& p) {
+           const char* kind =
+               p.kind == NonDifferentiableKind::Corner               ? "\"corner\""
+               : p.kind == NonDifferentiableKind::Cusp               ? "\"cusp\""
+               : p.kind == NonDifferentiableKind::VerticalTangent    ? "\"vertical_tangent\""
+               : p.kind == NonDifferentiableKind::VerticalInflection ? "\"vertical_inflection\""
+                                                                     : "null";
+           return "{\"x\":" + Json(p.x) + ",\"kind\":" + kind +
+                  ",\"left\":" + (p.left ? Json(*p.left) : "null") +
+                  ",\"right\":" + (p.right ? Json(*p.right) : "null") + "}";
+         });
+}
+
 std::string Body(const Sheet& s, SectionId id) {
   switch (id) {
     case SectionId::Function: {
@@ -86,19 +171,8 @@ std::string Body(const Sheet& s, SectionId id) {
       if (!d.exact) out += ",\"reason\":" + JsonString(d.reason);
       return out;
     }
-    case SectionId::Domain: {
-      const Domain& d = s.domain.data.domain;
-      return ",\"text\":" + JsonString(d.condition) +
-             ",\"intervals\":" + List(d.intervals, [](const Interval& i) { return Json(i); }) +
-             ",\"discontinuities\":" +
-             List(s.domain.data.discontinuities, [](const Discontinuity& c) {
-               const char* kind = c.kind == DiscontinuityKind::Removable ? "removable"
-                                  : c.kind == DiscontinuityKind::Jump    ? "jump"
-                                                                         : "second";
-               return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kind + "\"" +
-                      (c.jump ? ",\"jump\":" + Json(*c.jump) : std::string()) + "}";
-             });
-    }
+    case SectionId::Domain:
+      return DomainBody(s);
     case SectionId::Parity: {
       const ParityData& d = s.parity.data;
       std::string out = std::string(",\"value\":") + (d.parity == Parity::Even  ? "\"even\""
@@ -115,37 +189,8 @@ std::string Body(const Sheet& s, SectionId id) {
       return ",\"points\":" +
              List(s.intercepts.data.points, [](const Point& p) { return "{" + Json(p) + "}"; }) +
              EveryPeriodJson(s.intercepts.data.periodicZeros);
-    case SectionId::Sign: {
-      std::string out = ",\"intervals\":" + List(s.sign.data.intervals, [](const SignInterval& i) {
-                          return Json(i.range, ",\"sign\":" + SignJson(i.sign));
-                        });
-      const SignChart& c = s.sign.data.chart;
-      if (c.rows.empty()) return out;
-      // The finite columns, and each row's signs walking columns and intervals in order.
-      std::vector<Number> points;
-      for (const Number& x : c.xs) {
-        if (std::isfinite(x.value)) points.push_back(x);
-      }
-      out += ",\"chart\":{\"points\":" + List(points, [](const Number& n) { return Json(n); }) +
-             ",\"rows\":" +
-             List(c.rows,
-                  [&](const SignChartRow& r) {
-                    std::string signs;
-                    auto add = [&](Sign sg) {
-                      signs += (signs.empty() ? "" : ",") +
-                               (sg == Sign::Undefined ? std::string("\"‖\"") : SignJson(sg));
-                    };
-                    for (std::size_t i = 0; i < c.xs.size(); ++i) {
-                      if (std::isfinite(c.xs[i].value)) add(r.atPoint[i]);
-                      if (i + 1 < c.xs.size()) add(r.onInterval[i]);
-                    }
-                    return "{\"factor\":" + JsonString(r.factor) +
-                           (r.denominator ? ",\"denominator\":true" : "") + ",\"signs\":[" + signs +
-                           "]}";
-                  }) +
-             "}";
-      return out;
-    }
+    case SectionId::Sign:
+      return SignBody(s);
     case SectionId::Limits:
       return ",\"items\":" + List(s.limits.data.items, [](const LimitItem& l) {
                const char* side =
@@ -158,38 +203,9 @@ std::string Body(const Sheet& s, SectionId id) {
                       "}";
              });
     case SectionId::Asymptotes:
-      return ",\"items\":" +
-             List(s.asymptotes.data.items,
-                  [](const AsymptoteItem& a) {
-                    switch (a.kind) {
-                      case AsymptoteKind::Vertical:
-                        return "{\"kind\":\"vertical\",\"x\":" + Json(a.x) +
-                               ",\"side\":" + SideJson(a.side) + "}";
-                      case AsymptoteKind::Horizontal:
-                        return "{\"kind\":\"horizontal\",\"side\":" + SideJson(a.side) +
-                               ",\"y\":" + Json(a.q) + FromJson(a.from) + "}";
-                      case AsymptoteKind::Oblique:
-                        break;
-                    }
-                    return "{\"kind\":\"oblique\",\"side\":" + SideJson(a.side) +
-                           ",\"m\":" + Json(a.m) + ",\"q\":" + Json(a.q) + FromJson(a.from) + "}";
-                  }) +
-             EveryPeriodJson(s.asymptotes.data.periodicVertical);
-    case SectionId::Derivative: {
-      const DerivativeData& d = s.derivative.data;
-      return ",\"text\":" + JsonString(d.d1.text) + ",\"latex\":" + JsonString(Latex(d.d1)) +
-             ",\"not_differentiable\":" + List(d.kinds, [](const NonDifferentiablePoint& p) {
-               const char* kind =
-                   p.kind == NonDifferentiableKind::Corner               ? "\"corner\""
-                   : p.kind == NonDifferentiableKind::Cusp               ? "\"cusp\""
-                   : p.kind == NonDifferentiableKind::VerticalTangent    ? "\"vertical_tangent\""
-                   : p.kind == NonDifferentiableKind::VerticalInflection ? "\"vertical_inflection\""
-                                                                         : "null";
-               return "{\"x\":" + Json(p.x) + ",\"kind\":" + kind +
-                      ",\"left\":" + (p.left ? Json(*p.left) : "null") +
-                      ",\"right\":" + (p.right ? Json(*p.right) : "null") + "}";
-             });
-    }
+      return AsymptotesBody(s);
+    case SectionId::Derivative:
+      return DerivativeBody(s);
     case SectionId::Monotonicity:
       return ",\"intervals\":" + List(s.monotonicity.data.intervals, [](const TrendInterval& i) {
                const char* t = i.trend == Trend::Increasing   ? "increasing"
