@@ -229,9 +229,9 @@ class ExactEngine {
   // zeros of the quotient.
   virtual Answer<Expr> Numerator(Which) { return {}; }
 
-  // The factors of the numerator and of the denominator of f, each factored by the CAS and
-  // checked at points against the part it factors.
-  virtual Answer<Factored> Factors() { return {}; }
+  // The factors of the numerator and of the denominator of f (or f′, f″), each factored by
+  // the CAS and checked at points against the part it factors.
+  virtual Answer<Factored> Factors(Which) { return {}; }
 
   // The time left to the sheet's questions from now on: each question then waits at most that
   // long, and none is sent once it is spent ("non determinato: tempo scaduto"). Unbounded

@@ -99,7 +99,7 @@ class HelperEngine : public ExactEngine {
   Answer<std::vector<Expr>> Mirrored() override;
   Answer<Expr> Substituted(Which which, const Number& at) override;
   Answer<Expr> Numerator(Which which) override;
-  Answer<Factored> Factors() override;
+  Answer<Factored> Factors(Which which) override;
 
  private:
   // The helper.

@@ -86,10 +86,12 @@ Answer<Expr> HelperEngine::Numerator(Which which) {
   return Determined(Expr{StudentText(*n), LatexText(*n), true});
 }
 
-Answer<Factored> HelperEngine::Factors() {
+Answer<Factored> HelperEngine::Factors(Which which) {
   if (rejected_ || !tree_[0]) return Undetermined<Factored>(reason_, why_);
+  const Node* tree = TreeOf(which);
+  if (!tree) return Undetermined<Factored>(ReasonOf(which));
   std::vector<Node> parts, upper, lower;
-  FlattenProduct(*tree_[0], parts);
+  FlattenProduct(*tree, parts);
   for (Node& p : parts) {
     if (p.Is("inv") && HasX(p.args[0])) {
       FlattenProduct(p.args[0], lower);

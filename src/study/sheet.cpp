@@ -515,10 +515,24 @@ const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id) {
 
 namespace curvalis::study {
 
+const SignChart* SectionChart(const Sheet& sheet, SectionId id) {
+  const SignChart* chart = id == SectionId::Sign && sheet.sign.determined ? &sheet.sign.data.chart
+                           : id == SectionId::Monotonicity && sheet.monotonicity.determined
+                               ? &sheet.monotonicity.data.chart
+                           : id == SectionId::Concavity && sheet.concavity.determined
+                               ? &sheet.concavity.data.chart
+                               : nullptr;
+  return chart && !chart->rows.empty() ? chart : nullptr;
+}
+
 Sheet ResultsOnly(Sheet sheet) {
   for (int i = 0; i < kSectionCount; ++i) {
     WithSection(sheet, SectionId(i), [](auto& s) { s.steps.clear(); });
   }
+  // The sign charts are working too: the window hides them with the rest of it.
+  sheet.sign.data.chart = {};
+  sheet.monotonicity.data.chart = {};
+  sheet.concavity.data.chart = {};
   return sheet;
 }
 

@@ -199,6 +199,7 @@ struct TrendInterval {
 };
 struct MonotonicityData {
   std::vector<TrendInterval> intervals;
+  SignChart chart;  // the sign chart of f′ (its factors, then f′), when the working has one
 };
 
 // 10. Relative extrema: where the trend changes (corners included) and at ends of D that belong
@@ -224,6 +225,7 @@ struct ConcavityInterval {
 };
 struct ConcavityData {
   std::vector<ConcavityInterval> intervals;
+  SignChart chart;  // the sign chart of f″, when the working has one
 };
 
 // 13. Inflection points: the concavity changes at a point with a tangent (never a corner).
@@ -408,8 +410,8 @@ std::string FCellText(const TableFCell& cell);
 // determinato: <reason>" when undetermined.
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id);
 
-// The sheet with its results alone: every section's working taken away (the exports "without
-// the working").
+// The sheet with its results alone: every section's working and sign chart taken away (the exports
+// "without the working").
 Sheet ResultsOnly(Sheet sheet);
 
 // The heading of a section's working on the sheet.
@@ -417,6 +419,15 @@ inline constexpr std::string_view kWorkingTitle = "Svolgimento";
 
 // The working of a section, whether it has one.
 const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id);
+
+// The sign chart a section's working draws ("schema del segno"): Segno's of f, Monotonia's of
+// f′, Concavità's of f″; nullptr for the other sections and where there is none.
+const SignChart* SectionChart(const Sheet& sheet, SectionId id);
+inline constexpr std::string_view kSignChartTitle = "Schema del segno";
+
+// The headings of the two parts that follow the sections.
+inline constexpr std::string_view kTableTitle = "Tabella dei segni e della variazione";
+inline constexpr std::string_view kGraphTitle = "Grafico";
 
 // The table as text, one line per row, for a screen reader and the Markdown export.
 std::vector<std::string> TableLines(const Sheet& sheet);

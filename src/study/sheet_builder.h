@@ -340,6 +340,18 @@ class Builder {
   // The sign chart of f from the factors of its numerator and denominator (left empty when a
   // factor's signs do not give the signs of f).
   void BuildSignChart();
+  // The sign chart of f′ under Monotonia (Which::D1), of f″ under Concavità (Which::D2).
+  void BuildDerivativeChart(Which which);
+  // The sign chart of g (f, f′ or f″) over the columns `xs` (in order): a row for each factor
+  // of its numerator and denominator, then g's own row, whose sign on each interval is the
+  // section's (`sectionSign` at a point inside it; Undefined outside the domain) and must agree
+  // with the rule of signs. Empty when a part is missing or disagrees.
+  SignChart ChartOf(Which which, std::vector<Number> xs,
+                    const std::function<Sign(double)>& sectionSign);
+  // A factor's row: its sign at each column and on each interval (`inside(i, k)`, the k-th of
+  // five points inside interval i); nullopt where it changes sign inside an interval.
+  std::optional<SignChartRow> FactorRow(const Expr& e, bool den, const std::vector<Number>& xs,
+                                        const std::function<double(std::size_t, int)>& inside);
   std::vector<Step> ParityWorking();
   std::vector<Step> InterceptsWorking();
   std::vector<Step> AsymptotesWorking();

@@ -426,11 +426,10 @@ std::string SheetLatex(const Sheet& sheet) {
            "}\n\\begin{itemize}\\setlength{\\itemsep}{1pt}\n";
     for (const std::string& line : LatexLines(sheet, id)) out += "\\item " + line + "\n";
     out += "\\end{itemize}\n";
-    if (id == SectionId::Sign && sheet.sign.determined)
-      out += SignChartLatex(sheet.sign.data.chart);
+    if (const SignChart* chart = SectionChart(sheet, id)) out += SignChartLatex(*chart);
     out += WorkingLatex(SectionSteps(sheet, id));
   }
-  out += "\\subsection*{Tabella dei segni e della variazione}\n";
+  out += "\\subsection*{" + LatexText(kTableTitle) + "}\n";
   std::string legend;
   const std::string table = sheet.tableReady ? TkzTable(sheet, &legend) : "";
   out += table.empty() ? "non determinata\n\n" : table + legend;
@@ -438,7 +437,8 @@ std::string SheetLatex(const Sheet& sheet) {
     // The heading stays on the page of the picture.
     const std::string graph = GraphTikz(sheet);
     out +=
-        "\\par\\noindent\\begin{minipage}{\\linewidth}\n\\subsection*{Grafico}\n" +
+        "\\par\\noindent\\begin{minipage}{\\linewidth}\n\\subsection*{" + LatexText(kGraphTitle) +
+        "}\n" +
         (graph.empty() ? std::string("non determinato: nessuna finestra del grafico\n") : graph) +
         "\\end{minipage}\n\n";
   }

@@ -61,18 +61,18 @@ std::string SheetMarkdown(const Sheet& sheet, const MarkdownGraph& graph) {
     out += "## " + std::string(SectionTitle(id)) + "\n\n";
     for (const std::string& line : SectionLines(sheet, id)) out += "- " + line + "\n";
     out += "\n";
-    if (id == SectionId::Sign && sheet.sign.determined)
-      out += SignChartMarkdown(sheet.sign.data.chart);
+    if (const SignChart* chart = SectionChart(sheet, id)) out += SignChartMarkdown(*chart);
     out += WorkingMarkdown(SectionSteps(sheet, id));
   }
-  out += "## Tabella dei segni e della variazione\n\n";
+  out += "## " + std::string(kTableTitle) + "\n\n";
   const std::string table = Table(sheet);
   out += table.empty() ? "non determinata\n" : table;
   if (!graph.file.empty()) {
-    out += "\n## Grafico\n\n![Grafico di f(x) = " + sheet.function.data.f.text + "](" + graph.file +
-           ")\n";
+    out += "\n## " + std::string(kGraphTitle) +
+           "\n\n![Grafico di f(x) = " + sheet.function.data.f.text + "](" + graph.file + ")\n";
   } else if (!graph.reason.empty()) {
-    out += "\n## Grafico\n\nIl grafico non è stato scritto: " + graph.reason + ".\n";
+    out += "\n## " + std::string(kGraphTitle) +
+           "\n\nIl grafico non è stato scritto: " + graph.reason + ".\n";
   }
   out += "\n## Punti notevoli\n\n";
   for (const GraphPoint& p : sheet.points) {

@@ -91,20 +91,17 @@ std::string DomainBody(const Sheet& s) {
          });
 }
 
-// The sign: its intervals and the sign chart ("chart": the finite columns, and each row's
-// signs walking columns and intervals in order).
-std::string SignBody(const Sheet& s) {
-  std::string out = ",\"intervals\":" + List(s.sign.data.intervals, [](const SignInterval& i) {
-                      return Json(i.range, ",\"sign\":" + SignJson(i.sign));
-                    });
-  const SignChart& c = s.sign.data.chart;
-  if (c.rows.empty()) return out;
-  // The finite columns, and each row's signs walking columns and intervals in order.
+// A sign chart: its finite columns, and each row's signs walking columns and intervals in
+// order; nothing where the section has none.
+std::string ChartJson(const Sheet& s, SectionId id) {
+  const SignChart* chart = SectionChart(s, id);
+  if (!chart) return {};
+  const SignChart& c = *chart;
   std::vector<Number> points;
   for (const Number& x : c.xs) {
     if (std::isfinite(x.value)) points.push_back(x);
   }
-  out += ",\"chart\":{\"points\":" + List(points, [](const Number& n) { return Json(n); }) +
+  return ",\"chart\":{\"points\":" + List(points, [](const Number& n) { return Json(n); }) +
          ",\"rows\":" +
          List(c.rows,
               [&](const SignChartRow& r) {
@@ -122,7 +119,6 @@ std::string SignBody(const Sheet& s) {
                        "]}";
               }) +
          "}";
-  return out;
 }
 
 std::string AsymptotesBody(const Sheet& s) {
@@ -190,7 +186,12 @@ std::string Body(const Sheet& s, SectionId id) {
              List(s.intercepts.data.points, [](const Point& p) { return "{" + Json(p) + "}"; }) +
              EveryPeriodJson(s.intercepts.data.periodicZeros);
     case SectionId::Sign:
-      return SignBody(s);
+      return ",\"intervals\":" +
+             List(s.sign.data.intervals,
+                  [](const SignInterval& i) {
+                    return Json(i.range, ",\"sign\":" + SignJson(i.sign));
+                  }) +
+             ChartJson(s, id);
     case SectionId::Limits:
       return ",\"items\":" + List(s.limits.data.items, [](const LimitItem& l) {
                const char* side =
@@ -207,12 +208,15 @@ std::string Body(const Sheet& s, SectionId id) {
     case SectionId::Derivative:
       return DerivativeBody(s);
     case SectionId::Monotonicity:
-      return ",\"intervals\":" + List(s.monotonicity.data.intervals, [](const TrendInterval& i) {
-               const char* t = i.trend == Trend::Increasing   ? "increasing"
-                               : i.trend == Trend::Decreasing ? "decreasing"
-                                                              : "constant";
-               return Json(i.range, std::string(",\"trend\":\"") + t + "\"");
-             });
+      return ",\"intervals\":" +
+             List(s.monotonicity.data.intervals,
+                  [](const TrendInterval& i) {
+                    const char* t = i.trend == Trend::Increasing   ? "increasing"
+                                    : i.trend == Trend::Decreasing ? "decreasing"
+                                                                   : "constant";
+                    return Json(i.range, std::string(",\"trend\":\"") + t + "\"");
+                  }) +
+             ChartJson(s, id);
     case SectionId::Extrema:
       return ",\"items\":" + List(s.extrema.data.items, [](const ExtremumItem& e) {
                return std::string("{\"kind\":\"") + (e.maximum ? "max" : "min") + "\"," +
@@ -223,10 +227,13 @@ std::string Body(const Sheet& s, SectionId id) {
       return ",\"text\":" + JsonString(d.text) + ",\"latex\":" + JsonString(Latex(d));
     }
     case SectionId::Concavity:
-      return ",\"intervals\":" + List(s.concavity.data.intervals, [](const ConcavityInterval& i) {
-               return Json(i.range,
-                           std::string(",\"concavity\":\"") + (i.up ? "up" : "down") + "\"");
-             });
+      return ",\"intervals\":" +
+             List(s.concavity.data.intervals,
+                  [](const ConcavityInterval& i) {
+                    return Json(i.range,
+                                std::string(",\"concavity\":\"") + (i.up ? "up" : "down") + "\"");
+                  }) +
+             ChartJson(s, id);
     case SectionId::Inflections:
       return ",\"items\":" + List(s.inflections.data.items, [](const InflectionItem& i) {
                return "{" + Json(i.p) + ",\"horizontal_tangent\":" + Bool(i.horizontalTangent) +

@@ -1,6 +1,8 @@
 // The working of a section written for the Markdown and the LaTeX documents.
 #include "study/sheet_writers.h"
 
+#include <algorithm>
+
 namespace curvalis::study {
 
 std::string WorkingMarkdown(const std::vector<Step>& steps) {
@@ -29,7 +31,7 @@ std::string WorkingLatex(const std::vector<Step>& steps) {
 
 std::string SignChartMarkdown(const SignChart& chart) {
   if (chart.rows.empty()) return {};
-  std::string out = "Schema del segno:\n\n| x |";
+  std::string out = std::string(kSignChartTitle) + ":\n\n| x |";
   for (std::size_t i = 0; i < chart.xs.size(); ++i) {
     out += " " + chart.xs[i].text + " |" + (i + 1 < chart.xs.size() ? "  |" : "");
   }
@@ -53,8 +55,20 @@ std::string SignChartMarkdown(const SignChart& chart) {
 std::string SignChartLatex(const SignChart& chart) {
   const std::size_t n = chart.xs.size();
   if (chart.rows.empty() || n < 2) return {};
-  std::string out = "\\begin{center}\n\\begin{tikzpicture}\n\\tkzTabInit[lgt=2.6,espcl=" +
-                    std::to_string(std::min(2.6, 14.0 / double(n - 1))).substr(0, 4) + "]{$x$ /1";
+  // The column of the rows' names as wide as the longest ("(x − 1)² (den.)"), about 0.2 cm a
+  // character; the intervals share what is left of the line.
+  std::size_t longest = 0;
+  for (const SignChartRow& r : chart.rows) {
+    const std::string title = ChartRowTitle(r);
+    longest = std::max<std::size_t>(longest, std::count_if(title.begin(), title.end(), [](char c) {
+                                      return (c & 0xC0) != 0x80;
+                                    }));
+  }
+  const double names = std::max(2.6, 0.2 * double(longest) + 0.4);
+  std::string out = "\\begin{center}\n\\begin{tikzpicture}\n\\tkzTabInit[lgt=" +
+                    std::to_string(names).substr(0, 4) + ",espcl=" +
+                    std::to_string(std::min(2.6, (16.6 - names) / double(n - 1))).substr(0, 4) +
+                    "]{$x$ /1";
   for (const SignChartRow& r : chart.rows) out += ", $" + ChartRowLatex(r) + "$ /1";
   out += "}{";
   for (std::size_t i = 0; i < n; ++i) {

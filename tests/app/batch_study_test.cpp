@@ -438,34 +438,54 @@ TEST(BatchStudy, ReportByItsEnding) {
   EXPECT_EQ(r.code, 2);
 }
 
-// The sign chart of textbook functions: the factors it has rows for, or none where a factor's
-// signs cannot be given between the points (a chart left out, never guessed).
+// The sign charts of textbook functions, of f under Segno, of f′ under Monotonia and of f″
+// under Concavità: the factors they have rows for, or none where a factor's signs cannot be
+// given between the points (a chart left out, never guessed); and the last row's signs, which
+// must say what the section says on every interval and be "‖" where g is undefined.
 TEST(BatchStudy, SignChartsWithTheHelper) {
   struct Row {
     const char* formula;
+    const char* section;
     const char* factors;  // the rows' factors in order, "" for no chart
+    const char* signs;    // the last row's signs, "" for any
   };
   const Row rows[] = {
-      {"x^3-3x", "x|x − √3|x + √3|f(x)"},
-      {"x*e^x", "x|e^x|f(x)"},                      // a factor that never changes sign
-      {"(x^2-4)/(x+2)", "x − 2|x + 2|x + 2|f(x)"},  // the same factor above and below
-      {"sqrt(x^2-1)/x", ""},                        // x changes sign outside D: no chart
-      {"ln(x)", ""},                                // one factor: the signs say it all
+      {"x^3-3x", "sign", "x|x − √3|x + √3|f(x)", ""},
+      {"x*e^x", "sign", "x|e^x|f(x)", ""},                      // a factor that never changes sign
+      {"(x^2-4)/(x+2)", "sign", "x − 2|x + 2|x + 2|f(x)", ""},  // the same factor above and below
+      {"sqrt(x^2-1)/x", "sign", "", ""},                        // x changes sign outside D
+      {"ln(x)", "sign", "", ""},                                // one factor: the signs say it all
+      // f′ = 3(x − 1)(x + 1): both zeros are columns, the trend's signs in between.
+      {"x^3-3x", "monotonicity", "x − 1|x + 1|f′(x)", "\"+\",\"0\",\"-\",\"0\",\"+\""},
+      {"x*e^x", "monotonicity", "e^x|x + 1|f′(x)", "\"-\",\"0\",\"+\""},
+      // f′ undefined at the poles ±1 though its numerator is not 0 there.
+      {"(x^3-4x)/(x^2-1)", "monotonicity", "x^4 + x² + 4|(x − 1)²|(x + 1)²|f′(x)",
+       "\"+\",\"‖\",\"+\",\"‖\",\"+\""},
+      {"(x^3-4x)/(x^2-1)", "concavity", "x|x² + 3|(x − 1)³|(x + 1)³|f″(x)",
+       "\"+\",\"‖\",\"-\",\"0\",\"+\",\"‖\",\"-\""},
+      {"x^3-3x", "concavity", "", ""},  // f″ = 6x: one factor
   };
   for (const Row& row : rows) {
     const BatchRun r =
         Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
     ASSERT_EQ(r.code, 0) << r.out;
-    std::string factors;
+    std::string factors, line;
     for (const std::string& l : r.lines) {
-      if (l.find("\"section\":\"sign\"") == std::string::npos) continue;
+      if (l.find("\"section\":\"" + std::string(row.section) + "\"") == std::string::npos) continue;
+      line = l;
       for (std::size_t at = l.find("\"factor\":\""); at != std::string::npos;
            at = l.find("\"factor\":\"", at + 1)) {
         const std::size_t from = at + 10;
         factors += (factors.empty() ? "" : "|") + l.substr(from, l.find('"', from) - from);
       }
     }
-    EXPECT_EQ(factors, row.factors) << row.formula;
+    EXPECT_EQ(factors, row.factors) << row.formula << " " << row.section;
+    if (*row.signs) {
+      const std::size_t last = line.rfind("\"signs\":[");
+      ASSERT_NE(last, std::string::npos) << line;
+      EXPECT_EQ(line.substr(last + 9, line.find(']', last) - last - 9), row.signs)
+          << row.formula << " " << row.section;
+    }
   }
 }
 
@@ -486,6 +506,10 @@ TEST(BatchStudy, ReportWithAndWithoutTheWorking) {
   EXPECT_NE(with.find("5. q = lim x→+∞ [f(x) − x] = 2"), std::string::npos) << with;
   EXPECT_EQ(without.find("Svolgimento"), std::string::npos);
   EXPECT_NE(without.find("\\tkzTabInit"), std::string::npos);
+  // The sign charts go with the working: f's and f′'s in one, none in the other.
+  EXPECT_NE(with.find("| f(x) |"), std::string::npos) << with;
+  EXPECT_NE(with.find("| f′(x) |"), std::string::npos) << with;
+  EXPECT_EQ(without.find("(den.)"), std::string::npos) << without;
   r = Batch({"--formula", "x", "--report-results", (dir / "risultati.doc").string()});
   EXPECT_EQ(r.code, 2);
 }

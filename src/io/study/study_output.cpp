@@ -63,15 +63,12 @@ struct Pages {
     for (const std::string& line : study::SectionLines(sheet, id)) {
       Paragraph(Q(line), body, 16, 1);
     }
-    if (id == study::SectionId::Sign && sheet.sign.determined) {
-      const study::SignChart& chart = sheet.sign.data.chart;
-      const QSizeF size = SignChartSize(chart);
-      if (!chart.rows.empty()) {
-        const qreal scale = std::min(1.0, (page.width() - 16) / size.width());
-        Room(24 + size.height() * scale);
-        Paragraph(QStringLiteral("Schema del segno"), SheetFont(12, true), 16, 4);
-        y += PaintSignChart(p, QRectF(16, y, page.width() - 16, size.height()), chart) + 6;
-      }
+    if (const study::SignChart* chart = study::SectionChart(sheet, id)) {
+      const QSizeF size = SignChartSize(*chart);
+      const qreal scale = std::min(1.0, (page.width() - 16) / size.width());
+      Room(24 + size.height() * scale);
+      Paragraph(Q(study::kSignChartTitle), SheetFont(12, true), 16, 4);
+      y += PaintSignChart(p, QRectF(16, y, page.width() - 16, size.height()), *chart) + 6;
     }
     const std::vector<study::Step>& steps = study::SectionSteps(sheet, id);
     if (!steps.empty()) {
@@ -90,12 +87,12 @@ struct Pages {
     const QSizeF size = VariationTableSize(sheet.table);
     const qreal scale = std::min(1.0, page.width() / size.width());
     Room(30 + size.height() * scale);
-    Paragraph(QStringLiteral("Tabella dei segni e della variazione"), heading, 0, 6);
+    Paragraph(Q(study::kTableTitle), heading, 0, 6);
     y += PaintVariationTable(p, QRectF(0, y, page.width(), size.height()), sheet.table) + 14;
 
     const qreal graphHeight = std::min(page.width() * 0.75, page.height() - 40);
     Room(30 + graphHeight);
-    Paragraph(QStringLiteral("Grafico"), heading, 0, 6);
+    Paragraph(Q(study::kGraphTitle), heading, 0, 6);
     PaintStudyGraph(p, QRectF(0, y, page.width(), graphHeight), sheet);
     y += graphHeight;
   }
@@ -119,7 +116,7 @@ bool PaintSheetPages(QPagedPaintDevice& device, const study::Sheet& sheet, QStri
                              ? sheet.function.data.f.text
                              : sheet.function.data.typed;
   if (!f.empty()) pages.Paragraph(QStringLiteral("f(x) = ") + Q(f), SheetFont(12), 0, 10);
-  for (int s = 0; s < study::kSectionCount; ++s) pages.Section(sheet, study::SectionId(s));
+  for (const study::SectionId id : study::kOutline) pages.Section(sheet, id);
   if (sheet.tableReady) pages.TableAndGraph(sheet);
   return p.end();
 }

@@ -25,7 +25,7 @@ void PaintPending(QWidget& w) {
 
 VariationTableView::VariationTableView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Tabella"));
-  setAccessibleName(QStringLiteral("Tabella dei segni e della variazione"));
+  setAccessibleName(Q(study::kTableTitle));
   setAccessibleDescription(QString::fromUtf8(kPending));
   setFocusPolicy(Qt::StrongFocus);  // a screen reader's user reaches it with Tab
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -71,9 +71,15 @@ void VariationTableView::paintEvent(QPaintEvent*) {
   PaintVariationTable(p, QRectF(rect()).adjusted(1, 1, -1, -1), m_sheet.table);
 }
 
-SignChartView::SignChartView(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("SchemaSegno"));
-  setAccessibleName(QStringLiteral("Schema del segno"));
+SignChartView::SignChartView(study::SectionId section, QWidget* parent)
+    : QWidget(parent), m_section(section) {
+  setObjectName(section == study::SectionId::Sign
+                    ? QStringLiteral("SchemaSegno")
+                    : QStringLiteral("SchemaSegno_") + Q(study::SectionName(section)));
+  setAccessibleName(section == study::SectionId::Sign
+                        ? Q(study::kSignChartTitle)
+                        : Q(study::kSignChartTitle) + QStringLiteral(": ") +
+                              Q(study::SectionTitle(section)));
   setFocusPolicy(Qt::StrongFocus);
   QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   policy.setHeightForWidth(true);
@@ -81,7 +87,8 @@ SignChartView::SignChartView(QWidget* parent) : QWidget(parent) {
 }
 
 void SignChartView::setSheet(const study::Sheet& sheet) {
-  m_chart = sheet.sign.determined ? sheet.sign.data.chart : study::SignChart{};
+  const study::SignChart* chart = study::SectionChart(sheet, m_section);
+  m_chart = chart ? *chart : study::SignChart{};
   QStringList lines;
   for (const study::SignChartRow& r : m_chart.rows) {
     QString line = Q(study::ChartRowTitle(r)) + QLatin1Char(':');

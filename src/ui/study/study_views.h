@@ -26,12 +26,13 @@ class VariationTableView : public QWidget {
   study::Sheet m_sheet;
 };
 
-// The sign chart of Segno, painted by the same routine as the PDF and the printed page; hidden
-// while the sheet has none. Its rows are also text for a screen reader.
+// The sign chart of a section (Segno's of f, Monotonia's of f′, Concavità's of f″), painted by
+// the same routine as the PDF and the printed page; hidden while the sheet has none. Its rows
+// are also text for a screen reader.
 class SignChartView : public QWidget {
   Q_OBJECT
  public:
-  explicit SignChartView(QWidget* parent = nullptr);
+  explicit SignChartView(study::SectionId section, QWidget* parent = nullptr);
   void setSheet(const study::Sheet& sheet);
   bool hasChart() const { return !m_chart.rows.empty(); }
   bool hasHeightForWidth() const override { return true; }
@@ -42,6 +43,7 @@ class SignChartView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  study::SectionId m_section;
   study::SignChart m_chart;
 };
 

@@ -143,38 +143,38 @@ void StudyWindow::createContent() {
   m_title->setStudentText(QStringLiteral("Nessuna funzione studiata"));
   m_rejected = label(QStringLiteral("Motivo"), font());
   m_rejected->hide();
-  for (int s = 0; s < study::kSectionCount; ++s) {
-    const auto id = study::SectionId(s);
+  for (const study::SectionId id : study::kOutline) {
+    const auto s = std::size_t(id);
     const QString title = Q(study::SectionTitle(id));
     const bool sub = IsSubsection(id);
     if (!sub) layout->addSpacing(8);
-    m_headings[size_t(s)] =
+    m_headings[s] =
         label(QStringLiteral("Titolo_") + Q(study::SectionName(id)), HeadingFont(font(), sub));
-    m_headings[size_t(s)]->setText(title);
-    m_headings[size_t(s)]->setAccessibleName(title);
-    m_bodies[size_t(s)] = formula(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
-    m_bodies[size_t(s)]->setAccessibleName(title);
-    m_bodies[size_t(s)]->setIndent(14);
-    if (id == study::SectionId::Sign) {  // the sign chart under the signs
-      m_signChart = new SignChartView(page);
-      m_signChart->hide();
-      layout->addWidget(m_signChart);
+    m_headings[s]->setText(title);
+    m_headings[s]->setAccessibleName(title);
+    m_bodies[s] = formula(QStringLiteral("Sezione_") + Q(study::SectionName(id)), font());
+    m_bodies[s]->setAccessibleName(title);
+    m_bodies[s]->setIndent(14);
+    // The sign charts of f, f′ and f″ under their sections' results.
+    if (id == study::SectionId::Sign || id == study::SectionId::Monotonicity ||
+        id == study::SectionId::Concavity) {
+      m_charts[s] = new SignChartView(id, page);
+      m_charts[s]->hide();
+      layout->addWidget(m_charts[s]);
     }
-    m_workings[size_t(s)] =
-        formula(QStringLiteral("Svolgimento_") + Q(study::SectionName(id)), font());
-    m_workings[size_t(s)]->setAccessibleName(Q(study::kWorkingTitle) + QStringLiteral(": ") +
-                                             title);
-    m_workings[size_t(s)]->setIndent(28);
-    m_workings[size_t(s)]->hide();
+    m_workings[s] = formula(QStringLiteral("Svolgimento_") + Q(study::SectionName(id)), font());
+    m_workings[s]->setAccessibleName(Q(study::kWorkingTitle) + QStringLiteral(": ") + title);
+    m_workings[s]->setIndent(28);
+    m_workings[s]->hide();
   }
   layout->addSpacing(8);
   m_tableHeading = label(QStringLiteral("Titolo_tabella"), HeadingFont(font(), false));
-  m_tableHeading->setText(QStringLiteral("Tabella dei segni e della variazione"));
+  m_tableHeading->setText(Q(study::kTableTitle));
   m_table = new VariationTableView(page);
   layout->addWidget(m_table);
   layout->addSpacing(8);
   m_graphHeading = label(QStringLiteral("Titolo_grafico"), HeadingFont(font(), false));
-  m_graphHeading->setText(QStringLiteral("Grafico"));
+  m_graphHeading->setText(Q(study::kGraphTitle));
   m_graph = new StudyGraphView(page);
   layout->addWidget(m_graph);
   layout->addStretch(1);
@@ -245,9 +245,9 @@ void StudyWindow::refreshSection(study::SectionId id) {
                                             working.join(QLatin1Char('\n')));
   w->setAccessibleDescription(w->studentText());
   w->setVisible(!working.isEmpty() && workingShown() && m_sheet.rejected.empty());
-  if (id == study::SectionId::Sign) {
-    m_signChart->setSheet(m_sheet);
-    m_signChart->setVisible(m_signChart->hasChart() && workingShown() && m_sheet.rejected.empty());
+  if (SignChartView* chart = m_charts[size_t(id)]) {
+    chart->setSheet(m_sheet);
+    chart->setVisible(chart->hasChart() && workingShown() && m_sheet.rejected.empty());
   }
 }
 

@@ -46,7 +46,9 @@ class StudyWindow : public QMainWindow {
   FormulaLabel* sectionLabel(study::SectionId id) const;
   FormulaLabel* titleLabel() const { return m_title; }
   VariationTableView* tableView() const { return m_table; }
-  SignChartView* signChartView() const { return m_signChart; }
+  SignChartView* signChartView() const { return chartView(study::SectionId::Sign); }
+  // The sign chart under a section's result; nullptr for a section that draws none.
+  SignChartView* chartView(study::SectionId id) const { return m_charts[size_t(id)]; }
   StudyGraphView* graphView() const { return m_graph; }
   // The working shown under a section ("Svolgimento" and its lines), empty when it has none.
   FormulaLabel* workingLabel(study::SectionId id) const;
@@ -89,9 +91,9 @@ class StudyWindow : public QMainWindow {
   std::array<QLabel*, study::kSectionCount> m_headings{};
   std::array<FormulaLabel*, study::kSectionCount> m_bodies{};
   std::array<FormulaLabel*, study::kSectionCount> m_workings{};
+  std::array<SignChartView*, study::kSectionCount> m_charts{};
   QLabel* m_tableHeading = nullptr;
   VariationTableView* m_table = nullptr;
-  SignChartView* m_signChart = nullptr;
   QLabel* m_graphHeading = nullptr;
   StudyGraphView* m_graph = nullptr;
   QMap<QString, QAction*> m_actions;
