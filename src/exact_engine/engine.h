@@ -130,6 +130,9 @@ enum class StepRule {
   HorizontalFromLimit,  // "lim x→+∞ f(x) = 1 ⇒ y = 1"
   ObliqueSlope,         // "m = lim x→+∞ f(x)/x = 1"
   ObliqueIntercept,     // "q = lim x→+∞ [f(x) − x] = 2"
+  // Massimi e minimi, Flessi: the conclusions
+  SignChange,  // "f′ cambia segno da + a − in x = 2 − √3 ⇒ massimo relativo"
+  Ordinate,    // "f(2 − √3) = ((2 − √3)² − 1)/((2 − √3) − 2) = 4 − 2√3"
 };
 
 // "condition", "condition_solved", ..., "oblique_intercept".

@@ -357,6 +357,10 @@ std::string_view StepRuleName(StepRule rule) {
       return "oblique_slope";
     case StepRule::ObliqueIntercept:
       return "oblique_intercept";
+    case StepRule::SignChange:
+      return "sign_change";
+    case StepRule::Ordinate:
+      return "ordinate";
   }
   return "";
 }

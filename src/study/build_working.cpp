@@ -100,6 +100,10 @@ std::vector<Step> Builder::Working(SectionId id) {
     case SectionId::Concavity:
       BuildDerivativeChart(Which::D2);
       return ZerosWorking(Which::D2, d2Zeros_);
+    case SectionId::Extrema:
+      return ConclusionsWorking(Which::D1);
+    case SectionId::Inflections:
+      return ConclusionsWorking(Which::D2);
     default:
       return {};
   }
@@ -367,6 +371,62 @@ std::vector<Step> Builder::InterceptsWorking() {
   }
   std::vector<Step> zeros = ZerosWorking(Which::F, zeros_);
   out.insert(out.end(), zeros.begin(), zeros.end());
+  return out;
+}
+
+std::vector<Step> Builder::ConclusionsWorking(Which which) {
+  const bool d1 = which == Which::D1;
+  // The sign of f′ (f″) on each interval, from the section that gives it.
+  std::vector<std::pair<Interval, const char*>> signs;
+  if (d1) {
+    for (const TrendInterval& t : sheet_.monotonicity.data.intervals) {
+      if (t.trend != Trend::Constant) {
+        signs.push_back({t.range, t.trend == Trend::Increasing ? "+" : "−"});
+      }
+    }
+  } else {
+    for (const ConcavityInterval& c : sheet_.concavity.data.intervals) {
+      signs.push_back({c.range, c.up ? "+" : "−"});
+    }
+  }
+  auto sideSign = [&](double x, bool left) -> const char* {
+    for (const auto& [range, sign] : signs) {
+      if (SameX(left ? range.to.value : range.from.value, x)) return sign;
+    }
+    return nullptr;
+  };
+  std::vector<std::pair<Point, std::string>> points;  // each point and what it is
+  if (d1) {
+    for (const ExtremumItem& e : sheet_.extrema.data.items) {
+      points.push_back({e.p, e.maximum ? "massimo relativo" : "minimo relativo"});
+    }
+  } else {
+    for (const InflectionItem& i : sheet_.inflections.data.items) points.push_back({i.p, "flesso"});
+  }
+  std::vector<Step> out;
+  for (const auto& [p, what] : points) {
+    const char *before = sideSign(p.x.value, true), *after = sideSign(p.x.value, false);
+    if (before && after && std::string(before) != after) {
+      const std::string name = d1 ? "f′" : "f″", latexName = d1 ? "f'" : "f''";
+      out.push_back(Line(StepRule::SignChange,
+                         name + " cambia segno da " + before + " a " + after +
+                             " in x = " + p.x.text + kImplies + what,
+                         latexName + "\\text{ cambia segno da } " + (before[0] == '+' ? "+" : "-") +
+                             "\\text{ a } " + (after[0] == '+' ? "+" : "-") +
+                             "\\text{ in } x = " + Latex(p.x) + " \\Rightarrow \\text{" + what + "}"));
+    }
+    // The ordinate: f at the point as written, read back to the sheet's value.
+    if (!p.x.exact || !p.y.exact) continue;
+    auto s = Ask<Expr>([&] { return engine_.Substituted(Which::F, p.x); });
+    Fn written;
+    if (!s.determined || !written.Compile(s.value.text)) continue;
+    const double v = written(p.x.value);
+    if (!(std::fabs(v - p.y.value) <= 1e-9 * std::max(1.0, std::fabs(v)))) continue;
+    if (s.value.text == p.y.text) continue;  // nothing to compute
+    out.push_back(Line(
+        StepRule::Ordinate, "f(" + p.x.text + ") = " + s.value.text + " = " + p.y.text,
+        "f\\left(" + Latex(p.x) + "\\right) = " + s.value.latex + " = " + Latex(p.y), s.value.text));
+  }
   return out;
 }
 

@@ -357,6 +357,9 @@ class Builder {
   std::vector<Step> AsymptotesWorking();
   std::vector<Step> DerivativeWorking(Which which);
   // "f′(x) = 0 ⇔ x² − 4x + 1 = 0", then the solutions (or that there are none).
+  // The conclusions of Massimi e minimi (Which::D1) or Flessi (Which::D2): at each point the
+  // change of sign of f′ (f″) that makes it one, then its ordinate computed.
+  std::vector<Step> ConclusionsWorking(Which which);
   std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
 
   // --- the table and the graph ----------------------------------------------------------

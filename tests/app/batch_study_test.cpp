@@ -176,6 +176,11 @@ TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
         {"simplified", "f′(x) = (x² − 4x + 1)/(x − 2)²"}}},
       {"monotonicity",
        {{"numerator", "f′(x) = 0 ⇔ x² − 4x + 1 = 0"}, {"solutions", "x = 2 − √3 ∨ x = 2 + √3"}}},
+      {"extrema",
+       {{"sign_change", "f′ cambia segno da + a − in x = 2 − √3 ⇒ massimo relativo"},
+        {"ordinate", "f(2 − √3) = ((2 − √3)² − 1)/(2 − √3 − 2) = 4 − 2√3"},
+        {"sign_change", "f′ cambia segno da − a + in x = 2 + √3 ⇒ minimo relativo"},
+        {"ordinate", "f(2 + √3) = ((2 + √3)² − 1)/(2 + √3 − 2) = 4 + 2√3"}}},
       {"second_derivative",
        {{"quotient", "f″(x) = ((2x − 4)(x − 2)² − (x² − 4x + 1)(2x − 4))/(x − 2)^4"},
         {"polynomial", "D[x² − 4x + 1] = 2x − 4"},
@@ -226,7 +231,7 @@ TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
     }
     EXPECT_EQ(cut, want) << l;
   }
-  EXPECT_EQ(seen, 8);
+  EXPECT_EQ(seen, 9);
 }
 
 // Textbook functions through the real helper, read back from the Markdown report: the

@@ -308,10 +308,20 @@ class StudyTest : public QObject {
              QStringLiteral("Svolgimento:\n1. x − 2 ≠ 0 (denominatore)\n2. x ≠ 2\n"
                             "3. D = ]−∞; 2[ ∪ ]2; +∞["));
     QVERIFY(w->workingLabel(SectionId::Derivative)->studentText().contains("2x·(x − 2)"));
-    QVERIFY(!w->workingLabel(SectionId::Extrema)->isVisible());  // a section without one
+    QVERIFY(w->workingLabel(SectionId::Extrema)
+                ->studentText()
+                .contains("f′ cambia segno da + a − in x = 2 − √3"));
+    QVERIFY(!w->workingLabel(SectionId::Inflections)->isVisible());  // a section without one
+    // The sign charts go with the working: shown where the sheet has one.
+    for (SectionId id : {SectionId::Sign, SectionId::Monotonicity, SectionId::Concavity}) {
+      QCOMPARE(w->chartView(id)->isVisible(), w->chartView(id)->hasChart());
+    }
     toggle->trigger();
     for (int s = 0; s < study::kSectionCount; ++s) {
       QVERIFY(!w->workingLabel(SectionId(s))->isVisible());
+    }
+    for (SectionId id : {SectionId::Sign, SectionId::Monotonicity, SectionId::Concavity}) {
+      QVERIFY(!w->chartView(id)->isVisible());
     }
     QVERIFY(w->sectionLabel(SectionId::Domain)->isVisible());  // the results stay
     toggle->trigger();
