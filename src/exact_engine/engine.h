@@ -133,6 +133,14 @@ enum class StepRule {
   // Massimi e minimi, Flessi: the conclusions
   SignChange,  // "f′ cambia segno da + a − in x = 2 − √3 ⇒ massimo relativo"
   Ordinate,    // "f(2 − √3) = ((2 − √3)² − 1)/((2 − √3) − 2) = 4 − 2√3"
+  // Limiti
+  LimitParts,         // "lim x→2⁻ (x² − 1) = 3, lim x→2⁻ (x − 2) = 0⁻"
+  LimitForm,          // "3/0⁻ = −∞": the form substitution gives, determined
+  IndeterminateForm,  // "forma indeterminata ∞/∞"
+  DegreesCompared,    // "grado 2 del numeratore > grado 1 del denominatore ⇒ ... = +∞"
+  SimplifiedLimit,  // "f(x) = x − 2 per x ≠ −2 ⇒ lim x→−2⁻ f(x) = lim x→−2⁻ (x − 2) = −4"
+  Hierarchy,     // "e^x è un infinito di ordine superiore a x ⇒ lim x→+∞ f(x) = +∞"
+  NotableLimit,  // "limite notevole: sin(t)/t → 1 per t → 0, con t = x ⇒ ... = 1"
 };
 
 // "condition", "condition_solved", ..., "oblique_intercept".
@@ -172,6 +180,24 @@ struct ExistenceCondition {
   std::string guard;
   std::string expr;
   bool nonZero = false;
+};
+
+// f as a quotient at one of its limits: its numerator and denominator, the limit of each there
+// (confirmed by our evaluator; a 0 the part approaches keeping its sign written 0⁺ or 0⁻),
+// their degrees when both are polynomials (-1 otherwise), and at a point f simplified, when
+// the CAS has a form that agrees with f and has a value there.
+struct QuotientLimit {
+  Expr numerator;
+  Expr denominator;
+  Number numeratorLimit;
+  Number denominatorLimit;
+  int numeratorDegree = -1;
+  int denominatorDegree = -1;
+  // At ±∞, how each part grows in the hierarchy of infinities: 1 a logarithm of a polynomial,
+  // 2 a polynomial, 3 e to a polynomial (a positive constant before it allowed); 0 none of these.
+  int numeratorGrowth = 0;
+  int denominatorGrowth = 0;
+  std::optional<Expr> simplified;
 };
 
 class ExactEngine {
@@ -235,6 +261,10 @@ class ExactEngine {
   // The factors of the numerator and of the denominator of f (or f′, f″), each factored by
   // the CAS and checked at points against the part it factors.
   virtual Answer<Factored> Factors(Which) { return {}; }
+
+  // The parts of f as a quotient at a limit (the form substitution gives); undetermined when f
+  // is no quotient or a part's limit is not confirmed.
+  virtual Answer<QuotientLimit> QuotientLimits(const Number&, Approach) { return {}; }
 
   // The time left to the sheet's questions from now on: each question then waits at most that
   // long, and none is sent once it is spent ("non determinato: tempo scaduto"). Unbounded

@@ -100,6 +100,7 @@ class HelperEngine : public ExactEngine {
   Answer<Expr> Substituted(Which which, const Number& at) override;
   Answer<Expr> Numerator(Which which) override;
   Answer<Factored> Factors(Which which) override;
+  Answer<QuotientLimit> QuotientLimits(const Number& at, Approach side) override;
 
  private:
   // The helper.
@@ -130,6 +131,8 @@ class HelperEngine : public ExactEngine {
   // The working's own.
   static void FlattenProduct(const Node& n, std::vector<Node>& out);
   bool SolutionAgrees(const Condition& c, const Domain& d);
+  std::optional<Number> ConfirmedLimit(const Node& part, const Number& at, Approach side);
+  int ConfirmedDegree(const Node& part);
 
   EngineOptions options_;
   HelperProcess helper_;

@@ -1,8 +1,10 @@
 #include "exact_engine/helper_engine_impl.h"
 
+#include "core/prepare_formula.h"
 #include "exact_engine/condition_domain.h"
 #include "exact_engine/working.h"
 #include "exact_engine/writer.h"
+#include "numeric/checks.h"
 
 namespace curvalis::study::engine_detail {
 
@@ -173,6 +175,96 @@ bool HelperEngine::SolutionAgrees(const Condition& c, const Domain& d) {
     ++checked;
   }
   return checked > 0;
+}
+
+Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach side) {
+  if (rejected_ || !tree_[0]) return Undetermined<QuotientLimit>(reason_, why_);
+  const std::optional<Node> num = NumeratorOf(*tree_[0]), den = DenominatorOf(*tree_[0]);
+  if (!num || !den) return Undetermined<QuotientLimit>("non determinato: non è un quoziente");
+  const std::optional<Number> a = ConfirmedLimit(*num, at, side);
+  const std::optional<Number> b = a ? ConfirmedLimit(*den, at, side) : std::nullopt;
+  if (!a || !b) return Undetermined<QuotientLimit>("non determinato");
+  QuotientLimit out{Expr{StudentText(*num), LatexText(*num), true},
+                    Expr{StudentText(*den), LatexText(*den), true},
+                    *a,
+                    *b,
+                    ConfirmedDegree(*num),
+                    ConfirmedDegree(*den),
+                    0,
+                    0,
+                    std::nullopt};
+  if (side == Approach::PlusInfinity || side == Approach::MinusInfinity) {
+    out.numeratorGrowth = InfinityOrder(*num);
+    out.denominatorGrowth = InfinityOrder(*den);
+  }
+  // At a point, the shortest form of the CAS that agrees with f and has a value there.
+  const bool atPoint = side == Approach::Left || side == Approach::Right;
+  if (atPoint && at.exact) {
+    Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(*tree_[0]))}});
+    std::optional<Node> best;
+    std::size_t bestLen = 0;
+    for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
+      std::optional<Node> t = ParseTree(c);
+      if (!t || HasApprox(*t) || !SameAtPoints(*tree_[0], *t)) continue;
+      if (!std::isfinite(TreeValue(Substitute(*t, PointTree(at))))) continue;
+      const std::size_t len = CharCount(StudentText(*t));
+      if (!best || len < bestLen) {
+        best = std::move(t);
+        bestLen = len;
+      }
+    }
+    if (best) out.simplified = Expr{StudentText(*best), LatexText(*best), true};
+  }
+  return Determined(std::move(out));
+}
+
+std::optional<Number> HelperEngine::ConfirmedLimit(const Node& part, const Number& at,
+                                                   Approach side) {
+  CompiledFormula g;
+  if (g.Compile(PrepareFormula(StudentText(part))) != FormulaReject::None) return std::nullopt;
+  auto value = [&](double x) {
+    const double v = g.EvaluateNumber(x);
+    return std::isfinite(v) ? v : kNaN;
+  };
+  const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
+  const double towards = side == Approach::PlusInfinity    ? kInf
+                         : side == Approach::MinusInfinity ? -kInf
+                                                           : at.value;
+  const Node point = side == Approach::PlusInfinity    ? Node{Node::Kind::PlusInf, "+inf", {}}
+                     : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
+                                                       : PointTree(at);
+  Reply rep = Ask({{kOp, JStr(kLimit)},
+                   {kExpr, JStr(TreeText(part))},
+                   {kAt, JStr(TreeText(point))},
+                   {kDir, JNum(dir)}});
+  std::optional<Node> l =
+      rep.ok && !rep.none && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+  if (!l || l->kind == Node::Kind::Undef || HasApprox(*l)) return std::nullopt;
+  const double v = TreeValue(*l);
+  if (CheckLimit(value, towards, dir, v) != Check::Confirmed) return std::nullopt;
+  Number n = WriteNumber(*l);
+  if (v == 0) {
+    // A 0 approached keeping one sign: 0⁺ or 0⁻, as the student writes it before dividing.
+    int plus = 0, minus = 0;
+    for (double x : LimitSequence(towards, dir)) {
+      const double y = value(x);
+      plus += y > 0;
+      minus += y < 0;
+    }
+    if (plus > 0 && minus == 0) n = Number{"0⁺", "0^{+}", 0, true};
+    if (minus > 0 && plus == 0) n = Number{"0⁻", "0^{-}", 0, true};
+  }
+  return n;
+}
+
+int HelperEngine::ConfirmedDegree(const Node& part) {
+  const std::optional<int> d = PolynomialDegree(part);
+  if (!d) return -1;
+  // The ratio to x^d settles to a number that is not 0 far out: the highest terms do not cancel.
+  const double r1 = TreeValue(part, 1e4) / std::pow(1e4, *d);
+  const double r2 = TreeValue(part, 1e5) / std::pow(1e5, *d);
+  if (!std::isfinite(r1) || !std::isfinite(r2) || std::fabs(r2) < 1e-9) return -1;
+  return std::fabs(r1 - r2) <= 1e-2 * std::fabs(r2) ? *d : -1;
 }
 
 }  // namespace curvalis::study::engine_detail

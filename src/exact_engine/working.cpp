@@ -1,6 +1,8 @@
 #include "exact_engine/working.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <set>
 #include <string>
@@ -361,6 +363,20 @@ std::string_view StepRuleName(StepRule rule) {
       return "sign_change";
     case StepRule::Ordinate:
       return "ordinate";
+    case StepRule::LimitParts:
+      return "limit_parts";
+    case StepRule::LimitForm:
+      return "limit_form";
+    case StepRule::IndeterminateForm:
+      return "indeterminate_form";
+    case StepRule::DegreesCompared:
+      return "degrees_compared";
+    case StepRule::SimplifiedLimit:
+      return "simplified_limit";
+    case StepRule::Hierarchy:
+      return "hierarchy";
+    case StepRule::NotableLimit:
+      return "notable_limit";
   }
   return "";
 }
@@ -434,6 +450,62 @@ std::optional<Node> NumeratorOf(const Node& g) {
   }
   if (!quotient) return std::nullopt;
   return Tidy(Join("*", std::move(upper)));
+}
+
+std::optional<Node> DenominatorOf(const Node& g) {
+  if (!g.Is("*")) return std::nullopt;
+  std::vector<Node> factors, lower;
+  Flatten(g, "*", factors);
+  for (Node& f : factors) {
+    if (f.Is("inv") && HasX(f.args[0])) lower.push_back(std::move(f.args[0]));
+  }
+  if (lower.empty()) return std::nullopt;
+  return Tidy(Join("*", std::move(lower)));
+}
+
+std::optional<int> PolynomialDegree(const Node& n) {
+  if (!HasX(n))
+    return n.kind == Node::Kind::Op || n.kind == Node::Kind::Number || n.kind == Node::Kind::Pi
+               ? std::optional<int>(0)
+               : std::nullopt;
+  if (n.kind == Node::Kind::X) return 1;
+  if (n.Is("neg")) return PolynomialDegree(n.args[0]);
+  if (n.Is("+") || n.Is("*")) {
+    int d = 0;
+    for (const Node& a : n.args) {
+      const std::optional<int> da = PolynomialDegree(a);
+      if (!da) return std::nullopt;
+      d = n.Is("+") ? std::max(d, *da) : d + *da;
+    }
+    return d;
+  }
+  if (n.Is("^") && !HasX(n.args[1]) && n.args[1].kind == Node::Kind::Number) {
+    const std::string& k = n.args[1].text;
+    if (k.empty() || k.size() > 2 || !std::all_of(k.begin(), k.end(), ::isdigit)) {
+      return std::nullopt;
+    }
+    const std::optional<int> base = PolynomialDegree(n.args[0]);
+    if (!base) return std::nullopt;
+    return *base * std::stoi(k);
+  }
+  return std::nullopt;
+}
+
+int InfinityOrder(const Node& n) {
+  if (n.Is("*") && n.args.size() == 2) {
+    for (int k = 0; k < 2; ++k) {
+      const Node& c = n.args[std::size_t(k)];
+      if (!HasX(c) && TreeValue(c) > 0) return InfinityOrder(n.args[std::size_t(1 - k)]);
+    }
+    return 0;
+  }
+  auto polynomial = [](const Node& p) {
+    const std::optional<int> d = PolynomialDegree(p);
+    return d && *d >= 1;
+  };
+  if (n.Is("ln") && polynomial(n.args[0])) return 1;
+  if (n.Is("exp") && polynomial(n.args[0])) return 3;
+  return polynomial(n) ? 2 : 0;
 }
 
 bool SameAtPoints(const Node& a, const Node& b) {

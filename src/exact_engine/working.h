@@ -28,6 +28,19 @@ std::vector<Step> DerivationSteps(const Node& g, const Derive& derive, bool seco
 // nullopt otherwise.
 std::optional<Node> NumeratorOf(const Node& g);
 
+// The denominator of g when g is a quotient at its top (the product of its denominators).
+std::optional<Node> DenominatorOf(const Node& g);
+
+// The degree of a polynomial in x read from its tree (sums, products, whole powers of
+// polynomials, numbers); nullopt for any other expression. A sum whose highest terms cancel
+// reads higher than it is: the caller confirms the degree on values.
+std::optional<int> PolynomialDegree(const Node& n);
+
+// Where an expression stands in the hierarchy of infinities at ±∞: 1 for ln of a polynomial, 2
+// for a polynomial of degree 1 or more, 3 for e to such a polynomial, the same for a positive
+// number times one of them; 0 for anything else.
+int InfinityOrder(const Node& n);
+
 // The tree with the products by 1, the sums with 0 and the powers 1 taken away.
 Node Tidy(const Node& n);
 

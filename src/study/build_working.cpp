@@ -100,6 +100,8 @@ std::vector<Step> Builder::Working(SectionId id) {
     case SectionId::Concavity:
       BuildDerivativeChart(Which::D2);
       return ZerosWorking(Which::D2, d2Zeros_);
+    case SectionId::Limits:
+      return LimitsWorking();
     case SectionId::Extrema:
       return ConclusionsWorking(Which::D1);
     case SectionId::Inflections:
@@ -374,6 +376,146 @@ std::vector<Step> Builder::InterceptsWorking() {
   return out;
 }
 
+std::vector<Step> Builder::LimitsWorking() {
+  std::vector<Step> out;
+  for (const LimitItem& item : sheet_.limits.data.items) {
+    if (!item.value || !item.value->exact || !item.value->checked) continue;
+    auto a = Ask<QuotientLimit>([&] { return engine_.QuotientLimits(item.at, item.side); });
+    if (!a.determined) continue;
+    std::vector<Step> lines = QuotientLimitLines(item, a.value);
+    out.insert(out.end(), lines.begin(), lines.end());
+  }
+  return out;
+}
+
+std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const QuotientLimit& q) {
+  const double want = item.value->value;
+  const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
+  const std::string lim = LimitText(item.at, item.side), limLatex = LimitLatex(item.at, item.side);
+  // A part in parentheses after "lim", unless it is one word or one call ("ln(1 + x)").
+  auto part = [](const Expr& e) {
+    const std::string& s = e.text;
+    const std::size_t open = s.find('(');
+    bool call = open != std::string::npos && open > 0 && s.back() == ')' && s.find(' ') > open;
+    for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
+      if (s[i] == '(') ++depth;
+      if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
+    }
+    return s.find(' ') == std::string::npos || call ? s : "(" + s + ")";
+  };
+  auto partLatex = [](const Expr& e) { return "\\left(" + e.latex + "\\right)"; };
+  std::vector<Step> out;
+  out.push_back(Line(StepRule::LimitParts,
+                     lim + part(q.numerator) + " = " + q.numeratorLimit.text + ", " + lim +
+                         part(q.denominator) + " = " + q.denominatorLimit.text,
+                     limLatex + partLatex(q.numerator) + " = " + Latex(q.numeratorLimit) +
+                         ", \\quad " + limLatex + partLatex(q.denominator) + " = " +
+                         Latex(q.denominatorLimit)));
+  const std::string form = q.numeratorLimit.text + "/" + q.denominatorLimit.text;
+  const std::string formLatex =
+      "\\frac{" + Latex(q.numeratorLimit) + "}{" + Latex(q.denominatorLimit) + "}";
+  const bool aInf = std::isinf(a), bInf = std::isinf(b);
+  // A determined form: its value by the rules of signs, which must be the sheet's.
+  std::optional<double> value;
+  if (!aInf && a != 0 && b == 0 && q.denominatorLimit.text != "0") {
+    const int sb = q.denominatorLimit.text == "0⁺" ? 1 : -1;
+    value = (a > 0 ? 1 : -1) * sb * kInf;
+  } else if (aInf && !bInf && b != 0) {
+    value = (a > 0) == (b > 0) ? kInf : -kInf;
+  } else if (aInf && b == 0 && q.denominatorLimit.text != "0") {
+    value = (a > 0) == (q.denominatorLimit.text == "0⁺") ? kInf : -kInf;
+  } else if (!aInf && bInf) {
+    value = 0;
+  }
+  if (value) {
+    if (*value != want && !(std::isfinite(*value) && std::fabs(want) < 1e-12)) return {};
+    out.push_back(Line(StepRule::LimitForm, form + " = " + item.value->text,
+                       formLatex + " = " + Latex(*item.value)));
+    return out;
+  }
+  const bool zeroOverZero = a == 0 && b == 0, infOverInf = aInf && bInf;
+  if (!zeroOverZero && !infOverInf) return {};
+  out.push_back(Line(StepRule::IndeterminateForm,
+                     std::string("forma indeterminata ") + (zeroOverZero ? "0/0" : "∞/∞"),
+                     std::string("\\text{forma indeterminata } ") +
+                         (zeroOverZero ? "\\frac{0}{0}" : "\\frac{\\infty}{\\infty}")));
+  const std::string result = lim + "f(x) = " + item.value->text;
+  const std::string resultLatex = limLatex + "f(x) = " + Latex(*item.value);
+  const int n = q.numeratorDegree, d = q.denominatorDegree;
+  if (infOverInf && n >= 0 && d >= 0) {
+    // The degrees say which part wins: an infinity, the ratio of the leading coefficients, 0.
+    const bool agrees = n > d    ? std::isinf(want)
+                        : n == d ? std::isfinite(want) && want != 0
+                                 : std::fabs(want) < 1e-12;
+    if (!agrees) return out;
+    const char* cmp = n > d ? " > " : n == d ? " = " : " < ";
+    const char* cmpLatex = n > d ? " > " : n == d ? " = " : " < ";
+    out.push_back(Line(StepRule::DegreesCompared,
+                       "grado " + std::to_string(n) + " del numeratore" + cmp + "grado " +
+                           std::to_string(d) + " del denominatore" + kImplies + result,
+                       "\\text{grado } " + std::to_string(n) + "\\text{ del numeratore}" +
+                           cmpLatex + "\\text{grado } " + std::to_string(d) +
+                           "\\text{ del denominatore} \\Rightarrow " + resultLatex));
+    return out;
+  }
+  const int gn = q.numeratorGrowth, gd = q.denominatorGrowth;
+  if (infOverInf && gn > 0 && gd > 0 && gn != gd) {
+    // The hierarchy of infinities: e^x beyond every power of x, every power beyond ln(x).
+    if (gn > gd ? !std::isinf(want) : std::fabs(want) >= 1e-12) return out;
+    const Expr& high = gn > gd ? q.numerator : q.denominator;
+    const Expr& low = gn > gd ? q.denominator : q.numerator;
+    out.push_back(
+        Line(StepRule::Hierarchy,
+             high.text + " è un infinito di ordine superiore a " + low.text + kImplies + result,
+             high.latex + "\\text{ è un infinito di ordine superiore a } " + low.latex +
+                 " \\Rightarrow " + resultLatex));
+    return out;
+  }
+  // The notable limits that tend to 1 as t → 0, t the denominator: sin(t)/t, (e^t − 1)/t,
+  // ln(1 + t)/t, recognised in the numerator as written.
+  const std::string t = q.denominator.text;
+  const std::string tt = t.size() == 1 ? t : "(" + t + ")";
+  struct Notable {
+    std::string numerator;
+    const char* text;
+    const char* latex;
+  };
+  const Notable notable[] = {
+      {"sin(" + t + ")", "sin(t)/t", "\\frac{\\sin t}{t}"},
+      {"e^" + tt + " − 1", "(e^t − 1)/t", "\\frac{e^t - 1}{t}"},
+      {"ln(1 + " + t + ")", "ln(1 + t)/t", "\\frac{\\ln(1 + t)}{t}"},
+      {"ln(" + t + " + 1)", "ln(1 + t)/t", "\\frac{\\ln(1 + t)}{t}"},
+  };
+  for (const Notable& n : notable) {
+    if (!zeroOverZero || want != 1 || q.numerator.text != n.numerator) continue;
+    out.push_back(Line(StepRule::NotableLimit,
+                       std::string("limite notevole: ") + n.text + " → 1 per t → 0, con t = " + t +
+                           kImplies + result,
+                       std::string("\\text{limite notevole: } ") + n.latex +
+                           " \\to 1 \\text{ per } t \\to 0, \\text{ con } t = " +
+                           q.denominator.latex + " \\Rightarrow " + resultLatex));
+    return out;
+  }
+  if (zeroOverZero && q.simplified) {
+    // f simplified has the limit as its value at the point: read back and compared.
+    Fn s;
+    if (!s.Compile(q.simplified->text)) return out;
+    const double v = s(item.at.value);
+    if (!std::isfinite(v) || std::fabs(v - want) > 1e-9 * std::max(1.0, std::fabs(want))) {
+      return out;
+    }
+    const std::string simple = part(*q.simplified);
+    out.push_back(Line(StepRule::SimplifiedLimit,
+                       "f(x) = " + q.simplified->text + " per x ≠ " + item.at.text + kImplies +
+                           lim + "f(x) = " + lim + simple + " = " + item.value->text,
+                       "f(x) = " + q.simplified->latex + " \\text{ per } x \\neq " +
+                           Latex(item.at) + " \\Rightarrow " + limLatex + "f(x) = " + limLatex +
+                           partLatex(*q.simplified) + " = " + Latex(*item.value),
+                       q.simplified->text));
+  }
+  return out;
+}
+
 std::vector<Step> Builder::ConclusionsWorking(Which which) {
   const bool d1 = which == Which::D1;
   // The sign of f′ (f″) on each interval, from the section that gives it.
@@ -412,8 +554,8 @@ std::vector<Step> Builder::ConclusionsWorking(Which which) {
                          name + " cambia segno da " + before + " a " + after +
                              " in x = " + p.x.text + kImplies + what,
                          latexName + "\\text{ cambia segno da } " + (before[0] == '+' ? "+" : "-") +
-                             "\\text{ a } " + (after[0] == '+' ? "+" : "-") +
-                             "\\text{ in } x = " + Latex(p.x) + " \\Rightarrow \\text{" + what + "}"));
+                             "\\text{ a } " + (after[0] == '+' ? "+" : "-") + "\\text{ in } x = " +
+                             Latex(p.x) + " \\Rightarrow \\text{" + what + "}"));
     }
     // The ordinate: f at the point as written, read back to the sheet's value.
     if (!p.x.exact || !p.y.exact) continue;
@@ -423,9 +565,10 @@ std::vector<Step> Builder::ConclusionsWorking(Which which) {
     const double v = written(p.x.value);
     if (!(std::fabs(v - p.y.value) <= 1e-9 * std::max(1.0, std::fabs(v)))) continue;
     if (s.value.text == p.y.text) continue;  // nothing to compute
-    out.push_back(Line(
-        StepRule::Ordinate, "f(" + p.x.text + ") = " + s.value.text + " = " + p.y.text,
-        "f\\left(" + Latex(p.x) + "\\right) = " + s.value.latex + " = " + Latex(p.y), s.value.text));
+    out.push_back(Line(StepRule::Ordinate,
+                       "f(" + p.x.text + ") = " + s.value.text + " = " + p.y.text,
+                       "f\\left(" + Latex(p.x) + "\\right) = " + s.value.latex + " = " + Latex(p.y),
+                       s.value.text));
   }
   return out;
 }

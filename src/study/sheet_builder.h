@@ -360,6 +360,11 @@ class Builder {
   // The conclusions of Massimi e minimi (Which::D1) or Flessi (Which::D2): at each point the
   // change of sign of f′ (f″) that makes it one, then its ordinate computed.
   std::vector<Step> ConclusionsWorking(Which which);
+  // The working of Limiti: for f a quotient, the limits of its numerator and denominator, the
+  // form they give, and how an indeterminate one is resolved; each line only where it agrees
+  // with the sheet's limit.
+  std::vector<Step> LimitsWorking();
+  std::vector<Step> QuotientLimitLines(const LimitItem& item, const QuotientLimit& q);
   std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
 
   // --- the table and the graph ----------------------------------------------------------

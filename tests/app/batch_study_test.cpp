@@ -163,6 +163,19 @@ TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
        {{"value_at_zero", "f(0) = (0² − 1)/(0 − 2) = 1/2"},
         {"numerator", "f(x) = 0 ⇔ x² − 1 = 0"},
         {"solutions", "x = −1 ∨ x = 1"}}},
+      {"limits",
+       {{"limit_parts", "lim x→−∞ (x² − 1) = +∞, lim x→−∞ (x − 2) = −∞"},
+        {"indeterminate_form", "forma indeterminata ∞/∞"},
+        {"degrees_compared",
+         "grado 2 del numeratore > grado 1 del denominatore ⇒ lim x→−∞ f(x) = −∞"},
+        {"limit_parts", "lim x→2⁻ (x² − 1) = 3, lim x→2⁻ (x − 2) = 0⁻"},
+        {"limit_form", "3/0⁻ = −∞"},
+        {"limit_parts", "lim x→2⁺ (x² − 1) = 3, lim x→2⁺ (x − 2) = 0⁺"},
+        {"limit_form", "3/0⁺ = +∞"},
+        {"limit_parts", "lim x→+∞ (x² − 1) = +∞, lim x→+∞ (x − 2) = +∞"},
+        {"indeterminate_form", "forma indeterminata ∞/∞"},
+        {"degrees_compared",
+         "grado 2 del numeratore > grado 1 del denominatore ⇒ lim x→+∞ f(x) = +∞"}}},
       {"asymptotes",
        {{"vertical_from_limit", "lim x→2⁻ f(x) = −∞, lim x→2⁺ f(x) = +∞ ⇒ x = 2"},
         {"oblique_slope", "m = lim x→−∞ f(x)/x = 1"},
@@ -231,7 +244,7 @@ TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
     }
     EXPECT_EQ(cut, want) << l;
   }
-  EXPECT_EQ(seen, 9);
+  EXPECT_EQ(seen, 10);
 }
 
 // Textbook functions through the real helper, read back from the Markdown report: the
@@ -491,6 +504,59 @@ TEST(BatchStudy, SignChartsWithTheHelper) {
       EXPECT_EQ(line.substr(last + 9, line.find(']', last) - last - 9), row.signs)
           << row.formula << " " << row.section;
     }
+  }
+}
+
+// The working of Limiti, by its rule ids in order: the form each limit's numerator and
+// denominator give, and how an indeterminate one is resolved; a step that cannot be given
+// (the highest terms of a numerator cancel, f is no quotient) is left out, never guessed.
+TEST(BatchStudy, LimitWorkingWithTheHelper) {
+  struct Row {
+    const char* formula;
+    const char* rules;
+  };
+  const Row rows[] = {
+      // 0/0 at the hole: f simplified; ∞/∞ far out: the degrees.
+      {"(x^2-4)/(x+2)",
+       "limit_parts indeterminate_form degrees_compared limit_parts indeterminate_form "
+       "simplified_limit limit_parts indeterminate_form simplified_limit limit_parts "
+       "indeterminate_form degrees_compared"},
+      // e^x beyond x at +∞; 0⁺/−∞ determined at −∞; 1/0∓ at the pole.
+      {"e^x/x",
+       "limit_parts limit_form limit_parts limit_form limit_parts limit_form limit_parts "
+       "indeterminate_form hierarchy"},
+      // −∞/0⁺ at the end of D; x beyond ln(x).
+      {"ln(x)/x", "limit_parts limit_form limit_parts indeterminate_form hierarchy"},
+      {"sin(x)/x",
+       "limit_parts indeterminate_form notable_limit limit_parts indeterminate_form "
+       "notable_limit"},
+      {"ln(1+x)/x",
+       "limit_parts limit_form limit_parts indeterminate_form notable_limit limit_parts "
+       "indeterminate_form notable_limit limit_parts indeterminate_form hierarchy"},
+      // Degree 1 below degree 2: the limits 0.
+      {"x/(x^2+1)",
+       "limit_parts indeterminate_form degrees_compared limit_parts indeterminate_form "
+       "degrees_compared"},
+      // The numerator reads degree 2 but is 2x + 1: no degrees claimed.
+      {"((x+1)^2-x^2)/x",
+       "limit_parts indeterminate_form limit_parts limit_form limit_parts limit_form "
+       "limit_parts indeterminate_form"},
+      {"x^2+1", ""},  // no quotient
+  };
+  for (const Row& row : rows) {
+    const BatchRun r =
+        Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::string rules;
+    for (const std::string& l : r.lines) {
+      if (l.find("\"section\":\"limits\"") == std::string::npos) continue;
+      for (std::size_t at = l.find("\"rule\":\""); at != std::string::npos;
+           at = l.find("\"rule\":\"", at + 1)) {
+        const std::size_t from = at + 8;
+        rules += (rules.empty() ? "" : " ") + l.substr(from, l.find('"', from) - from);
+      }
+    }
+    EXPECT_EQ(rules, row.rules) << row.formula;
   }
 }
 
