@@ -70,7 +70,7 @@ TableLayout LayOutTable(const VariationTable& t) {
   for (size_t i = 0; i < n; ++i) {
     Column& c = l.columns[i];
     const Arrow in = ArrowAt(t, std::ptrdiff_t(i) - 1), out = ArrowAt(t, std::ptrdiff_t(i));
-    qreal width = fm.horizontalAdvance(Q(t.xs[i].text));
+    qreal width = LabelWidth(Q(t.xs[i].text), false, kTableFont);
     if (i < t.f.size()) {
       const study::TableFCell& cell = t.f[i];
       c.bar = !cell.inDomain && std::isfinite(t.xs[i].value);
@@ -238,6 +238,15 @@ void PaintFRow(QPainter& p, const TableLayout& l, const VariationTable& t, qreal
   }
 }
 
+// A column's x in the top row, centred, its exponents raised ("e^(3/2)" as e with 3/2 up).
+void ColumnHeading(QPainter& p, const TableLayout& l, const Column& c, const QString& text) {
+  const QFontMetricsF fm(SheetFont(kTableFont));
+  const qreal baseline = l.rowHeight / 2 + fm.ascent() / 2 - fm.descent() / 2;
+  DrawLabel(p, QPointF(c.centre - LabelWidth(text, false, kTableFont) / 2, baseline), text, false,
+            kTableFont);
+  p.setFont(SheetFont(kTableFont));
+}
+
 }  // namespace
 
 QSizeF VariationTableSize(const VariationTable& table) {
@@ -275,8 +284,7 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
   p.drawLine(QPointF(l.header, 0), QPointF(l.header, l.height));
   for (size_t i = 0; i < l.columns.size(); ++i) {
     const Column& c = l.columns[i];
-    p.drawText(QRectF(c.centre - c.width / 2 - kGap / 2, 0, c.width + kGap, l.rowHeight),
-               Qt::AlignCenter, Q(table.xs[i].text));
+    ColumnHeading(p, l, c, Q(table.xs[i].text));
   }
   PaintSignRow(p, l, table, table.d1AtPoint, table.d1OnInterval, table.hasD1, l.rowHeight);
   PaintSignRow(p, l, table, table.d2AtPoint, table.d2OnInterval, table.hasD2, 2 * l.rowHeight);
@@ -322,8 +330,7 @@ qreal PaintSignChart(QPainter& p, const QRectF& area, const study::SignChart& ch
   p.drawText(QRectF(0, 0, l.header, l.rowHeight), Qt::AlignCenter, QStringLiteral("x"));
   for (size_t i = 0; i < l.columns.size(); ++i) {
     const Column& c = l.columns[i];
-    p.drawText(QRectF(c.centre - c.width / 2 - kGap / 2, 0, c.width + kGap, l.rowHeight),
-               Qt::AlignCenter, Q(chart.xs[i].text));
+    ColumnHeading(p, l, c, Q(chart.xs[i].text));
   }
   qreal y = l.rowHeight;
   for (const study::SignChartRow& r : chart.rows) {
