@@ -139,7 +139,8 @@ enum class StepRule {
   IndeterminateForm,  // "forma indeterminata ∞/∞"
   DegreesCompared,    // "grado 2 del numeratore > grado 1 del denominatore ⇒ ... = +∞"
   SimplifiedLimit,  // "f(x) = x − 2 per x ≠ −2 ⇒ lim x→−2⁻ f(x) = lim x→−2⁻ (x − 2) = −4"
-  Hierarchy,     // "e^x è un infinito di ordine superiore a x ⇒ lim x→+∞ f(x) = +∞"
+  Hierarchy,  // "e^x è un infinito di ordine superiore a x ⇒ lim x→+∞ f(x) = +∞"
+  DeLHopital,  // "De l'Hôpital: D[x] = 1, D[1 + e^x] = e^x ⇒ lim x→+∞ f(x) = lim x→+∞ 1/e^x = 0⁺"
   NotableLimit,  // "limite notevole: sin(t)/t → 1 per t → 0, con t = x ⇒ ... = 1"
 };
 
@@ -198,6 +199,11 @@ struct QuotientLimit {
   int numeratorGrowth = 0;
   int denominatorGrowth = 0;
   std::optional<Expr> simplified;
+  // For 0/0 or ∞/∞: the derivatives of the two parts and the limit of their quotient (De
+  // l'Hôpital), each checked.
+  std::optional<Expr> numeratorDerivative;
+  std::optional<Expr> denominatorDerivative;
+  std::optional<Number> derivativesLimit;
 };
 
 class ExactEngine {

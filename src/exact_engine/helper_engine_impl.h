@@ -131,6 +131,7 @@ class HelperEngine : public ExactEngine {
   // The working's own.
   static void FlattenProduct(const Node& n, std::vector<Node>& out);
   bool SolutionAgrees(const Condition& c, const Domain& d);
+  std::optional<Node> Derived(const Node& e);  // the shortest exact derivative of the CAS
   std::optional<Number> ConfirmedLimit(const Node& part, const Number& at, Approach side);
   int ConfirmedDegree(const Node& part);
 

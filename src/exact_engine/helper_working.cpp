@@ -32,22 +32,24 @@ Answer<std::vector<Step>> HelperEngine::DerivationSteps(Which which) {
   if (which == Which::F) return Undetermined<R>("non determinato");
   const Node* g = TreeOf(which == Which::D1 ? Which::F : Which::D1);
   if (!g) return Undetermined<R>(ReasonOf(which));
-  const Derive derive = [this](const Node& e) -> std::optional<Node> {
-    Reply rep = Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(e))}, {kOrder, JNum(1)}});
-    std::optional<Node> best;
-    std::size_t bestLen = 0;
-    for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
-      std::optional<Node> t = ParseTree(c);
-      if (!t || HasApprox(*t)) continue;
-      const std::size_t len = CharCount(StudentText(*t));
-      if (!best || len < bestLen) {
-        best = std::move(t);
-        bestLen = len;
-      }
-    }
-    return best;
-  };
+  const Derive derive = [this](const Node& e) { return Derived(e); };
   return Determined(study::DerivationSteps(*g, derive, which == Which::D2));
+}
+
+std::optional<Node> HelperEngine::Derived(const Node& e) {
+  Reply rep = Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(e))}, {kOrder, JNum(1)}});
+  std::optional<Node> best;
+  std::size_t bestLen = 0;
+  for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
+    std::optional<Node> t = ParseTree(c);
+    if (!t || HasApprox(*t)) continue;
+    const std::size_t len = CharCount(StudentText(*t));
+    if (!best || len < bestLen) {
+      best = std::move(t);
+      bestLen = len;
+    }
+  }
+  return best;
 }
 
 Answer<std::vector<Expr>> HelperEngine::Mirrored() {
@@ -184,18 +186,41 @@ Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach si
   const std::optional<Number> a = ConfirmedLimit(*num, at, side);
   const std::optional<Number> b = a ? ConfirmedLimit(*den, at, side) : std::nullopt;
   if (!a || !b) return Undetermined<QuotientLimit>("non determinato");
-  QuotientLimit out{Expr{StudentText(*num), LatexText(*num), true},
-                    Expr{StudentText(*den), LatexText(*den), true},
-                    *a,
-                    *b,
-                    ConfirmedDegree(*num),
-                    ConfirmedDegree(*den),
-                    0,
-                    0,
-                    std::nullopt};
+  QuotientLimit out;
+  out.numerator = Expr{StudentText(*num), LatexText(*num), true};
+  out.denominator = Expr{StudentText(*den), LatexText(*den), true};
+  out.numeratorLimit = *a;
+  out.denominatorLimit = *b;
+  out.numeratorDegree = ConfirmedDegree(*num);
+  out.denominatorDegree = ConfirmedDegree(*den);
   if (side == Approach::PlusInfinity || side == Approach::MinusInfinity) {
     out.numeratorGrowth = InfinityOrder(*num);
     out.denominatorGrowth = InfinityOrder(*den);
+  }
+  // An indeterminate 0/0 or ∞/∞: the derivatives of the two parts, each agreeing with the
+  // difference quotients of its part, and the limit of their quotient, confirmed.
+  const bool zeros = a->value == 0 && b->value == 0;
+  const bool infinities = std::isinf(a->value) && std::isinf(b->value);
+  if (zeros || infinities) {
+    std::optional<Node> dn = Derived(*num), dd = dn ? Derived(*den) : std::nullopt;
+    auto agrees = [](const Node& f, const Node& d) {
+      CompiledFormula cf, cd;
+      if (cf.Compile(PrepareFormula(StudentText(f))) != FormulaReject::None ||
+          cd.Compile(PrepareFormula(StudentText(d))) != FormulaReject::None) {
+        return false;
+      }
+      return DerivativeAgrees([&](double x) { return cf.EvaluateNumber(x); },
+                              [&](double x) { return cd.EvaluateNumber(x); },
+                              {kSamples.begin(), kSamples.end()}, 1e-5);
+    };
+    if (dn && dd && agrees(*num, *dn) && agrees(*den, *dd)) {
+      if (std::optional<Number> l =
+              ConfirmedLimit(Node::Of("*", {*dn, Node::Of("inv", {*dd})}), at, side)) {
+        out.numeratorDerivative = Expr{StudentText(*dn), LatexText(*dn), true};
+        out.denominatorDerivative = Expr{StudentText(*dd), LatexText(*dd), true};
+        out.derivativesLimit = *l;
+      }
+    }
   }
   // At a point, the shortest form of the CAS that agrees with f and has a value there.
   const bool atPoint = side == Approach::Left || side == Approach::Right;

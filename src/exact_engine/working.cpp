@@ -377,6 +377,8 @@ std::string_view StepRuleName(StepRule rule) {
       return "hierarchy";
     case StepRule::NotableLimit:
       return "notable_limit";
+    case StepRule::DeLHopital:
+      return "de_lhopital";
   }
   return "";
 }

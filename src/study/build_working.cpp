@@ -396,7 +396,12 @@ std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const Quoti
   auto part = [](const Expr& e) {
     const std::string& s = e.text;
     const std::size_t open = s.find('(');
-    bool call = open != std::string::npos && open > 0 && s.back() == ')' && s.find(' ') > open;
+    // A function's name before the parenthesis: letters, or the root sign.
+    const std::string name = open == std::string::npos ? "" : s.substr(0, open);
+    bool call = !name.empty() && s.back() == ')' &&
+                (name == "√" || std::all_of(name.begin(), name.end(), [](char c) {
+                   return std::isalpha(static_cast<unsigned char>(c)) != 0;
+                 }));
     for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
       if (s[i] == '(') ++depth;
       if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
@@ -499,19 +504,38 @@ std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const Quoti
   if (zeroOverZero && q.simplified) {
     // f simplified has the limit as its value at the point: read back and compared.
     Fn s;
-    if (!s.Compile(q.simplified->text)) return out;
-    const double v = s(item.at.value);
-    if (!std::isfinite(v) || std::fabs(v - want) > 1e-9 * std::max(1.0, std::fabs(want))) {
+    const double v = s.Compile(q.simplified->text) ? s(item.at.value) : kNaN;
+    if (std::isfinite(v) && std::fabs(v - want) <= 1e-9 * std::max(1.0, std::fabs(want))) {
+      out.push_back(Line(StepRule::SimplifiedLimit,
+                         "f(x) = " + q.simplified->text + " per x ≠ " + item.at.text + kImplies +
+                             lim + "f(x) = " + lim + part(*q.simplified) + " = " + item.value->text,
+                         "f(x) = " + q.simplified->latex + " \\text{ per } x \\neq " +
+                             Latex(item.at) + " \\Rightarrow " + limLatex + "f(x) = " + limLatex +
+                             partLatex(*q.simplified) + " = " + Latex(*item.value),
+                         q.simplified->text));
       return out;
     }
-    const std::string simple = part(*q.simplified);
-    out.push_back(Line(StepRule::SimplifiedLimit,
-                       "f(x) = " + q.simplified->text + " per x ≠ " + item.at.text + kImplies +
-                           lim + "f(x) = " + lim + simple + " = " + item.value->text,
-                       "f(x) = " + q.simplified->latex + " \\text{ per } x \\neq " +
-                           Latex(item.at) + " \\Rightarrow " + limLatex + "f(x) = " + limLatex +
-                           partLatex(*q.simplified) + " = " + Latex(*item.value),
-                       q.simplified->text));
+  }
+  if (q.numeratorDerivative && q.denominatorDerivative && q.derivativesLimit) {
+    // De l'Hôpital: the limit of the quotient of the derivatives, when it is the sheet's.
+    const double l = q.derivativesLimit->value;
+    const bool same =
+        std::isinf(want)
+            ? l == want
+            : std::isfinite(l) && std::fabs(l - want) <= 1e-9 * std::max(1.0, std::fabs(want));
+    if (!same) return out;
+    const Expr& dn = *q.numeratorDerivative;
+    const Expr& dd = *q.denominatorDerivative;
+    const std::string ratio = part(dn) + "/" + part(dd);
+    out.push_back(Line(
+        StepRule::DeLHopital,
+        "De l'Hôpital: D[" + q.numerator.text + "] = " + dn.text + ", D[" + q.denominator.text +
+            "] = " + dd.text + kImplies + lim + "f(x) = " + lim + ratio + " = " + item.value->text,
+        "\\text{De l'Hôpital: } D\\left[" + q.numerator.latex + "\\right] = " + dn.latex +
+            ", \\quad D\\left[" + q.denominator.latex + "\\right] = " + dd.latex +
+            " \\Rightarrow " + limLatex + "f(x) = " + limLatex + "\\frac{" + dn.latex + "}{" +
+            dd.latex + "} = " + Latex(*item.value),
+        ratio));
   }
   return out;
 }

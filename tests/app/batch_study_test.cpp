@@ -537,10 +537,12 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
       {"x/(x^2+1)",
        "limit_parts indeterminate_form degrees_compared limit_parts indeterminate_form "
        "degrees_compared"},
-      // The numerator reads degree 2 but is 2x + 1: no degrees claimed.
+      // The numerator reads degree 2 but is 2x + 1: no degrees claimed; De l'Hôpital instead.
       {"((x+1)^2-x^2)/x",
-       "limit_parts indeterminate_form limit_parts limit_form limit_parts limit_form "
-       "limit_parts indeterminate_form"},
+       "limit_parts indeterminate_form de_lhopital limit_parts limit_form limit_parts limit_form "
+       "limit_parts indeterminate_form de_lhopital"},
+      // 1 + e^x is no single infinity of the hierarchy: De l'Hôpital with e^x written.
+      {"x/(1+e^x)", "limit_parts limit_form limit_parts indeterminate_form de_lhopital"},
       {"x^2+1", ""},  // no quotient
   };
   for (const Row& row : rows) {
