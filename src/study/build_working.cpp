@@ -601,6 +601,11 @@ std::vector<Step> Builder::ZerosWorking(Which which, const std::vector<Number>& 
   const char* name = which == Which::F ? "f(x)" : which == Which::D1 ? "f′(x)" : "f″(x)";
   const char* latexName = which == Which::F ? "f(x)" : which == Which::D1 ? "f'(x)" : "f''(x)";
   std::vector<Step> out;
+  // f′ (f″) identically 0 is 0 everywhere: "no solutions" would say the opposite.
+  const Expr* d = which == Which::D1   ? &sheet_.derivative.data.d1
+                  : which == Which::D2 ? &sheet_.secondDerivative.data.d2
+                                       : nullptr;
+  if (d && d->exact && d->text == "0") return out;
   auto n = Ask<Expr>([&] { return engine_.Numerator(which); });
   Fn num;
   if (n.determined && num.Compile(n.value.text)) {

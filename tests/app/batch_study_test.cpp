@@ -562,6 +562,24 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
   }
 }
 
+// f″ identically 0 (a line with a hole) and f′ identically 0 (a constant): their working never
+// says that f″ = 0 (f′ = 0) has no solutions.
+TEST(BatchStudy, IdenticallyZeroDerivativeHasNoSolutionsLine) {
+  for (const char* formula : {"(x^2-4)/(x+2)", "(x-1)/(x-1)"}) {
+    const BatchRun r =
+        Batch({"--formula", formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    for (const std::string& l : r.lines) {
+      if (l.find("\"section\":\"concavity\"") == std::string::npos &&
+          (std::string(formula) != "(x-1)/(x-1)" ||
+           l.find("\"section\":\"monotonicity\"") == std::string::npos)) {
+        continue;
+      }
+      EXPECT_EQ(l.find("non ha soluzioni"), std::string::npos) << formula << "\n" << l;
+    }
+  }
+}
+
 // --report writes the working under each result, --report-results the results alone; both in
 // one run, each by its own ending; a bad ending of either is a bad argument.
 TEST(BatchStudy, ReportWithAndWithoutTheWorking) {
