@@ -180,5 +180,50 @@ TEST(Working, EveryLineReadsBackAsTheDerivative) {
   EXPECT_GT(compared, 200);
 }
 
+// The parts of a random quotient at +∞, as the working of Limiti writes them: numerator over
+// denominator is f at points, each part's limit is what its values approach, and the
+// derivatives given for De l'Hôpital are those of the parts.
+TEST(Working, QuotientPartsReadBackAtInfinity) {
+  auto e = Engine();
+  std::mt19937 rng(20261210);
+  const double xs[] = {-2.3, -0.7, 0.45, 1.9, 3.1};
+  int compared = 0, derivatives = 0;
+  for (int i = 0; i < 40; ++i) {
+    const Node t = Node::Of("*", {RandomTree(rng, 2), Node::Of("inv", {RandomTree(rng, 2)})});
+    const std::string f = StudentText(t);
+    if (!e->SetFunction(f).determined) continue;
+    const auto q = e->QuotientLimits(Number{"+∞", "", INFINITY, true}, Approach::PlusInfinity);
+    if (!q.determined) continue;
+    const std::string& n = q.value.numerator.text;
+    const std::string& d = q.value.denominator.text;
+    for (double x : xs) {
+      const double want = ReadBack(f, x), got = ReadBack(n, x) / ReadBack(d, x);
+      if (!std::isfinite(want) || !std::isfinite(got)) continue;
+      EXPECT_NEAR(got, want, 1e-7 * std::max(1.0, std::fabs(want))) << f << " at " << x;
+      ++compared;
+    }
+    for (const auto& [part, limit] :
+         {std::pair{n, q.value.numeratorLimit}, std::pair{d, q.value.denominatorLimit}}) {
+      const double far = ReadBack(part, 1e6);
+      if (std::isinf(limit.value) && std::isfinite(far)) {
+        EXPECT_GT(far * limit.value, 0) << part << " → " << limit.text;
+      } else if (std::isfinite(limit.value) && std::isfinite(far)) {
+        EXPECT_NEAR(far, limit.value, 1e-2 * std::max(1.0, std::fabs(limit.value)))
+            << part << " → " << limit.text;
+      }
+    }
+    if (q.value.numeratorDerivative) {
+      for (double x : xs) {
+        const double want = SlopeOf(n, x), got = ReadBack(q.value.numeratorDerivative->text, x);
+        if (!std::isfinite(want) || !std::isfinite(got) || std::fabs(want) > 1e6) continue;
+        EXPECT_NEAR(got, want, 1e-3 * std::max(1.0, std::fabs(want))) << n;
+        ++derivatives;
+      }
+    }
+  }
+  EXPECT_GT(compared, 40);
+  EXPECT_GT(derivatives, 0);
+}
+
 }  // namespace
 }  // namespace curvalis::study
