@@ -139,7 +139,8 @@ enum class StepRule {
   IndeterminateForm,  // "forma indeterminata ∞/∞"
   DegreesCompared,    // "grado 2 del numeratore > grado 1 del denominatore ⇒ ... = +∞"
   SimplifiedLimit,  // "f(x) = x − 2 per x ≠ −2 ⇒ lim x→−2⁻ f(x) = lim x→−2⁻ (x − 2) = −4"
-  Hierarchy,  // "e^x è un infinito di ordine superiore a x ⇒ lim x→+∞ f(x) = +∞"
+  Hierarchy,     // "e^x è un infinito di ordine superiore a x ⇒ lim x→+∞ f(x) = +∞"
+  HighestPower,  // "f è un polinomio: decide il termine di grado massimo, 3 ⇒ ... = +∞"
   DeLHopital,  // "De l'Hôpital: D[x] = 1, D[1 + e^x] = e^x ⇒ lim x→+∞ f(x) = lim x→+∞ 1/e^x = 0⁺"
   NotableLimit,  // "limite notevole: sin(t)/t → 1 per t → 0, con t = x ⇒ ... = 1"
 };
@@ -188,6 +189,11 @@ struct ExistenceCondition {
 // their degrees when both are polynomials (-1 otherwise), and at a point f simplified, when
 // the CAS has a form that agrees with f and has a value there.
 struct QuotientLimit {
+  // '/' for a quotient; '*' or '+' for f a product or a sum (its first factor or term as the
+  // numerator, the others as the denominator), which have no degrees, simplified form or
+  // derivatives.
+  char op = '/';
+  int degree = -1;  // f's degree when f is a polynomial (confirmed on values), else -1
   Expr numerator;
   Expr denominator;
   Number numeratorLimit;

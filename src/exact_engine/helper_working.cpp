@@ -181,12 +181,27 @@ bool HelperEngine::SolutionAgrees(const Condition& c, const Domain& d) {
 
 Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach side) {
   if (rejected_ || !tree_[0]) return Undetermined<QuotientLimit>(reason_, why_);
-  const std::optional<Node> num = NumeratorOf(*tree_[0]), den = DenominatorOf(*tree_[0]);
-  if (!num || !den) return Undetermined<QuotientLimit>("non determinato: non è un quoziente");
+  std::optional<Node> num = NumeratorOf(*tree_[0]), den = DenominatorOf(*tree_[0]);
+  char op = '/';
+  if (!num || !den) {
+    std::optional<std::pair<Node, Node>> parts = FirstAndRest(*tree_[0], &op);
+    if (!parts) return Undetermined<QuotientLimit>("non determinato: non è un quoziente");
+    num = std::move(parts->first);
+    den = std::move(parts->second);
+  }
   const std::optional<Number> a = ConfirmedLimit(*num, at, side);
   const std::optional<Number> b = a ? ConfirmedLimit(*den, at, side) : std::nullopt;
   if (!a || !b) return Undetermined<QuotientLimit>("non determinato");
   QuotientLimit out;
+  out.op = op;
+  if (op != '/') {
+    out.degree = ConfirmedDegree(*tree_[0]);
+    out.numerator = Expr{StudentText(*num), LatexText(*num), true};
+    out.denominator = Expr{StudentText(*den), LatexText(*den), true};
+    out.numeratorLimit = *a;
+    out.denominatorLimit = *b;
+    return Determined(std::move(out));
+  }
   out.numerator = Expr{StudentText(*num), LatexText(*num), true};
   out.denominator = Expr{StudentText(*den), LatexText(*den), true};
   out.numeratorLimit = *a;

@@ -379,6 +379,8 @@ std::string_view StepRuleName(StepRule rule) {
       return "notable_limit";
     case StepRule::DeLHopital:
       return "de_lhopital";
+    case StepRule::HighestPower:
+      return "highest_power";
   }
   return "";
 }
@@ -463,6 +465,19 @@ std::optional<Node> DenominatorOf(const Node& g) {
   }
   if (lower.empty()) return std::nullopt;
   return Tidy(Join("*", std::move(lower)));
+}
+
+std::optional<std::pair<Node, Node>> FirstAndRest(const Node& g, char* op) {
+  if (!g.Is("*") && !g.Is("+")) return std::nullopt;
+  if (NumeratorOf(g)) return std::nullopt;  // a quotient
+  const std::string_view name = g.Is("*") ? "*" : "+";
+  std::vector<Node> parts;
+  Flatten(g, name, parts);
+  if (parts.size() < 2) return std::nullopt;
+  *op = name[0];
+  Node first = parts.front();
+  parts.erase(parts.begin());
+  return std::pair{std::move(first), Tidy(Join(name, std::move(parts)))};
 }
 
 std::optional<int> PolynomialDegree(const Node& n) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "exact_engine/engine.h"
@@ -30,6 +31,10 @@ std::optional<Node> NumeratorOf(const Node& g);
 
 // The denominator of g when g is a quotient at its top (the product of its denominators).
 std::optional<Node> DenominatorOf(const Node& g);
+
+// g as a product or a sum at its top that is no quotient: its first factor (term) and the
+// product (sum) of the others, `op` '*' or '+'; nullopt otherwise.
+std::optional<std::pair<Node, Node>> FirstAndRest(const Node& g, char* op);
 
 // The degree of a polynomial in x read from its tree (sums, products, whole powers of
 // polynomials, numbers); nullopt for any other expression. A sum whose highest terms cancel

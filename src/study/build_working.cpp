@@ -416,6 +416,12 @@ std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const Quoti
                      limLatex + partLatex(q.numerator) + " = " + Latex(q.numeratorLimit) +
                          ", \\quad " + limLatex + partLatex(q.denominator) + " = " +
                          Latex(q.denominatorLimit)));
+  if (q.op != '/') {
+    std::vector<Step> rest = SumOrProductForm(item, q);
+    if (rest.empty()) return {};
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+  }
   const std::string form = q.numeratorLimit.text + "/" + q.denominatorLimit.text;
   const std::string formLatex =
       "\\frac{" + Latex(q.numeratorLimit) + "}{" + Latex(q.denominatorLimit) + "}";
@@ -538,6 +544,62 @@ std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const Quoti
         ratio));
   }
   return out;
+}
+
+std::vector<Step> Builder::SumOrProductForm(const LimitItem& item, const QuotientLimit& q) {
+  const double want = item.value->value;
+  const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
+  const bool product = q.op == '*';
+  const bool aInf = std::isinf(a), bInf = std::isinf(b);
+  if (!aInf && !bInf) return {};  // both finite: nothing a student resolves
+  // The second part in parentheses when it is negative: "+∞·(−2)", "+∞ + (−∞)".
+  auto operand = [](const Number& n) {
+    return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0 ? "(" + n.text + ")" : n.text;
+  };
+  auto operandLatex = [](const Number& n) {
+    return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0
+               ? "\\left(" + Latex(n) + "\\right)"
+               : Latex(n);
+  };
+  const std::string form =
+      q.numeratorLimit.text + (product ? "·" : " + ") + operand(q.denominatorLimit);
+  const std::string formLatex =
+      Latex(q.numeratorLimit) + (product ? " \\cdot " : " + ") + operandLatex(q.denominatorLimit);
+  std::optional<double> value;
+  const char* indeterminate = nullptr;
+  if (product) {
+    if ((aInf && b == 0) || (bInf && a == 0)) {
+      indeterminate = "0·∞";
+    } else {
+      value = ((a > 0) == (b > 0)) ? kInf : -kInf;
+    }
+  } else if (aInf && bInf && (a > 0) != (b > 0)) {
+    indeterminate = "∞ − ∞";
+  } else {
+    value = aInf ? a : b;
+  }
+  if (indeterminate) {
+    std::vector<Step> out = {Line(StepRule::IndeterminateForm,
+                                  std::string("forma indeterminata ") + indeterminate,
+                                  std::string("\\text{forma indeterminata } ") +
+                                      (product ? "0 \\cdot \\infty" : "\\infty - \\infty"))};
+    // A polynomial at ±∞ goes as its term of highest degree (collected, the others tend to 0).
+    const bool far = item.side == Approach::PlusInfinity || item.side == Approach::MinusInfinity;
+    if (!product && far && q.degree >= 1 && std::isinf(want)) {
+      const std::string d = std::to_string(q.degree);
+      out.push_back(Line(StepRule::HighestPower,
+                         "f è un polinomio di grado " + d + ": decide il termine di grado massimo" +
+                             kImplies + LimitText(item.at, item.side) +
+                             "f(x) = " + item.value->text,
+                         "f \\text{ è un polinomio di grado } " + d +
+                             "\\text{: decide il termine di grado massimo} \\Rightarrow " +
+                             LimitLatex(item.at, item.side) + "f(x) = " + Latex(*item.value)));
+    }
+    return out;
+  }
+  if (*value != want) return {};
+  return {Line(StepRule::LimitForm, form + " = " + item.value->text,
+               formLatex + " = " + Latex(*item.value))};
 }
 
 std::vector<Step> Builder::ConclusionsWorking(Which which) {

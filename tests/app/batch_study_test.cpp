@@ -543,7 +543,13 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
        "limit_parts indeterminate_form de_lhopital"},
       // 1 + e^x is no single infinity of the hierarchy: De l'Hôpital with e^x written.
       {"x/(1+e^x)", "limit_parts limit_form limit_parts indeterminate_form de_lhopital"},
-      {"x^2+1", ""},  // no quotient
+      // A polynomial: ∞ − ∞, then its highest power decides.
+      {"x^3-3x",
+       "limit_parts indeterminate_form highest_power limit_parts indeterminate_form "
+       "highest_power"},
+      // 0·∞ named and left unresolved; +∞·(+∞) determined.
+      {"x*ln(x)", "limit_parts indeterminate_form limit_parts limit_form"},
+      {"sqrt(x)", ""},  // no quotient, product or sum
   };
   for (const Row& row : rows) {
     const BatchRun r =

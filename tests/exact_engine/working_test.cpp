@@ -181,7 +181,8 @@ TEST(Working, EveryLineReadsBackAsTheDerivative) {
 }
 
 // The parts of a random quotient at +∞, as the working of Limiti writes them: numerator over
-// denominator is f at points, each part's limit is what its values approach, and the
+// denominator (or the two parts of a product or sum, where the denominator has no x) is f at
+// points, each part's limit is what its values approach, and the
 // derivatives given for De l'Hôpital are those of the parts.
 TEST(Working, QuotientPartsReadBackAtInfinity) {
   auto e = Engine();
@@ -197,7 +198,10 @@ TEST(Working, QuotientPartsReadBackAtInfinity) {
     const std::string& n = q.value.numerator.text;
     const std::string& d = q.value.denominator.text;
     for (double x : xs) {
-      const double want = ReadBack(f, x), got = ReadBack(n, x) / ReadBack(d, x);
+      const double u = ReadBack(n, x), v = ReadBack(d, x);
+      const double want = ReadBack(f, x), got = q.value.op == '/'   ? u / v
+                                                : q.value.op == '*' ? u * v
+                                                                    : u + v;
       if (!std::isfinite(want) || !std::isfinite(got)) continue;
       EXPECT_NEAR(got, want, 1e-7 * std::max(1.0, std::fabs(want))) << f << " at " << x;
       ++compared;
