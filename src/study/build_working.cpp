@@ -632,7 +632,10 @@ std::vector<Step> Builder::ConclusionsWorking(Which which) {
     for (const InflectionItem& i : sheet_.inflections.data.items) points.push_back({i.p, "flesso"});
   }
   std::vector<Step> out;
-  for (const auto& [p, what] : points) {
+  for (const auto& point : points) {
+    // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
+    const Point& p = point.first;
+    const std::string& what = point.second;
     const char *before = sideSign(p.x.value, true), *after = sideSign(p.x.value, false);
     if (before && after && std::string(before) != after) {
       const std::string name = d1 ? "f′" : "f″", latexName = d1 ? "f'" : "f''";
