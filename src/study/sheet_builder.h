@@ -365,6 +365,9 @@ class Builder {
   // with the sheet's limit.
   std::vector<Step> LimitsWorking();
   std::vector<Step> QuotientLimitLines(const LimitItem& item, const QuotientLimit& q);
+  // How an indeterminate 0/0 or ∞/∞ is resolved: the degrees, the hierarchy, a notable limit, f
+  // simplified or De l'Hôpital, the first that gives the sheet's limit; nothing when none does.
+  std::vector<Step> ResolvedForm(const LimitItem& item, const QuotientLimit& q);
   // The form of f a product or a sum from the limits of its parts: determined ("+∞·(−2) = −∞")
   // when it is the sheet's limit, or named ("forma indeterminata 0·∞").
   std::vector<Step> SumOrProductForm(const LimitItem& item, const QuotientLimit& q);
