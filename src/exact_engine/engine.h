@@ -143,6 +143,7 @@ enum class StepRule {
   HighestPower,  // "f è un polinomio: decide il termine di grado massimo, 3 ⇒ ... = +∞"
   DeLHopital,  // "De l'Hôpital: D[x] = 1, D[1 + e^x] = e^x ⇒ lim x→+∞ f(x) = lim x→+∞ 1/e^x = 0⁺"
   NotableLimit,  // "limite notevole: sin(t)/t → 1 per t → 0, con t = x ⇒ ... = 1"
+  Rewritten,     // "f(x) = ln(x)/(1/x)": f written so that its indeterminate form resolves
 };
 
 // "condition", "condition_solved", ..., "oblique_intercept".
@@ -191,7 +192,8 @@ struct ExistenceCondition {
 struct QuotientLimit {
   // '/' for a quotient; '*' or '+' for f a product or a sum (its first factor or term as the
   // numerator, the others as the denominator), which have no degrees, simplified form or
-  // derivatives.
+  // derivatives; '^' for a power whose base (the numerator) and exponent (the denominator)
+  // both depend on x.
   char op = '/';
   int degree = -1;  // f's degree when f is a polynomial (confirmed on values), else -1
   Expr numerator;
@@ -210,6 +212,16 @@ struct QuotientLimit {
   std::optional<Expr> numeratorDerivative;
   std::optional<Expr> denominatorDerivative;
   std::optional<Number> derivativesLimit;
+  // An indeterminate form resolved by writing f otherwise: a product 0·∞ as a quotient (the
+  // factor that tends to 0 as the reciprocal under the other), a sum ∞ − ∞ with one term
+  // collected (u·(1 + v/u)), a power 1^∞, 0⁰ or ∞⁰ as e^(exponent·ln(base)). `rewritten` is that
+  // form (it agrees with f at points); `inner` the parts of what decides its limit (the
+  // quotient; v/u; the product in the exponent), whose own `limit` is confirmed.
+  std::optional<Expr> rewritten;
+  std::vector<QuotientLimit> inner;
+  std::optional<Number> limit;
+  Expr expression;               // what these are the parts of: f, or an inner expression
+  bool collectedSecond = false;  // ∞ − ∞: the second term is the one collected
 };
 
 class ExactEngine {

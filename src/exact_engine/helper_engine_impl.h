@@ -134,6 +134,17 @@ class HelperEngine : public ExactEngine {
   std::optional<Node> Derived(const Node& e);  // the shortest exact derivative of the CAS
   std::optional<Number> ConfirmedLimit(const Node& part, const Number& at, Approach side);
   int ConfirmedDegree(const Node& part);
+  std::optional<QuotientLimit> PartsLimit(const Node& f, const Number& at, Approach side,
+                                          int depth);
+  std::optional<QuotientLimit> PartsLimit(const Node& f, const Node& num, const Node& den, char op,
+                                          const Number& at, Approach side, int depth);
+  void Rewrite(QuotientLimit& out, const Node& f, const Node& num, const Node& den,
+               const Number& at, Approach side, int depth);
+  void QuotientDetails(QuotientLimit& out, const Node& f, const Node& num, const Node& den,
+                       const Number& at, Approach side);
+  // The shortest exact form of the CAS's simplification of e that agrees with e at points and
+  // passes `keep`; nullopt when none does.
+  std::optional<Node> Simplest(const Node& e, const std::function<bool(const Node&)>& keep = {});
 
   EngineOptions options_;
   HelperProcess helper_;

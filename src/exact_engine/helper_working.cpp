@@ -1,5 +1,7 @@
 #include "exact_engine/helper_engine_impl.h"
 
+#include <cctype>
+
 #include "core/prepare_formula.h"
 #include "exact_engine/condition_domain.h"
 #include "exact_engine/working.h"
@@ -55,18 +57,7 @@ std::optional<Node> HelperEngine::Derived(const Node& e) {
 Answer<std::vector<Expr>> HelperEngine::Mirrored() {
   if (rejected_ || !tree_[0]) return Undetermined<std::vector<Expr>>(reason_, why_);
   const Node mirrored = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
-  Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(mirrored))}});
-  std::optional<Node> best;
-  std::size_t bestLen = 0;
-  for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
-    std::optional<Node> t = ParseTree(c);
-    if (!t || HasApprox(*t) || !SameAtPoints(mirrored, *t)) continue;
-    const std::size_t len = CharCount(StudentText(*t));
-    if (!best || len < bestLen) {
-      best = std::move(t);
-      bestLen = len;
-    }
-  }
+  const std::optional<Node> best = Simplest(mirrored);
   std::vector<Expr> out = {Expr{StudentText(mirrored), LatexText(mirrored), true}};
   if (best && StudentText(*best) != out[0].text) {
     out.push_back(Expr{StudentText(*best), LatexText(*best), true});
@@ -181,54 +172,80 @@ bool HelperEngine::SolutionAgrees(const Condition& c, const Domain& d) {
 
 Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach side) {
   if (rejected_ || !tree_[0]) return Undetermined<QuotientLimit>(reason_, why_);
-  std::optional<Node> num = NumeratorOf(*tree_[0]), den = DenominatorOf(*tree_[0]);
-  char op = '/';
-  if (!num || !den) {
-    std::optional<std::pair<Node, Node>> parts = FirstAndRest(*tree_[0], &op);
-    if (!parts) return Undetermined<QuotientLimit>("non determinato: non è un quoziente");
-    num = std::move(parts->first);
-    den = std::move(parts->second);
+  std::optional<QuotientLimit> q = PartsLimit(*tree_[0], at, side, 0);
+  if (!q) return Undetermined<QuotientLimit>("non determinato");
+  return Determined(std::move(*q));
+}
+
+// f's two parts at its top: numerator and denominator, first factor (term) and the others, or
+// base and exponent.
+std::optional<QuotientLimit> HelperEngine::PartsLimit(const Node& f, const Number& at,
+                                                      Approach side, int depth) {
+  if (std::optional<Node> num = NumeratorOf(f)) {
+    return PartsLimit(f, *num, *DenominatorOf(f), '/', at, side, depth);
   }
-  const std::optional<Number> a = ConfirmedLimit(*num, at, side);
-  const std::optional<Number> b = a ? ConfirmedLimit(*den, at, side) : std::nullopt;
-  if (!a || !b) return Undetermined<QuotientLimit>("non determinato");
+  if (f.Is("^") && HasX(f.args[0]) && HasX(f.args[1])) {
+    return PartsLimit(f, f.args[0], f.args[1], '^', at, side, depth);
+  }
+  char op = '/';
+  std::optional<std::pair<Node, Node>> parts = FirstAndRest(f, &op);
+  if (!parts) return std::nullopt;
+  return PartsLimit(f, parts->first, parts->second, op, at, side, depth);
+}
+
+std::optional<QuotientLimit> HelperEngine::PartsLimit(const Node& f, const Node& num,
+                                                      const Node& den, char op, const Number& at,
+                                                      Approach side, int depth) {
+  const std::optional<Number> a = ConfirmedLimit(num, at, side);
+  const std::optional<Number> b = a ? ConfirmedLimit(den, at, side) : std::nullopt;
+  if (!a || !b) return std::nullopt;
   QuotientLimit out;
   out.op = op;
-  if (op != '/') {
-    out.degree = ConfirmedDegree(*tree_[0]);
-    out.numerator = Expr{StudentText(*num), LatexText(*num), true};
-    out.denominator = Expr{StudentText(*den), LatexText(*den), true};
-    out.numeratorLimit = *a;
-    out.denominatorLimit = *b;
-    return Determined(std::move(out));
-  }
-  out.numerator = Expr{StudentText(*num), LatexText(*num), true};
-  out.denominator = Expr{StudentText(*den), LatexText(*den), true};
+  out.numerator = Expr{StudentText(num), LatexText(num), true};
+  out.denominator = Expr{StudentText(den), LatexText(den), true};
   out.numeratorLimit = *a;
   out.denominatorLimit = *b;
-  out.numeratorDegree = ConfirmedDegree(*num);
-  out.denominatorDegree = ConfirmedDegree(*den);
+  out.expression = Expr{StudentText(f), LatexText(f), true};
+  if (depth > 0) {
+    // What a rewritten form depends on: its own limit, confirmed, is the step's result.
+    out.limit = ConfirmedLimit(f, at, side);
+    if (!out.limit) return std::nullopt;
+  }
+  if (op == '/') {
+    QuotientDetails(out, f, num, den, at, side);
+  } else {
+    if (op != '^') out.degree = ConfirmedDegree(f);
+    if (depth < 2) Rewrite(out, f, num, den, at, side, depth);
+  }
+  return out;
+}
+
+// The degrees, the orders of infinity, the derivatives for De l'Hôpital and f simplified at a
+// point, for a quotient.
+void HelperEngine::QuotientDetails(QuotientLimit& out, const Node& f, const Node& num,
+                                   const Node& den, const Number& at, Approach side) {
+  const double a = out.numeratorLimit.value, b = out.denominatorLimit.value;
+  out.numeratorDegree = ConfirmedDegree(num);
+  out.denominatorDegree = ConfirmedDegree(den);
   if (side == Approach::PlusInfinity || side == Approach::MinusInfinity) {
-    out.numeratorGrowth = InfinityOrder(*num);
-    out.denominatorGrowth = InfinityOrder(*den);
+    out.numeratorGrowth = InfinityOrder(num);
+    out.denominatorGrowth = InfinityOrder(den);
   }
   // An indeterminate 0/0 or ∞/∞: the derivatives of the two parts, each agreeing with the
   // difference quotients of its part, and the limit of their quotient, confirmed.
-  const bool zeros = a->value == 0 && b->value == 0;
-  const bool infinities = std::isinf(a->value) && std::isinf(b->value);
-  if (zeros || infinities) {
-    std::optional<Node> dn = Derived(*num), dd = dn ? Derived(*den) : std::nullopt;
-    auto agrees = [](const Node& f, const Node& d) {
-      CompiledFormula cf, cd;
-      if (cf.Compile(PrepareFormula(StudentText(f))) != FormulaReject::None ||
+  if ((a == 0 && b == 0) || (std::isinf(a) && std::isinf(b))) {
+    std::optional<Node> dn = Derived(num), dd = dn ? Derived(den) : std::nullopt;
+    auto agrees = [](const Node& g, const Node& d) {
+      CompiledFormula cg, cd;
+      if (cg.Compile(PrepareFormula(StudentText(g))) != FormulaReject::None ||
           cd.Compile(PrepareFormula(StudentText(d))) != FormulaReject::None) {
         return false;
       }
-      return DerivativeAgrees([&](double x) { return cf.EvaluateNumber(x); },
+      return DerivativeAgrees([&](double x) { return cg.EvaluateNumber(x); },
                               [&](double x) { return cd.EvaluateNumber(x); },
                               {kSamples.begin(), kSamples.end()}, 1e-5);
     };
-    if (dn && dd && agrees(*num, *dn) && agrees(*den, *dd)) {
+    if (dn && dd && agrees(num, *dn) && agrees(den, *dd)) {
       if (std::optional<Number> l =
               ConfirmedLimit(Node::Of("*", {*dn, Node::Of("inv", {*dd})}), at, side)) {
         out.numeratorDerivative = Expr{StudentText(*dn), LatexText(*dn), true};
@@ -238,24 +255,122 @@ Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach si
     }
   }
   // At a point, the shortest form of the CAS that agrees with f and has a value there.
-  const bool atPoint = side == Approach::Left || side == Approach::Right;
-  if (atPoint && at.exact) {
-    Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(*tree_[0]))}});
-    std::optional<Node> best;
-    std::size_t bestLen = 0;
-    for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
-      std::optional<Node> t = ParseTree(c);
-      if (!t || HasApprox(*t) || !SameAtPoints(*tree_[0], *t)) continue;
-      if (!std::isfinite(TreeValue(Substitute(*t, PointTree(at))))) continue;
-      const std::size_t len = CharCount(StudentText(*t));
-      if (!best || len < bestLen) {
-        best = std::move(t);
-        bestLen = len;
-      }
-    }
+  if ((side == Approach::Left || side == Approach::Right) && at.exact) {
+    const std::optional<Node> best = Simplest(
+        f, [&](const Node& t) { return std::isfinite(TreeValue(Substitute(t, PointTree(at)))); });
     if (best) out.simplified = Expr{StudentText(*best), LatexText(*best), true};
   }
-  return Determined(std::move(out));
+}
+
+namespace {
+
+// 1/z written without a fraction where a student does: 1/(1/w) = w, 1/e^u = e^(−u), 1/p for a
+// polynomial p; nullopt for anything else (1/ln(x) is no form to differentiate).
+std::optional<Node> PlainReciprocal(const Node& factor) {
+  const Node z = Tidy(factor);  // 1·(1/x) as 1/x
+  if (z.Is("inv")) return z.args[0];
+  if (z.Is("exp")) {
+    const Node& u = z.args[0];
+    return Node::Of("exp", {u.Is("neg") ? u.args[0] : Node::Of("neg", {u})});
+  }
+  if (PolynomialDegree(z)) return Node::Of("inv", {z});
+  return std::nullopt;
+}
+
+// An operand of a quotient as written: in parentheses unless it is one word or one call.
+std::string OperandText(const std::string& s) {
+  const std::size_t open = s.find('(');
+  bool call = open != std::string::npos && open > 0 && s.back() == ')' &&
+              std::all_of(s.begin(), s.begin() + std::ptrdiff_t(open),
+                          [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+  for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
+    if (s[i] == '(') ++depth;
+    if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
+  }
+  const bool plain = s.find_first_of(" /") == std::string::npos &&
+                     s.find("·") == std::string::npos && s.rfind("−", 0) != 0;
+  return plain || call ? s : "(" + s + ")";
+}
+
+// Whether the text of an expression reads back with the values of the tree it was written from.
+bool TextAgrees(const std::string& text, const Node& tree) {
+  CompiledFormula c;
+  if (c.Compile(PrepareFormula(text)) != FormulaReject::None) return false;
+  int checked = 0;
+  for (double x : kSamples) {
+    const double want = TreeValue(tree, x), got = c.EvaluateNumber(x);
+    if (std::isfinite(want) != std::isfinite(got)) return false;
+    if (!std::isfinite(want)) continue;
+    if (!Near(want, got, 1e-9)) return false;
+    ++checked;
+  }
+  return checked >= 2;
+}
+
+}  // namespace
+
+// An indeterminate product, sum or power written as the form that resolves it, with the parts
+// of what decides its limit; nothing when f is no such form or the rewriting fails a check.
+void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, const Node& den,
+                           const Number& at, Approach side, int depth) {
+  const double a = out.numeratorLimit.value, b = out.denominatorLimit.value;
+  std::optional<Node> form;
+  std::optional<Expr> written;
+  std::optional<QuotientLimit> inner;
+  if (out.op == '*' && ((a == 0 && std::isinf(b)) || (std::isinf(a) && b == 0))) {
+    // 0·∞ as a quotient: the factor that tends to ∞ over the reciprocal of the other, when
+    // that reciprocal is plain (ln(x)/(1/x), x/e^x); else the factor that tends to 0 over the
+    // reciprocal of the other (ln(1 + 2/x)/(1/x)).
+    const Node& zero = a == 0 ? num : den;
+    const Node& infinite = a == 0 ? den : num;
+    std::optional<Node> under = PlainReciprocal(zero);
+    const bool zeroOver = !under && PlainReciprocal(infinite);
+    const Node& over = zeroOver ? zero : infinite;
+    if (!under) under = zeroOver ? *PlainReciprocal(infinite) : Node::Of("inv", {zero});
+    form = Node::Of("*", {over, Node::Of("inv", {*under})});
+    written = Expr{OperandText(StudentText(over)) + "/" + OperandText(StudentText(*under)),
+                   "\\frac{" + LatexText(over) + "}{" + LatexText(*under) + "}", true};
+    inner = PartsLimit(*form, over, *under, '/', at, side, depth + 1);
+  } else if (out.op == '+' && out.degree < 1 && std::isinf(a) && std::isinf(b) &&
+             (a > 0) != (b > 0)) {
+    // ∞ − ∞: one term collected, the first unless the second grows faster, so that the
+    // quotient of the other by it has a limit other than −1.
+    const bool second = InfinityOrder(den) > InfinityOrder(num);
+    const Node& collected = second ? den : num;
+    const Node ratio = Node::Of("*", {second ? num : den, Node::Of("inv", {collected})});
+    inner = PartsLimit(ratio, at, side, depth + 1);
+    if (!inner || !std::isfinite(inner->limit->value) || inner->limit->value == -1) return;
+    form = Node::Of("*", {collected, Node::Of("+", {Node::Num("1"), ratio})});
+    out.collectedSecond = second;
+  } else if (out.op == '^' && ((a == 1 && std::isinf(b)) || (a == 0 && b == 0) ||
+                               (std::isinf(a) && a > 0 && b == 0))) {
+    // 1^∞, 0⁰, ∞⁰: f = e^(exponent·ln(base)), whose exponent is a product.
+    const Node product = Node::Of("*", {den, Node::Of("ln", {num})});
+    form = Node::Of("exp", {product});
+    inner = PartsLimit(product, den, Node::Of("ln", {num}), '*', at, side, depth + 1);
+  }
+  if (!form || !inner || !SameAtPoints(f, *form)) return;
+  if (!written) written = Expr{StudentText(*form), LatexText(*form), true};
+  if (!TextAgrees(written->text, f)) return;
+  out.rewritten = std::move(written);
+  out.inner.push_back(std::move(*inner));
+}
+
+std::optional<Node> HelperEngine::Simplest(const Node& e,
+                                           const std::function<bool(const Node&)>& keep) {
+  Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(e))}});
+  std::optional<Node> best;
+  std::size_t bestLen = 0;
+  for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
+    std::optional<Node> t = ParseTree(c);
+    if (!t || HasApprox(*t) || !SameAtPoints(e, *t) || (keep && !keep(*t))) continue;
+    const std::size_t len = CharCount(StudentText(*t));
+    if (!best || len < bestLen) {
+      best = std::move(t);
+      bestLen = len;
+    }
+  }
+  return best;
 }
 
 std::optional<Number> HelperEngine::ConfirmedLimit(const Node& part, const Number& at,

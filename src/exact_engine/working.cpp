@@ -377,6 +377,8 @@ std::string_view StepRuleName(StepRule rule) {
       return "hierarchy";
     case StepRule::NotableLimit:
       return "notable_limit";
+    case StepRule::Rewritten:
+      return "rewritten";
     case StepRule::DeLHopital:
       return "de_lhopital";
     case StepRule::HighestPower:
@@ -509,6 +511,7 @@ std::optional<int> PolynomialDegree(const Node& n) {
 }
 
 int InfinityOrder(const Node& n) {
+  if (n.Is("neg")) return InfinityOrder(n.args[0]);
   if (n.Is("*") && n.args.size() == 2) {
     for (int k = 0; k < 2; ++k) {
       const Node& c = n.args[std::size_t(k)];

@@ -1,7 +1,8 @@
-// The working of Limiti: for f a quotient (a product, a sum) at its top, the limits of its two
-// parts, the form they give, and how an indeterminate one is resolved (the degrees, the
+// The working of Limiti: for f a quotient (a product, a sum, a power) at its top, the limits of
+// its two parts, the form they give, and how an indeterminate one is resolved (the degrees, the
 // hierarchy of infinities, a notable limit, f simplified, De l'Hôpital, the highest power of a
-// polynomial). Every line is written from the sheet's own limit and only where it gives it.
+// polynomial, f written otherwise: 0·∞ as a quotient, ∞ − ∞ with a term collected, a power as
+// e to a product). Every line is written from the sheet's own limit and only where it gives it.
 #include <algorithm>
 #include <cctype>
 
@@ -29,14 +30,73 @@ std::string Part(const Expr& e) {
   return s.find(' ') == std::string::npos || call ? s : "(" + s + ")";
 }
 
+// An operand of a quotient written by the working: in parentheses unless it is one word or
+// one call ("1/x" and "−ln(x)" are not).
+std::string Factor(const Expr& e) {
+  const std::string& s = e.text;
+  const bool plain =
+      s.find('/') == std::string::npos && s.find("·") == std::string::npos && s.rfind("−", 0) != 0;
+  return plain ? Part(e) : "(" + s + ")";
+}
+
 std::string PartLatex(const Expr& e) {
   return "\\left(" + e.latex + "\\right)";
 }
 
+// A limit whose working is written: where and from which side, the value it reaches (the
+// sheet's limit, or the confirmed limit of an inner expression), and what tends to it.
+struct Goal {
+  Number at;
+  Approach side;
+  Number value;
+  std::string name = "f(x)";
+  std::string nameLatex = "f(x)";
+  std::string own = "f(x)";  // the name at the start of a line, without parentheses
+  std::string ownLatex = "f(x)";
+
+  std::string Lim() const { return LimitText(at, side); }
+  std::string LimLatex() const { return LimitLatex(at, side); }
+  // "lim x→0⁺ f(x) = 1" and its LaTeX.
+  std::string Result() const { return Lim() + name + " = " + value.text; }
+  std::string ResultLatex() const { return LimLatex() + nameLatex + " = " + Latex(value); }
+  // The goal of what a rewritten form depends on (an inner expression, with its own limit).
+  Goal Of(const QuotientLimit& inner) const {
+    return Goal{at,
+                side,
+                *inner.limit,
+                Part(inner.expression),
+                PartLatex(inner.expression),
+                inner.expression.text,
+                inner.expression.latex};
+  }
+};
+
+// Whether a value a rule gives is the limit: the same infinity, or the same number.
+bool Same(double got, double want) {
+  if (std::isinf(got) || std::isinf(want)) return got == want;
+  return std::isfinite(got) && std::fabs(got - want) <= 1e-9 * std::max(1.0, std::fabs(want));
+}
+
+// Whether the lines of a limit reach its value (they do not stop at the form named).
+bool Resolved(const std::vector<Step>& lines) {
+  return !lines.empty() && lines.back().rule != StepRule::IndeterminateForm &&
+         lines.back().rule != StepRule::LimitParts && lines.back().rule != StepRule::Rewritten;
+}
+
+// A number as an operand: in parentheses when signed ("+∞·(−2)", "e^(−∞)").
+std::string Operand(const Number& n) {
+  return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0 ? "(" + n.text + ")" : n.text;
+}
+std::string OperandLatex(const Number& n) {
+  return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0 ? "\\left(" + Latex(n) + "\\right)"
+                                                                : Latex(n);
+}
+
+std::vector<Step> Lines(const Goal& g, const QuotientLimit& q);
+
 // A notable limit that tends to 1 as t → 0, t the denominator: sin(t)/t, (e^t − 1)/t,
-// ln(1 + t)/t, recognised in the numerator as written; `result` is the sheet's limit.
-std::optional<Step> NotableLimit(const QuotientLimit& q, const std::string& result,
-                                 const std::string& resultLatex) {
+// ln(1 + t)/t, recognised in the numerator as written.
+std::optional<Step> NotableLimit(const Goal& g, const QuotientLimit& q) {
   const std::string t = q.denominator.text;
   const std::string tt = t.size() == 1 ? t : "(" + t + ")";
   struct Notable {
@@ -54,50 +114,95 @@ std::optional<Step> NotableLimit(const QuotientLimit& q, const std::string& resu
     if (q.numerator.text != n.numerator) continue;
     return Line(StepRule::NotableLimit,
                 std::string("limite notevole: ") + n.text + " → 1 per t → 0, con t = " + t +
-                    kImplies + result,
+                    kImplies + g.Result(),
                 std::string("\\text{limite notevole: } ") + n.latex +
                     " \\to 1 \\text{ per } t \\to 0, \\text{ con } t = " + q.denominator.latex +
-                    " \\Rightarrow " + resultLatex);
+                    " \\Rightarrow " + g.ResultLatex());
   }
   return std::nullopt;
 }
 
-}  // namespace
-
-std::vector<Step> Builder::LimitsWorking() {
-  std::vector<Step> out;
-  for (const LimitItem& item : sheet_.limits.data.items) {
-    if (!item.value || !item.value->exact || !item.value->checked) continue;
-    auto a = Ask<QuotientLimit>([&] { return engine_.QuotientLimits(item.at, item.side); });
-    if (!a.determined) continue;
-    std::vector<Step> lines = QuotientLimitLines(item, a.value);
-    out.insert(out.end(), lines.begin(), lines.end());
-  }
-  return out;
+// "f(x) = ln(x)/(1/x)": the rewritten form, when it reads back.
+std::optional<Step> RewrittenLine(const Goal& g, const QuotientLimit& q) {
+  Fn back;
+  if (!q.rewritten || q.inner.empty() || !back.Compile(q.rewritten->text)) return std::nullopt;
+  return Line(StepRule::Rewritten, g.own + " = " + q.rewritten->text,
+              g.ownLatex + " = " + q.rewritten->latex, q.rewritten->text);
 }
 
-std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const QuotientLimit& q) {
-  const double want = item.value->value;
+// How an indeterminate 0/0 or ∞/∞ is resolved: the degrees, the hierarchy, a notable limit, f
+// simplified or De l'Hôpital, the first that gives the limit; nothing when none does.
+std::vector<Step> ResolvedForm(const Goal& g, const QuotientLimit& q) {
+  const double want = g.value.value;
   const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
-  const std::string lim = LimitText(item.at, item.side), limLatex = LimitLatex(item.at, item.side);
-  std::vector<Step> out;
-  out.push_back(Line(StepRule::LimitParts,
-                     lim + Part(q.numerator) + " = " + q.numeratorLimit.text + ", " + lim +
-                         Part(q.denominator) + " = " + q.denominatorLimit.text,
-                     limLatex + PartLatex(q.numerator) + " = " + Latex(q.numeratorLimit) +
-                         ", \\quad " + limLatex + PartLatex(q.denominator) + " = " +
-                         Latex(q.denominatorLimit)));
-  if (q.op != '/') {
-    std::vector<Step> rest = SumOrProductForm(item, q);
-    if (rest.empty()) return {};
-    out.insert(out.end(), rest.begin(), rest.end());
-    return out;
+  const bool zeroOverZero = a == 0 && b == 0, infOverInf = std::isinf(a) && std::isinf(b);
+  const int n = q.numeratorDegree, d = q.denominatorDegree;
+  if (infOverInf && n >= 0 && d >= 0) {
+    // The degrees say which part wins: an infinity, the ratio of the leading coefficients, 0.
+    const bool agrees = n > d    ? std::isinf(want)
+                        : n == d ? std::isfinite(want) && want != 0
+                                 : std::fabs(want) < 1e-12;
+    if (!agrees) return {};
+    const char* cmp = n > d ? " > " : n == d ? " = " : " < ";
+    return {Line(StepRule::DegreesCompared,
+                 "grado " + std::to_string(n) + " del numeratore" + cmp + "grado " +
+                     std::to_string(d) + " del denominatore" + kImplies + g.Result(),
+                 "\\text{grado } " + std::to_string(n) + "\\text{ del numeratore}" + cmp +
+                     "\\text{grado } " + std::to_string(d) +
+                     "\\text{ del denominatore} \\Rightarrow " + g.ResultLatex())};
   }
-  const std::string form = q.numeratorLimit.text + "/" + q.denominatorLimit.text;
-  const std::string formLatex =
-      "\\frac{" + Latex(q.numeratorLimit) + "}{" + Latex(q.denominatorLimit) + "}";
+  const int gn = q.numeratorGrowth, gd = q.denominatorGrowth;
+  if (infOverInf && gn > 0 && gd > 0 && gn != gd) {
+    // The hierarchy of infinities: e^x beyond every power of x, every power beyond ln(x).
+    if (gn > gd ? !std::isinf(want) : std::fabs(want) >= 1e-12) return {};
+    const Expr& high = gn > gd ? q.numerator : q.denominator;
+    const Expr& low = gn > gd ? q.denominator : q.numerator;
+    return {
+        Line(StepRule::Hierarchy,
+             high.text + " è un infinito di ordine superiore a " + low.text + kImplies + g.Result(),
+             high.latex + "\\text{ è un infinito di ordine superiore a } " + low.latex +
+                 " \\Rightarrow " + g.ResultLatex())};
+  }
+  if (zeroOverZero && want == 1) {
+    if (std::optional<Step> notable = NotableLimit(g, q)) return {*notable};
+  }
+  if (zeroOverZero && q.simplified) {
+    // The expression simplified has the limit as its value at the point: read back, compared.
+    Fn s;
+    if (s.Compile(q.simplified->text) && Same(s(g.at.value), want)) {
+      return {Line(StepRule::SimplifiedLimit,
+                   g.own + " = " + q.simplified->text + " per x ≠ " + g.at.text + kImplies +
+                       g.Lim() + g.name + " = " + g.Lim() + Part(*q.simplified) + " = " +
+                       g.value.text,
+                   g.ownLatex + " = " + q.simplified->latex + " \\text{ per } x \\neq " +
+                       Latex(g.at) + " \\Rightarrow " + g.LimLatex() + g.nameLatex + " = " +
+                       g.LimLatex() + PartLatex(*q.simplified) + " = " + Latex(g.value),
+                   q.simplified->text)};
+    }
+  }
+  if (!q.numeratorDerivative || !q.denominatorDerivative || !q.derivativesLimit ||
+      !Same(q.derivativesLimit->value, want)) {
+    return {};
+  }
+  // De l'Hôpital: the limit of the quotient of the derivatives, when it is the limit.
+  const Expr& dn = *q.numeratorDerivative;
+  const Expr& dd = *q.denominatorDerivative;
+  const std::string ratio = Factor(dn) + "/" + Factor(dd);
+  return {Line(StepRule::DeLHopital,
+               "De l'Hôpital: D[" + q.numerator.text + "] = " + dn.text + ", D[" +
+                   q.denominator.text + "] = " + dd.text + kImplies + g.Lim() + g.name + " = " +
+                   g.Lim() + ratio + " = " + g.value.text,
+               "\\text{De l'Hôpital: } D\\left[" + q.numerator.latex + "\\right] = " + dn.latex +
+                   ", \\quad D\\left[" + q.denominator.latex + "\\right] = " + dd.latex +
+                   " \\Rightarrow " + g.LimLatex() + g.nameLatex + " = " + g.LimLatex() +
+                   "\\frac{" + dn.latex + "}{" + dd.latex + "} = " + Latex(g.value),
+               ratio)};
+}
+
+// The form of a quotient: determined by the rules of signs, or named and resolved.
+std::vector<Step> QuotientForm(const Goal& g, const QuotientLimit& q) {
+  const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
   const bool aInf = std::isinf(a), bInf = std::isinf(b);
-  // A determined form: its value by the rules of signs, which must be the sheet's.
   std::optional<double> value;
   if (!aInf && a != 0 && b == 0 && q.denominatorLimit.text != "0") {
     const int sb = q.denominatorLimit.text == "0⁺" ? 1 : -1;
@@ -110,156 +215,179 @@ std::vector<Step> Builder::QuotientLimitLines(const LimitItem& item, const Quoti
     value = 0;
   }
   if (value) {
-    if (*value != want && !(std::isfinite(*value) && std::fabs(want) < 1e-12)) return {};
-    out.push_back(Line(StepRule::LimitForm, form + " = " + item.value->text,
-                       formLatex + " = " + Latex(*item.value)));
-    return out;
+    if (!Same(*value, g.value.value)) return {};
+    return {Line(StepRule::LimitForm,
+                 q.numeratorLimit.text + "/" + q.denominatorLimit.text + " = " + g.value.text,
+                 "\\frac{" + Latex(q.numeratorLimit) + "}{" + Latex(q.denominatorLimit) +
+                     "} = " + Latex(g.value))};
   }
-  const bool zeroOverZero = a == 0 && b == 0, infOverInf = aInf && bInf;
-  if (!zeroOverZero && !infOverInf) return {};
-  out.push_back(Line(StepRule::IndeterminateForm,
-                     std::string("forma indeterminata ") + (zeroOverZero ? "0/0" : "∞/∞"),
-                     std::string("\\text{forma indeterminata } ") +
-                         (zeroOverZero ? "\\frac{0}{0}" : "\\frac{\\infty}{\\infty}")));
-  std::vector<Step> how = ResolvedForm(item, q);
+  const bool zeroOverZero = a == 0 && b == 0;
+  if (!zeroOverZero && !(aInf && bInf)) return {};
+  std::vector<Step> out = {
+      Line(StepRule::IndeterminateForm,
+           std::string("forma indeterminata ") + (zeroOverZero ? "0/0" : "∞/∞"),
+           std::string("\\text{forma indeterminata } ") +
+               (zeroOverZero ? "\\frac{0}{0}" : "\\frac{\\infty}{\\infty}"))};
+  std::vector<Step> how = ResolvedForm(g, q);
   out.insert(out.end(), how.begin(), how.end());
   return out;
 }
 
-std::vector<Step> Builder::ResolvedForm(const LimitItem& item, const QuotientLimit& q) {
-  const double want = item.value->value;
-  const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
-  const bool zeroOverZero = a == 0 && b == 0, infOverInf = std::isinf(a) && std::isinf(b);
-  const std::string lim = LimitText(item.at, item.side), limLatex = LimitLatex(item.at, item.side);
-  std::vector<Step> out;
-  const std::string result = lim + "f(x) = " + item.value->text;
-  const std::string resultLatex = limLatex + "f(x) = " + Latex(*item.value);
-  const int n = q.numeratorDegree, d = q.denominatorDegree;
-  if (infOverInf && n >= 0 && d >= 0) {
-    // The degrees say which part wins: an infinity, the ratio of the leading coefficients, 0.
-    const bool agrees = n > d    ? std::isinf(want)
-                        : n == d ? std::isfinite(want) && want != 0
-                                 : std::fabs(want) < 1e-12;
-    if (!agrees) return out;
-    const char* cmp = n > d ? " > " : n == d ? " = " : " < ";
-    const char* cmpLatex = n > d ? " > " : n == d ? " = " : " < ";
-    out.push_back(Line(StepRule::DegreesCompared,
-                       "grado " + std::to_string(n) + " del numeratore" + cmp + "grado " +
-                           std::to_string(d) + " del denominatore" + kImplies + result,
-                       "\\text{grado } " + std::to_string(n) + "\\text{ del numeratore}" +
-                           cmpLatex + "\\text{grado } " + std::to_string(d) +
-                           "\\text{ del denominatore} \\Rightarrow " + resultLatex));
-    return out;
-  }
-  const int gn = q.numeratorGrowth, gd = q.denominatorGrowth;
-  if (infOverInf && gn > 0 && gd > 0 && gn != gd) {
-    // The hierarchy of infinities: e^x beyond every power of x, every power beyond ln(x).
-    if (gn > gd ? !std::isinf(want) : std::fabs(want) >= 1e-12) return out;
-    const Expr& high = gn > gd ? q.numerator : q.denominator;
-    const Expr& low = gn > gd ? q.denominator : q.numerator;
-    out.push_back(
-        Line(StepRule::Hierarchy,
-             high.text + " è un infinito di ordine superiore a " + low.text + kImplies + result,
-             high.latex + "\\text{ è un infinito di ordine superiore a } " + low.latex +
-                 " \\Rightarrow " + resultLatex));
-    return out;
-  }
-  if (zeroOverZero && want == 1) {
-    if (std::optional<Step> notable = NotableLimit(q, result, resultLatex)) return {*notable};
-  }
-  if (zeroOverZero && q.simplified) {
-    // f simplified has the limit as its value at the point: read back and compared.
-    Fn s;
-    const double v = s.Compile(q.simplified->text) ? s(item.at.value) : kNaN;
-    if (std::isfinite(v) && std::fabs(v - want) <= 1e-9 * std::max(1.0, std::fabs(want))) {
-      out.push_back(Line(StepRule::SimplifiedLimit,
-                         "f(x) = " + q.simplified->text + " per x ≠ " + item.at.text + kImplies +
-                             lim + "f(x) = " + lim + Part(*q.simplified) + " = " + item.value->text,
-                         "f(x) = " + q.simplified->latex + " \\text{ per } x \\neq " +
-                             Latex(item.at) + " \\Rightarrow " + limLatex + "f(x) = " + limLatex +
-                             PartLatex(*q.simplified) + " = " + Latex(*item.value),
-                         q.simplified->text));
-      return out;
-    }
-  }
-  if (q.numeratorDerivative && q.denominatorDerivative && q.derivativesLimit) {
-    // De l'Hôpital: the limit of the quotient of the derivatives, when it is the sheet's.
-    const double l = q.derivativesLimit->value;
-    const bool same =
-        std::isinf(want)
-            ? l == want
-            : std::isfinite(l) && std::fabs(l - want) <= 1e-9 * std::max(1.0, std::fabs(want));
-    if (!same) return out;
-    const Expr& dn = *q.numeratorDerivative;
-    const Expr& dd = *q.denominatorDerivative;
-    const std::string ratio = Part(dn) + "/" + Part(dd);
-    out.push_back(Line(
-        StepRule::DeLHopital,
-        "De l'Hôpital: D[" + q.numerator.text + "] = " + dn.text + ", D[" + q.denominator.text +
-            "] = " + dd.text + kImplies + lim + "f(x) = " + lim + ratio + " = " + item.value->text,
-        "\\text{De l'Hôpital: } D\\left[" + q.numerator.latex + "\\right] = " + dn.latex +
-            ", \\quad D\\left[" + q.denominator.latex + "\\right] = " + dd.latex +
-            " \\Rightarrow " + limLatex + "f(x) = " + limLatex + "\\frac{" + dn.latex + "}{" +
-            dd.latex + "} = " + Latex(*item.value),
-        ratio));
-  }
-  return out;
-}
-
-std::vector<Step> Builder::SumOrProductForm(const LimitItem& item, const QuotientLimit& q) {
-  const double want = item.value->value;
+// The form of a product or a sum: determined ("+∞·(−2) = −∞"), or named ("forma indeterminata
+// 0·∞") and resolved where f written otherwise (or a polynomial's highest power) gives it.
+std::vector<Step> SumOrProductForm(const Goal& g, const QuotientLimit& q) {
+  const double want = g.value.value;
   const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
   const bool product = q.op == '*';
   const bool aInf = std::isinf(a), bInf = std::isinf(b);
   if (!aInf && !bInf) return {};  // both finite: nothing a student resolves
-  // The second part in parentheses when it is negative: "+∞·(−2)", "+∞ + (−∞)".
-  auto operand = [](const Number& n) {
-    return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0 ? "(" + n.text + ")" : n.text;
-  };
-  auto operandLatex = [](const Number& n) {
-    return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0
-               ? "\\left(" + Latex(n) + "\\right)"
-               : Latex(n);
-  };
-  const std::string form =
-      q.numeratorLimit.text + (product ? "·" : " + ") + operand(q.denominatorLimit);
-  const std::string formLatex =
-      Latex(q.numeratorLimit) + (product ? " \\cdot " : " + ") + operandLatex(q.denominatorLimit);
-  std::optional<double> value;
-  const char* indeterminate = nullptr;
-  if (product) {
-    if ((aInf && b == 0) || (bInf && a == 0)) {
-      indeterminate = "0·∞";
-    } else {
-      value = ((a > 0) == (b > 0)) ? kInf : -kInf;
-    }
-  } else if (aInf && bInf && (a > 0) != (b > 0)) {
-    indeterminate = "∞ − ∞";
-  } else {
-    value = aInf ? a : b;
+  const bool indeterminate =
+      product ? (aInf && b == 0) || (bInf && a == 0) : aInf && bInf && (a > 0) != (b > 0);
+  if (!indeterminate) {
+    const double value = product ? ((a > 0) == (b > 0) ? kInf : -kInf) : aInf ? a : b;
+    if (value != want) return {};
+    return {Line(StepRule::LimitForm,
+                 q.numeratorLimit.text + (product ? "·" : " + ") + Operand(q.denominatorLimit) +
+                     " = " + g.value.text,
+                 Latex(q.numeratorLimit) + (product ? " \\cdot " : " + ") +
+                     OperandLatex(q.denominatorLimit) + " = " + Latex(g.value))};
   }
-  if (indeterminate) {
-    std::vector<Step> out = {Line(StepRule::IndeterminateForm,
-                                  std::string("forma indeterminata ") + indeterminate,
-                                  std::string("\\text{forma indeterminata } ") +
-                                      (product ? "0 \\cdot \\infty" : "\\infty - \\infty"))};
-    // A polynomial at ±∞ goes as its term of highest degree (collected, the others tend to 0).
-    const bool far = item.side == Approach::PlusInfinity || item.side == Approach::MinusInfinity;
-    if (!product && far && q.degree >= 1 && std::isinf(want)) {
-      const std::string d = std::to_string(q.degree);
-      out.push_back(Line(StepRule::HighestPower,
-                         "f è un polinomio di grado " + d + ": decide il termine di grado massimo" +
-                             kImplies + LimitText(item.at, item.side) +
-                             "f(x) = " + item.value->text,
-                         "f \\text{ è un polinomio di grado } " + d +
-                             "\\text{: decide il termine di grado massimo} \\Rightarrow " +
-                             LimitLatex(item.at, item.side) + "f(x) = " + Latex(*item.value)));
-    }
+  std::vector<Step> out = {Line(StepRule::IndeterminateForm,
+                                std::string("forma indeterminata ") + (product ? "0·∞" : "∞ − ∞"),
+                                std::string("\\text{forma indeterminata } ") +
+                                    (product ? "0 \\cdot \\infty" : "\\infty - \\infty"))};
+  // A polynomial at ±∞ goes as its term of highest degree (collected, the others tend to 0).
+  const bool far = g.side == Approach::PlusInfinity || g.side == Approach::MinusInfinity;
+  if (!product && far && q.degree >= 1 && std::isinf(want)) {
+    const std::string d = std::to_string(q.degree);
+    const std::string who = g.name == "f(x)" ? "f" : g.name;
+    const std::string whoLatex = g.name == "f(x)" ? "f" : g.nameLatex;
+    out.push_back(Line(StepRule::HighestPower,
+                       who + " è un polinomio di grado " + d +
+                           ": decide il termine di grado massimo" + kImplies + g.Result(),
+                       whoLatex + " \\text{ è un polinomio di grado } " + d +
+                           "\\text{: decide il termine di grado massimo} \\Rightarrow " +
+                           g.ResultLatex()));
     return out;
   }
-  if (*value != want) return {};
-  return {Line(StepRule::LimitForm, form + " = " + item.value->text,
-               formLatex + " = " + Latex(*item.value))};
+  std::optional<Step> rewritten = RewrittenLine(g, q);
+  if (!rewritten) return out;
+  const QuotientLimit& inner = q.inner.front();
+  // 0·∞: the quotient is f itself, with f's limit; ∞ − ∞: u·(1 + v/u), v/u with its own.
+  std::vector<Step> lines;
+  if (product) {
+    if (!Same(inner.limit->value, want)) return out;
+    Goal same = g;
+    lines = Lines(same, inner);
+  } else {
+    lines = Lines(g.Of(inner), inner);
+  }
+  if (!Resolved(lines)) return out;
+  if (q.rewritten->text != g.own) out.push_back(*rewritten);  // not "ln(x)/x = ln(x)/x"
+  out.insert(out.end(), lines.begin(), lines.end());
+  if (!product) {
+    // The collected term's limit times 1 plus that of the quotient: an infinity with its sign.
+    const Number& u = q.collectedSecond ? q.denominatorLimit : q.numeratorLimit;
+    const double l = inner.limit->value;
+    const double value = (u.value > 0) == (1 + l > 0) ? kInf : -kInf;
+    if (value != want) return {};
+    out.push_back(Line(StepRule::LimitForm,
+                       Operand(u) + "·(1 + " + Operand(*inner.limit) + ") = " + g.value.text,
+                       OperandLatex(u) + " \\cdot \\left(1 + " + OperandLatex(*inner.limit) +
+                           "\\right) = " + Latex(g.value)));
+  }
+  return out;
+}
+
+// The form of a power whose base and exponent depend on x: determined ("(+∞)^(−1) = 0⁺"), or
+// 1^∞, 0⁰, ∞⁰ named and resolved by the notable limit (1 + 1/t)^t or as e^(exponent·ln(base)).
+std::vector<Step> PowerForm(const Goal& g, const QuotientLimit& q) {
+  const double want = g.value.value;
+  const double a = q.numeratorLimit.value, b = q.denominatorLimit.value;
+  const char* form = a == 1 && std::isinf(b)            ? "1^∞"
+                     : a == 0 && b == 0                 ? "0⁰"
+                     : a > 0 && std::isinf(a) && b == 0 ? "∞⁰"
+                                                        : nullptr;
+  if (!form) {
+    std::optional<double> value;
+    if (std::isinf(a) && a > 0 && b != 0) {
+      value = b > 0 ? kInf : 0;
+    } else if (q.numeratorLimit.text == "0⁺" && b != 0) {
+      value = b > 0 ? 0 : kInf;
+    } else if (std::isfinite(a) && a > 0 && a != 1 && std::isinf(b)) {
+      value = (a > 1) == (b > 0) ? kInf : 0;
+    }
+    if (!value || !Same(*value, want)) return {};
+    return {Line(
+        StepRule::LimitForm,
+        "(" + q.numeratorLimit.text + ")^" + Operand(q.denominatorLimit) + " = " + g.value.text,
+        "\\left(" + Latex(q.numeratorLimit) + "\\right)^{" + Latex(q.denominatorLimit) +
+            "} = " + Latex(g.value))};
+  }
+  const std::string formLatex = a == 1 ? "1^{\\infty}" : a == 0 ? "0^{0}" : "\\infty^{0}";
+  std::vector<Step> out = {Line(StepRule::IndeterminateForm,
+                                std::string("forma indeterminata ") + form,
+                                "\\text{forma indeterminata } " + formLatex)};
+  // (1 + 1/t)^t → e for t → ±∞, t the exponent, recognised in the base as written.
+  const std::string t = q.denominator.text;
+  if (std::isinf(b) && q.numeratorLimit.text == "1" && Same(std::exp(1.0), want) &&
+      q.numerator.text == "1 + 1/" + (t.size() == 1 ? t : "(" + t + ")")) {
+    out.push_back(
+        Line(StepRule::NotableLimit,
+             "limite notevole: (1 + 1/t)^t → e per t → ∞, con t = " + t + kImplies + g.Result(),
+             "\\text{limite notevole: } \\left(1 + \\frac{1}{t}\\right)^t \\to e "
+             "\\text{ per } t \\to \\infty, \\text{ con } t = " +
+                 q.denominator.latex + " \\Rightarrow " + g.ResultLatex()));
+    return out;
+  }
+  std::optional<Step> rewritten = RewrittenLine(g, q);
+  if (!rewritten) return out;
+  const QuotientLimit& inner = q.inner.front();
+  const Number& l = *inner.limit;
+  std::vector<Step> lines = Lines(g.Of(inner), inner);
+  if (!Resolved(lines) || !Same(std::exp(l.value), want)) return out;
+  if (q.rewritten->text != g.own) out.push_back(*rewritten);  // not "ln(x)/x = ln(x)/x"
+  out.insert(out.end(), lines.begin(), lines.end());
+  const std::string power = l.value == 0          ? "0"
+                            : std::isinf(l.value) ? Operand(l)
+                            : l.text.find_first_not_of("0123456789") == std::string::npos
+                                ? l.text
+                                : "(" + l.text + ")";
+  const std::string powerLatex = l.value == 0 ? "0" : Latex(l);
+  out.push_back(Line(StepRule::LimitForm, g.Lim() + g.name + " = e^" + power + " = " + g.value.text,
+                     g.LimLatex() + g.nameLatex + " = e^{" + powerLatex + "} = " + Latex(g.value)));
+  return out;
+}
+
+// The limits of the two parts, then the form they give and how it is resolved; nothing when
+// the form is no step a student writes or does not give the limit.
+std::vector<Step> Lines(const Goal& g, const QuotientLimit& q) {
+  std::vector<Step> rest = q.op == '/'   ? QuotientForm(g, q)
+                           : q.op == '^' ? PowerForm(g, q)
+                                         : SumOrProductForm(g, q);
+  if (rest.empty()) return {};
+  std::vector<Step> out = {Line(StepRule::LimitParts,
+                                g.Lim() + Part(q.numerator) + " = " + q.numeratorLimit.text + ", " +
+                                    g.Lim() + Part(q.denominator) + " = " + q.denominatorLimit.text,
+                                g.LimLatex() + PartLatex(q.numerator) + " = " +
+                                    Latex(q.numeratorLimit) + ", \\quad " + g.LimLatex() +
+                                    PartLatex(q.denominator) + " = " + Latex(q.denominatorLimit))};
+  out.insert(out.end(), rest.begin(), rest.end());
+  return out;
+}
+
+}  // namespace
+
+std::vector<Step> Builder::LimitsWorking() {
+  std::vector<Step> out;
+  for (const LimitItem& item : sheet_.limits.data.items) {
+    if (!item.value || !item.value->exact || !item.value->checked) continue;
+    auto a = Ask<QuotientLimit>([&] { return engine_.QuotientLimits(item.at, item.side); });
+    if (!a.determined) continue;
+    std::vector<Step> lines = Lines(Goal{item.at, item.side, *item.value}, a.value);
+    out.insert(out.end(), lines.begin(), lines.end());
+  }
+  return out;
 }
 
 }  // namespace curvalis::study::sheet_build

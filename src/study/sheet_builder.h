@@ -360,17 +360,10 @@ class Builder {
   // The conclusions of Massimi e minimi (Which::D1) or Flessi (Which::D2): at each point the
   // change of sign of f′ (f″) that makes it one, then its ordinate computed.
   std::vector<Step> ConclusionsWorking(Which which);
-  // The working of Limiti: for f a quotient, the limits of its numerator and denominator, the
-  // form they give, and how an indeterminate one is resolved; each line only where it agrees
-  // with the sheet's limit.
+  // The working of Limiti: for f a quotient (product, sum, power), the limits of its two
+  // parts, the form they give, and how an indeterminate one is resolved; each line only where
+  // it agrees with the sheet's limit.
   std::vector<Step> LimitsWorking();
-  std::vector<Step> QuotientLimitLines(const LimitItem& item, const QuotientLimit& q);
-  // How an indeterminate 0/0 or ∞/∞ is resolved: the degrees, the hierarchy, a notable limit, f
-  // simplified or De l'Hôpital, the first that gives the sheet's limit; nothing when none does.
-  std::vector<Step> ResolvedForm(const LimitItem& item, const QuotientLimit& q);
-  // The form of f a product or a sum from the limits of its parts: determined ("+∞·(−2) = −∞")
-  // when it is the sheet's limit, or named ("forma indeterminata 0·∞").
-  std::vector<Step> SumOrProductForm(const LimitItem& item, const QuotientLimit& q);
   std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
 
   // --- the table and the graph ----------------------------------------------------------

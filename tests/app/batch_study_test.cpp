@@ -514,6 +514,7 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
   struct Row {
     const char* formula;
     const char* rules;
+    const char* key = "";  // a text one of the lines must hold
   };
   const Row rows[] = {
       // 0/0 at the hole: f simplified; ∞/∞ far out: the degrees.
@@ -547,8 +548,51 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
       {"x^3-3x",
        "limit_parts indeterminate_form highest_power limit_parts indeterminate_form "
        "highest_power"},
-      // 0·∞ named and left unresolved; +∞·(+∞) determined.
-      {"x*ln(x)", "limit_parts indeterminate_form limit_parts limit_form"},
+      // 0·∞ as a quotient, the plain reciprocal of the factor that tends to 0 below.
+      {"x*ln(x)",
+       "limit_parts indeterminate_form rewritten limit_parts indeterminate_form de_lhopital "
+       "limit_parts limit_form",
+       "f(x) = ln(x)/(1/x)"},
+      {"x*e^(-x)",
+       "limit_parts limit_form limit_parts indeterminate_form rewritten limit_parts "
+       "indeterminate_form hierarchy",
+       "f(x) = x/e^x"},
+      // No plain reciprocal of ln(1 + 2/x): it stays above, x goes below as 1/x; 1^∞ as e to a
+      // product.
+      {"(1+2/x)^x",
+       "limit_parts indeterminate_form rewritten limit_parts indeterminate_form rewritten "
+       "limit_parts indeterminate_form de_lhopital limit_form limit_parts limit_form "
+       "limit_parts indeterminate_form rewritten limit_parts indeterminate_form rewritten "
+       "limit_parts indeterminate_form de_lhopital limit_form limit_parts indeterminate_form "
+       "rewritten limit_parts indeterminate_form rewritten limit_parts indeterminate_form "
+       "de_lhopital limit_form",
+       "x·ln(1 + 2/x) = ln(1 + 2/x)/(1/x)"},
+      // 0⁰ through a product and a quotient, three levels.
+      {"x^x",
+       "limit_parts indeterminate_form rewritten limit_parts indeterminate_form rewritten "
+       "limit_parts indeterminate_form de_lhopital limit_form limit_parts limit_form",
+       "lim x→0⁺ f(x) = e^0 = 1"},
+      // ∞⁰ and 1^∞ at the two ends; (1 + 1/t)^t recognised.
+      {"(1+1/x)^x",
+       "limit_parts indeterminate_form notable_limit limit_parts limit_form limit_parts "
+       "indeterminate_form rewritten limit_parts indeterminate_form rewritten limit_parts "
+       "indeterminate_form de_lhopital limit_form limit_parts indeterminate_form notable_limit",
+       "(1 + 1/t)^t → e"},
+      // The exponent already written as a quotient: no line that says ln(x)/x = ln(x)/x.
+      {"x^(1/x)",
+       "limit_parts limit_form limit_parts indeterminate_form rewritten limit_parts "
+       "indeterminate_form limit_parts indeterminate_form hierarchy limit_form",
+       "f(x) = e^(ln(x)/x)"},
+      // ∞ − ∞ with the faster term collected; √(x² + 1) − x gives −1 for the quotient: named only.
+      {"x-ln(x)",
+       "limit_parts limit_form limit_parts indeterminate_form rewritten limit_parts "
+       "indeterminate_form hierarchy limit_form",
+       "(+∞)·(1 + 0⁻) = +∞"},
+      {"sqrt(x^2+1)-x", "limit_parts limit_form limit_parts indeterminate_form"},
+      {"x*sin(1/x)",
+       "limit_parts indeterminate_form rewritten limit_parts indeterminate_form notable_limit "
+       "limit_parts indeterminate_form rewritten limit_parts indeterminate_form notable_limit",
+       "con t = 1/x"},
       {"sqrt(x)", ""},  // no quotient, product or sum
   };
   for (const Row& row : rows) {
@@ -556,8 +600,10 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
         Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
     ASSERT_EQ(r.code, 0) << r.out;
     std::string rules;
+    bool key = false;
     for (const std::string& l : r.lines) {
       if (l.find("\"section\":\"limits\"") == std::string::npos) continue;
+      key = key || l.find(row.key) != std::string::npos;
       for (std::size_t at = l.find("\"rule\":\""); at != std::string::npos;
            at = l.find("\"rule\":\"", at + 1)) {
         const std::size_t from = at + 8;
@@ -565,6 +611,7 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
       }
     }
     EXPECT_EQ(rules, row.rules) << row.formula;
+    EXPECT_TRUE(key) << row.formula << ": " << row.key;
   }
 }
 
