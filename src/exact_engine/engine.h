@@ -46,27 +46,38 @@ struct Interval {
 };
 
 // Why a question got no answer: what the sheet decides on (a helper that is missing or out of
-// time is not asked again). Its words are in `Answer::reason`, read only where they are shown.
+// time is not asked again). Its words are looked up by ReasonText where they are shown.
 enum class Reason {
-  None,           // answered
-  NotFound,       // the engine found no answer it could give
-  Rejected,       // the formula is not valid
-  NotElementary,  // f has no exact study
-  Unavailable,    // the helper program cannot be started
-  TimeUp,         // the helper did not answer in time
-  HelperDied,     // the helper ended while answering
-  BadAnswer,      // the helper's answer is not one we read
-  SlowQuestion,   // the helper's own bound on one computation ran out (others may be answered)
+  None,                  // answered
+  NotFound,              // the engine found no answer it could give
+  Rejected,              // the formula is not valid (the detail says why)
+  NotElementary,         // f has no exact study (the detail names the construct)
+  Unavailable,           // the helper program cannot be started
+  TimeUp,                // the helper did not answer in time
+  HelperDied,            // the helper ended while answering
+  BadAnswer,             // the helper's answer is not one we read
+  SlowQuestion,          // the helper's own bound on one computation ran out
+  NoAnswer,              // the helper answered that it found no answer
+  DerivativeNotWritten,  // the CAS gave no derivative we can write
+  DomainNotWritten,      // the CAS gave no domain we can write
+  InfiniteSolutions,     // the equation holds on a whole interval
+  OutsideDomain,         // the point is not in the domain
+  NotQuotient,           // the function is no quotient
 };
 
-// What one question got: its answer, or why there is none. `reason` is Italian, for the sheet
-// ("tempo scaduto", "motore di calcolo esatto non disponibile", ...); `why` says which kind.
+// The Italian words of a reason, as the sheet shows them ("non determinato: tempo scaduto",
+// "funzione non elementare: INT" with the detail "INT").
+std::string ReasonText(Reason why, std::string_view detail = {});
+
+// What one question got: its answer, or why there is none: the kind, and what the kind names
+// where it names something (the construct that is not elementary, the fault of the formula).
 template <typename T>
 struct Answer {
   bool determined = false;
   T value{};
-  std::string reason;
   Reason why = Reason::None;
+  std::string detail;
+  std::string reason() const { return ReasonText(why, detail); }
 };
 
 // Which function a question is about: f, f′ or f″.
@@ -306,17 +317,9 @@ class ExactEngine {
   virtual Answer<Domain> DomainOfText(std::string_view expression) {
     (void)expression;
     Answer<Domain> a;
-    a.reason = "non determinato";
     a.why = Reason::NotFound;
     return a;
   }
 };
-
-// The reason given by every question when the helper program cannot be started.
-inline constexpr std::string_view kEngineUnavailable = "motore di calcolo esatto non disponibile";
-
-// The reason of an answer the helper did not give in time, or that the sheet's time left no
-// room to ask.
-inline constexpr std::string_view kTimeUp = "non determinato: tempo scaduto";
 
 }  // namespace curvalis::study

@@ -11,7 +11,7 @@ namespace curvalis::study::engine_detail {
 Answer<Expr> HelperEngine::SetFunction(std::string_view funzione) {
   failed_.clear();  // a request that failed is not sent again in the same study only
   rejected_ = false;
-  reason_.clear();
+  detail_.clear();
   why_ = Reason::NotFound;
   tree_ = {};
   expr_ = {};
@@ -21,16 +21,16 @@ Answer<Expr> HelperEngine::SetFunction(std::string_view funzione) {
   Translation t = TranslateFormula(funzione);
   if (t.rejected) {
     rejected_ = true;
-    reason_ = "formula non valida: " + t.reason;
+    detail_ = t.reason;
     why_ = Reason::Rejected;
-    return Undetermined<Expr>(reason_, why_);
+    return Undetermined<Expr>(why_, detail_);
   }
   numeric_[0].Compile(PrepareFormula(funzione));
   hasNumeric_[0] = true;
   if (!t.tree) {
-    reason_ = t.reason;
+    detail_ = t.construct;
     why_ = Reason::NotElementary;
-    return Undetermined<Expr>(reason_, why_);
+    return Undetermined<Expr>(why_, detail_);
   }
   tree_[0] = std::move(t.tree);
   Expr e{StudentText(*tree_[0]), LatexText(*tree_[0]), true};
@@ -38,7 +38,7 @@ Answer<Expr> HelperEngine::SetFunction(std::string_view funzione) {
 }
 
 Answer<Expr> HelperEngine::Derivative(Which which) {
-  if (rejected_ || !tree_[0]) return Undetermined<Expr>(reason_, why_);
+  if (rejected_ || !tree_[0]) return Undetermined<Expr>(why_, detail_);
   if (which == Which::F) {
     return Determined(Expr{StudentText(*tree_[0]), LatexText(*tree_[0]), true});
   }
@@ -50,9 +50,9 @@ Answer<Expr> HelperEngine::Derivative(Which which) {
     }
     Reply rep =
         Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(*tree_[i - 1]))}, {kOrder, JNum(1)}});
-    if (!rep.ok) return Undetermined<Expr>(rep.reason, rep.why);
+    if (!rep.ok) return Undetermined<Expr>(rep.why);
     ChooseDerivative(i, rep.r);
-    if (!expr_[i]) return Undetermined<Expr>("non determinato: derivata non rappresentabile");
+    if (!expr_[i]) return Undetermined<Expr>(Reason::DerivativeNotWritten);
   }
   return Determined(*expr_[i]);
 }
@@ -61,16 +61,16 @@ Answer<Domain> HelperEngine::DomainOf(Which which) {
   const Node* g = TreeOf(which);
   if (!g) return Undetermined<Domain>(ReasonOf(which));
   Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(*g))}});
-  if (!rep.ok) return Undetermined<Domain>(rep.reason, rep.why);
+  if (!rep.ok) return Undetermined<Domain>(rep.why);
   std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
-  if (!cond) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
+  if (!cond) return Undetermined<Domain>(Reason::DomainNotWritten);
   std::optional<Domain> d = DomainOfCondition(*cond, Period());
-  if (!d) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
+  if (!d) return Undetermined<Domain>(Reason::DomainNotWritten);
   return Determined(std::move(*d));
 }
 
 Answer<std::vector<Number>> HelperEngine::Solve(Which which) {
-  if (rejected_) return Undetermined<std::vector<Number>>(reason_, why_);
+  if (rejected_) return Undetermined<std::vector<Number>>(why_, detail_);
   const int i = Index(which);
   if (!Numeric(which)) return Undetermined<std::vector<Number>>(ReasonOf(which));
   std::optional<Number> period = Period();
@@ -114,14 +114,14 @@ Answer<std::vector<Number>> HelperEngine::Solve(Which which) {
   const Node* tree = TreeOf(which);
   if (out.size() > kMostRoots ||
       (!period && !out.empty() && which != Which::F && tree && HasTrig(*tree) && PeriodOf(*tree))) {
-    return Undetermined<std::vector<Number>>("non determinato: infinite soluzioni");
+    return Undetermined<std::vector<Number>>(Reason::InfiniteSolutions);
   }
   return Determined(std::move(out));
 }
 
 Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at, Approach side) {
   using R = std::optional<Number>;
-  if (rejected_) return Undetermined<R>(reason_, why_);
+  if (rejected_) return Undetermined<R>(why_, detail_);
   const int i = Index(which);
   const bool hasNumeric = Numeric(which);
   const double a = at.value;
@@ -130,7 +130,7 @@ Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at,
                          : side == Approach::MinusInfinity ? -kInf
                                                            : a;
   auto g = [&](double x) { return Eval(i, x); };
-  std::string reason = ReasonOf(which);
+  Why reason = ReasonOf(which);
   if (const Node* tree = TreeOf(which)) {
     Node point = side == Approach::PlusInfinity    ? Node{Node::Kind::PlusInf, "+inf", {}}
                  : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
@@ -152,7 +152,7 @@ Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at,
       n.checked = c != Check::Unconfirmed;
       return Determined(R{n});
     }
-    if (!rep.ok) reason = rep.reason;
+    if (!rep.ok) reason = Why{rep.why, {}};
   }
   if (hasNumeric) {
     if (std::optional<double> v = LimitOfValues(g, towards, dir)) {
@@ -163,12 +163,12 @@ Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at,
       return Determined(R{n});
     }
   }
-  return Undetermined<R>(reason.empty() ? "non determinato" : reason);
+  return Undetermined<R>(reason);
 }
 
 Answer<std::optional<Line>> HelperEngine::Asymptote(bool plusInfinity) {
   using R = std::optional<Line>;
-  if (rejected_) return Undetermined<R>(reason_, why_);
+  if (rejected_) return Undetermined<R>(why_, detail_);
   const double s = plusInfinity ? 1 : -1;
   // No line where f has no values far out (the domain is bounded on that side), and none for
   // a periodic f, which repeats its values instead of approaching one.
@@ -201,16 +201,16 @@ Answer<std::optional<Line>> HelperEngine::Asymptote(bool plusInfinity) {
         }
         return Determined(R{line});
       }
-      if (!q.ok) return NumericAsymptote(s, q.reason);
+      if (!q.ok) return NumericAsymptote(s, Why{q.why, {}});
     } else if (!m.ok) {
-      return NumericAsymptote(s, m.reason);
+      return NumericAsymptote(s, Why{m.why, {}});
     }
   }
-  return NumericAsymptote(s, reason_);
+  return NumericAsymptote(s, Why{why_, detail_});
 }
 
 Answer<Symmetry> HelperEngine::SymmetryOf() {
-  if (rejected_) return Undetermined<Symmetry>(reason_, why_);
+  if (rejected_) return Undetermined<Symmetry>(why_, detail_);
   Symmetry sym;
   const bool even = NumericParity(false), odd = NumericParity(true);
   sym.parity = even ? Parity::Even : odd ? Parity::Odd : Parity::None;
@@ -229,11 +229,11 @@ Answer<Symmetry> HelperEngine::SymmetryOf() {
 }
 
 Answer<Number> HelperEngine::ValueAt(Which which, const Number& at) {
-  if (rejected_) return Undetermined<Number>(reason_, why_);
+  if (rejected_) return Undetermined<Number>(why_, detail_);
   const int i = Index(which);
   if (!Numeric(which)) return Undetermined<Number>(ReasonOf(which));
   const double v = Eval(i, at.value);
-  if (!std::isfinite(v)) return Undetermined<Number>("fuori dal dominio");
+  if (!std::isfinite(v)) return Undetermined<Number>(Reason::OutsideDomain);
   if (const Node* tree = TreeOf(which); tree && at.exact) {
     Reply rep =
         Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(Substitute(*tree, PointTree(at))))}});
@@ -260,12 +260,12 @@ void HelperEngine::SetTimeLeft(std::optional<std::chrono::milliseconds> left) {
 
 Answer<Domain> HelperEngine::DomainOfText(std::string_view expression) {
   Translation t = TranslateFormula(expression);
-  if (!t.tree) return Undetermined<Domain>(std::string(kNoAnswer));
+  if (!t.tree) return Undetermined<Domain>(Reason::NoAnswer);
   Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(*t.tree))}});
-  if (!rep.ok) return Undetermined<Domain>(rep.reason, rep.why);
+  if (!rep.ok) return Undetermined<Domain>(rep.why);
   std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
   std::optional<Domain> d = cond ? DomainOfCondition(*cond, std::nullopt) : std::nullopt;
-  if (!d) return Undetermined<Domain>("non determinato: dominio non rappresentabile");
+  if (!d) return Undetermined<Domain>(Reason::DomainNotWritten);
   return Determined(std::move(*d));
 }
 

@@ -25,8 +25,4 @@ struct EngineOptions {
 
 std::unique_ptr<ExactEngine> MakeExactEngine(const EngineOptions& options);
 
-// The reason of a question the helper answered without an answer, whatever its words were.
-inline constexpr std::string_view kNoAnswer =
-    "non determinato: il motore di calcolo non ha trovato la risposta";
-
 }  // namespace curvalis::study

@@ -55,16 +55,25 @@ struct Reply {
   bool ok = false;
   bool none = false;  // a limit that does not exist
   std::vector<std::string> r;
-  std::string reason;
   Reason why = Reason::NotFound;
 };
 
+// Why a question has no answer, as Answer says it: the kind and what it names.
+struct Why {
+  Reason why = Reason::NotFound;
+  std::string detail;
+};
+
 template <typename T>
-Answer<T> Undetermined(std::string reason, Reason why = Reason::NotFound) {
+Answer<T> Undetermined(Reason why = Reason::NotFound, std::string detail = {}) {
   Answer<T> a;
-  a.reason = std::move(reason);
   a.why = why;
+  a.detail = std::move(detail);
   return a;
+}
+template <typename T>
+Answer<T> Undetermined(const Why& w) {
+  return Undetermined<T>(w.why, w.detail);
 }
 
 template <typename T>
@@ -110,7 +119,7 @@ class HelperEngine : public ExactEngine {
   Reply Read(const std::optional<std::string>& line, HelperProcess::Failure failure, long long id);
 
   // The functions: f, f′ and f″ as trees and as compiled formulas.
-  std::string ReasonOf(Which which);
+  Why ReasonOf(Which which);
   const Node* TreeOf(Which which);
   bool Numeric(Which which);
   double Eval(int i, double x);
@@ -120,7 +129,7 @@ class HelperEngine : public ExactEngine {
   // The checks of an answer, the period.
   static bool IsZeroAt(const std::function<double(double)>& g, double v);
   bool LineAgrees(double m, double q, double s);
-  Answer<std::optional<Line>> NumericAsymptote(double s, const std::string& reason);
+  Answer<std::optional<Line>> NumericAsymptote(double s, const Why& reason);
   bool NumericParity(bool odd);
   std::optional<Number> Period();
   std::optional<double> PeriodOf(const Node& tree);
@@ -154,7 +163,7 @@ class HelperEngine : public ExactEngine {
   long long nextId_ = 1;
 
   bool rejected_ = false;
-  std::string reason_;  // why f has no exact study (or was rejected)
+  std::string detail_;  // what f's reason names: the fault, the construct not elementary
   Reason why_ = Reason::NotFound;
   std::array<std::optional<Node>, 3> tree_;
   std::array<std::optional<Expr>, 3> expr_;

@@ -27,7 +27,6 @@ Reply HelperEngine::Ask(JsonObject request) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Now());
     if (left.count() <= 0) {
       Reply spent;
-      spent.reason = std::string(kTimeUp);
       spent.why = Reason::TimeUp;
       return spent;
     }
@@ -54,19 +53,15 @@ Reply HelperEngine::Read(const std::optional<std::string>& line, HelperProcess::
   if (!line) {
     switch (failure) {
       case HelperProcess::Failure::Missing:
-        rep.reason = std::string(kEngineUnavailable);
         rep.why = Reason::Unavailable;
         break;
       case HelperProcess::Failure::Timeout:
-        rep.reason = std::string(kTimeUp);
         rep.why = Reason::TimeUp;
         break;
       case HelperProcess::Failure::Died:
-        rep.reason = "non determinato: il motore di calcolo si è interrotto";
         rep.why = Reason::HelperDied;
         break;
       default:
-        rep.reason = "non determinato: risposta non valida del motore di calcolo";
         rep.why = Reason::BadAnswer;
     }
     return rep;
@@ -82,7 +77,6 @@ Reply HelperEngine::Read(const std::optional<std::string>& line, HelperProcess::
   if (!idv || idv->kind != JsonValue::Kind::Number || idv->n != id || !okv ||
       okv->kind != JsonValue::Kind::Bool) {
     helper_.Stop();  // out of step with us: the next question starts a new helper
-    rep.reason = "non determinato: risposta non valida del motore di calcolo";
     rep.why = Reason::BadAnswer;
     return rep;
   }
@@ -90,8 +84,7 @@ Reply HelperEngine::Read(const std::optional<std::string>& line, HelperProcess::
     // Only the kind is read from the helper's words: the reason shown is ours.
     const JsonValue* e = field(kError);
     const bool slow = e && e->kind == JsonValue::Kind::String && e->s == "tempo scaduto";
-    rep.reason = std::string(slow ? kTimeUp : kNoAnswer);
-    rep.why = slow ? Reason::SlowQuestion : Reason::NotFound;
+    rep.why = slow ? Reason::SlowQuestion : Reason::NoAnswer;
   } else {
     rep.ok = true;
     const JsonValue* r = field(kResult);
@@ -102,13 +95,13 @@ Reply HelperEngine::Read(const std::optional<std::string>& line, HelperProcess::
   return rep;
 }
 
-std::string HelperEngine::ReasonOf(Which which) {
-  if (!reason_.empty()) return reason_;
+Why HelperEngine::ReasonOf(Which which) {
+  if (why_ == Reason::Rejected || why_ == Reason::NotElementary) return {why_, detail_};
   if (which != Which::F && !expr_[Index(which)]) {
     Answer<Expr> d = Derivative(which);
-    if (!d.determined) return d.reason;
+    if (!d.determined) return {d.why, d.detail};
   }
-  return "non determinato";
+  return {};
 }
 
 const Node* HelperEngine::TreeOf(Which which) {
@@ -180,7 +173,7 @@ bool HelperEngine::LineAgrees(double m, double q, double s) {
   return CheckLine([&](double x) { return Eval(0, x); }, s, m, q) != Check::Refuted;
 }
 
-Answer<std::optional<Line>> HelperEngine::NumericAsymptote(double s, const std::string& reason) {
+Answer<std::optional<Line>> HelperEngine::NumericAsymptote(double s, const Why& reason) {
   using R = std::optional<Line>;
   // The slope from the two farthest samples; the line when every sample lies on it.
   // Not whole numbers, where INT(x) would look like x.
@@ -189,7 +182,7 @@ Answer<std::optional<Line>> HelperEngine::NumericAsymptote(double s, const std::
   std::array<double, 4> ys;
   for (std::size_t k = 0; k < xs.size(); ++k) {
     ys[k] = Eval(0, xs[k]);
-    if (std::isnan(ys[k])) return Undetermined<R>(reason.empty() ? "non determinato" : reason);
+    if (std::isnan(ys[k])) return Undetermined<R>(reason);
   }
   const double m = (ys[3] - ys[2]) / (xs[3] - xs[2]);
   const double q = ys[3] - m * xs[3];

@@ -12,7 +12,7 @@ namespace curvalis::study::engine_detail {
 
 Answer<std::vector<ConditionWork>> HelperEngine::ExistenceConditions() {
   using R = std::vector<ConditionWork>;
-  if (rejected_ || !tree_[0]) return Undetermined<R>(reason_, why_);
+  if (rejected_ || !tree_[0]) return Undetermined<R>(why_, detail_);
   R out;
   for (const Condition& c : study::ConditionsOfExistence(*tree_[0])) {
     ConditionWork w{Expr{ConditionText(c), ConditionLatex(c), true},
@@ -31,7 +31,7 @@ Answer<std::vector<ConditionWork>> HelperEngine::ExistenceConditions() {
 
 Answer<std::vector<Step>> HelperEngine::DerivationSteps(Which which) {
   using R = std::vector<Step>;
-  if (which == Which::F) return Undetermined<R>("non determinato");
+  if (which == Which::F) return Undetermined<R>(Reason::NotFound);
   const Node* g = TreeOf(which == Which::D1 ? Which::F : Which::D1);
   if (!g) return Undetermined<R>(ReasonOf(which));
   const Derive derive = [this](const Node& e) { return Derived(e); };
@@ -55,7 +55,7 @@ std::optional<Node> HelperEngine::Derived(const Node& e) {
 }
 
 Answer<std::vector<Expr>> HelperEngine::Mirrored() {
-  if (rejected_ || !tree_[0]) return Undetermined<std::vector<Expr>>(reason_, why_);
+  if (rejected_ || !tree_[0]) return Undetermined<std::vector<Expr>>(why_, detail_);
   const Node mirrored = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
   const std::optional<Node> best = Simplest(mirrored);
   std::vector<Expr> out = {Expr{StudentText(mirrored), LatexText(mirrored), true}};
@@ -69,7 +69,7 @@ Answer<Expr> HelperEngine::Substituted(Which which, const Number& at) {
   const Node* g = TreeOf(which);
   if (!g || !at.exact) return Undetermined<Expr>(ReasonOf(which));
   const Node s = Substitute(*g, PointTree(at));
-  if (!std::isfinite(TreeValue(s))) return Undetermined<Expr>("fuori dal dominio");
+  if (!std::isfinite(TreeValue(s))) return Undetermined<Expr>(Reason::OutsideDomain);
   return Determined(Expr{StudentText(s), LatexText(s), true});
 }
 
@@ -77,12 +77,12 @@ Answer<Expr> HelperEngine::Numerator(Which which) {
   const Node* g = TreeOf(which);
   if (!g) return Undetermined<Expr>(ReasonOf(which));
   std::optional<Node> n = NumeratorOf(*g);
-  if (!n) return Undetermined<Expr>("non determinato: non è un quoziente");
+  if (!n) return Undetermined<Expr>(Reason::NotQuotient);
   return Determined(Expr{StudentText(*n), LatexText(*n), true});
 }
 
 Answer<Factored> HelperEngine::Factors(Which which) {
-  if (rejected_ || !tree_[0]) return Undetermined<Factored>(reason_, why_);
+  if (rejected_ || !tree_[0]) return Undetermined<Factored>(why_, detail_);
   const Node* tree = TreeOf(which);
   if (!tree) return Undetermined<Factored>(ReasonOf(which));
   std::vector<Node> parts, upper, lower;
@@ -101,7 +101,7 @@ Answer<Factored> HelperEngine::Factors(Which which) {
     for (const Node& g : group) {
       if (!HasX(g)) {
         const double v = TreeValue(g);
-        if (!std::isfinite(v) || v == 0) return Undetermined<Factored>("non determinato");
+        if (!std::isfinite(v) || v == 0) return Undetermined<Factored>(Reason::NotFound);
         if (v < 0) out.constantSign = -out.constantSign;
         continue;
       }
@@ -119,12 +119,12 @@ Answer<Factored> HelperEngine::Factors(Which which) {
         if (count(fs) > count(best)) best = std::move(fs);
       }
       for (Node& b : best) {
-        if (b.Is("inv") && HasX(b.args[0])) return Undetermined<Factored>("non determinato");
+        if (b.Is("inv") && HasX(b.args[0])) return Undetermined<Factored>(Reason::NotFound);
         if (HasX(b)) {
           factors.push_back(std::move(b));
         } else {
           const double v = TreeValue(b);
-          if (!std::isfinite(v) || v == 0) return Undetermined<Factored>("non determinato");
+          if (!std::isfinite(v) || v == 0) return Undetermined<Factored>(Reason::NotFound);
           if (v < 0) out.constantSign = -out.constantSign;
         }
       }
@@ -171,9 +171,9 @@ bool HelperEngine::SolutionAgrees(const Condition& c, const Domain& d) {
 }
 
 Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach side) {
-  if (rejected_ || !tree_[0]) return Undetermined<QuotientLimit>(reason_, why_);
+  if (rejected_ || !tree_[0]) return Undetermined<QuotientLimit>(why_, detail_);
   std::optional<QuotientLimit> q = PartsLimit(*tree_[0], at, side, 0);
-  if (!q) return Undetermined<QuotientLimit>("non determinato");
+  if (!q) return Undetermined<QuotientLimit>(Reason::NotFound);
   return Determined(std::move(*q));
 }
 

@@ -175,7 +175,7 @@ Translation TranslateFormula(std::string_view funzione) {
   auto nonElementary = [&](Op op) {
     std::string name = FirstNonElementary(prepared);
     if (name.empty()) name = OpName(op);
-    t.reason = "funzione non elementare: " + name;
+    t.construct = name;
     return t;
   };
   std::vector<Node> stack;

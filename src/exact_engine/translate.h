@@ -14,7 +14,8 @@ namespace curvalis::study {
 struct Translation {
   std::optional<Node> tree;  // set when the formula is elementary
   bool rejected = false;     // the parser rejected the formula: `reason` says why
-  std::string reason;        // rejected, or "funzione non elementare: NAME"
+  std::string reason;        // why it was rejected
+  std::string construct;     // not elementary: the first construct outside ("INT", "IF")
 };
 
 // `funzione` as typed into f(x)= (without the leading "=").

@@ -5,7 +5,6 @@ namespace {
 
 class UnavailableEngine : public ExactEngine {
  public:
-  explicit UnavailableEngine(std::string reason) : reason_(std::move(reason)) {}
   Answer<Expr> SetFunction(std::string_view) override { return No<Expr>(); }
   Answer<Expr> Derivative(Which) override { return No<Expr>(); }
   Answer<Domain> DomainOf(Which) override { return No<Domain>(); }
@@ -21,17 +20,15 @@ class UnavailableEngine : public ExactEngine {
   template <typename T>
   Answer<T> No() const {
     Answer<T> a;
-    a.reason = reason_;
     a.why = Reason::Unavailable;
     return a;
   }
-  std::string reason_;
 };
 
 }  // namespace
 
-std::unique_ptr<ExactEngine> MakeUnavailableEngine(std::string reason) {
-  return std::make_unique<UnavailableEngine>(std::move(reason));
+std::unique_ptr<ExactEngine> MakeUnavailableEngine() {
+  return std::make_unique<UnavailableEngine>();
 }
 
 }  // namespace curvalis::study

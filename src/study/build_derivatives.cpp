@@ -11,12 +11,13 @@ bool Builder::CheckDerivative(Fn& d, const std::function<double(double)>& of, do
 
 void Builder::BuildDerivative() {
   auto a = Ask<Expr>([&] { return engine_.Derivative(Which::D1); });
+  std::string refuted;  // the sheet's own reason when our evaluator refutes the answer
   if (a.determined &&
       !(d1_.Compile(a.value.text) && CheckDerivative(
                                          d1_, [this](double x) { return F(x); }, 1e-5))) {
     d1_ = Fn();
     a.determined = false;
-    a.reason = "derivata non confermata dai valori della funzione";
+    refuted = "derivata non confermata dai valori della funzione";
   }
   // The points of D where f′ has no value: the ends of the intervals of D(f′) that lie in D.
   auto dom = Ask<Domain>([&] { return engine_.DomainOf(Which::D1); });
@@ -49,7 +50,7 @@ void Builder::BuildDerivative() {
     sheet_.derivative.determined = true;
     Done(sheet_.derivative, SectionId::Derivative);
   } else {
-    Undetermined(sheet_.derivative, SectionId::Derivative, a.reason);
+    Undetermined(sheet_.derivative, SectionId::Derivative, refuted.empty() ? a.reason() : refuted);
   }
 }
 
@@ -171,19 +172,21 @@ void Builder::BuildExtrema() {
 
 void Builder::BuildSecondDerivative() {
   auto a = Ask<Expr>([&] { return engine_.Derivative(Which::D2); });
+  std::string refuted;
   if (a.determined &&
       !(d2_.Compile(a.value.text) && CheckDerivative(
                                          d2_, [this](double x) { return D1(x); }, 1e-4))) {
     d2_ = Fn();
     a.determined = false;
-    a.reason = "derivata seconda non confermata dai valori della derivata prima";
+    refuted = "derivata seconda non confermata dai valori della derivata prima";
   }
   if (a.determined) {
     sheet_.secondDerivative.data.d2 = a.value;
     sheet_.secondDerivative.determined = true;
     Done(sheet_.secondDerivative, SectionId::SecondDerivative);
   } else {
-    Undetermined(sheet_.secondDerivative, SectionId::SecondDerivative, a.reason);
+    Undetermined(sheet_.secondDerivative, SectionId::SecondDerivative,
+                 refuted.empty() ? a.reason() : refuted);
   }
 }
 

@@ -59,8 +59,7 @@ void Builder::AddLimit(const Number& at, Approach side) {
     if (auto n = NumericLimit(at, side); n && std::isfinite(n->value)) item.value = n;
   } else {
     item.value = NumericLimit(at, side);
-    if (!item.value)
-      item.reason = a.why == Reason::None || a.reason.empty() ? kLimitNotFound : a.reason;
+    if (!item.value) item.reason = a.why == Reason::None ? kLimitNotFound : a.reason();
   }
   if (!item.value) unknownBound_ = true;
   sheet_.limits.data.items.push_back(item);

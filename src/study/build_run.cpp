@@ -71,14 +71,14 @@ void Builder::BuildFunction(std::string_view funzione) {
     if (same) {
       d.f = a.value;
       d.exact = a.value.exact;
-      if (!d.exact) d.reason = a.reason;
+      if (!d.exact) d.reason = a.reason();
       // The engine may write f without its helper program; the first question that needs
       // the helper says whether the study can be exact at all.
       domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
-      if (!domainAnswer_->determined && EngineDown(domainAnswer_->why, domainAnswer_->reason)) {
+      if (!domainAnswer_->determined && EngineDown(domainAnswer_->why)) {
         d.f.exact = false;
         d.exact = false;
-        d.reason = domainAnswer_->reason;
+        d.reason = domainAnswer_->reason();
       }
     } else {
       d.f = Expr{std::string(funzione), "", false};
@@ -88,8 +88,8 @@ void Builder::BuildFunction(std::string_view funzione) {
   } else {
     d.f = Expr{std::string(funzione), "", false};
     d.exact = false;
-    d.reason = a.reason.empty() ? "nessuna risposta del motore di calcolo esatto" : a.reason;
-    EngineDown(a.why, a.reason);
+    d.reason = a.why == Reason::None ? "nessuna risposta del motore di calcolo esatto" : a.reason();
+    EngineDown(a.why);
   }
   sheet_.function.determined = true;
   Done(sheet_.function, SectionId::Function);
@@ -107,15 +107,13 @@ bool Builder::BudgetSpent() {
     return false;
   }
   engineOff_ = true;
-  engineReason_ = std::string(kTimeUp);
   engineWhy_ = Reason::TimeUp;
   return true;
 }
 
-bool Builder::EngineDown(Reason why, const std::string& reason) {
+bool Builder::EngineDown(Reason why) {
   if (why == Reason::Unavailable || why == Reason::TimeUp) {
     engineOff_ = true;
-    engineReason_ = reason;
     engineWhy_ = why;
   }
   return engineOff_;

@@ -118,7 +118,6 @@ class Builder {
     if (cancel_ && cancel_->load()) throw Cancelled{};
     if (engineOff_ || BudgetSpent()) {
       Answer<T> a;
-      a.reason = engineReason_;
       a.why = engineWhy_;
       return a;
     }
@@ -194,7 +193,7 @@ class Builder {
 
   // A helper that cannot be started or does not answer in time is not asked again for this
   // sheet: every further question would wait as long for the same answer.
-  bool EngineDown(Reason why, const std::string& reason);
+  bool EngineDown(Reason why);
 
   // The sheet's clock, and whether the time for the engine's questions is spent (then the
   // engine is off for the rest of the sheet); otherwise the engine is told what is left.
@@ -413,7 +412,6 @@ class Builder {
   Sheet sheet_;
   bool engineOff_ = false;
   std::optional<Answer<Domain>> domainAnswer_;  // asked with f, kept for the domain section
-  std::string engineReason_;
   Reason engineWhy_ = Reason::None;
   bool unknownBound_ = false;  // a limit of f is unknown or does not exist: no extremum is absolute
   Fn f_, d1_, d2_;

@@ -80,10 +80,10 @@ TEST(ExactEngine, TextbookFunctions) {
   auto e = MakeExactEngine(o);
   for (const Row& r : kRows) {
     auto f = e->SetFunction(r.f);
-    ASSERT_TRUE(f.determined) << r.f << ": " << f.reason;
+    ASSERT_TRUE(f.determined) << r.f << ": " << f.reason();
     auto d1 = e->Derivative(Which::D1);
     auto d2 = e->Derivative(Which::D2);
-    ASSERT_TRUE(d1.determined && d2.determined) << r.f << ": " << d1.reason << d2.reason;
+    ASSERT_TRUE(d1.determined && d2.determined) << r.f << ": " << d1.reason() << d2.reason();
     EXPECT_TRUE(d1.value.exact && d2.value.exact) << r.f;
     if (r.d1) {
       EXPECT_EQ(d1.value.text, r.d1) << r.f;
@@ -92,24 +92,24 @@ TEST(ExactEngine, TextbookFunctions) {
     EXPECT_GT(CompareWithDifferences(d1.value.text, d2.value.text, r.f), 5) << r.f;
 
     auto z = e->Solve(Which::F);
-    ASSERT_TRUE(z.determined) << r.f << ": " << z.reason;
+    ASSERT_TRUE(z.determined) << r.f << ": " << z.reason();
     EXPECT_EQ(Texts(z.value), r.zeros) << r.f;
     for (const Number& n : z.value) {
       EXPECT_NEAR(ReadBack(r.f, n.value), 0, 1e-9) << r.f << " at " << n.text;
     }
     if (r.zeros1) {
       auto z1 = e->Solve(Which::D1);
-      ASSERT_TRUE(z1.determined) << r.f << ": " << z1.reason;
+      ASSERT_TRUE(z1.determined) << r.f << ": " << z1.reason();
       EXPECT_EQ(Texts(z1.value), r.zeros1) << r.f;
     }
     if (r.domain) {
       auto d = e->DomainOf(Which::F);
-      ASSERT_TRUE(d.determined) << r.f << ": " << d.reason;
+      ASSERT_TRUE(d.determined) << r.f << ": " << d.reason();
       EXPECT_EQ(d.value.condition, r.domain) << r.f;
     }
     if (r.plusInf) {
       auto l = e->Limit(Which::F, Number{}, Approach::PlusInfinity);
-      ASSERT_TRUE(l.determined) << r.f << ": " << l.reason;
+      ASSERT_TRUE(l.determined) << r.f << ": " << l.reason();
       EXPECT_EQ(l.value ? l.value->text : "", r.plusInf) << r.f;
     }
   }
@@ -139,7 +139,7 @@ TEST(ExactEngine, SymmetryAndPeriod) {
   for (const Row& r : rows) {
     ASSERT_TRUE(e->SetFunction(r.f).determined) << r.f;
     auto s = e->SymmetryOf();
-    ASSERT_TRUE(s.determined) << r.f << ": " << s.reason;
+    ASSERT_TRUE(s.determined) << r.f << ": " << s.reason();
     EXPECT_EQ(s.value.parity, r.parity) << r.f;
     EXPECT_EQ(s.value.period ? s.value.period->text : "", r.period) << r.f;
   }
@@ -169,7 +169,7 @@ TEST(ExactEngine, LimitsAtPointsAndAsymptotes) {
   for (const Row& r : rows) {
     ASSERT_TRUE(e->SetFunction(r.f).determined) << r.f;
     auto l = e->Limit(Which::F, Number{r.at, "", r.atValue, true}, r.side);
-    ASSERT_TRUE(l.determined) << r.f << ": " << l.reason;
+    ASSERT_TRUE(l.determined) << r.f << ": " << l.reason();
     EXPECT_EQ(l.value ? l.value->text : "", r.limit) << r.f;
     if (l.value) {
       EXPECT_TRUE(l.value->exact) << r.f;
@@ -195,7 +195,7 @@ TEST(ExactEngine, LimitsAtPointsAndAsymptotes) {
   for (const Asym& r : asym) {
     ASSERT_TRUE(e->SetFunction(r.f).determined) << r.f;
     auto a = e->Asymptote(r.plus);
-    ASSERT_TRUE(a.determined) << r.f << ": " << a.reason;
+    ASSERT_TRUE(a.determined) << r.f << ": " << a.reason();
     EXPECT_EQ(a.value ? a.value->m.text + "; " + a.value->q.text : "", r.line) << r.f;
   }
 }
@@ -209,12 +209,12 @@ TEST(ExactEngine, DomainsOfTheDerivatives) {
   EXPECT_EQ(e->DomainOf(Which::D1).value.condition, "x < −1 ∨ x > 1");
   ASSERT_TRUE(e->SetFunction("tg(x)").determined);
   auto d = e->DomainOf(Which::F);
-  ASSERT_TRUE(d.determined) << d.reason;
+  ASSERT_TRUE(d.determined) << d.reason();
   EXPECT_EQ(d.value.condition, "0 ≤ x < π/2 ∨ π/2 < x < π");
   ASSERT_TRUE(e->SetFunction("sin(x)/x").determined);
-  EXPECT_EQ(e->Solve(Which::F).reason, "non determinato: infinite soluzioni");
+  EXPECT_EQ(e->Solve(Which::F).reason(), "non determinato: infinite soluzioni");
   ASSERT_TRUE(e->SetFunction("x+sin(x)").determined);
-  EXPECT_EQ(e->Solve(Which::D1).reason, "non determinato: infinite soluzioni");  // π + 2kπ
+  EXPECT_EQ(e->Solve(Which::D1).reason(), "non determinato: infinite soluzioni");  // π + 2kπ
   ASSERT_TRUE(e->SetFunction("INT(x)").determined == false);
   auto none = e->Asymptote(true);  // samples at whole numbers would give y = x
   ASSERT_TRUE(none.determined);
@@ -222,7 +222,7 @@ TEST(ExactEngine, DomainsOfTheDerivatives) {
   ASSERT_TRUE(e->SetFunction("INT(x)+x").determined == false);
   auto n = e->Solve(Which::F);
   ASSERT_TRUE(n.determined);  // the numeric study goes on
-  EXPECT_EQ(e->DomainOf(Which::F).reason, "funzione non elementare: INT");
+  EXPECT_EQ(e->DomainOf(Which::F).reason(), "funzione non elementare: INT");
 }
 
 }  // namespace

@@ -53,11 +53,11 @@ struct Canned {
   std::optional<Line> asymptote[2];  // at −∞, at +∞
   Symmetry symmetry;
   std::vector<std::pair<std::string, Number>> values;  // f at a point, by the point's text
-  std::string noStudy;  // set: every question is undetermined with this reason
+  std::string noStudy;  // set: every question is undetermined, with this detail
   Reason noStudyWhy = Reason::NotElementary;  // and this kind
   // Set: f is written (as a client writes it without its helper), every other question is
-  // undetermined with this reason.
-  std::string helperDown;
+  // undetermined, the helper unavailable.
+  bool helperDown = false;
   // The working, when the test gives one: the conditions of existence, the rules of f′.
   std::optional<std::vector<ConditionWork>> conditions;
   std::vector<Step> d1Steps;
@@ -86,13 +86,13 @@ class CannedEngine : public ExactEngine {
     for (const auto& [text, d] : c_.guardDomains) {
       if (text == guard) return Give(d);
     }
-    return Answer<Domain>{false, {}, "dominio non trovato"};
+    return Answer<Domain>{false, {}, Reason::NotFound, {}};
   }
 
   Answer<Expr> SetFunction(std::string_view) override {
     Wait();
     Answer<Expr> a = Give(c_.f);
-    if (!c_.helperDown.empty()) a = {true, c_.f, ""};
+    if (c_.helperDown) a = {true, c_.f, Reason::None, {}};
     return a;
   }
   Answer<Expr> Derivative(Which which) override {
@@ -115,7 +115,7 @@ class CannedEngine : public ExactEngine {
         return Give(value);
       }
     }
-    return Answer<std::optional<Number>>{false, {}, "limite non trovato"};
+    return Answer<std::optional<Number>>{false, {}, Reason::NotFound, {}};
   }
   Answer<std::optional<Line>> Asymptote(bool plus) override {
     Wait();
@@ -130,7 +130,7 @@ class CannedEngine : public ExactEngine {
     for (const auto& [text, value] : c_.values) {
       if (text == at.text) return Give(value);
     }
-    return Answer<Number>{false, {}, "valore non trovato"};
+    return Answer<Number>{false, {}, Reason::NotFound, {}};
   }
   Answer<std::vector<ConditionWork>> ExistenceConditions() override {
     Wait();
@@ -152,9 +152,9 @@ class CannedEngine : public ExactEngine {
   template <typename T>
   Answer<T> Give(const T& value) const {
     Answer<T> a;
-    if (!c_.noStudy.empty() || !c_.helperDown.empty()) {
-      a.reason = c_.noStudy.empty() ? c_.helperDown : c_.noStudy;
+    if (!c_.noStudy.empty() || c_.helperDown) {
       a.why = c_.noStudy.empty() ? Reason::Unavailable : c_.noStudyWhy;
+      a.detail = c_.noStudy;
       return a;
     }
     a.determined = true;
@@ -229,7 +229,7 @@ inline Canned CubicOverSquare() {
 inline Canned Step() {
   Canned c;
   c.funzione = "INT(x)+0.5";
-  c.noStudy = "funzione non elementare: INT";
+  c.noStudy = "INT";
   return c;
 }
 

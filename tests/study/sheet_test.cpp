@@ -453,21 +453,18 @@ TEST(Sheet, NoEngineNoExactClaims) {
     std::unique_ptr<ExactEngine> engine;
     std::string reason;
   };
+  const std::string unavailable = "motore di calcolo esatto non disponibile";
   Canned timesOut = testing::WorkedExample();
-  timesOut.noStudy = "tempo scaduto";
+  timesOut.noStudy = "-";
   timesOut.noStudyWhy = Reason::TimeUp;
   Canned noHelper = testing::WorkedExample();
-  noHelper.helperDown = std::string(kEngineUnavailable);
+  noHelper.helperDown = true;
   std::vector<Case> cases;
-  cases.push_back({"f written, helper missing", std::make_unique<CannedEngine>(noHelper),
-                   std::string(kEngineUnavailable)});
-  cases.push_back({"missing", MakeUnavailableEngine(), std::string(kEngineUnavailable)});
-  cases.push_back({"times out", std::make_unique<CannedEngine>(timesOut), "tempo scaduto"});
-  // The kind decides, not the words: a time-out worded otherwise still stops the questions.
-  Canned reworded = timesOut;
-  reworded.noStudy = "limite di attesa superato";
-  cases.push_back({"times out, other words", std::make_unique<CannedEngine>(reworded),
-                   "limite di attesa superato"});
+  cases.push_back(
+      {"f written, helper missing", std::make_unique<CannedEngine>(noHelper), unavailable});
+  cases.push_back({"missing", MakeUnavailableEngine(), unavailable});
+  cases.push_back(
+      {"times out", std::make_unique<CannedEngine>(timesOut), "non determinato: tempo scaduto"});
   for (Case& c : cases) {
     SCOPED_TRACE(c.what);
     const Sheet sheet = BuildSheet(*c.engine, "(x^2-1)/(x-2)");

@@ -1,6 +1,7 @@
 // An exact engine double that knows a few functions by their formula, each with the canned
 // answers of the sheet's tests, and waits before each answer when a test wants a slow engine.
-// A formula it does not know has no study ("funzione sconosciuta al motore di prova").
+// A formula it does not know has no study ("funzione non elementare: sconosciuta al motore di
+// prova").
 #pragma once
 
 #include <atomic>
@@ -44,7 +45,7 @@ class FormulaEngine : public ExactEngine {
     for (const Canned& known : {WorkedExample(), Cubic()}) {
       if (funzione == known.funzione) c = known;
     }
-    if (c.funzione.empty()) c.noStudy = "funzione sconosciuta al motore di prova";
+    if (c.funzione.empty()) c.noStudy = "sconosciuta al motore di prova";
     if (c.funzione == WorkedExample().funzione) {  // with its working
       c.conditions = {
           {Expr{"x − 2 ≠ 0", "x - 2 \\neq 0", true}, "denominatore", Domain{"x ≠ 2", {}}}};
