@@ -62,6 +62,18 @@ double FCellCm(const VariationTable& t, std::size_t i, const std::vector<std::st
   return std::max(WidthCm(t.xs[i].text), WidthCm(shown[i]));
 }
 
+// A row of signs of the variation table (f′ or f″) over n columns; "?" throughout without one.
+std::string TkzSignLine(std::size_t n, bool has, const std::vector<Sign>& at,
+                        const std::vector<Sign>& on) {
+  std::string l = "\\tkzTabLine{";
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i) l += ", ";
+    l += has ? TkzSignCode(at[i], true) : "";
+    if (i + 1 < n) l += ", " + (has ? TkzSignCode(on[i], false) : std::string("?"));
+  }
+  return l + "}\n";
+}
+
 std::string TkzTable(const Sheet& sheet, std::string* legend) {
   const VariationTable& t = sheet.table;
   const std::size_t n = t.xs.size();
@@ -117,17 +129,8 @@ std::string TkzTable(const Sheet& sheet, std::string* legend) {
                     "{$x$ /1, $f'(x)$ /1, $f''(x)$ /1, $f(x)$ /2.4}{";
   for (std::size_t i = 0; i < n; ++i) out += (i ? ", " : "") + Math(t.xs[i]);
   out += "}\n";
-  auto line = [&](bool has, const std::vector<Sign>& at, const std::vector<Sign>& on) {
-    std::string l = "\\tkzTabLine{";
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i) l += ", ";
-      l += has ? TkzSignCode(at[i], true) : "";
-      if (i + 1 < n) l += ", " + (has ? TkzSignCode(on[i], false) : std::string("?"));
-    }
-    return l + "}\n";
-  };
-  out += line(t.hasD1, t.d1AtPoint, t.d1OnInterval);
-  out += line(t.hasD2, t.d2AtPoint, t.d2OnInterval);
+  out += TkzSignLine(n, t.hasD1, t.d1AtPoint, t.d1OnInterval);
+  out += TkzSignLine(n, t.hasD2, t.d2AtPoint, t.d2OnInterval);
   out += "\\tkzTabVar{";
   for (std::size_t i = 0; i < n; ++i) out += (i ? ", " : "") + VarCell(table, i);
   out += "}\n";

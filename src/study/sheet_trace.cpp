@@ -158,6 +158,30 @@ std::string DerivativeBody(const Sheet& s) {
          });
 }
 
+std::string ParityBody(const ParityData& d) {
+  std::string out = std::string(",\"value\":") + (d.parity == Parity::Even  ? "\"even\""
+                                                  : d.parity == Parity::Odd ? "\"odd\""
+                                                                            : "\"none\"");
+  if (d.period) out += ",\"period\":" + Json(*d.period);
+  if (d.parity == Parity::None) {
+    out += std::string(",\"why\":") +
+           (d.why == ParityWhy::DomainNotSymmetric ? "\"domain\"" : "\"values\"");
+  }
+  return out;
+}
+
+std::string LimitsBody(const LimitsData& d) {
+  return ",\"items\":" + List(d.items, [](const LimitItem& l) {
+           const char* side =
+               l.side == Approach::Left || l.side == Approach::PlusInfinity ? "left" : "right";
+           return "{\"at\":" + Json(l.at) + ",\"side\":\"" + side +
+                  "\",\"value\":" + (l.value ? Json(*l.value) : "null") +
+                  (l.reason.empty() ? ""
+                                    : ",\"undetermined\":true,\"reason\":" + JsonString(l.reason)) +
+                  "}";
+         });
+}
+
 std::string Body(const Sheet& s, SectionId id) {
   switch (id) {
     case SectionId::Function: {
@@ -169,18 +193,8 @@ std::string Body(const Sheet& s, SectionId id) {
     }
     case SectionId::Domain:
       return DomainBody(s);
-    case SectionId::Parity: {
-      const ParityData& d = s.parity.data;
-      std::string out = std::string(",\"value\":") + (d.parity == Parity::Even  ? "\"even\""
-                                                      : d.parity == Parity::Odd ? "\"odd\""
-                                                                                : "\"none\"");
-      if (d.period) out += ",\"period\":" + Json(*d.period);
-      if (d.parity == Parity::None) {
-        out += std::string(",\"why\":") +
-               (d.why == ParityWhy::DomainNotSymmetric ? "\"domain\"" : "\"values\"");
-      }
-      return out;
-    }
+    case SectionId::Parity:
+      return ParityBody(s.parity.data);
     case SectionId::Intercepts:
       return ",\"points\":" +
              List(s.intercepts.data.points, [](const Point& p) { return "{" + Json(p) + "}"; }) +
@@ -193,16 +207,7 @@ std::string Body(const Sheet& s, SectionId id) {
                   }) +
              ChartJson(s, id);
     case SectionId::Limits:
-      return ",\"items\":" + List(s.limits.data.items, [](const LimitItem& l) {
-               const char* side =
-                   l.side == Approach::Left || l.side == Approach::PlusInfinity ? "left" : "right";
-               return "{\"at\":" + Json(l.at) + ",\"side\":\"" + side +
-                      "\",\"value\":" + (l.value ? Json(*l.value) : "null") +
-                      (l.reason.empty()
-                           ? ""
-                           : ",\"undetermined\":true,\"reason\":" + JsonString(l.reason)) +
-                      "}";
-             });
+      return LimitsBody(s.limits.data);
     case SectionId::Asymptotes:
       return AsymptotesBody(s);
     case SectionId::Derivative:
