@@ -277,12 +277,14 @@ std::optional<Node> PlainReciprocal(const Node& factor) {
   return std::nullopt;
 }
 
-// An operand of a quotient as written: in parentheses unless it is one word or one call.
+// An operand of a quotient as written: in parentheses unless it is one word, one call or one
+// power with its exponent in parentheses ("ln(x)", "e^(1/x)").
 std::string OperandText(const std::string& s) {
   const std::size_t open = s.find('(');
   bool call = open != std::string::npos && open > 0 && s.back() == ')' &&
-              std::all_of(s.begin(), s.begin() + std::ptrdiff_t(open),
-                          [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+              std::all_of(s.begin(), s.begin() + std::ptrdiff_t(open), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '^';
+              });
   for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
     if (s[i] == '(') ++depth;
     if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
