@@ -233,6 +233,7 @@ struct QuotientLimit {
   std::optional<Number> limit;
   Expr expression;               // what these are the parts of: f, or an inner expression
   bool collectedSecond = false;  // ∞ − ∞: the second term is the one collected
+  bool conjugate = false;  // ∞ − ∞ of a root: times its conjugate, `inner` f as a quotient
 };
 
 class ExactEngine {

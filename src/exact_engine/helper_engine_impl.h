@@ -149,6 +149,7 @@ class HelperEngine : public ExactEngine {
                                           const Number& at, Approach side, int depth);
   void Rewrite(QuotientLimit& out, const Node& f, const Node& num, const Node& den,
                const Number& at, Approach side, int depth);
+  std::optional<Node> Conjugate(const Node& num, const Node& den);
   void QuotientDetails(QuotientLimit& out, const Node& f, const Node& num, const Node& den,
                        const Number& at, Approach side);
   // The shortest exact form of the CAS's simplification of e that agrees with e at points and

@@ -311,6 +311,24 @@ bool TextAgrees(const std::string& text, const Node& tree) {
 
 }  // namespace
 
+// √u + w as (u − w²)/(√u − w), and w − √u as (w² − u)/(w + √u), both parts simplified.
+std::optional<Node> HelperEngine::Conjugate(const Node& num, const Node& den) {
+  auto minusRoot = [](const Node& n) { return n.Is("neg") && n.args[0].Is("sqrt"); };
+  const bool plus = num.Is("sqrt") || den.Is("sqrt");
+  if (!plus && !minusRoot(num) && !minusRoot(den)) return std::nullopt;
+  const bool first = plus ? num.Is("sqrt") : minusRoot(num);
+  const Node& w = first ? den : num;
+  const Node root = plus ? (first ? num : den) : (first ? num : den).args[0];
+  const Node square = Node::Of("^", {w, Node::Num("2")});
+  const Node squares = plus ? Node::Of("+", {root.args[0], Node::Of("neg", {square})})
+                            : Node::Of("+", {square, Node::Of("neg", {root.args[0]})});
+  const Node conjugate =
+      plus ? Node::Of("+", {root, Node::Of("neg", {w})}) : Node::Of("+", {w, root});
+  const Node above = Simplest(squares).value_or(squares);
+  const Node below = Simplest(conjugate).value_or(conjugate);
+  return Node::Of("*", {above, Node::Of("inv", {below})});
+}
+
 // An indeterminate product, sum or power written as the form that resolves it, with the parts
 // of what decides its limit; nothing when f is no such form or the rewriting fails a check.
 void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, const Node& den,
@@ -341,9 +359,21 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
     const Node& collected = second ? den : num;
     const Node ratio = Node::Of("*", {second ? num : den, Node::Of("inv", {collected})});
     inner = PartsLimit(ratio, at, side, depth + 1);
-    if (!inner || !std::isfinite(inner->limit->value) || inner->limit->value == -1) return;
-    form = Node::Of("*", {collected, Node::Of("+", {Node::Num("1"), ratio})});
-    out.collectedSecond = second;
+    if (inner && std::isfinite(inner->limit->value) && inner->limit->value != -1) {
+      form = Node::Of("*", {collected, Node::Of("+", {Node::Num("1"), ratio})});
+      out.collectedSecond = second;
+    } else if (std::optional<Node> c = Conjugate(num, den)) {
+      // A root less what it tends to like: times its conjugate over itself, the difference of
+      // the squares above (√(x² + 1) − x = 1/(√(x² + 1) + x)).
+      const Node &above = c->args[0], &below = c->args[1].args[0];
+      form = c;
+      written = Expr{OperandText(StudentText(above)) + "/" + OperandText(StudentText(below)),
+                     "\\frac{" + LatexText(above) + "}{" + LatexText(below) + "}", true};
+      inner = PartsLimit(*form, above, below, '/', at, side, depth + 1);
+      out.conjugate = true;
+    } else {
+      return;
+    }
   } else if (out.op == '^' && ((a == 1 && std::isinf(b)) || (a == 0 && b == 0) ||
                                (std::isinf(a) && a > 0 && b == 0))) {
     // 1^∞, 0⁰, ∞⁰: f = e^(exponent·ln(base)), whose exponent is a product.

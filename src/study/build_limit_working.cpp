@@ -126,6 +126,16 @@ std::optional<Step> NotableLimit(const Goal& g, const QuotientLimit& q) {
 std::optional<Step> RewrittenLine(const Goal& g, const QuotientLimit& q) {
   Fn back;
   if (!q.rewritten || q.inner.empty() || !back.Compile(q.rewritten->text)) return std::nullopt;
+  if (q.conjugate) {
+    // "f(x) = (√(x² + 1) − x)·(√(x² + 1) + x)/(√(x² + 1) + x) = 1/(√(x² + 1) + x)"
+    const Expr& c = q.inner.front().denominator;
+    return Line(StepRule::Rewritten,
+                g.own + " = (" + q.expression.text + ")·(" + c.text + ")/(" + c.text +
+                    ") = " + q.rewritten->text,
+                g.ownLatex + " = \\frac{\\left(" + q.expression.latex + "\\right)\\left(" +
+                    c.latex + "\\right)}{" + c.latex + "} = " + q.rewritten->latex,
+                q.rewritten->text);
+  }
   return Line(StepRule::Rewritten, g.own + " = " + q.rewritten->text,
               g.ownLatex + " = " + q.rewritten->latex, q.rewritten->text);
 }
@@ -273,19 +283,20 @@ std::vector<Step> SumOrProductForm(const Goal& g, const QuotientLimit& q) {
   std::optional<Step> rewritten = RewrittenLine(g, q);
   if (!rewritten) return out;
   const QuotientLimit& inner = q.inner.front();
-  // 0·∞: the quotient is f itself, with f's limit; ∞ − ∞: u·(1 + v/u), v/u with its own.
+  // 0·∞ and the conjugate: the quotient is f itself, with f's limit; ∞ − ∞ collected:
+  // u·(1 + v/u), v/u with its own.
+  const bool same = product || q.conjugate;
   std::vector<Step> lines;
-  if (product) {
+  if (same) {
     if (!Same(inner.limit->value, want)) return out;
-    Goal same = g;
-    lines = Lines(same, inner);
+    lines = Lines(g, inner);
   } else {
     lines = Lines(g.Of(inner), inner);
   }
   if (!Resolved(lines)) return out;
   if (q.rewritten->text != g.own) out.push_back(*rewritten);  // not "ln(x)/x = ln(x)/x"
   out.insert(out.end(), lines.begin(), lines.end());
-  if (!product) {
+  if (!same) {
     // The collected term's limit times 1 plus that of the quotient: an infinity with its sign.
     const Number& u = q.collectedSecond ? q.denominatorLimit : q.numeratorLimit;
     const double l = inner.limit->value;

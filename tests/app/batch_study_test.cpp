@@ -583,12 +583,17 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
        "limit_parts limit_form limit_parts indeterminate_form rewritten limit_parts "
        "indeterminate_form limit_parts indeterminate_form hierarchy limit_form",
        "f(x) = e^(ln(x)/x)"},
-      // ∞ − ∞ with the faster term collected; √(x² + 1) − x gives −1 for the quotient: named only.
+      // ∞ − ∞ with the faster term collected; √(x² + 1) − x, whose quotient tends to −1, times
+      // its conjugate over itself.
       {"x-ln(x)",
        "limit_parts limit_form limit_parts indeterminate_form rewritten limit_parts "
        "indeterminate_form hierarchy limit_form",
        "(+∞)·(1 + 0⁻) = +∞"},
-      {"sqrt(x^2+1)-x", "limit_parts limit_form limit_parts indeterminate_form"},
+      {"sqrt(x^2+1)-x",
+       "limit_parts limit_form limit_parts indeterminate_form rewritten limit_parts limit_form",
+       "= 1/(√(x² + 1) + x)"},
+      // Neither factor of 0·∞ has a plain reciprocal, nor resolves over the other's: named only.
+      {"ln(x)*ln(1+x)", "limit_parts indeterminate_form limit_parts limit_form"},
       {"x*sin(1/x)",
        "limit_parts indeterminate_form rewritten limit_parts indeterminate_form notable_limit "
        "limit_parts indeterminate_form rewritten limit_parts indeterminate_form notable_limit",
