@@ -301,6 +301,12 @@ class ExactEngine {
   // The parts of f as a quotient at a limit (the form substitution gives); undetermined when f
   // is no quotient or a part's limit is not confirmed.
   virtual Answer<QuotientLimit> QuotientLimits(const Number&, Approach) { return {}; }
+  // The same for the limits of an oblique asymptote at ±∞ (`side`): f(x)/x, or f(x) − mx for
+  // `intercept`, each as the CAS simplifies it (its `expression`).
+  virtual Answer<QuotientLimit> ObliqueLimits(bool intercept, const Number& m, Approach side) {
+    (void)intercept, (void)m, (void)side;
+    return {};
+  }
 
   // The time left to the sheet's questions from now on: each question then waits at most that
   // long, and none is sent once it is spent ("non determinato: tempo scaduto"). Unbounded

@@ -110,6 +110,7 @@ class HelperEngine : public ExactEngine {
   Answer<Expr> Numerator(Which which) override;
   Answer<Factored> Factors(Which which) override;
   Answer<QuotientLimit> QuotientLimits(const Number& at, Approach side) override;
+  Answer<QuotientLimit> ObliqueLimits(bool intercept, const Number& m, Approach side) override;
 
  private:
   // The helper.

@@ -177,12 +177,30 @@ Answer<QuotientLimit> HelperEngine::QuotientLimits(const Number& at, Approach si
   return Determined(std::move(*q));
 }
 
+Answer<QuotientLimit> HelperEngine::ObliqueLimits(bool intercept, const Number& m, Approach side) {
+  if (rejected_ || !tree_[0]) return Undetermined<QuotientLimit>(why_, detail_);
+  if (!m.exact) return Undetermined<QuotientLimit>(Reason::NotFound);
+  const Node& f = *tree_[0];
+  const Node mx = Node::Of("*", {PointTree(m), Node::Var()});
+  const Node e = intercept ? Node::Of("+", {f, Node::Of("neg", {mx})})
+                           : Node::Of("*", {f, Node::Of("inv", {Node::Var()})});
+  std::optional<QuotientLimit> q = PartsLimit(Simplest(e).value_or(e), Number{}, side, 0);
+  if (!q) return Undetermined<QuotientLimit>(Reason::NotFound);
+  return Determined(std::move(*q));
+}
+
 // f's two parts at its top: numerator and denominator, first factor (term) and the others, or
 // base and exponent.
 std::optional<QuotientLimit> HelperEngine::PartsLimit(const Node& f, const Number& at,
                                                       Approach side, int depth) {
   if (std::optional<Node> num = NumeratorOf(f)) {
     return PartsLimit(f, *num, *DenominatorOf(f), '/', at, side, depth);
+  }
+  if (f.Is("neg")) {  // −u/v: the quotient of −u by v
+    if (std::optional<Node> num = NumeratorOf(f.args[0])) {
+      return PartsLimit(f, Node::Of("neg", {*num}), *DenominatorOf(f.args[0]), '/', at, side,
+                        depth);
+    }
   }
   if (f.Is("^") && HasX(f.args[0]) && HasX(f.args[1])) {
     return PartsLimit(f, f.args[0], f.args[1], '^', at, side, depth);
@@ -313,17 +331,21 @@ bool TextAgrees(const std::string& text, const Node& tree) {
 
 // √u + w as (u − w²)/(√u − w), and w − √u as (w² − u)/(w + √u), both parts simplified.
 std::optional<Node> HelperEngine::Conjugate(const Node& num, const Node& den) {
-  auto minusRoot = [](const Node& n) { return n.Is("neg") && n.args[0].Is("sqrt"); };
-  const bool plus = num.Is("sqrt") || den.Is("sqrt");
+  // √u as the formula writes it or u^(1/2) as the CAS does.
+  auto root = [](const Node& n) {
+    return n.Is("sqrt") ||
+           (n.Is("^") && n.args[1].kind == Node::Kind::Number && n.args[1].text == "1/2");
+  };
+  auto minusRoot = [&](const Node& n) { return n.Is("neg") && root(n.args[0]); };
+  const bool plus = root(num) || root(den);
   if (!plus && !minusRoot(num) && !minusRoot(den)) return std::nullopt;
-  const bool first = plus ? num.Is("sqrt") : minusRoot(num);
+  const bool first = plus ? root(num) : minusRoot(num);
   const Node& w = first ? den : num;
-  const Node root = plus ? (first ? num : den) : (first ? num : den).args[0];
+  const Node r = plus ? (first ? num : den) : (first ? num : den).args[0];
   const Node square = Node::Of("^", {w, Node::Num("2")});
-  const Node squares = plus ? Node::Of("+", {root.args[0], Node::Of("neg", {square})})
-                            : Node::Of("+", {square, Node::Of("neg", {root.args[0]})});
-  const Node conjugate =
-      plus ? Node::Of("+", {root, Node::Of("neg", {w})}) : Node::Of("+", {w, root});
+  const Node squares = plus ? Node::Of("+", {r.args[0], Node::Of("neg", {square})})
+                            : Node::Of("+", {square, Node::Of("neg", {r.args[0]})});
+  const Node conjugate = plus ? Node::Of("+", {r, Node::Of("neg", {w})}) : Node::Of("+", {w, r});
   const Node above = Simplest(squares).value_or(squares);
   const Node below = Simplest(conjugate).value_or(conjugate);
   return Node::Of("*", {above, Node::Of("inv", {below})});

@@ -389,6 +389,35 @@ std::vector<Step> Lines(const Goal& g, const QuotientLimit& q) {
 
 }  // namespace
 
+std::vector<Step> Builder::ObliqueWorking(const AsymptoteItem& a, bool intercept,
+                                          const std::string& own, const std::string& ownLatex) {
+  const Number& value = intercept ? a.q : a.m;
+  if (!a.m.exact || !value.exact) return {};
+  const bool plus = a.side != Side::MinusInfinity;
+  const Approach side = plus ? Approach::PlusInfinity : Approach::MinusInfinity;
+  auto r = Ask<QuotientLimit>([&] { return engine_.ObliqueLimits(intercept, a.m, side); });
+  Fn back;
+  if (!r.determined || !back.Compile(r.value.expression.text)) return {};
+  const Expr& e = r.value.expression;
+  // After "lim" the difference in brackets, as in the line of q: "lim x→+∞ [f(x) − x]".
+  const Goal g{Infinity(plus),
+               side,
+               value,
+               intercept ? "[" + own + "]" : own,
+               intercept ? "\\left[" + ownLatex + "\\right]" : ownLatex,
+               own,
+               ownLatex};
+  std::vector<Step> lines = Lines(g, r.value);
+  if (!Resolved(lines)) return {};
+  std::vector<Step> out;
+  if (e.text != own) {
+    out.push_back(
+        Line(StepRule::Rewritten, own + " = " + e.text, ownLatex + " = " + e.latex, e.text));
+  }
+  out.insert(out.end(), lines.begin(), lines.end());
+  return out;
+}
+
 std::vector<Step> Builder::LimitsWorking() {
   std::vector<Step> out;
   for (const LimitItem& item : sheet_.limits.data.items) {

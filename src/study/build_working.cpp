@@ -312,6 +312,8 @@ std::vector<Step> Builder::AsymptotesWorking() {
     }
     out.push_back(Line(StepRule::ObliqueSlope, "m = " + lim + "f(x)/x = " + a.m.text,
                        "m = " + limLatex + "\\frac{f(x)}{x} = " + Latex(a.m)));
+    std::vector<Step> slope = ObliqueWorking(a, false, "f(x)/x", "\\frac{f(x)}{x}");
+    out.insert(out.end(), slope.begin(), slope.end());
     // f(x) − mx, the sign of m taken into the operation: "f(x) − x", "f(x) + 2x".
     std::string mx = LineText(a.m, Exact(0, "0"));
     mx = mx.rfind("y = ", 0) == 0 ? mx.substr(4) : mx;
@@ -321,6 +323,8 @@ std::vector<Step> Builder::AsymptotesWorking() {
     out.push_back(
         Line(StepRule::ObliqueIntercept, "q = " + lim + "[" + diff + "] = " + a.q.text,
              "q = " + limLatex + "\\left[" + StudentLatex(diff) + "\\right] = " + Latex(a.q)));
+    std::vector<Step> intercept = ObliqueWorking(a, true, diff, StudentLatex(diff));
+    out.insert(out.end(), intercept.begin(), intercept.end());
   }
   return out;
 }

@@ -363,6 +363,11 @@ class Builder {
   // parts, the form they give, and how an indeterminate one is resolved; each line only where
   // it agrees with the sheet's limit.
   std::vector<Step> LimitsWorking();
+  // The limit that gives m (q) of an oblique asymptote worked out: f(x)/x (f(x) − mx, written
+  // `own`) as the CAS simplifies it, then its parts and form as in Limiti; nothing unless it
+  // reaches the sheet's value.
+  std::vector<Step> ObliqueWorking(const AsymptoteItem& a, bool intercept, const std::string& own,
+                                   const std::string& ownLatex);
   std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
 
   // --- the table and the graph ----------------------------------------------------------

@@ -179,9 +179,29 @@ TEST(BatchStudy, WorkedExampleWorkingWithTheHelper) {
       {"asymptotes",
        {{"vertical_from_limit", "lim x→2⁻ f(x) = −∞, lim x→2⁺ f(x) = +∞ ⇒ x = 2"},
         {"oblique_slope", "m = lim x→−∞ f(x)/x = 1"},
+        {"rewritten", "f(x)/x = (x² − 1)/(x² − 2x)"},
+        {"limit_parts", "lim x→−∞ (x² − 1) = +∞, lim x→−∞ (x² − 2x) = +∞"},
+        {"indeterminate_form", "forma indeterminata ∞/∞"},
+        {"degrees_compared",
+         "grado 2 del numeratore = grado 2 del denominatore ⇒ lim x→−∞ f(x)/x = 1"},
         {"oblique_intercept", "q = lim x→−∞ [f(x) − x] = 2"},
+        {"rewritten", "f(x) − x = (2x − 1)/(x − 2)"},
+        {"limit_parts", "lim x→−∞ (2x − 1) = −∞, lim x→−∞ (x − 2) = −∞"},
+        {"indeterminate_form", "forma indeterminata ∞/∞"},
+        {"degrees_compared",
+         "grado 1 del numeratore = grado 1 del denominatore ⇒ lim x→−∞ [f(x) − x] = 2"},
         {"oblique_slope", "m = lim x→+∞ f(x)/x = 1"},
-        {"oblique_intercept", "q = lim x→+∞ [f(x) − x] = 2"}}},
+        {"rewritten", "f(x)/x = (x² − 1)/(x² − 2x)"},
+        {"limit_parts", "lim x→+∞ (x² − 1) = +∞, lim x→+∞ (x² − 2x) = +∞"},
+        {"indeterminate_form", "forma indeterminata ∞/∞"},
+        {"degrees_compared",
+         "grado 2 del numeratore = grado 2 del denominatore ⇒ lim x→+∞ f(x)/x = 1"},
+        {"oblique_intercept", "q = lim x→+∞ [f(x) − x] = 2"},
+        {"rewritten", "f(x) − x = (2x − 1)/(x − 2)"},
+        {"limit_parts", "lim x→+∞ (2x − 1) = +∞, lim x→+∞ (x − 2) = +∞"},
+        {"indeterminate_form", "forma indeterminata ∞/∞"},
+        {"degrees_compared",
+         "grado 1 del numeratore = grado 1 del denominatore ⇒ lim x→+∞ [f(x) − x] = 2"}}},
       {"derivative",
        {{"quotient", "f′(x) = (2x·(x − 2) − (x² − 1))/(x − 2)²"},
         {"polynomial", "D[x² − 1] = 2x"},
@@ -620,6 +640,54 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
   }
 }
 
+// The working of m and q of each oblique asymptote, by its rule ids in order and a key line:
+// f(x)/x and f(x) − mx as the CAS simplifies them, then their limits worked out as in Limiti.
+TEST(BatchStudy, ObliqueWorkingWithTheHelper) {
+  struct Row {
+    const char* formula;
+    std::string rules;
+    const char* key;
+  };
+  const std::string conjugate =
+      "oblique_slope rewritten limit_parts indeterminate_form de_lhopital oblique_intercept "
+      "rewritten limit_parts indeterminate_form rewritten limit_parts limit_form";
+  const std::string degrees =
+      "oblique_slope rewritten limit_parts indeterminate_form degrees_compared oblique_intercept "
+      "rewritten limit_parts indeterminate_form degrees_compared";
+  const Row rows[] = {
+      // q by the conjugate on both sides; the root written u^(1/2) by the CAS is one too.
+      {"sqrt(x^2+1)", conjugate + " " + conjugate,
+       "f(x) + x = (√(x² + 1) + x)·(√(x² + 1) − x)/(√(x² + 1) − x) = 1/(√(x² + 1) − x)"},
+      // f(x) − x simplifies to −3x/(x² − 1): a quotient under a minus sign.
+      {"(x^3-4x)/(x^2-1)", "vertical_from_limit vertical_from_limit " + degrees + " " + degrees,
+       "f(x) − x = −3x/(x² − 1)"},
+      {"x+ln(x)/x",
+       "vertical_from_limit oblique_slope rewritten limit_parts indeterminate_form de_lhopital "
+       "oblique_intercept rewritten limit_parts indeterminate_form hierarchy",
+       "lim x→+∞ [f(x) − x] = 0"},
+      // f(x)/x = e^(1/x) has no parts to work on: m and q with their values only.
+      {"x*e^(1/x)",
+       "vertical_from_limit oblique_slope oblique_intercept oblique_slope oblique_intercept",
+       "q = lim x→+∞ [f(x) − x] = 1"},
+  };
+  for (const Row& row : rows) {
+    const BatchRun r =
+        Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::string rules, line;
+    for (const std::string& l : r.lines) {
+      if (l.find("\"section\":\"asymptotes\"") != std::string::npos) line = l;
+    }
+    for (std::size_t at = line.find("\"rule\":\""); at != std::string::npos;
+         at = line.find("\"rule\":\"", at + 1)) {
+      const std::size_t from = at + 8;
+      rules += (rules.empty() ? "" : " ") + line.substr(from, line.find('"', from) - from);
+    }
+    EXPECT_EQ(rules, row.rules) << row.formula;
+    EXPECT_NE(line.find(row.key), std::string::npos) << row.formula << ": " << row.key;
+  }
+}
+
 // f″ identically 0 (a line with a hole) and f′ identically 0 (a constant): their working never
 // says that f″ = 0 (f′ = 0) has no solutions.
 TEST(BatchStudy, IdenticallyZeroDerivativeHasNoSolutionsLine) {
@@ -652,7 +720,7 @@ TEST(BatchStudy, ReportWithAndWithoutTheWorking) {
   const std::string with = ReadText(md), without = ReadText(tex);
   EXPECT_NE(with.find("Svolgimento:\n\n1. x − 2 ≠ 0 (denominatore)\n2. x ≠ 2\n"), std::string::npos)
       << with;
-  EXPECT_NE(with.find("5. q = lim x→+∞ [f(x) − x] = 2"), std::string::npos) << with;
+  EXPECT_NE(with.find("17. q = lim x→+∞ [f(x) − x] = 2"), std::string::npos) << with;
   EXPECT_EQ(without.find("Svolgimento"), std::string::npos);
   EXPECT_NE(without.find("\\tkzTabInit"), std::string::npos);
   // The sign charts go with the working: f's and f′'s in one, none in the other.
