@@ -58,6 +58,17 @@ std::vector<std::string> StudySections(const BatchRun& r, std::string* after = n
   return out;
 }
 
+// The values of every "key":"..." of a trace line, in order, joined by `sep`.
+std::string Fields(const std::string& line, const std::string& key, const char* sep) {
+  const std::string field = "\"" + key + "\":\"";
+  std::string out;
+  for (std::size_t at = line.find(field); at != std::string::npos; at = line.find(field, at + 1)) {
+    const std::size_t from = at + field.size();
+    out += (out.empty() ? "" : sep) + line.substr(from, line.find('"', from) - from);
+  }
+  return out;
+}
+
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
@@ -511,11 +522,7 @@ TEST(BatchStudy, SignChartsWithTheHelper) {
     for (const std::string& l : r.lines) {
       if (l.find("\"section\":\"" + std::string(row.section) + "\"") == std::string::npos) continue;
       line = l;
-      for (std::size_t at = l.find("\"factor\":\""); at != std::string::npos;
-           at = l.find("\"factor\":\"", at + 1)) {
-        const std::size_t from = at + 10;
-        factors += (factors.empty() ? "" : "|") + l.substr(from, l.find('"', from) - from);
-      }
+      factors += Fields(l, "factor", "|");
     }
     EXPECT_EQ(factors, row.factors) << row.formula << " " << row.section;
     if (*row.signs) {
@@ -629,11 +636,7 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
     for (const std::string& l : r.lines) {
       if (l.find("\"section\":\"limits\"") == std::string::npos) continue;
       key = key || l.find(row.key) != std::string::npos;
-      for (std::size_t at = l.find("\"rule\":\""); at != std::string::npos;
-           at = l.find("\"rule\":\"", at + 1)) {
-        const std::size_t from = at + 8;
-        rules += (rules.empty() ? "" : " ") + l.substr(from, l.find('"', from) - from);
-      }
+      rules = Fields(l, "rule", " ");
     }
     EXPECT_EQ(rules, row.rules) << row.formula;
     EXPECT_TRUE(key) << row.formula << ": " << row.key;
@@ -674,16 +677,11 @@ TEST(BatchStudy, ObliqueWorkingWithTheHelper) {
     const BatchRun r =
         Batch({"--formula", row.formula, "--trace", "-", "mScheda"}, CURVALIS_EXACT_HELPER);
     ASSERT_EQ(r.code, 0) << r.out;
-    std::string rules, line;
+    std::string line;
     for (const std::string& l : r.lines) {
       if (l.find("\"section\":\"asymptotes\"") != std::string::npos) line = l;
     }
-    for (std::size_t at = line.find("\"rule\":\""); at != std::string::npos;
-         at = line.find("\"rule\":\"", at + 1)) {
-      const std::size_t from = at + 8;
-      rules += (rules.empty() ? "" : " ") + line.substr(from, line.find('"', from) - from);
-    }
-    EXPECT_EQ(rules, row.rules) << row.formula;
+    EXPECT_EQ(Fields(line, "rule", " "), row.rules) << row.formula;
     EXPECT_NE(line.find(row.key), std::string::npos) << row.formula << ": " << row.key;
   }
 }
