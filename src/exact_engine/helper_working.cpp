@@ -1,9 +1,8 @@
 #include "exact_engine/helper_engine_impl.h"
 
-#include <cctype>
-
 #include "core/prepare_formula.h"
 #include "exact_engine/condition_domain.h"
+#include "exact_engine/numbers.h"
 #include "exact_engine/working.h"
 #include "exact_engine/writer.h"
 #include "numeric/checks.h"
@@ -295,36 +294,10 @@ std::optional<Node> PlainReciprocal(const Node& factor) {
   return std::nullopt;
 }
 
-// An operand of a quotient as written: in parentheses unless it is one word, one call or one
-// power with its exponent in parentheses ("ln(x)", "e^(1/x)").
-std::string OperandText(const std::string& s) {
-  const std::size_t open = s.find('(');
-  bool call = open != std::string::npos && open > 0 && s.back() == ')' &&
-              std::all_of(s.begin(), s.begin() + std::ptrdiff_t(open), [](char c) {
-                return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '^';
-              });
-  for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
-    if (s[i] == '(') ++depth;
-    if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
-  }
-  const bool plain = s.find_first_of(" /") == std::string::npos &&
-                     s.find("·") == std::string::npos && s.rfind("−", 0) != 0;
-  return plain || call ? s : "(" + s + ")";
-}
-
-// Whether the text of an expression reads back with the values of the tree it was written from.
+// Whether the text of an expression reads back as a tree with the values of `tree`.
 bool TextAgrees(const std::string& text, const Node& tree) {
-  CompiledFormula c;
-  if (c.Compile(PrepareFormula(text)) != FormulaReject::None) return false;
-  int checked = 0;
-  for (double x : kSamples) {
-    const double want = TreeValue(tree, x), got = c.EvaluateNumber(x);
-    if (std::isfinite(want) != std::isfinite(got)) return false;
-    if (!std::isfinite(want)) continue;
-    if (!Near(want, got, 1e-9)) return false;
-    ++checked;
-  }
-  return checked >= 2;
+  const Translation back = TranslateFormula(text);
+  return back.tree && SameAtPoints(*back.tree, tree);
 }
 
 }  // namespace
@@ -370,7 +343,7 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
     const Node& over = zeroOver ? zero : infinite;
     if (!under) under = zeroOver ? *PlainReciprocal(infinite) : Node::Of("inv", {zero});
     form = Node::Of("*", {over, Node::Of("inv", {*under})});
-    written = Expr{OperandText(StudentText(over)) + "/" + OperandText(StudentText(*under)),
+    written = Expr{Operand(StudentText(over), true) + "/" + Operand(StudentText(*under), true),
                    "\\frac{" + LatexText(over) + "}{" + LatexText(*under) + "}", true};
     inner = PartsLimit(*form, over, *under, '/', at, side, depth + 1);
   } else if (out.op == '+' && out.degree < 1 && std::isinf(a) && std::isinf(b) &&
@@ -389,7 +362,7 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
       // the squares above (√(x² + 1) − x = 1/(√(x² + 1) + x)).
       const Node &above = c->args[0], &below = c->args[1].args[0];
       form = c;
-      written = Expr{OperandText(StudentText(above)) + "/" + OperandText(StudentText(below)),
+      written = Expr{Operand(StudentText(above), true) + "/" + Operand(StudentText(below), true),
                      "\\frac{" + LatexText(above) + "}{" + LatexText(below) + "}", true};
       inner = PartsLimit(*form, above, below, '/', at, side, depth + 1);
       out.conjugate = true;

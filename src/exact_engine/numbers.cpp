@@ -1,5 +1,7 @@
 #include "exact_engine/numbers.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -21,6 +23,41 @@ Number Approx(double value) {
 bool SameX(double a, double b) {
   if (std::isinf(a) || std::isinf(b)) return a == b;
   return std::fabs(a - b) <= 1e-9 * (1 + std::fabs(a) + std::fabs(b));
+}
+
+std::string Operand(std::string_view text, bool quotient) {
+  const std::string s(text);
+  // A call: a function's name (letters, or the root sign) or a base and "^" before a
+  // parenthesis that closes at the end. A number before one ("2(x + 1)") is a product.
+  const std::size_t open = s.find('(');
+  const std::string head = open == std::string::npos ? "" : s.substr(0, open);
+  auto letters = [](std::string_view t) {
+    return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) {
+      return std::isalpha(static_cast<unsigned char>(c)) != 0;
+    });
+  };
+  const bool power = head.size() > 1 && head.back() == '^' &&
+                     std::all_of(head.begin(), head.end() - 1, [](char c) {
+                       return std::isalnum(static_cast<unsigned char>(c)) != 0;
+                     });
+  bool call = !s.empty() && s.back() == ')' && (letters(head) || head == "\xE2\x88\x9A" || power);
+  for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
+    if (s[i] == '(') ++depth;
+    if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
+  }
+  bool word = s.find(' ') == std::string::npos;
+  if (quotient) {
+    // Nor a number times what follows it ("2x", "3π"): 1/2x reads as x/2.
+    bool product = false;
+    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+      const auto next = static_cast<unsigned char>(s[i + 1]);
+      product = product || (std::isdigit(static_cast<unsigned char>(s[i])) != 0 &&
+                            (std::isalpha(next) != 0 || next == '(' || next >= 0x80));
+    }
+    word = word && !product && s.find('/') == std::string::npos &&
+           s.find("\xC2\xB7") == std::string::npos && s.rfind("\xE2\x88\x92", 0) != 0;
+  }
+  return word || call ? s : "(" + s + ")";
 }
 
 }  // namespace curvalis::study

@@ -3,9 +3,6 @@
 // hierarchy of infinities, a notable limit, f simplified, De l'Hôpital, the highest power of a
 // polynomial, f written otherwise: 0·∞ as a quotient, ∞ − ∞ with a term collected, a power as
 // e to a product). Every line is written from the sheet's own limit and only where it gives it.
-#include <algorithm>
-#include <cctype>
-
 #include "study/sheet_builder.h"
 #include "study/working_lines.h"
 
@@ -15,28 +12,7 @@ namespace {
 
 // A part in parentheses after "lim", unless it is one word or one call ("ln(1 + x)").
 std::string Part(const Expr& e) {
-  const std::string& s = e.text;
-  const std::size_t open = s.find('(');
-  // A function's name before the parenthesis: letters, or the root sign.
-  const std::string name = open == std::string::npos ? "" : s.substr(0, open);
-  bool call = !name.empty() && s.back() == ')' &&
-              (name == "√" || std::all_of(name.begin(), name.end(), [](char c) {
-                 return std::isalpha(static_cast<unsigned char>(c)) != 0;
-               }));
-  for (std::size_t i = open, depth = 0; call && i < s.size(); ++i) {
-    if (s[i] == '(') ++depth;
-    if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
-  }
-  return s.find(' ') == std::string::npos || call ? s : "(" + s + ")";
-}
-
-// An operand of a quotient written by the working: in parentheses unless it is one word or
-// one call ("1/x" and "−ln(x)" are not).
-std::string Factor(const Expr& e) {
-  const std::string& s = e.text;
-  const bool plain =
-      s.find('/') == std::string::npos && s.find("·") == std::string::npos && s.rfind("−", 0) != 0;
-  return plain ? Part(e) : "(" + s + ")";
+  return Operand(e.text, false);
 }
 
 std::string PartLatex(const Expr& e) {
@@ -77,6 +53,21 @@ bool Same(double got, double want) {
   return std::isfinite(got) && std::fabs(got - want) <= 1e-9 * std::max(1.0, std::fabs(want));
 }
 
+// Whether `ratio` as written reads back as the quotient of the texts n and d, at points where
+// both have a value (at least two).
+bool ReadsAsQuotient(const std::string& ratio, const std::string& n, const std::string& d) {
+  Fn r, a, b;
+  if (!r.Compile(ratio) || !a.Compile(n) || !b.Compile(d)) return false;
+  int checked = 0;
+  for (double x : {-3.7, -1.3, -0.3, 0.45, 1.9, 3.3, 7.1, 25.5}) {
+    const double want = a(x) / b(x), got = r(x);
+    if (!std::isfinite(want)) continue;
+    if (!Same(got, want)) return false;
+    ++checked;
+  }
+  return checked >= 2;
+}
+
 // Whether the lines of a limit reach its value (they do not stop at the form named).
 bool Resolved(const std::vector<Step>& lines) {
   return !lines.empty() && lines.back().rule != StepRule::IndeterminateForm &&
@@ -84,10 +75,10 @@ bool Resolved(const std::vector<Step>& lines) {
 }
 
 // A number as an operand: in parentheses when signed ("+∞·(−2)", "e^(−∞)").
-std::string Operand(const Number& n) {
+std::string Signed(const Number& n) {
   return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0 ? "(" + n.text + ")" : n.text;
 }
-std::string OperandLatex(const Number& n) {
+std::string SignedLatex(const Number& n) {
   return n.text.rfind("−", 0) == 0 || n.text.rfind("+", 0) == 0 ? "\\left(" + Latex(n) + "\\right)"
                                                                 : Latex(n);
 }
@@ -197,7 +188,8 @@ std::vector<Step> ResolvedForm(const Goal& g, const QuotientLimit& q) {
   // De l'Hôpital: the limit of the quotient of the derivatives, when it is the limit.
   const Expr& dn = *q.numeratorDerivative;
   const Expr& dd = *q.denominatorDerivative;
-  const std::string ratio = Factor(dn) + "/" + Factor(dd);
+  const std::string ratio = Operand(dn.text, true) + "/" + Operand(dd.text, true);
+  if (!ReadsAsQuotient(ratio, dn.text, dd.text)) return {};
   return {Line(StepRule::DeLHopital,
                "De l'Hôpital: D[" + q.numerator.text + "] = " + dn.text + ", D[" +
                    q.denominator.text + "] = " + dd.text + kImplies + g.Lim() + g.name + " = " +
@@ -257,10 +249,10 @@ std::vector<Step> SumOrProductForm(const Goal& g, const QuotientLimit& q) {
     const double value = product ? ((a > 0) == (b > 0) ? kInf : -kInf) : aInf ? a : b;
     if (value != want) return {};
     return {Line(StepRule::LimitForm,
-                 q.numeratorLimit.text + (product ? "·" : " + ") + Operand(q.denominatorLimit) +
+                 q.numeratorLimit.text + (product ? "·" : " + ") + Signed(q.denominatorLimit) +
                      " = " + g.value.text,
                  Latex(q.numeratorLimit) + (product ? " \\cdot " : " + ") +
-                     OperandLatex(q.denominatorLimit) + " = " + Latex(g.value))};
+                     SignedLatex(q.denominatorLimit) + " = " + Latex(g.value))};
   }
   std::vector<Step> out = {Line(StepRule::IndeterminateForm,
                                 std::string("forma indeterminata ") + (product ? "0·∞" : "∞ − ∞"),
@@ -303,8 +295,8 @@ std::vector<Step> SumOrProductForm(const Goal& g, const QuotientLimit& q) {
     const double value = (u.value > 0) == (1 + l > 0) ? kInf : -kInf;
     if (value != want) return {};
     out.push_back(Line(StepRule::LimitForm,
-                       Operand(u) + "·(1 + " + Operand(*inner.limit) + ") = " + g.value.text,
-                       OperandLatex(u) + " \\cdot \\left(1 + " + OperandLatex(*inner.limit) +
+                       Signed(u) + "·(1 + " + Signed(*inner.limit) + ") = " + g.value.text,
+                       SignedLatex(u) + " \\cdot \\left(1 + " + SignedLatex(*inner.limit) +
                            "\\right) = " + Latex(g.value)));
   }
   return out;
@@ -329,11 +321,11 @@ std::vector<Step> PowerForm(const Goal& g, const QuotientLimit& q) {
       value = (a > 1) == (b > 0) ? kInf : 0;
     }
     if (!value || !Same(*value, want)) return {};
-    return {Line(
-        StepRule::LimitForm,
-        "(" + q.numeratorLimit.text + ")^" + Operand(q.denominatorLimit) + " = " + g.value.text,
-        "\\left(" + Latex(q.numeratorLimit) + "\\right)^{" + Latex(q.denominatorLimit) +
-            "} = " + Latex(g.value))};
+    return {
+        Line(StepRule::LimitForm,
+             "(" + q.numeratorLimit.text + ")^" + Signed(q.denominatorLimit) + " = " + g.value.text,
+             "\\left(" + Latex(q.numeratorLimit) + "\\right)^{" + Latex(q.denominatorLimit) +
+                 "} = " + Latex(g.value))};
   }
   const std::string formLatex = a == 1 ? "1^{\\infty}" : a == 0 ? "0^{0}" : "\\infty^{0}";
   std::vector<Step> out = {Line(StepRule::IndeterminateForm,
@@ -360,7 +352,7 @@ std::vector<Step> PowerForm(const Goal& g, const QuotientLimit& q) {
   if (q.rewritten->text != g.own) out.push_back(*rewritten);  // not "ln(x)/x = ln(x)/x"
   out.insert(out.end(), lines.begin(), lines.end());
   const std::string power = l.value == 0          ? "0"
-                            : std::isinf(l.value) ? Operand(l)
+                            : std::isinf(l.value) ? Signed(l)
                             : l.text.find_first_not_of("0123456789") == std::string::npos
                                 ? l.text
                                 : "(" + l.text + ")";

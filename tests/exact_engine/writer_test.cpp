@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "exact_engine/numbers.h"
 #include "exact_engine/translate.h"
 #include "exact_engine/writer.h"
 
@@ -169,6 +170,35 @@ TEST(StudentText, ReadsBackWithTheSameValue) {
     }
   }
   EXPECT_GT(compared, 3000);
+}
+
+// A text as one operand: each row a way of getting the parentheses wrong, after "lim" or in a
+// quotient (where a wrong one changes the value: 1/2x reads as x/2).
+TEST(Operand, ParenthesesWhereTheValueNeedsThem) {
+  struct Row {
+    const char* text;
+    bool quotient;
+    const char* want;
+  };
+  const Row rows[] = {
+      {"x² + 1", false, "(x² + 1)"},
+      {"ln(1 + x)", false, "ln(1 + x)"},
+      {"−ln(x)", false, "−ln(x)"},
+      {"1/x", false, "1/x"},
+      {"2x", true, "(2x)"},
+      {"3π", true, "(3π)"},
+      {"2(x + 1)", true, "(2(x + 1))"},
+      {"1/x", true, "(1/x)"},
+      {"−x", true, "(−x)"},
+      {"ln(x)·x", true, "(ln(x)·x)"},
+      {"sin(x)/x", true, "(sin(x)/x)"},
+      {"√(x² + 1)", true, "√(x² + 1)"},
+      {"e^(1/x)", true, "e^(1/x)"},
+      {"ln(1 + 2/x)", true, "ln(1 + 2/x)"},
+      {"x²", true, "x²"},
+      {"x", true, "x"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(Operand(r.text, r.quotient), r.want) << r.text;
 }
 
 }  // namespace
