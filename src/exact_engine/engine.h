@@ -204,8 +204,10 @@ struct QuotientLimit {
   // '/' for a quotient; '*' or '+' for f a product or a sum (its first factor or term as the
   // numerator, the others as the denominator), which have no degrees, simplified form or
   // derivatives; '^' for a power whose base (the numerator) and exponent (the denominator)
-  // both depend on x.
+  // both depend on x; 'c' for ln, e^, √ or arctg of an expression of x (`function`), its
+  // argument as the numerator and f itself, with f's limit, as the denominator.
   char op = '/';
+  std::string function;
   int degree = -1;  // f's degree when f is a polynomial (confirmed on values), else -1
   Expr numerator;
   Expr denominator;

@@ -204,6 +204,11 @@ std::optional<QuotientLimit> HelperEngine::PartsLimit(const Node& f, const Numbe
   if (f.Is("^") && HasX(f.args[0]) && HasX(f.args[1])) {
     return PartsLimit(f, f.args[0], f.args[1], '^', at, side, depth);
   }
+  if ((f.Is("ln") || f.Is("exp") || f.Is("sqrt") || f.Is("atan")) && HasX(f.args[0])) {
+    std::optional<QuotientLimit> q = PartsLimit(f, f.args[0], f, 'c', at, side, depth);
+    if (q) q->function = f.text;
+    return q;
+  }
   char op = '/';
   std::optional<std::pair<Node, Node>> parts = FirstAndRest(f, &op);
   if (!parts) return std::nullopt;
@@ -230,7 +235,7 @@ std::optional<QuotientLimit> HelperEngine::PartsLimit(const Node& f, const Node&
   }
   if (op == '/') {
     QuotientDetails(out, f, num, den, at, side);
-  } else {
+  } else if (op != 'c') {
     if (op != '^') out.degree = ConfirmedDegree(f);
     if (depth < 2) Rewrite(out, f, num, den, at, side, depth);
   }

@@ -45,6 +45,32 @@ std::string Operand(std::string_view text, bool quotient) {
     if (s[i] == '(') ++depth;
     if (s[i] == ')' && --depth == 0 && i + 1 < s.size()) call = false;
   }
+  // One group in parentheses, alone or raised to a power: "(x − 1)²", "(x − 1)^4".
+  std::size_t close = std::string::npos;
+  for (std::size_t i = 0, depth = 0; open == 0 && i < s.size(); ++i) {
+    if (s[i] == '(') ++depth;
+    if (s[i] == ')' && --depth == 0) {
+      close = i;
+      break;
+    }
+  }
+  if (close != std::string::npos) {
+    const std::string rest = s.substr(close + 1);
+    const bool exponent = rest.empty() || (rest[0] == '^' && rest.size() > 1 &&
+                                           std::all_of(rest.begin() + 1, rest.end(), [](char c) {
+                                             return std::isdigit(static_cast<unsigned char>(c));
+                                           }));
+    // The superscript digits ⁰ ¹ ² ³ ⁴ … ⁹, each two or three bytes.
+    std::string sup = rest;
+    for (const char* d :
+         {"\xC2\xB2", "\xC2\xB3", "\xC2\xB9", "\xE2\x81\xB0", "\xE2\x81\xB4", "\xE2\x81\xB5",
+          "\xE2\x81\xB6", "\xE2\x81\xB7", "\xE2\x81\xB8", "\xE2\x81\xB9"}) {
+      for (std::size_t at = sup.find(d); at != std::string::npos; at = sup.find(d)) {
+        sup.erase(at, std::string_view(d).size());
+      }
+    }
+    if (exponent || sup.empty()) return s;
+  }
   bool word = s.find(' ') == std::string::npos;
   if (quotient) {
     // Nor a number times what follows it ("2x", "3π"): 1/2x reads as x/2.

@@ -362,9 +362,47 @@ std::vector<Step> PowerForm(const Goal& g, const QuotientLimit& q) {
   return out;
 }
 
+// ln, e^, √ or arctg of an argument whose limit is where the function has a limit of its own:
+// "ln(0⁺) = −∞", "e^(−∞) = 0⁺", "√(+∞) = +∞", "arctg(+∞) = π/2", when that is the limit; nothing
+// for an argument with a finite limit the function is continuous at.
+std::vector<Step> CallForm(const Goal& g, const QuotientLimit& q) {
+  const Number& l = q.numeratorLimit;
+  const double a = l.value, half = std::acos(-1.0) / 2;
+  std::optional<double> value;
+  std::string text, latex;
+  if (q.function == "ln" && (l.text == "0⁺" || a == kInf)) {
+    value = a == 0 ? -kInf : kInf;
+    text = "ln(" + l.text + ")";
+    latex = "\\ln\\left(" + Latex(l) + "\\right)";
+  } else if (q.function == "exp" && std::isinf(a)) {
+    value = a > 0 ? kInf : 0;
+    text = "e^" + Signed(l);
+    latex = "e^{" + Latex(l) + "}";
+  } else if (q.function == "sqrt" && a == kInf) {
+    value = kInf;
+    text = "√(" + l.text + ")";
+    latex = "\\sqrt{" + Latex(l) + "}";
+  } else if (q.function == "atan" && std::isinf(a)) {
+    value = a > 0 ? half : -half;
+    text = "arctg(" + l.text + ")";
+    latex = "\\operatorname{arctg}\\left(" + Latex(l) + "\\right)";
+  }
+  if (!value || !Same(*value, g.value.value)) return {};
+  return {Line(StepRule::LimitForm, text + " = " + g.value.text, latex + " = " + Latex(g.value))};
+}
+
 // The limits of the two parts, then the form they give and how it is resolved; nothing when
 // the form is no step a student writes or does not give the limit.
 std::vector<Step> Lines(const Goal& g, const QuotientLimit& q) {
+  if (q.op == 'c') {
+    std::vector<Step> form = CallForm(g, q);
+    if (form.empty()) return {};
+    form.insert(
+        form.begin(),
+        Line(StepRule::LimitParts, g.Lim() + Part(q.numerator) + " = " + q.numeratorLimit.text,
+             g.LimLatex() + PartLatex(q.numerator) + " = " + Latex(q.numeratorLimit)));
+    return form;
+  }
   std::vector<Step> rest = q.op == '/'   ? QuotientForm(g, q)
                            : q.op == '^' ? PowerForm(g, q)
                                          : SumOrProductForm(g, q);

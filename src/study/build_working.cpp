@@ -229,12 +229,15 @@ std::vector<Step> Builder::ConclusionsWorking(Which which) {
     const char *before = sideSign(p.x.value, true), *after = sideSign(p.x.value, false);
     if (before && after && std::string(before) != after) {
       const std::string name = d1 ? "f′" : "f″", latexName = d1 ? "f'" : "f''";
+      // "in x ≈ −1.369083181" for a decimal, never "x = ≈ …".
+      const bool approx = p.x.text.rfind("≈", 0) == 0;
       out.push_back(Line(StepRule::SignChange,
-                         name + " cambia segno da " + before + " a " + after +
-                             " in x = " + p.x.text + kImplies + what,
+                         name + " cambia segno da " + before + " a " + after + " in x " +
+                             (approx ? "" : "= ") + p.x.text + kImplies + what,
                          latexName + "\\text{ cambia segno da } " + (before[0] == '+' ? "+" : "-") +
-                             "\\text{ a } " + (after[0] == '+' ? "+" : "-") + "\\text{ in } x = " +
-                             Latex(p.x) + " \\Rightarrow \\text{" + what + "}"));
+                             "\\text{ a } " + (after[0] == '+' ? "+" : "-") + "\\text{ in } x " +
+                             (approx ? "" : "= ") + Latex(p.x) + " \\Rightarrow \\text{" + what +
+                             "}"));
     }
     // The ordinate: f at the point as written, read back to the sheet's value.
     if (!p.x.exact || !p.y.exact) continue;

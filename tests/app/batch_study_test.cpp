@@ -625,7 +625,13 @@ TEST(BatchStudy, LimitWorkingWithTheHelper) {
        "limit_parts indeterminate_form rewritten limit_parts indeterminate_form notable_limit "
        "limit_parts indeterminate_form rewritten limit_parts indeterminate_form notable_limit",
        "con t = 1/x"},
-      {"sqrt(x)", ""},  // no quotient, product or sum
+      // A function of an argument: the argument's limit, then the function's own (√(+∞) = +∞).
+      {"sqrt(x)", "limit_parts limit_form", "√(+∞) = +∞"},
+      {"ln(x^2-1)",
+       "limit_parts limit_form limit_parts limit_form limit_parts limit_form limit_parts "
+       "limit_form",
+       "lim x→1⁺ (x² − 1) = 0⁺"},
+      {"arctg(1/x)", "limit_parts limit_form limit_parts limit_form", "arctg(+∞) = π/2"},
   };
   for (const Row& row : rows) {
     const BatchRun r =

@@ -197,6 +197,9 @@ TEST(Operand, ParenthesesWhereTheValueNeedsThem) {
       {"ln(1 + 2/x)", true, "ln(1 + 2/x)"},
       {"x²", true, "x²"},
       {"x", true, "x"},
+      {"(x − 1)²", false, "(x − 1)²"},
+      {"(x − 1)^4", true, "(x − 1)^4"},
+      {"(x + 1)/(x − 1)", true, "((x + 1)/(x − 1))"},
   };
   for (const Row& r : rows) EXPECT_EQ(Operand(r.text, r.quotient), r.want) << r.text;
 }
