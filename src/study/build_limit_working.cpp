@@ -15,8 +15,9 @@ std::string Part(const Expr& e) {
   return Operand(e.text, false);
 }
 
+// The same in LaTeX: in parentheses where the text is.
 std::string PartLatex(const Expr& e) {
-  return "\\left(" + e.latex + "\\right)";
+  return Operand(e.text, false) == e.text ? e.latex : "\\left(" + e.latex + "\\right)";
 }
 
 // A limit whose working is written: where and from which side, the value it reaches (the
