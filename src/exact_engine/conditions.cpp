@@ -100,6 +100,23 @@ class Reader {
   std::vector<Condition> out_;
 };
 
+// How each kind of condition is written around u, in the student notation and in LaTeX, and
+// the function defined exactly where it holds; in the order of ConditionKind.
+struct KindWords {
+  const char* before;
+  const char* after;
+  const char* latexBefore;
+  const char* latexAfter;
+  const char* guard;
+};
+constexpr KindWords kKindWords[] = {
+    {"", " ≠ 0", "", " \\neq 0", "inv"},
+    {"", " > 0", "", " > 0", "ln"},
+    {"", " ≥ 0", "", " \\geq 0", "sqrt"},
+    {"−1 ≤ ", " ≤ 1", "-1 \\leq ", " \\leq 1", "asin"},
+    {"", " ≠ π/2 + kπ", "", " \\neq \\frac{\\pi}{2} + k\\pi", "tan"},
+};
+
 }  // namespace
 
 std::vector<Condition> ConditionsOfExistence(const Node& f) {
@@ -107,75 +124,31 @@ std::vector<Condition> ConditionsOfExistence(const Node& f) {
 }
 
 std::string ConditionText(const Condition& c) {
-  const std::string u = StudentText(c.expr);
-  switch (c.kind) {
-    case ConditionKind::NonZero:
-      return u + " \xE2\x89\xA0 0";  // ≠
-    case ConditionKind::Positive:
-      return u + " > 0";
-    case ConditionKind::NonNegative:
-      return u + " \xE2\x89\xA5 0";  // ≥
-    case ConditionKind::InUnitInterval:
-      return "\xE2\x88\x92"
-             "1 \xE2\x89\xA4 " +
-             u + " \xE2\x89\xA4 1";  // −1 ≤ u ≤ 1
-    case ConditionKind::NotHalfPiPlusKPi:
-      return u + " \xE2\x89\xA0 \xCF\x80/2 + k\xCF\x80";  // ≠ π/2 + kπ
-  }
-  return u;
+  const KindWords& w = kKindWords[static_cast<std::size_t>(c.kind)];
+  return w.before + StudentText(c.expr) + w.after;
 }
 
 std::string ConditionLatex(const Condition& c) {
-  const std::string u = LatexText(c.expr);
-  switch (c.kind) {
-    case ConditionKind::NonZero:
-      return u + " \\neq 0";
-    case ConditionKind::Positive:
-      return u + " > 0";
-    case ConditionKind::NonNegative:
-      return u + " \\geq 0";
-    case ConditionKind::InUnitInterval:
-      return "-1 \\leq " + u + " \\leq 1";
-    case ConditionKind::NotHalfPiPlusKPi:
-      return u + " \\neq \\frac{\\pi}{2} + k\\pi";
-  }
-  return u;
+  const KindWords& w = kKindWords[static_cast<std::size_t>(c.kind)];
+  return w.latexBefore + LatexText(c.expr) + w.latexAfter;
 }
 
 std::string_view ConditionSourceText(ConditionSource source) {
-  switch (source) {
-    case ConditionSource::Denominator:
-      return "denominatore";
-    case ConditionSource::LogArgument:
-      return "argomento del logaritmo";
-    case ConditionSource::Radicand:
-      return "radicando";
-    case ConditionSource::ArcsinArgument:
-      return "argomento dell'arcoseno";
-    case ConditionSource::ArccosArgument:
-      return "argomento dell'arcocoseno";
-    case ConditionSource::TangentArgument:
-      return "argomento della tangente";
-    case ConditionSource::PowerBase:
-      return "base di una potenza con esponente reale";
-  }
-  return "";
+  // In the order of ConditionSource.
+  static constexpr std::string_view kTexts[] = {
+      "denominatore",
+      "argomento del logaritmo",
+      "radicando",
+      "argomento dell'arcoseno",
+      "argomento dell'arcocoseno",
+      "argomento della tangente",
+      "base di una potenza con esponente reale",
+  };
+  return kTexts[static_cast<std::size_t>(source)];
 }
 
 Node ConditionGuard(const Condition& c) {
-  switch (c.kind) {
-    case ConditionKind::NonZero:
-      return Node::Of("inv", {c.expr});
-    case ConditionKind::Positive:
-      return Node::Of("ln", {c.expr});
-    case ConditionKind::NonNegative:
-      return Node::Of("sqrt", {c.expr});
-    case ConditionKind::InUnitInterval:
-      return Node::Of("asin", {c.expr});
-    case ConditionKind::NotHalfPiPlusKPi:
-      return Node::Of("tan", {c.expr});
-  }
-  return c.expr;
+  return Node::Of(kKindWords[static_cast<std::size_t>(c.kind)].guard, {c.expr});
 }
 
 bool ConditionHolds(const Condition& c, double x) {

@@ -5,38 +5,29 @@
 namespace curvalis::study {
 
 std::string ReasonText(Reason why, std::string_view detail) {
-  switch (why) {
-    case Reason::None:
-      return {};
-    case Reason::NotFound:
-      return "non determinato";
-    case Reason::Rejected:
-      return "formula non valida: " + std::string(detail);
-    case Reason::NotElementary:
-      return "funzione non elementare: " + std::string(detail);
-    case Reason::Unavailable:
-      return "motore di calcolo esatto non disponibile";
-    case Reason::TimeUp:
-    case Reason::SlowQuestion:
-      return "non determinato: tempo scaduto";
-    case Reason::HelperDied:
-      return "non determinato: il motore di calcolo si è interrotto";
-    case Reason::BadAnswer:
-      return "non determinato: risposta non valida del motore di calcolo";
-    case Reason::NoAnswer:
-      return "non determinato: il motore di calcolo non ha trovato la risposta";
-    case Reason::DerivativeNotWritten:
-      return "non determinato: derivata non rappresentabile";
-    case Reason::DomainNotWritten:
-      return "non determinato: dominio non rappresentabile";
-    case Reason::InfiniteSolutions:
-      return "non determinato: infinite soluzioni";
-    case Reason::OutsideDomain:
-      return "fuori dal dominio";
-    case Reason::NotQuotient:
-      return "non determinato: non è un quoziente";
-  }
-  return "non determinato";
+  // The words of each reason, in the order of Reason; a rejected formula and a function that is
+  // not elementary have the detail after theirs.
+  static constexpr std::string_view kReasonTexts[] = {
+      "",
+      "non determinato",
+      "formula non valida: ",
+      "funzione non elementare: ",
+      "motore di calcolo esatto non disponibile",
+      "non determinato: tempo scaduto",
+      "non determinato: il motore di calcolo si è interrotto",
+      "non determinato: risposta non valida del motore di calcolo",
+      "non determinato: tempo scaduto",
+      "non determinato: il motore di calcolo non ha trovato la risposta",
+      "non determinato: derivata non rappresentabile",
+      "non determinato: dominio non rappresentabile",
+      "non determinato: infinite soluzioni",
+      "fuori dal dominio",
+      "non determinato: non è un quoziente",
+  };
+  static_assert(std::size(kReasonTexts) == static_cast<std::size_t>(Reason::NotQuotient) + 1);
+  std::string text(kReasonTexts[static_cast<std::size_t>(why)]);
+  if (why == Reason::Rejected || why == Reason::NotElementary) text += detail;
+  return text;
 }
 
 }  // namespace curvalis::study

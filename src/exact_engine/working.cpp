@@ -307,84 +307,26 @@ class Walker {
   std::set<std::string> seen_;
 };
 
+// The names of the rules in the trace, in the order of StepRule.
+constexpr std::string_view kRuleNames[] = {
+    // Dominio
+    "condition", "condition_solved", "intersection",
+    // Derivata prima and Derivata seconda
+    "polynomial", "sum", "constant_factor", "product", "quotient", "chain", "power_of_x",
+    "elementary", "simplified", "numerator", "solutions",
+    // Simmetrie, Intersezioni, Asintoti, Massimi e minimi, Flessi
+    "domain_symmetric", "domain_not_symmetric", "mirrored", "compared", "value_at_zero",
+    "zero_not_in_domain", "vertical_from_limit", "horizontal_from_limit", "oblique_slope",
+    "oblique_intercept", "sign_change", "ordinate",
+    // Limiti
+    "limit_parts", "limit_form", "indeterminate_form", "degrees_compared", "simplified_limit",
+    "hierarchy", "highest_power", "de_lhopital", "notable_limit", "rewritten"};
+
 }  // namespace
 
 std::string_view StepRuleName(StepRule rule) {
-  switch (rule) {
-    case StepRule::Condition:
-      return "condition";
-    case StepRule::ConditionSolved:
-      return "condition_solved";
-    case StepRule::Intersection:
-      return "intersection";
-    case StepRule::Polynomial:
-      return "polynomial";
-    case StepRule::Sum:
-      return "sum";
-    case StepRule::ConstantFactor:
-      return "constant_factor";
-    case StepRule::Product:
-      return "product";
-    case StepRule::Quotient:
-      return "quotient";
-    case StepRule::Chain:
-      return "chain";
-    case StepRule::PowerOfX:
-      return "power_of_x";
-    case StepRule::Elementary:
-      return "elementary";
-    case StepRule::Simplified:
-      return "simplified";
-    case StepRule::Numerator:
-      return "numerator";
-    case StepRule::Solutions:
-      return "solutions";
-    case StepRule::DomainSymmetric:
-      return "domain_symmetric";
-    case StepRule::DomainNotSymmetric:
-      return "domain_not_symmetric";
-    case StepRule::Mirrored:
-      return "mirrored";
-    case StepRule::Compared:
-      return "compared";
-    case StepRule::ValueAtZero:
-      return "value_at_zero";
-    case StepRule::ZeroNotInDomain:
-      return "zero_not_in_domain";
-    case StepRule::VerticalFromLimit:
-      return "vertical_from_limit";
-    case StepRule::HorizontalFromLimit:
-      return "horizontal_from_limit";
-    case StepRule::ObliqueSlope:
-      return "oblique_slope";
-    case StepRule::ObliqueIntercept:
-      return "oblique_intercept";
-    case StepRule::SignChange:
-      return "sign_change";
-    case StepRule::Ordinate:
-      return "ordinate";
-    case StepRule::LimitParts:
-      return "limit_parts";
-    case StepRule::LimitForm:
-      return "limit_form";
-    case StepRule::IndeterminateForm:
-      return "indeterminate_form";
-    case StepRule::DegreesCompared:
-      return "degrees_compared";
-    case StepRule::SimplifiedLimit:
-      return "simplified_limit";
-    case StepRule::Hierarchy:
-      return "hierarchy";
-    case StepRule::NotableLimit:
-      return "notable_limit";
-    case StepRule::Rewritten:
-      return "rewritten";
-    case StepRule::DeLHopital:
-      return "de_lhopital";
-    case StepRule::HighestPower:
-      return "highest_power";
-  }
-  return "";
+  static_assert(std::size(kRuleNames) == static_cast<std::size_t>(StepRule::Rewritten) + 1);
+  return kRuleNames[static_cast<std::size_t>(rule)];
 }
 
 Node Tidy(const Node& n) {
