@@ -1,7 +1,6 @@
 #include "exact_engine/helper_engine_impl.h"
 
 #include "core/prepare_formula.h"
-#include "exact_engine/condition_domain.h"
 #include "exact_engine/writer.h"
 #include "numeric/checks.h"
 #include "numeric/roots.h"
@@ -33,14 +32,13 @@ Answer<Expr> HelperEngine::SetFunction(std::string_view funzione) {
     return Undetermined<Expr>(why_, detail_);
   }
   tree_[0] = std::move(t.tree);
-  Expr e{StudentText(*tree_[0]), LatexText(*tree_[0]), true};
-  return Determined(e);
+  return Determined(WriteExpr(*tree_[0]));
 }
 
 Answer<Expr> HelperEngine::Derivative(Which which) {
   if (rejected_ || !tree_[0]) return Undetermined<Expr>(why_, detail_);
   if (which == Which::F) {
-    return Determined(Expr{StudentText(*tree_[0]), LatexText(*tree_[0]), true});
+    return Determined(WriteExpr(*tree_[0]));
   }
   const int i = Index(which);
   if (!expr_[i]) {
@@ -51,7 +49,7 @@ Answer<Expr> HelperEngine::Derivative(Which which) {
     Reply rep =
         Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(*tree_[i - 1]))}, {kOrder, JNum(1)}});
     if (!rep.ok) return Undetermined<Expr>(rep.why);
-    ChooseDerivative(i, rep.r);
+    ChooseDerivative(i, rep);
     if (!expr_[i]) return Undetermined<Expr>(Reason::DerivativeNotWritten);
   }
   return Determined(*expr_[i]);
@@ -59,14 +57,7 @@ Answer<Expr> HelperEngine::Derivative(Which which) {
 
 Answer<Domain> HelperEngine::DomainOf(Which which) {
   const Node* g = TreeOf(which);
-  if (!g) return Undetermined<Domain>(ReasonOf(which));
-  Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(*g))}});
-  if (!rep.ok) return Undetermined<Domain>(rep.why);
-  std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
-  if (!cond) return Undetermined<Domain>(Reason::DomainNotWritten);
-  std::optional<Domain> d = DomainOfCondition(*cond, Period());
-  if (!d) return Undetermined<Domain>(Reason::DomainNotWritten);
-  return Determined(std::move(*d));
+  return g ? AskDomain(*g, true) : Undetermined<Domain>(ReasonOf(which));
 }
 
 Answer<std::vector<Number>> HelperEngine::Solve(Which which) {
@@ -92,9 +83,9 @@ Answer<std::vector<Number>> HelperEngine::Solve(Which which) {
   for (double r : NumericRoots(g, lo, period ? hi - 1e-12 * hi : hi)) {
     // Farther out the scan's steps are too long to tell roots apart from noise.
     if (std::isnan(Eval(0, r)) || std::fabs(r) > kFarthestRoot) continue;
-    bool known = false;
-    for (const Number& n : found) known = known || Near(n.value, r, 1e-7);
-    if (known) continue;
+    if (std::ranges::any_of(found, [&](const Number& n) { return Near(n.value, r, 1e-7); })) {
+      continue;
+    }
     // A whole number where g is exactly 0 is that number (x − 2·arctg(x) at 0).
     if (r == std::round(r) && std::fabs(r) < 1e6 && g(r) == 0) {
       found.push_back(WriteNumber(ExactDecimal(r)));
@@ -104,19 +95,19 @@ Answer<std::vector<Number>> HelperEngine::Solve(Which which) {
   }
   std::sort(found.begin(), found.end(),
             [](const Number& a, const Number& b) { return a.value < b.value; });
-  std::vector<Number> out;
-  for (Number& n : found) {
-    if (out.empty() || !Near(out.back().value, n.value, 1e-9)) out.push_back(std::move(n));
-  }
+  found.erase(
+      std::unique(found.begin(), found.end(),
+                  [](const Number& a, const Number& b) { return Near(a.value, b.value, 1e-9); }),
+      found.end());
   // A function that is not periodic and changes sign this often has infinitely many roots
   // (sin(x)/x): a list would be a sample of them, not the answer. So has a periodic f′ of
   // an f that is not periodic (x + sin(x)), once it has one.
   const Node* tree = TreeOf(which);
-  if (out.size() > kMostRoots ||
-      (!period && !out.empty() && which != Which::F && tree && HasTrig(*tree) && PeriodOf(*tree))) {
+  if (found.size() > kMostRoots || (!period && !found.empty() && which != Which::F && tree &&
+                                    HasTrig(*tree) && PeriodOf(*tree))) {
     return Undetermined<std::vector<Number>>(Reason::InfiniteSolutions);
   }
-  return Determined(std::move(out));
+  return Determined(std::move(found));
 }
 
 Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at, Approach side) {
@@ -124,23 +115,14 @@ Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at,
   if (rejected_) return Undetermined<R>(why_, detail_);
   const int i = Index(which);
   const bool hasNumeric = Numeric(which);
-  const double a = at.value;
-  const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
-  const double towards = side == Approach::PlusInfinity    ? kInf
-                         : side == Approach::MinusInfinity ? -kInf
-                                                           : a;
+  const int dir = Direction(side);
+  const double towards = Towards(at, side);
   auto g = [&](double x) { return Eval(i, x); };
   Why reason = ReasonOf(which);
   if (const Node* tree = TreeOf(which)) {
-    Node point = side == Approach::PlusInfinity    ? Node{Node::Kind::PlusInf, "+inf", {}}
-                 : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
-                                                   : PointTree(at);
-    Reply rep = Ask({{kOp, JStr(kLimit)},
-                     {kExpr, JStr(TreeText(*tree))},
-                     {kAt, JStr(TreeText(point))},
-                     {kDir, JNum(dir)}});
+    Reply rep = AskLimit(*tree, at, side);
     if (rep.ok && rep.none) return Determined(R{});
-    std::optional<Node> l = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+    std::optional<Node> l = FirstTree(rep);
     if (l && l->kind != Node::Kind::Undef) {
       const double v = TreeValue(*l);
       Number n = WriteNumber(*l);
@@ -157,8 +139,7 @@ Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at,
   if (hasNumeric) {
     if (std::optional<double> v = LimitOfValues(g, towards, dir)) {
       if (std::isfinite(*v)) return Determined(R{ApproxNumber(*v)});
-      Number n = WriteNumber(
-          Node{*v > 0 ? Node::Kind::PlusInf : Node::Kind::MinusInf, *v > 0 ? "+inf" : "-inf", {}});
+      Number n = WriteNumber(Node::Inf(*v > 0));
       n.exact = false;
       return Determined(R{n});
     }
@@ -176,23 +157,17 @@ Answer<std::optional<Line>> HelperEngine::Asymptote(bool plusInfinity) {
   for (double x : LimitSequence(s * kInf, 0)) farOut = farOut || !std::isnan(Eval(0, x));
   if (!farOut || Period()) return Determined(R{});
   if (tree_[0]) {
-    const Node inf = plusInfinity ? Node{Node::Kind::PlusInf, "+inf", {}}
-                                  : Node{Node::Kind::MinusInf, "-inf", {}};
-    auto limit = [&](const Node& e) {
-      return Ask({{kOp, JStr(kLimit)},
-                  {kExpr, JStr(TreeText(e))},
-                  {kAt, JStr(TreeText(inf))},
-                  {kDir, JNum(0)}});
-    };
+    const Approach side = plusInfinity ? Approach::PlusInfinity : Approach::MinusInfinity;
+    auto limit = [&](const Node& e) { return AskLimit(e, Number{}, side); };
     Reply m = limit(Node::Of("*", {*tree_[0], Node::Of("inv", {Node::Var()})}));
     if (m.ok && m.none) return Determined(R{});
-    std::optional<Node> mt = m.ok && !m.r.empty() ? ParseTree(m.r[0]) : std::nullopt;
+    std::optional<Node> mt = FirstTree(m);
     if (mt && mt->kind != Node::Kind::Undef) {
       if (!std::isfinite(TreeValue(*mt))) return Determined(R{});
       Reply q =
           limit(Node::Of("+", {*tree_[0], Node::Of("neg", {Node::Of("*", {*mt, Node::Var()})})}));
       if (q.ok && q.none) return Determined(R{});
-      std::optional<Node> qt = q.ok && !q.r.empty() ? ParseTree(q.r[0]) : std::nullopt;
+      std::optional<Node> qt = FirstTree(q);
       if (qt && qt->kind != Node::Kind::Undef) {
         if (!std::isfinite(TreeValue(*qt))) return Determined(R{});
         Line line{WriteNumber(*mt), WriteNumber(*qt)};
@@ -251,22 +226,12 @@ Answer<Number> HelperEngine::ValueAt(Which which, const Number& at) {
 }
 
 void HelperEngine::SetTimeLeft(std::optional<std::chrono::milliseconds> left) {
-  if (left) {
-    deadline_ = Now() + *left;
-  } else {
-    deadline_.reset();
-  }
+  deadline_ = left ? std::make_optional(Now() + *left) : std::nullopt;
 }
 
 Answer<Domain> HelperEngine::DomainOfText(std::string_view expression) {
   Translation t = TranslateFormula(expression);
-  if (!t.tree) return Undetermined<Domain>(Reason::NoAnswer);
-  Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(*t.tree))}});
-  if (!rep.ok) return Undetermined<Domain>(rep.why);
-  std::optional<Node> cond = rep.r.empty() ? std::nullopt : ParseTree(rep.r[0], true);
-  std::optional<Domain> d = cond ? DomainOfCondition(*cond, std::nullopt) : std::nullopt;
-  if (!d) return Undetermined<Domain>(Reason::DomainNotWritten);
-  return Determined(std::move(*d));
+  return t.tree ? AskDomain(*t.tree, false) : Undetermined<Domain>(Reason::NoAnswer);
 }
 
 std::optional<std::vector<ExistenceCondition>> HelperEngine::ConditionsOfExistence() {

@@ -84,6 +84,21 @@ Answer<T> Determined(T value) {
   return a;
 }
 
+// The first tree of a reply, when it has one (with the operations of a condition for
+// `conditions`).
+inline std::optional<Node> FirstTree(const Reply& rep, bool conditions = false) {
+  return rep.ok && !rep.r.empty() ? ParseTree(rep.r[0], conditions) : std::nullopt;
+}
+
+// The side of a limit as the channel and the checks take it (−1 left, 1 right, 0 at an
+// infinity), and where it is taken as a number (the point, or ±infinity).
+inline int Direction(Approach side) {
+  return side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
+}
+inline double Towards(const Number& at, Approach side) {
+  return side == Approach::PlusInfinity ? kInf : side == Approach::MinusInfinity ? -kInf : at.value;
+}
+
 class HelperEngine : public ExactEngine {
  public:
   explicit HelperEngine(const EngineOptions& options)
@@ -118,13 +133,17 @@ class HelperEngine : public ExactEngine {
   std::chrono::steady_clock::time_point Now() const;
   Reply Ask(JsonObject request);
   Reply Read(const std::optional<std::string>& line, HelperProcess::Failure failure, long long id);
+  // The helper's limit of e at `at` from `side`, and the domain of e (inside one period of f
+  // when `periodic`).
+  Reply AskLimit(const Node& e, const Number& at, Approach side);
+  Answer<Domain> AskDomain(const Node& e, bool periodic);
 
   // The functions: f, f′ and f″ as trees and as compiled formulas.
   Why ReasonOf(Which which);
   const Node* TreeOf(Which which);
   bool Numeric(Which which);
   double Eval(int i, double x);
-  void ChooseDerivative(int i, const std::vector<std::string>& candidates);
+  void ChooseDerivative(int i, const Reply& candidates);
   bool MatchesDifferences(int i, const std::string& text);
 
   // The checks of an answer, the period.
@@ -133,10 +152,14 @@ class HelperEngine : public ExactEngine {
   Answer<std::optional<Line>> NumericAsymptote(double s, const Why& reason);
   bool NumericParity(bool odd);
   std::optional<Number> Period();
-  std::optional<double> PeriodOf(const Node& tree);
+  std::optional<Node> PeriodOf(const Node& tree);
   static bool HasTrig(const Node& n);
   Node IntoPeriod(const Node& r, const Number& period);
   static Node PointTree(const Number& at);
+  // The candidate of a reply with the shortest student text among those that pass `keep` (all
+  // when it is empty), the first of them on a tie; nullopt when none does.
+  static std::optional<Node> Shortest(const Reply& rep,
+                                      const std::function<bool(const Node&)>& keep);
 
   // The working's own.
   static void FlattenProduct(const Node& n, std::vector<Node>& out);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/prepare_formula.h"
+#include "exact_engine/condition_domain.h"
 #include "exact_engine/writer.h"
 #include "numeric/checks.h"
 
@@ -125,28 +126,15 @@ double HelperEngine::Eval(int i, double x) {
 
 // The shortest written candidate of a derivative that matches the central differences of
 // the function before it; the shortest of all, not exact, when none does.
-void HelperEngine::ChooseDerivative(int i, const std::vector<std::string>& candidates) {
-  std::optional<Node> best, fallback;
-  std::string bestText, fallbackText;
-  for (const std::string& c : candidates) {
-    std::optional<Node> t = ParseTree(c);
-    if (!t || HasApprox(*t)) continue;
-    const std::string text = StudentText(*t);
-    if (!fallback || CharCount(text) < CharCount(fallbackText)) {
-      fallback = t;
-      fallbackText = text;
-    }
-    if (!MatchesDifferences(i, text)) continue;
-    if (!best || CharCount(text) < CharCount(bestText)) {
-      best = t;
-      bestText = text;
-    }
-  }
-  if (!best && !fallback) return;
-  const bool exact = best.has_value();
-  if (!best) best = fallback;
-  tree_[i] = best;
-  expr_[i] = Expr{StudentText(*best), LatexText(*best), exact};
+void HelperEngine::ChooseDerivative(int i, const Reply& candidates) {
+  auto written = [](const Node& t) { return !HasApprox(t); };
+  const std::optional<Node> best = Shortest(candidates, [&](const Node& t) {
+    return written(t) && MatchesDifferences(i, StudentText(t));
+  });
+  const std::optional<Node> chosen = best ? best : Shortest(candidates, written);
+  if (!chosen) return;
+  tree_[i] = chosen;
+  expr_[i] = Expr{StudentText(*chosen), LatexText(*chosen), best.has_value()};
   hasNumeric_[i] = numeric_[i].Compile(PrepareFormula(expr_[i]->text)) == FormulaReject::None;
 }
 
@@ -207,33 +195,25 @@ std::optional<Number> HelperEngine::Period() {
   if (periodKnown_) return period_;
   periodKnown_ = true;
   if (!tree_[0] || !HasTrig(*tree_[0])) return period_;
-  Reply rep = Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(*tree_[0]))}});
-  std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
-  if (!t) return period_;
-  const double T = TreeValue(*t);
-  if (!std::isfinite(T) || T <= 0) return period_;
-  if (PeriodHolds([&](double x) { return Eval(0, x); }, T, {kSamples.begin(), kSamples.end()})) {
+  std::optional<Node> t = PeriodOf(*tree_[0]);
+  if (t && PeriodHolds([&](double x) { return Eval(0, x); }, TreeValue(*t),
+                       {kSamples.begin(), kSamples.end()})) {
     period_ = WriteNumber(*t);
   }
   return period_;
 }
 
 // The period the CAS gives for an expression, when it is a positive number.
-std::optional<double> HelperEngine::PeriodOf(const Node& tree) {
-  Reply rep = Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(tree))}});
-  std::optional<Node> t = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+std::optional<Node> HelperEngine::PeriodOf(const Node& tree) {
+  std::optional<Node> t = FirstTree(Ask({{kOp, JStr(kPeriod)}, {kExpr, JStr(TreeText(tree))}}));
   if (!t) return std::nullopt;
   const double T = TreeValue(*t);
   if (!std::isfinite(T) || T <= 0) return std::nullopt;
-  return T;
+  return t;
 }
 
 bool HelperEngine::HasTrig(const Node& n) {
-  if (n.Is("sin") || n.Is("cos") || n.Is("tan")) return true;
-  for (const Node& a : n.args) {
-    if (HasTrig(a)) return true;
-  }
-  return false;
+  return n.Is("sin") || n.Is("cos") || n.Is("tan") || std::ranges::any_of(n.args, HasTrig);
 }
 
 // r moved by a whole number of periods into [0; T[, simplified by the CAS.
@@ -244,19 +224,7 @@ Node HelperEngine::IntoPeriod(const Node& r, const Number& period) {
   std::optional<Node> t = TranslateFormula(period.text).tree;
   if (!t) return r;
   const Node moved = Node::Of("+", {r, Node::Of("*", {ExactDecimal(-k), *t})});
-  Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(moved))}});
-  std::optional<Node> best;
-  std::size_t bestLen = 0;
-  for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
-    std::optional<Node> c = ParseTree(s);
-    if (!c) continue;
-    const std::size_t len = CharCount(StudentText(*c));
-    if (!best || len < bestLen) {
-      best = c;
-      bestLen = len;
-    }
-  }
-  return best ? *best : moved;
+  return Shortest(Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(moved))}}), {}).value_or(moved);
 }
 
 // The point of a limit or a value as a tree: the exact text read back, else its decimal.
@@ -265,6 +233,41 @@ Node HelperEngine::PointTree(const Number& at) {
     if (std::optional<Node> t = TranslateFormula(at.text).tree; t && !HasX(*t)) return *t;
   }
   return ExactDecimal(at.value);
+}
+
+std::optional<Node> HelperEngine::Shortest(const Reply& rep,
+                                           const std::function<bool(const Node&)>& keep) {
+  std::optional<Node> best;
+  std::size_t bestLen = 0;
+  for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
+    std::optional<Node> t = ParseTree(c);
+    if (!t || (keep && !keep(*t))) continue;
+    const std::size_t len = CharCount(StudentText(*t));
+    if (!best || len < bestLen) {
+      best = std::move(t);
+      bestLen = len;
+    }
+  }
+  return best;
+}
+
+Reply HelperEngine::AskLimit(const Node& e, const Number& at, Approach side) {
+  const bool infinite = side == Approach::PlusInfinity || side == Approach::MinusInfinity;
+  const Node point = infinite ? Node::Inf(side == Approach::PlusInfinity) : PointTree(at);
+  return Ask({{kOp, JStr(kLimit)},
+              {kExpr, JStr(TreeText(e))},
+              {kAt, JStr(TreeText(point))},
+              {kDir, JNum(Direction(side))}});
+}
+
+Answer<Domain> HelperEngine::AskDomain(const Node& e, bool periodic) {
+  Reply rep = Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(e))}});
+  if (!rep.ok) return Undetermined<Domain>(rep.why);
+  std::optional<Node> cond = FirstTree(rep, true);
+  std::optional<Domain> d =
+      cond ? DomainOfCondition(*cond, periodic ? Period() : std::nullopt) : std::nullopt;
+  if (!d) return Undetermined<Domain>(Reason::DomainNotWritten);
+  return Determined(std::move(*d));
 }
 
 }  // namespace curvalis::study::engine_detail

@@ -1,7 +1,6 @@
 #include "exact_engine/helper_engine_impl.h"
 
 #include "core/prepare_formula.h"
-#include "exact_engine/condition_domain.h"
 #include "exact_engine/numbers.h"
 #include "exact_engine/working.h"
 #include "exact_engine/writer.h"
@@ -16,13 +15,9 @@ Answer<std::vector<ConditionWork>> HelperEngine::ExistenceConditions() {
   for (const Condition& c : study::ConditionsOfExistence(*tree_[0])) {
     ConditionWork w{Expr{ConditionText(c), ConditionLatex(c), true},
                     std::string(ConditionSourceText(c.source)), std::nullopt};
-    Reply rep = Period() ? Reply{}
-                         : Ask({{kOp, JStr(kDomain)}, {kExpr, JStr(TreeText(ConditionGuard(c)))}});
-    std::optional<Node> cond = rep.ok && !rep.r.empty() ? ParseTree(rep.r[0], true) : std::nullopt;
     // A periodic f is solved in one period, which the condition does not say: not given.
-    std::optional<Domain> d =
-        cond && !Period() ? DomainOfCondition(*cond, std::nullopt) : std::nullopt;
-    if (d && SolutionAgrees(c, *d)) w.solution = std::move(d);
+    Answer<Domain> d = Period() ? Answer<Domain>{} : AskDomain(ConditionGuard(c), false);
+    if (d.determined && SolutionAgrees(c, d.value)) w.solution = std::move(d.value);
     out.push_back(std::move(w));
   }
   return Determined(std::move(out));
@@ -38,28 +33,17 @@ Answer<std::vector<Step>> HelperEngine::DerivationSteps(Which which) {
 }
 
 std::optional<Node> HelperEngine::Derived(const Node& e) {
-  Reply rep = Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(e))}, {kOrder, JNum(1)}});
-  std::optional<Node> best;
-  std::size_t bestLen = 0;
-  for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
-    std::optional<Node> t = ParseTree(c);
-    if (!t || HasApprox(*t)) continue;
-    const std::size_t len = CharCount(StudentText(*t));
-    if (!best || len < bestLen) {
-      best = std::move(t);
-      bestLen = len;
-    }
-  }
-  return best;
+  return Shortest(Ask({{kOp, JStr(kDiff)}, {kExpr, JStr(TreeText(e))}, {kOrder, JNum(1)}}),
+                  [](const Node& t) { return !HasApprox(t); });
 }
 
 Answer<std::vector<Expr>> HelperEngine::Mirrored() {
   if (rejected_ || !tree_[0]) return Undetermined<std::vector<Expr>>(why_, detail_);
   const Node mirrored = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
   const std::optional<Node> best = Simplest(mirrored);
-  std::vector<Expr> out = {Expr{StudentText(mirrored), LatexText(mirrored), true}};
+  std::vector<Expr> out = {WriteExpr(mirrored)};
   if (best && StudentText(*best) != out[0].text) {
-    out.push_back(Expr{StudentText(*best), LatexText(*best), true});
+    out.push_back(WriteExpr(*best));
   }
   return Determined(std::move(out));
 }
@@ -69,7 +53,7 @@ Answer<Expr> HelperEngine::Substituted(Which which, const Number& at) {
   if (!g || !at.exact) return Undetermined<Expr>(ReasonOf(which));
   const Node s = Substitute(*g, PointTree(at));
   if (!std::isfinite(TreeValue(s))) return Undetermined<Expr>(Reason::OutsideDomain);
-  return Determined(Expr{StudentText(s), LatexText(s), true});
+  return Determined(WriteExpr(s));
 }
 
 Answer<Expr> HelperEngine::Numerator(Which which) {
@@ -77,7 +61,7 @@ Answer<Expr> HelperEngine::Numerator(Which which) {
   if (!g) return Undetermined<Expr>(ReasonOf(which));
   std::optional<Node> n = NumeratorOf(*g);
   if (!n) return Undetermined<Expr>(Reason::NotQuotient);
-  return Determined(Expr{StudentText(*n), LatexText(*n), true});
+  return Determined(WriteExpr(*n));
 }
 
 Answer<Factored> HelperEngine::Factors(Which which) {
@@ -94,14 +78,17 @@ Answer<Factored> HelperEngine::Factors(Which which) {
     }
   }
   Factored out;
+  // A constant factor: its sign goes before the factors; one that is 0 or has no value fails.
+  auto constant = [&](const Node& c) {
+    const double v = TreeValue(c);
+    if (v < 0) out.constantSign = -out.constantSign;
+    return std::isfinite(v) && v != 0;
+  };
   for (int side = 0; side < 2; ++side) {
-    std::vector<Node>& group = side == 0 ? upper : lower;
-    std::vector<Node> factors;
-    for (const Node& g : group) {
+    std::vector<Expr>& factors = side == 0 ? out.numerator : out.denominator;
+    for (const Node& g : side == 0 ? upper : lower) {
       if (!HasX(g)) {
-        const double v = TreeValue(g);
-        if (!std::isfinite(v) || v == 0) return Undetermined<Factored>(Reason::NotFound);
-        if (v < 0) out.constantSign = -out.constantSign;
+        if (!constant(g)) return Undetermined<Factored>(Reason::NotFound);
         continue;
       }
       // The form with the most factors that agrees with g at points.
@@ -120,17 +107,11 @@ Answer<Factored> HelperEngine::Factors(Which which) {
       for (Node& b : best) {
         if (b.Is("inv") && HasX(b.args[0])) return Undetermined<Factored>(Reason::NotFound);
         if (HasX(b)) {
-          factors.push_back(std::move(b));
-        } else {
-          const double v = TreeValue(b);
-          if (!std::isfinite(v) || v == 0) return Undetermined<Factored>(Reason::NotFound);
-          if (v < 0) out.constantSign = -out.constantSign;
+          factors.push_back(WriteExpr(b));
+        } else if (!constant(b)) {
+          return Undetermined<Factored>(Reason::NotFound);
         }
       }
-    }
-    for (const Node& f : factors) {
-      (side == 0 ? out.numerator : out.denominator)
-          .push_back(Expr{StudentText(f), LatexText(f), true});
     }
   }
   return Determined(std::move(out));
@@ -223,11 +204,11 @@ std::optional<QuotientLimit> HelperEngine::PartsLimit(const Node& f, const Node&
   if (!a || !b) return std::nullopt;
   QuotientLimit out;
   out.op = op;
-  out.numerator = Expr{StudentText(num), LatexText(num), true};
-  out.denominator = Expr{StudentText(den), LatexText(den), true};
+  out.numerator = WriteExpr(num);
+  out.denominator = WriteExpr(den);
   out.numeratorLimit = *a;
   out.denominatorLimit = *b;
-  out.expression = Expr{StudentText(f), LatexText(f), true};
+  out.expression = WriteExpr(f);
   if (depth > 0) {
     // What a rewritten form depends on: its own limit, confirmed, is the step's result.
     out.limit = ConfirmedLimit(f, at, side);
@@ -270,8 +251,8 @@ void HelperEngine::QuotientDetails(QuotientLimit& out, const Node& f, const Node
     if (dn && dd && agrees(num, *dn) && agrees(den, *dd)) {
       if (std::optional<Number> l =
               ConfirmedLimit(Node::Of("*", {*dn, Node::Of("inv", {*dd})}), at, side)) {
-        out.numeratorDerivative = Expr{StudentText(*dn), LatexText(*dn), true};
-        out.denominatorDerivative = Expr{StudentText(*dd), LatexText(*dd), true};
+        out.numeratorDerivative = WriteExpr(*dn);
+        out.denominatorDerivative = WriteExpr(*dd);
         out.derivativesLimit = *l;
       }
     }
@@ -280,7 +261,7 @@ void HelperEngine::QuotientDetails(QuotientLimit& out, const Node& f, const Node
   if ((side == Approach::Left || side == Approach::Right) && at.exact) {
     const std::optional<Node> best = Simplest(
         f, [&](const Node& t) { return std::isfinite(TreeValue(Substitute(t, PointTree(at)))); });
-    if (best) out.simplified = Expr{StudentText(*best), LatexText(*best), true};
+    if (best) out.simplified = WriteExpr(*best);
   }
 }
 
@@ -303,6 +284,12 @@ std::optional<Node> PlainReciprocal(const Node& factor) {
 bool TextAgrees(const std::string& text, const Node& tree) {
   const Translation back = TranslateFormula(text);
   return back.tree && SameAtPoints(*back.tree, tree);
+}
+
+// a/b as a student writes it, each part an operand of the quotient.
+Expr Quotient(const Node& a, const Node& b) {
+  return Expr{Operand(StudentText(a), true) + "/" + Operand(StudentText(b), true),
+              "\\frac{" + LatexText(a) + "}{" + LatexText(b) + "}", true};
 }
 
 }  // namespace
@@ -348,8 +335,7 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
     const Node& over = zeroOver ? zero : infinite;
     if (!under) under = zeroOver ? *PlainReciprocal(infinite) : Node::Of("inv", {zero});
     form = Node::Of("*", {over, Node::Of("inv", {*under})});
-    written = Expr{Operand(StudentText(over), true) + "/" + Operand(StudentText(*under), true),
-                   "\\frac{" + LatexText(over) + "}{" + LatexText(*under) + "}", true};
+    written = Quotient(over, *under);
     inner = PartsLimit(*form, over, *under, '/', at, side, depth + 1);
   } else if (out.op == '+' && out.degree < 1 && std::isinf(a) && std::isinf(b) &&
              (a > 0) != (b > 0)) {
@@ -367,8 +353,7 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
       // the squares above (√(x² + 1) − x = 1/(√(x² + 1) + x)).
       const Node &above = c->args[0], &below = c->args[1].args[0];
       form = c;
-      written = Expr{Operand(StudentText(above), true) + "/" + Operand(StudentText(below), true),
-                     "\\frac{" + LatexText(above) + "}{" + LatexText(below) + "}", true};
+      written = Quotient(above, below);
       inner = PartsLimit(*form, above, below, '/', at, side, depth + 1);
       out.conjugate = true;
     } else {
@@ -382,7 +367,7 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
     inner = PartsLimit(product, den, Node::Of("ln", {num}), '*', at, side, depth + 1);
   }
   if (!form || !inner || !SameAtPoints(f, *form)) return;
-  if (!written) written = Expr{StudentText(*form), LatexText(*form), true};
+  if (!written) written = WriteExpr(*form);
   if (!TextAgrees(written->text, f)) return;
   out.rewritten = std::move(written);
   out.inner.push_back(std::move(*inner));
@@ -390,19 +375,9 @@ void HelperEngine::Rewrite(QuotientLimit& out, const Node& f, const Node& num, c
 
 std::optional<Node> HelperEngine::Simplest(const Node& e,
                                            const std::function<bool(const Node&)>& keep) {
-  Reply rep = Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(e))}});
-  std::optional<Node> best;
-  std::size_t bestLen = 0;
-  for (const std::string& c : rep.ok ? rep.r : std::vector<std::string>{}) {
-    std::optional<Node> t = ParseTree(c);
-    if (!t || HasApprox(*t) || !SameAtPoints(e, *t) || (keep && !keep(*t))) continue;
-    const std::size_t len = CharCount(StudentText(*t));
-    if (!best || len < bestLen) {
-      best = std::move(t);
-      bestLen = len;
-    }
-  }
-  return best;
+  return Shortest(Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(e))}}), [&](const Node& t) {
+    return !HasApprox(t) && SameAtPoints(e, t) && (!keep || keep(t));
+  });
 }
 
 std::optional<Number> HelperEngine::ConfirmedLimit(const Node& part, const Number& at,
@@ -413,19 +388,10 @@ std::optional<Number> HelperEngine::ConfirmedLimit(const Node& part, const Numbe
     const double v = g.EvaluateNumber(x);
     return std::isfinite(v) ? v : kNaN;
   };
-  const int dir = side == Approach::Left ? -1 : side == Approach::Right ? 1 : 0;
-  const double towards = side == Approach::PlusInfinity    ? kInf
-                         : side == Approach::MinusInfinity ? -kInf
-                                                           : at.value;
-  const Node point = side == Approach::PlusInfinity    ? Node{Node::Kind::PlusInf, "+inf", {}}
-                     : side == Approach::MinusInfinity ? Node{Node::Kind::MinusInf, "-inf", {}}
-                                                       : PointTree(at);
-  Reply rep = Ask({{kOp, JStr(kLimit)},
-                   {kExpr, JStr(TreeText(part))},
-                   {kAt, JStr(TreeText(point))},
-                   {kDir, JNum(dir)}});
-  std::optional<Node> l =
-      rep.ok && !rep.none && !rep.r.empty() ? ParseTree(rep.r[0]) : std::nullopt;
+  const int dir = Direction(side);
+  const double towards = Towards(at, side);
+  Reply rep = AskLimit(part, at, side);
+  std::optional<Node> l = rep.none ? std::nullopt : FirstTree(rep);
   if (!l || l->kind == Node::Kind::Undef || HasApprox(*l)) return std::nullopt;
   const double v = TreeValue(*l);
   if (CheckLimit(value, towards, dir, v) != Check::Confirmed) return std::nullopt;

@@ -305,6 +305,9 @@ std::string StudentText(const Node& tree) {
 std::string LatexText(const Node& tree) {
   return Writer(true).Top(tree);
 }
+Expr WriteExpr(const Node& tree) {
+  return Expr{StudentText(tree), LatexText(tree), true};
+}
 
 std::size_t CharCount(std::string_view text) {
   std::size_t n = 0;

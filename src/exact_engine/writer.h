@@ -17,6 +17,8 @@ inline constexpr std::size_t kMaxExactChars = 40;
 
 std::string StudentText(const Node& tree);
 std::string LatexText(const Node& tree);
+// The tree as the sheet shows an expression: both texts, exact.
+Expr WriteExpr(const Node& tree);
 
 // Characters (not bytes) of a UTF-8 text.
 std::size_t CharCount(std::string_view text);

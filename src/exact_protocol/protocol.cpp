@@ -1,5 +1,6 @@
 #include "exact_protocol/protocol.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -11,10 +12,7 @@ namespace {
 constexpr std::array kRelations = {"<", "<=", ">", ">=", "!=", "="};
 
 bool In(std::string_view name, const auto& list) {
-  for (std::string_view s : list) {
-    if (s == name) return true;
-  }
-  return false;
+  return std::ranges::find(list, name) != std::ranges::end(list);
 }
 
 bool IsInteger(std::string_view s) {
@@ -98,8 +96,7 @@ class TreeParser {
     if (w.empty()) return std::nullopt;
     if (w == "x") return Node::Var();
     if (w == "pi") return Node{Node::Kind::Pi, "pi", {}};
-    if (w == "+inf") return Node{Node::Kind::PlusInf, "+inf", {}};
-    if (w == "-inf") return Node{Node::Kind::MinusInf, "-inf", {}};
+    if (w == "+inf" || w == "-inf") return Node::Inf(w[0] == '+');
     if (w == "undef") return Node{Node::Kind::Undef, "undef", {}};
     if (conditions_ && w == "true") return Node{Node::Kind::True, "true", {}};
     if (conditions_ && w == "false") return Node{Node::Kind::False, "false", {}};
@@ -301,17 +298,13 @@ class JsonParser {
 }  // namespace
 
 const Operation* FindOperation(std::string_view name) {
-  for (const Operation& op : kOperations) {
-    if (op.name == name) return &op;
-  }
-  return nullptr;
+  auto it = std::ranges::find(kOperations, name, &Operation::name);
+  return it == kOperations.end() ? nullptr : &*it;
 }
 
 const Operation* FindCasOperation(std::string_view cas) {
-  for (const Operation& op : kOperations) {
-    if (op.cas == cas) return &op;
-  }
-  return nullptr;
+  auto it = std::ranges::find(kOperations, cas, &Operation::cas);
+  return it == kOperations.end() ? nullptr : &*it;
 }
 
 bool IsExpressionOp(std::string_view name) {
@@ -333,19 +326,12 @@ std::optional<Node> ParseTree(std::string_view text, bool conditions) {
 }
 
 bool HasApprox(const Node& n) {
-  if (n.kind == Node::Kind::Approx || n.kind == Node::Kind::Undef) return true;
-  for (const Node& a : n.args) {
-    if (HasApprox(a)) return true;
-  }
-  return false;
+  return n.kind == Node::Kind::Approx || n.kind == Node::Kind::Undef ||
+         std::ranges::any_of(n.args, HasApprox);
 }
 
 bool HasX(const Node& n) {
-  if (n.kind == Node::Kind::X) return true;
-  for (const Node& a : n.args) {
-    if (HasX(a)) return true;
-  }
-  return false;
+  return n.kind == Node::Kind::X || std::ranges::any_of(n.args, HasX);
 }
 
 std::string JsonLine(const JsonObject& o) {

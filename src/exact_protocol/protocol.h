@@ -30,6 +30,9 @@ struct Node {
 
   static Node Num(std::string t) { return Node{Kind::Number, std::move(t), {}}; }
   static Node Var() { return Node{Kind::X, "x", {}}; }
+  static Node Inf(bool plus) {
+    return plus ? Node{Kind::PlusInf, "+inf", {}} : Node{Kind::MinusInf, "-inf", {}};
+  }
   static Node Of(std::string name, std::vector<Node> a) {
     return Node{Kind::Op, std::move(name), std::move(a)};
   }
