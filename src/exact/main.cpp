@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -269,16 +270,11 @@ class Cas {
   Watchdog watchdog_;
 };
 
-// A numerator and a denominator in their own shortest forms, as one more candidate: the
-// factored denominator of a normal form ((x^2-4*x+1)/(x-2)^2) is what a student writes.
-void AddCandidate(Cas& cas, const giac::gen& g, std::vector<std::string>& out) {
-  std::optional<Node> t = cas.FromGiac(g, false);
+// One more candidate, unless it is none or one already.
+void AddCandidate(const std::optional<Node>& t, std::vector<std::string>& out) {
   if (!t) return;
   std::string s = curvalis::study::TreeText(*t);
-  for (const std::string& c : out) {
-    if (c == s) return;
-  }
-  out.push_back(std::move(s));
+  if (std::find(out.begin(), out.end(), s) == out.end()) out.push_back(std::move(s));
 }
 
 // The simplified forms of e, each tried until `deadline`; `complete` is false when one of them
@@ -300,24 +296,22 @@ std::vector<std::string> Candidates(Cas& cas, const std::string& e,
   attempt([&] {
     normal = cas.Eval("normal(" + e + ")");
     haveNormal = true;
-    AddCandidate(cas, normal, out);
+    AddCandidate(cas.FromGiac(normal, false), out);
   });
-  attempt([&] { AddCandidate(cas, cas.Eval("factor(" + e + ")"), out); });
-  attempt([&] { AddCandidate(cas, cas.Eval("simplify(" + e + ")"), out); });
+  attempt([&] { AddCandidate(cas.FromGiac(cas.Eval("factor(" + e + ")"), false), out); });
+  attempt([&] { AddCandidate(cas.FromGiac(cas.Eval("simplify(" + e + ")"), false), out); });
   if (!haveNormal) return out;
   const std::string ns = "(" + cas.Print(normal) + ")";
   std::optional<Node> tn;
   attempt([&] { tn = cas.FromGiac(cas.Eval("numer(" + ns + ")"), false); });
-  // The denominator factored, and as powers of square-free factors ((x^2-1)^2).
+  // A numerator and a denominator in their own shortest forms: the factored denominator of a
+  // normal form ((x^2-4*x+1)/(x-2)^2) is what a student writes. The denominator factored, and
+  // as powers of square-free factors ((x^2-1)^2).
   for (const char* form : {"factor", "sqrfree"}) {
     std::optional<Node> td;
     attempt([&] { td = cas.FromGiac(cas.Eval(std::string(form) + "(denom(" + ns + "))"), false); });
     if (!tn || !td || (td->kind == Node::Kind::Number && td->text == "1")) continue;
-    Node q = Node::Of("*", {*tn, Node::Of("inv", {*td})});
-    std::string s = curvalis::study::TreeText(q);
-    bool seen = false;
-    for (const std::string& c : out) seen = seen || c == s;
-    if (!seen) out.push_back(s);
+    AddCandidate(Node::Of("*", {*tn, Node::Of("inv", {*td})}), out);
   }
   return out;
 }
@@ -335,7 +329,7 @@ std::vector<std::string> Derivatives(Cas& cas, const std::string& e, long long o
   std::vector<std::string> r =
       Candidates(cas, plain, std::chrono::steady_clock::now() + kSimplifyBound, complete);
   // The derivative as computed, when its simplified forms could not all be had.
-  if (!complete) AddCandidate(cas, d, r);
+  if (!complete) AddCandidate(cas.FromGiac(d, false), r);
   return r;
 }
 

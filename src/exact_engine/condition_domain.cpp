@@ -1,4 +1,4 @@
-#include "exact_engine/condition_domain.h"
+#include "exact_engine/conditions.h"
 
 #include <algorithm>
 #include <cmath>

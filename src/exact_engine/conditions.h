@@ -3,13 +3,16 @@
 // ("x − 2 ≠ 0" for a denominator, "x² − 4 > 0" for the argument of a logarithm, "1 − x² ≥ 0"
 // for a radicand, "x ≠ π/2 + kπ" for the argument of the tangent). Their intersection is the
 // domain of f as the evaluator computes it. Nothing is solved here: solving each condition is
-// a question for the exact engine. Standard C++ only.
+// a question for the exact engine, whose answer, a condition on x, DomainOfCondition reads as
+// intervals. Standard C++ only.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "exact_engine/engine.h"
 #include "exact_protocol/protocol.h"
 
 namespace curvalis::study {
@@ -65,5 +68,10 @@ Node ConditionGuard(const Condition& c);
 
 // Whether the condition holds at x by our own evaluator (false where u has no value).
 bool ConditionHolds(const Condition& c, double x);
+
+// The intervals where `cond` (x compared with constants, joined by and/or) holds, inside
+// [0; period[ for a periodic f, decided exactly by the order of its constants, and the
+// condition as a student writes it; nullopt when the condition is not of that form.
+std::optional<Domain> DomainOfCondition(const Node& cond, const std::optional<Number>& period);
 
 }  // namespace curvalis::study

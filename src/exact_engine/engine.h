@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -315,14 +316,14 @@ class ExactEngine {
   // (nullopt) unless set. An engine that answers at once may ignore it.
   virtual void SetTimeLeft(std::optional<std::chrono::milliseconds> left) { (void)left; }
 
-  // The domain of an expression of x in the student notation (a condition of existence of f
-  // as its guard, 1/u, ln(u), √u, ...), as the engine solves it; undetermined by default.
   // The conditions of existence of f; nullopt when f has no formula tree (not elementary,
   // or an engine that does not read one).
   virtual std::optional<std::vector<ExistenceCondition>> ConditionsOfExistence() {
     return std::nullopt;
   }
 
+  // The domain of an expression of x in the student notation (a condition of existence of f
+  // as its guard, 1/u, ln(u), √u, ...), as the engine solves it; undetermined by default.
   virtual Answer<Domain> DomainOfText(std::string_view expression) {
     (void)expression;
     Answer<Domain> a;
@@ -330,5 +331,10 @@ class ExactEngine {
     return a;
   }
 };
+
+// An exact engine that answers nothing: every question is undetermined, the helper program
+// unavailable (Reason::Unavailable). It stands in for the helper program when that cannot be
+// started, so the sheet still gets what our evaluator finds.
+std::unique_ptr<ExactEngine> MakeUnavailableEngine();
 
 }  // namespace curvalis::study

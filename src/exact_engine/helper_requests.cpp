@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "core/prepare_formula.h"
-#include "exact_engine/condition_domain.h"
 #include "exact_engine/writer.h"
 #include "numeric/checks.h"
 

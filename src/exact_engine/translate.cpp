@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <numbers>
 #include <numeric>
+#include <utility>
 
 #include "core/formula.h"
 #include "core/formula_lexer.h"
@@ -44,6 +45,13 @@ bool IsElementaryName(const std::string& upper) {
   return fn && fn->fn == formula::Fn::Unary && UnaryName(fn->op);
 }
 
+// The tokens that have no place in the elementary part, with the name the reason gives them.
+constexpr std::pair<formula::Tok, const char*> kOutside[] = {
+    {formula::Tok::Text, "testo"}, {formula::Tok::Amp, "&"}, {formula::Tok::Eq, "="},
+    {formula::Tok::Ne, "≠"},       {formula::Tok::Lt, "<"},  {formula::Tok::Le, "≤"},
+    {formula::Tok::Gt, ">"},       {formula::Tok::Ge, "≥"},
+};
+
 // The first name or construct of the formula, in reading order, outside the elementary part.
 std::string FirstNonElementary(std::string_view prepared) {
   try {
@@ -52,39 +60,21 @@ std::string FirstNonElementary(std::string_view prepared) {
     lexer.Next(tok);
     while (tok.kind != formula::Tok::End) {
       lexer.Next(next);
-      switch (tok.kind) {
-        case formula::Tok::Name: {
-          std::string u = Upper(tok.name);
-          std::string cell;
-          for (char c : u) {
-            if (c != '$') cell += c;
-          }
-          const bool isConst = u == "E" || u == "PI" || tok.name == "\xCF\x80" || cell == "X1";
-          // A function's argument follows its name in parentheses or bars (ln|x1|).
-          const bool called = next.kind == formula::Tok::LParen || next.kind == formula::Tok::Bar;
-          if (called ? !isConst && !IsElementaryName(u) : !isConst) {
-            return u;
-          }
-          break;
+      if (tok.kind == formula::Tok::Name) {
+        std::string u = Upper(tok.name);
+        std::string cell;
+        for (char c : u) {
+          if (c != '$') cell += c;
         }
-        case formula::Tok::Text:
-          return "testo";
-        case formula::Tok::Amp:
-          return "&";
-        case formula::Tok::Eq:
-          return "=";
-        case formula::Tok::Ne:
-          return "≠";
-        case formula::Tok::Lt:
-          return "<";
-        case formula::Tok::Le:
-          return "≤";
-        case formula::Tok::Gt:
-          return ">";
-        case formula::Tok::Ge:
-          return "≥";
-        default:
-          break;
+        const bool isConst = u == "E" || u == "PI" || tok.name == "\xCF\x80" || cell == "X1";
+        // A function's argument follows its name in parentheses or bars (ln|x1|).
+        const bool called = next.kind == formula::Tok::LParen || next.kind == formula::Tok::Bar;
+        if (called ? !isConst && !IsElementaryName(u) : !isConst) {
+          return u;
+        }
+      }
+      for (const auto& [kind, name] : kOutside) {
+        if (tok.kind == kind) return name;
       }
       tok = std::move(next);
     }

@@ -1,4 +1,4 @@
-#include "exact_engine/unavailable_engine.h"
+#include "exact_engine/engine.h"
 
 namespace curvalis::study {
 namespace {

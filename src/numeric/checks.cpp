@@ -119,10 +119,6 @@ bool Growing(const std::vector<double>& ys, double sign) {
   return last >= 0.05 * first || std::fabs(ys[n - 1]) > 1e6 * std::max(1.0, std::fabs(ys[from]));
 }
 
-}  // namespace
-
-namespace {
-
 Check CheckLimitOn(const std::vector<double>& ys, double limit) {
   const std::size_t n = ys.size();
   if (n < 3) return Check::Unconfirmed;

@@ -66,13 +66,12 @@ std::vector<double> NumericRoots(const std::function<double(double)>& g, double 
     pg = gx;
   }
   std::sort(roots.begin(), roots.end());
-  std::vector<double> out;
-  for (double r : roots) {
-    if (out.empty() || std::fabs(r - out.back()) > 1e-9 * std::max(1.0, std::fabs(r))) {
-      out.push_back(r);
-    }
-  }
-  return out;
+  roots.erase(std::unique(roots.begin(), roots.end(),
+                          [](double kept, double r) {
+                            return std::fabs(r - kept) <= 1e-9 * std::max(1.0, std::fabs(r));
+                          }),
+              roots.end());
+  return roots;
 }
 
 }  // namespace curvalis::study

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "exact_engine/unavailable_engine.h"
+#include "exact_engine/engine.h"
 #include "study/canned_engine.h"
 #include "study/sheet.h"
 #include "study/sheet_writers.h"

@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <exception>
 
-#include "exact_engine/unavailable_engine.h"
+#include "exact_engine/engine.h"
 
 namespace curvalis {
 class StudyWorker::Observer : public study::SheetObserver {
