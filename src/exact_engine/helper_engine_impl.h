@@ -144,7 +144,8 @@ class HelperEngine : public ExactEngine {
   bool Numeric(Which which);
   double Eval(int i, double x);
   void ChooseDerivative(int i, const Reply& candidates);
-  bool MatchesDifferences(int i, const std::string& text);
+  // Whether `text` reads as a formula that agrees with the difference quotients of `of`.
+  static bool DerivesOnSamples(const std::function<double(double)>& of, const std::string& text);
 
   // The checks of an answer, the period.
   static bool IsZeroAt(const std::function<double(double)>& g, double v);

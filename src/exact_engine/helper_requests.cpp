@@ -51,19 +51,10 @@ Reply HelperEngine::Read(const std::optional<std::string>& line, HelperProcess::
                          long long id) {
   Reply rep;
   if (!line) {
-    switch (failure) {
-      case HelperProcess::Failure::Missing:
-        rep.why = Reason::Unavailable;
-        break;
-      case HelperProcess::Failure::Timeout:
-        rep.why = Reason::TimeUp;
-        break;
-      case HelperProcess::Failure::Died:
-        rep.why = Reason::HelperDied;
-        break;
-      default:
-        rep.why = Reason::BadAnswer;
-    }
+    // The reason of each failure, in the order of HelperProcess::Failure.
+    constexpr Reason kReasons[] = {Reason::BadAnswer, Reason::Unavailable, Reason::TimeUp,
+                                   Reason::HelperDied, Reason::BadAnswer};
+    rep.why = kReasons[static_cast<std::size_t>(failure)];
     return rep;
   }
   std::optional<JsonObject> ans = ParseJsonLine(*line);
@@ -128,7 +119,7 @@ double HelperEngine::Eval(int i, double x) {
 void HelperEngine::ChooseDerivative(int i, const Reply& candidates) {
   auto written = [](const Node& t) { return !HasApprox(t); };
   const std::optional<Node> best = Shortest(candidates, [&](const Node& t) {
-    return written(t) && MatchesDifferences(i, StudentText(t));
+    return written(t) && DerivesOnSamples([&](double x) { return Eval(i - 1, x); }, StudentText(t));
   });
   const std::optional<Node> chosen = best ? best : Shortest(candidates, written);
   if (!chosen) return;
@@ -137,12 +128,12 @@ void HelperEngine::ChooseDerivative(int i, const Reply& candidates) {
   hasNumeric_[i] = numeric_[i].Compile(PrepareFormula(expr_[i]->text)) == FormulaReject::None;
 }
 
-bool HelperEngine::MatchesDifferences(int i, const std::string& text) {
+bool HelperEngine::DerivesOnSamples(const std::function<double(double)>& of,
+                                    const std::string& text) {
   CompiledFormula d;
   if (d.Compile(PrepareFormula(text)) != FormulaReject::None) return false;
-  return DerivativeAgrees([&](double x) { return Eval(i - 1, x); },
-                          [&](double x) { return d.EvaluateNumber(x); },
-                          {kSamples.begin(), kSamples.end()}, 1e-5);
+  return DerivativeAgrees(
+      of, [&](double x) { return d.EvaluateNumber(x); }, {kSamples.begin(), kSamples.end()}, 1e-5);
 }
 
 bool HelperEngine::IsZeroAt(const std::function<double(double)>& g, double v) {

@@ -239,14 +239,9 @@ void HelperEngine::QuotientDetails(QuotientLimit& out, const Node& f, const Node
   if ((a == 0 && b == 0) || (std::isinf(a) && std::isinf(b))) {
     std::optional<Node> dn = Derived(num), dd = dn ? Derived(den) : std::nullopt;
     auto agrees = [](const Node& g, const Node& d) {
-      CompiledFormula cg, cd;
-      if (cg.Compile(PrepareFormula(StudentText(g))) != FormulaReject::None ||
-          cd.Compile(PrepareFormula(StudentText(d))) != FormulaReject::None) {
-        return false;
-      }
-      return DerivativeAgrees([&](double x) { return cg.EvaluateNumber(x); },
-                              [&](double x) { return cd.EvaluateNumber(x); },
-                              {kSamples.begin(), kSamples.end()}, 1e-5);
+      CompiledFormula cg;
+      return cg.Compile(PrepareFormula(StudentText(g))) == FormulaReject::None &&
+             DerivesOnSamples([&](double x) { return cg.EvaluateNumber(x); }, StudentText(d));
     };
     if (dn && dd && agrees(num, *dn) && agrees(den, *dd)) {
       if (std::optional<Number> l =

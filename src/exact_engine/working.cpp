@@ -40,12 +40,7 @@ Node Join(std::string_view op, std::vector<Node> parts) {
 bool IsPolynomial(const Node& n) {
   if (!HasX(n)) return true;
   if (n.kind == Node::Kind::X) return true;
-  if (n.Is("+") || n.Is("*") || n.Is("neg")) {
-    for (const Node& a : n.args) {
-      if (!IsPolynomial(a)) return false;
-    }
-    return true;
-  }
+  if (n.Is("+") || n.Is("*") || n.Is("neg")) return std::ranges::all_of(n.args, IsPolynomial);
   if (n.Is("^") && !HasX(n.args[1])) {
     const double r = TreeValue(n.args[1]);
     return r >= 0 && r == std::floor(r) && IsPolynomial(n.args[0]);
@@ -384,31 +379,28 @@ std::vector<Step> DerivationSteps(const Node& g, const Derive& derive, bool seco
   return Walker(derive, second).Run(g);
 }
 
-std::optional<Node> NumeratorOf(const Node& g) {
+// The numerator or the denominator of g when g is a quotient at its top.
+std::optional<Node> QuotientPart(const Node& g, bool numerator) {
   if (!g.Is("*")) return std::nullopt;
-  std::vector<Node> factors, upper;
+  std::vector<Node> factors, upper, lower;
   Flatten(g, "*", factors);
-  bool quotient = false;
   for (Node& f : factors) {
     if (f.Is("inv") && HasX(f.args[0])) {
-      quotient = true;
+      lower.push_back(std::move(f.args[0]));
     } else {
       upper.push_back(std::move(f));
     }
   }
-  if (!quotient) return std::nullopt;
-  return Tidy(Join("*", std::move(upper)));
+  if (lower.empty()) return std::nullopt;
+  return Tidy(Join("*", std::move(numerator ? upper : lower)));
+}
+
+std::optional<Node> NumeratorOf(const Node& g) {
+  return QuotientPart(g, true);
 }
 
 std::optional<Node> DenominatorOf(const Node& g) {
-  if (!g.Is("*")) return std::nullopt;
-  std::vector<Node> factors, lower;
-  Flatten(g, "*", factors);
-  for (Node& f : factors) {
-    if (f.Is("inv") && HasX(f.args[0])) lower.push_back(std::move(f.args[0]));
-  }
-  if (lower.empty()) return std::nullopt;
-  return Tidy(Join("*", std::move(lower)));
+  return QuotientPart(g, false);
 }
 
 std::optional<std::pair<Node, Node>> FirstAndRest(const Node& g, char* op) {

@@ -17,21 +17,16 @@ bool In(std::string_view name, const auto& list) {
 
 bool IsInteger(std::string_view s) {
   if (!s.empty() && s[0] == '-') s.remove_prefix(1);
-  if (s.empty() || s.size() > 4000) return false;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
+  return !s.empty() && s.size() <= 4000 &&
+         std::ranges::all_of(s, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool IsDecimal(std::string_view s) {
-  if (s.empty() || s.size() > 40) return false;
-  for (char c : s) {
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-          c == 'e' || c == 'E')) {
-      return false;
-    }
-  }
+  auto decimal = [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
+           c == 'e' || c == 'E';
+  };
+  if (s.empty() || s.size() > 40 || !std::ranges::all_of(s, decimal)) return false;
   char* end = nullptr;
   std::string copy(s);
   std::strtod(copy.c_str(), &end);
