@@ -306,10 +306,7 @@ class ExactEngine {
   virtual Answer<QuotientLimit> QuotientLimits(const Number&, Approach) { return {}; }
   // The same for the limits of an oblique asymptote at ±∞ (`side`): f(x)/x, or f(x) − mx for
   // `intercept`, each as the CAS simplifies it (its `expression`).
-  virtual Answer<QuotientLimit> ObliqueLimits(bool intercept, const Number& m, Approach side) {
-    (void)intercept, (void)m, (void)side;
-    return {};
-  }
+  virtual Answer<QuotientLimit> ObliqueLimits(bool, const Number&, Approach) { return {}; }
 
   // The time left to the sheet's questions from now on: each question then waits at most that
   // long, and none is sent once it is spent ("non determinato: tempo scaduto"). Unbounded
@@ -324,8 +321,7 @@ class ExactEngine {
 
   // The domain of an expression of x in the student notation (a condition of existence of f
   // as its guard, 1/u, ln(u), √u, ...), as the engine solves it; undetermined by default.
-  virtual Answer<Domain> DomainOfText(std::string_view expression) {
-    (void)expression;
+  virtual Answer<Domain> DomainOfText(std::string_view) {
     Answer<Domain> a;
     a.why = Reason::NotFound;
     return a;

@@ -171,7 +171,8 @@ Answer<std::optional<Line>> HelperEngine::Asymptote(bool plusInfinity) {
       if (qt && qt->kind != Node::Kind::Undef) {
         if (!std::isfinite(TreeValue(*qt))) return Determined(R{});
         Line line{WriteNumber(*mt), WriteNumber(*qt)};
-        if (!LineAgrees(line.m.value, line.q.value, s)) {
+        auto f = [&](double x) { return Eval(0, x); };
+        if (CheckLine(f, s, line.m.value, line.q.value) == Check::Refuted) {
           line = Line{ApproxNumber(line.m.value), ApproxNumber(line.q.value)};
         }
         return Determined(R{line});
@@ -212,15 +213,11 @@ Answer<Number> HelperEngine::ValueAt(Which which, const Number& at) {
   if (const Node* tree = TreeOf(which); tree && at.exact) {
     Reply rep =
         Ask({{kOp, JStr(kSimp)}, {kExpr, JStr(TreeText(Substitute(*tree, PointTree(at))))}});
-    std::optional<Number> best;
-    for (const std::string& s : rep.ok ? rep.r : std::vector<std::string>{}) {
-      std::optional<Node> t = ParseTree(s);
-      if (!t) continue;
-      Number n = WriteNumber(*t);
-      if (!n.exact || !Near(n.value, v, 1e-7)) continue;
-      if (!best || CharCount(n.text) < CharCount(best->text)) best = n;
-    }
-    if (best) return Determined(*best);
+    const std::optional<Node> best = Shortest(rep, [&](const Node& t) {
+      const Number n = WriteNumber(t);
+      return n.exact && Near(n.value, v, 1e-7);
+    });
+    if (best) return Determined(WriteNumber(*best));
   }
   return Determined(ApproxNumber(v));
 }

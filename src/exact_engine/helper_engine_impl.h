@@ -149,7 +149,6 @@ class HelperEngine : public ExactEngine {
 
   // The checks of an answer, the period.
   static bool IsZeroAt(const std::function<double(double)>& g, double v);
-  bool LineAgrees(double m, double q, double s);
   Answer<std::optional<Line>> NumericAsymptote(double s, const Why& reason);
   bool NumericParity(bool odd);
   std::optional<Number> Period();

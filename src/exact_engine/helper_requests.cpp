@@ -147,10 +147,6 @@ bool HelperEngine::IsZeroAt(const std::function<double(double)>& g, double v) {
   return std::fabs(gv) <= 1e-9 * scale;
 }
 
-bool HelperEngine::LineAgrees(double m, double q, double s) {
-  return CheckLine([&](double x) { return Eval(0, x); }, s, m, q) != Check::Refuted;
-}
-
 Answer<std::optional<Line>> HelperEngine::NumericAsymptote(double s, const Why& reason) {
   using R = std::optional<Line>;
   // The slope from the two farthest samples; the line when every sample lies on it.

@@ -196,17 +196,14 @@ class Walker {
       return;
     }
     if (n.args.size() == 1) {  // a function of the table
-      const Node& u = n.args[0];
-      if (u.kind == Node::Kind::X) {
-        Table(n, top);
-        return;
-      }
-      Chain(n, Node::Of(n.text, {Node::Var()}), u, top);
+      Chain(n, Node::Of(n.text, {Node::Var()}), n.args[0], top);
     }
   }
 
-  // outer(u): outer′(u)·u′, then the derivative of outer from the table, then u.
+  // outer(u): outer′(u)·u′, then the derivative of outer from the table, then u; outer(x)
+  // itself from the table.
   void Chain(const Node& n, const Node& outer, const Node& u, bool top) {
+    if (u.kind == Node::Kind::X) return Table(n, top);
     std::optional<Node> dOuter = D(outer), du = D(u);
     if (dOuter && du) {
       Emit(StepRule::Chain, n, Node::Of("*", {Substitute(*dOuter, u), *du}), top);
@@ -267,24 +264,8 @@ class Walker {
   void Power(const Node& n, bool top) {
     const Node& u = n.args[0];
     const Node& v = n.args[1];
-    if (!HasX(v)) {  // u^c
-      const Node outer = Node::Of("^", {Node::Var(), v});
-      if (u.kind == Node::Kind::X) {
-        Table(n, top);
-        return;
-      }
-      Chain(n, outer, u, top);
-      return;
-    }
-    if (!HasX(u)) {  // c^v
-      const Node outer = Node::Of("^", {u, Node::Var()});
-      if (v.kind == Node::Kind::X) {
-        Table(n, top);
-        return;
-      }
-      Chain(n, outer, v, top);
-      return;
-    }
+    if (!HasX(v)) return Chain(n, Node::Of("^", {Node::Var(), v}), u, top);  // u^c
+    if (!HasX(u)) return Chain(n, Node::Of("^", {u, Node::Var()}), v, top);  // c^v
     // u^v = e^(v·ln(u)): u^v·(v′·ln(u) + v·u′/u)
     std::optional<Node> du = D(u), dv = D(v);
     if (du && dv) {

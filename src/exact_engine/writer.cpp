@@ -32,6 +32,12 @@ bool IsInteger(const Node& n) {
   return IsNum(n) && n.text.find('/') == std::string::npos;
 }
 
+// x, π or a whole number that is not negative: written without parentheses as a root's
+// radicand, a base or an exponent.
+bool IsBare(const Node& n) {
+  return n.kind == Node::Kind::X || n.kind == Node::Kind::Pi || (IsInteger(n) && !IsNegativeNum(n));
+}
+
 std::string Abs(const std::string& t) {
   return !t.empty() && t[0] == '-' ? t.substr(1) : t;
 }
@@ -266,9 +272,7 @@ class Writer {
 
   std::string Root(const Node& a) {
     if (latex_) return "\\sqrt{" + Sum(a) + "}";
-    const bool bare =
-        a.kind == Node::Kind::X || a.kind == Node::Kind::Pi || (IsInteger(a) && !IsNegativeNum(a));
-    return "\xE2\x88\x9A" + (bare ? Atom(a) : "(" + Sum(a) + ")");
+    return "\xE2\x88\x9A" + (IsBare(a) ? Atom(a) : "(" + Sum(a) + ")");
   }
 
   // base^exponent; `isE` for e^a, whose base is the constant e.
@@ -279,19 +283,16 @@ class Writer {
       if (IsNum(exponent, "1")) return "e";
       b = "e";
     } else {
-      const bool bare = base.kind == Node::Kind::X || base.kind == Node::Kind::Pi ||
-                        (IsInteger(base) && !IsNegativeNum(base)) ||
-                        (base.kind == Node::Kind::Op && base.text != "^" && base.text != "+" &&
-                         base.text != "*" && base.text != "neg" && base.text != "inv" &&
-                         base.text != "sqrt" && base.text != "exp");
+      const bool bare =
+          IsBare(base) || (base.kind == Node::Kind::Op && base.text != "^" && base.text != "+" &&
+                           base.text != "*" && base.text != "neg" && base.text != "inv" &&
+                           base.text != "sqrt" && base.text != "exp");
       b = bare ? Atom(base) : Paren(Sum(base));
     }
     if (latex_) return b + "^{" + Sum(exponent) + "}";
     if (IsNum(exponent, "2")) return b + "\xC2\xB2";
     if (IsNum(exponent, "3")) return b + "\xC2\xB3";
-    const bool bareExp = exponent.kind == Node::Kind::X || exponent.kind == Node::Kind::Pi ||
-                         (IsInteger(exponent) && !IsNegativeNum(exponent));
-    return b + "^" + (bareExp ? Atom(exponent) : "(" + Sum(exponent) + ")");
+    return b + "^" + (IsBare(exponent) ? Atom(exponent) : "(" + Sum(exponent) + ")");
   }
 
   bool latex_;
