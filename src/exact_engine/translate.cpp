@@ -62,10 +62,8 @@ std::string FirstNonElementary(std::string_view prepared) {
       lexer.Next(next);
       if (tok.kind == formula::Tok::Name) {
         std::string u = Upper(tok.name);
-        std::string cell;
-        for (char c : u) {
-          if (c != '$') cell += c;
-        }
+        std::string cell = u;
+        std::erase(cell, '$');
         const bool isConst = u == "E" || u == "PI" || tok.name == "\xCF\x80" || cell == "X1";
         // A function's argument follows its name in parentheses or bars (ln|x1|).
         const bool called = next.kind == formula::Tok::LParen || next.kind == formula::Tok::Bar;
@@ -81,12 +79,6 @@ std::string FirstNonElementary(std::string_view prepared) {
   } catch (const FormulaRejection&) {
   }
   return {};
-}
-
-// The name of an operation that has no place in the elementary part.
-std::string OpName(Op op) {
-  const formula::FnInfo* fn = formula::FindFunction(op);
-  return fn ? std::string(fn->name) : "?";
 }
 
 // a + b, a − b, a·b, a/b or a^b as the tree writes them.
@@ -162,10 +154,14 @@ Translation TranslateFormula(std::string_view funzione) {
     t.reason = std::string(RejectText(r));
     return t;
   }
+  // Not elementary: the first construct outside in the text, else the operation that has no
+  // place in the elementary part.
   auto nonElementary = [&](Op op) {
-    std::string name = FirstNonElementary(prepared);
-    if (name.empty()) name = OpName(op);
-    t.construct = name;
+    t.construct = FirstNonElementary(prepared);
+    if (t.construct.empty()) {
+      const formula::FnInfo* fn = formula::FindFunction(op);
+      t.construct = fn ? std::string(fn->name) : "?";
+    }
     return t;
   };
   std::vector<Node> stack;

@@ -184,7 +184,7 @@ class Writer {
       return "\\frac{" + Juxtapose(f.coefNum, f.num, true) + "}{" +
              Juxtapose(f.coefDen, f.den, true) + "}";
     }
-    const std::string num = f.coefNum == "1" && f.num.size() == 1 && IsSumLike(*f.num[0])
+    const std::string num = f.coefNum == "1" && f.num.size() == 1 && f.num[0]->Is("+")
                                 ? "(" + Sum(*f.num[0]) + ")"
                                 : Juxtapose(f.coefNum, f.num);
     std::string den = Juxtapose(f.coefDen, f.den);
@@ -193,8 +193,6 @@ class Writer {
     return num + "/" + den;
   }
 
-  static bool IsSumLike(const Node& n) { return n.Is("+"); }
-
   // The coefficient and the factors side by side: "2√3", "4x", "3(x + 1)", "x·ln(x)". Inside
   // a LaTeX fraction (`whole`) the numerator needs no parentheses around a single sum.
   std::string Juxtapose(const std::string& coef, const std::vector<const Node*>& factors,
@@ -202,9 +200,8 @@ class Writer {
     std::string out = coef == "1" && !factors.empty() ? "" : coef;
     bool afterCoefficient = !out.empty();
     for (const Node* fac : factors) {
-      std::string t = (whole && factors.size() == 1 && coef == "1" && IsSumLike(*fac))
-                          ? Sum(*fac)
-                          : Factor(*fac);
+      std::string t =
+          (whole && factors.size() == 1 && coef == "1" && fac->Is("+")) ? Sum(*fac) : Factor(*fac);
       if (!out.empty()) {
         const unsigned char c = static_cast<unsigned char>(t[0]);
         // A bar right after a number would close an enclosing bar ("|−2|x||" is |−2|·x·|…),
