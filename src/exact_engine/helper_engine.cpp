@@ -137,11 +137,9 @@ Answer<std::optional<Number>> HelperEngine::Limit(Which which, const Number& at,
     if (!rep.ok) reason = Why{rep.why, {}};
   }
   if (hasNumeric) {
+    // A decimal, or an infinity that is not exact either: the values only suggest it.
     if (std::optional<double> v = LimitOfValues(g, towards, dir)) {
-      if (std::isfinite(*v)) return Determined(R{ApproxNumber(*v)});
-      Number n = WriteNumber(Node::Inf(*v > 0));
-      n.exact = false;
-      return Determined(R{n});
+      return Determined(R{ApproxNumber(*v)});
     }
   }
   return Undetermined<R>(reason);
