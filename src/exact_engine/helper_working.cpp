@@ -42,9 +42,7 @@ Answer<std::vector<Expr>> HelperEngine::Mirrored() {
   const Node mirrored = Substitute(*tree_[0], Node::Of("neg", {Node::Var()}));
   const std::optional<Node> best = Simplest(mirrored);
   std::vector<Expr> out = {WriteExpr(mirrored)};
-  if (best && StudentText(*best) != out[0].text) {
-    out.push_back(WriteExpr(*best));
-  }
+  if (best && StudentText(*best) != out[0].text) out.push_back(WriteExpr(*best));
   return Determined(std::move(out));
 }
 
