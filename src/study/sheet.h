@@ -396,6 +396,13 @@ std::string_view SignText(Sign sign);
 std::string ChartRowTitle(const SignChartRow& row);
 std::string ChartRowLatex(const SignChartRow& row);
 
+// "A", "A e B", "A, B e C".
+std::string JoinItalian(const std::vector<std::string>& parts);
+// The head of a limit, before what tends: "lim x→2⁻ ", "lim x→+∞ ".
+std::string LimitText(const Number& at, Approach side);
+// The side of an asymptote: "da sinistra", "per x → −∞".
+std::string SideText(Side side);
+
 // "]−∞; 2[", "[1; +∞[", "(2 − √3; 4 − 2√3)".
 std::string IntervalText(const Interval& interval);
 std::string PointText(const Point& point);

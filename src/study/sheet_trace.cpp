@@ -39,32 +39,14 @@ std::string Latex(const Expr& e) {
 }
 
 std::string SignJson(Sign s) {
-  switch (s) {
-    case Sign::Plus:
-      return "\"+\"";
-    case Sign::Minus:
-      return "\"-\"";
-    case Sign::Zero:
-      return "\"0\"";
-    default:
-      return "null";
-  }
+  constexpr const char* kSigns[] = {"\"+\"", "\"-\"", "\"0\"", "null", "null"};  // as Sign
+  return kSigns[int(s)];
 }
 
 std::string SideJson(Side s) {
-  switch (s) {
-    case Side::Left:
-      return "\"left\"";
-    case Side::Right:
-      return "\"right\"";
-    case Side::Both:
-      return "\"both\"";
-    case Side::MinusInfinity:
-      return "\"-inf\"";
-    case Side::PlusInfinity:
-      return "\"+inf\"";
-  }
-  return "null";
+  constexpr const char* kSides[] = {"\"left\"", "\"right\"", "\"both\"", "\"-inf\"",
+                                    "\"+inf\""};  // in the order of Side
+  return kSides[int(s)];
 }
 
 // The side a horizontal or oblique asymptote is approached from, where the values say it.

@@ -70,11 +70,7 @@ namespace {
 // --- Math mode ------------------------------------------------------------------------------
 
 // The characters of the student notation in math mode.
-struct MathSymbol {
-  char32_t code;
-  const char* latex;
-};
-constexpr MathSymbol kMath[] = {
+constexpr Symbol kMath[] = {
     {U'−', "-"},           {U'–', "-"},           {U'·', "\\cdot "},     {U'×', "\\times "},
     {U'÷', "\\div "},      {U'∞', "\\infty "},    {U'π', "\\pi "},       {U'≠', "\\neq "},
     {U'≤', "\\leq "},      {U'≥', "\\geq "},      {U'∈', "\\in "},       {U'∉', "\\notin "},
@@ -89,7 +85,7 @@ constexpr MathSymbol kMath[] = {
 // One character that is not ASCII, in math mode: its command, an accented letter as text, or a
 // diamond for a character the fonts do not hold (never a character pdflatex cannot set).
 std::string MathChar(char32_t c, std::string_view utf8) {
-  for (const MathSymbol& m : kMath) {
+  for (const Symbol& m : kMath) {
     if (m.code == c) return m.latex;
   }
   if (Latin1Letter(c)) return "\\text{" + std::string(utf8) + "}";
