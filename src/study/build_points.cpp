@@ -43,12 +43,9 @@ void Builder::MovePeriodWindow(const Number& period) {
             [](const Number& a, const Number& b) { return a.value < b.value; });
   if (outsidePoints_.empty()) return;
   const Number q = outsidePoints_.back();
-  Interval w;
-  w.to = period;
-  w.from = Exact(0, "0");
   if (SameX(outsidePoints_.front().value, 0)) {
     // 0 itself is outside D: the period ]0; T[ runs between two such points already.
-    sheet_.periodWindow = w;
+    sheet_.periodWindow = Interval{Exact(0, "0"), period, false, false};
     return;
   }
   // Every end from q on must move one period back exactly, or nothing moves.
@@ -83,10 +80,7 @@ void Builder::MovePeriodWindow(const Number& period) {
   }
   pieces_ = joined;
   windowEnd_ = q;
-  w.from = *start;
-  w.to = q;
-  w.closedLeft = false;
-  sheet_.periodWindow = w;
+  sheet_.periodWindow = Interval{*start, q, false, false};
 }
 
 Number Builder::IntoWindow(const Number& n) const {

@@ -369,12 +369,6 @@ class SheetObserver {
   virtual void Finished(const Sheet& sheet) = 0;
 };
 
-// Builds the sheet of `funzione` (the text of Funzione as typed) with `engine`, telling
-// `observer` (may be null) of each section. `cancel` (may be null), once true, stops the build
-// between questions: the sections not reached stay not ready and Finished is not called.
-Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer = nullptr,
-                 const std::atomic<bool>* cancel = nullptr);
-
 // How long the sheet may wait for the engine: its questions together get `engineTime`, read on
 // `clock` (the steady clock unless set; tests pass a fake one). Once it is spent no question is
 // sent: what is left is found numerically or said "non determinato: tempo scaduto". The
@@ -383,8 +377,13 @@ struct SheetBudget {
   std::chrono::milliseconds engineTime{4000};
   std::function<std::chrono::steady_clock::time_point()> clock;
 };
-Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
-                 const std::atomic<bool>* cancel, const SheetBudget& budget);
+
+// Builds the sheet of `funzione` (the text of Funzione as typed) with `engine` within `budget`,
+// telling `observer` (may be null) of each section. `cancel` (may be null), once true, stops
+// the build between questions: the sections not reached stay not ready and Finished is not
+// called.
+Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer = nullptr,
+                 const std::atomic<bool>* cancel = nullptr, const SheetBudget& budget = {});
 
 // --- Texts shared by the window, the exports and the screen reader -------------------------
 

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
-#include <map>
 #include <memory>
 
 #include "core/formula.h"
@@ -105,11 +104,11 @@ struct Stretch {
 
 class Builder {
  public:
-  Builder(ExactEngine& engine, SheetObserver* observer, const std::atomic<bool>* cancel)
-      : engine_(engine), observer_(observer), cancel_(cancel) {}
+  Builder(ExactEngine& engine, SheetObserver* observer, const std::atomic<bool>* cancel,
+          const SheetBudget& budget)
+      : engine_(engine), observer_(observer), cancel_(cancel), budget_(budget) {}
 
   Sheet Run(std::string_view funzione);
-  void SetBudget(const SheetBudget& budget) { budget_ = budget; }
 
  private:
   // --- asking the engine ---------------------------------------------------------------
@@ -217,6 +216,7 @@ class Builder {
   bool ConditionsHold(double x);
   // f has a value at x, or every condition holds there and the value only overflows a double.
   bool HasValueOrOverflows(double x);
+  // Whether a dense sample of f agrees with `d`, whose intervals pieces_ holds meanwhile.
   bool DomainAgrees(const Domain& d);
   // The intersection of the conditions, each solved by the engine; nullopt when one is not.
   std::optional<Domain> DomainOfConditions();
@@ -252,12 +252,7 @@ class Builder {
   void AddLimit(const Number& at, Approach side);
   void BuildLimits();
   std::optional<Number> LimitAt(double x, Approach side) const;
-  Check CheckLine(bool plus, const Line& l);
   void BuildAsymptotes();
-
-  // The engine's derivative passes when it reads back through our evaluator as the difference
-  // quotient of the function it derives, at the test points.
-  bool CheckDerivative(Fn& d, const std::function<double(double)>& of, double step);
 
   void BuildDerivative();
 
@@ -355,7 +350,6 @@ class Builder {
   std::vector<Step> InterceptsWorking();
   std::vector<Step> AsymptotesWorking();
   std::vector<Step> DerivativeWorking(Which which);
-  // "f′(x) = 0 ⇔ x² − 4x + 1 = 0", then the solutions (or that there are none).
   // The conclusions of Massimi e minimi (Which::D1) or Flessi (Which::D2): at each point the
   // change of sign of f′ (f″) that makes it one, then its ordinate computed.
   std::vector<Step> ConclusionsWorking(Which which);
@@ -368,6 +362,7 @@ class Builder {
   // reaches the sheet's value.
   std::vector<Step> ObliqueWorking(const AsymptoteItem& a, bool intercept, const std::string& own,
                                    const std::string& ownLatex);
+  // "f′(x) = 0 ⇔ x² − 4x + 1 = 0", then the solutions (or that there are none).
   std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
 
   // --- the table and the graph ----------------------------------------------------------
