@@ -393,16 +393,9 @@ std::string FCellText(const TableFCell& c) {
 }
 
 std::vector<std::string> TableLines(const Sheet& sheet) {
-  std::vector<std::string> lines;
-  if (!sheet.tableReady) {
-    lines.push_back("tabella: calcolo in corso");
-    return lines;
-  }
+  if (!sheet.tableReady) return {"tabella: calcolo in corso"};
   const VariationTable& t = sheet.table;
-  if (t.xs.empty()) {
-    lines.push_back("tabella non determinata");
-    return lines;
-  }
+  if (t.xs.empty()) return {"tabella non determinata"};
   std::string x = "x:", d1 = "segno di f′(x):", d2 = "segno di f″(x):", f = "f(x):";
   for (std::size_t i = 0; i < t.xs.size(); ++i) {
     x += (i ? " | " : " ") + t.xs[i].text;
@@ -418,8 +411,7 @@ std::vector<std::string> TableLines(const Sheet& sheet) {
       f += " " + ArrowText(t.arrows[i]);
     }
   }
-  lines = {x, d1, d2, f};
-  return lines;
+  return {x, d1, d2, f};
 }
 
 const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id) {

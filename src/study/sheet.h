@@ -5,11 +5,10 @@
 // Standard C++ only.
 #pragma once
 
-#include <chrono>
-#include <functional>
-
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -338,20 +338,15 @@ std::string LineLatex(const Number& m, const Number& q) {
 
 bool SheetHasApproximations(const Sheet& sheet) {
   auto has = [](const std::string& s) { return s.find("≈") != std::string::npos; };
+  auto any = [&](const std::vector<std::string>& lines) {
+    return std::any_of(lines.begin(), lines.end(), has);
+  };
   for (int i = 0; i < kSectionCount; ++i) {
-    for (const std::string& l : SectionLines(sheet, SectionId(i))) {
-      if (has(l)) return true;
-    }
+    if (any(SectionLines(sheet, SectionId(i)))) return true;
   }
-  if (sheet.tableReady) {
-    for (const std::string& l : TableLines(sheet)) {
-      if (has(l)) return true;
-    }
-  }
-  for (const GraphPoint& p : sheet.points) {
-    if (has(p.label)) return true;
-  }
-  return false;
+  if (sheet.tableReady && any(TableLines(sheet))) return true;
+  return std::any_of(sheet.points.begin(), sheet.points.end(),
+                     [&](const GraphPoint& p) { return has(p.label); });
 }
 
 std::string SheetLatex(const Sheet& sheet) {

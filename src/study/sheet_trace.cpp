@@ -34,8 +34,10 @@ std::string List(const std::vector<T>& items, F one) {
   return out + "]";
 }
 
-std::string Latex(const Expr& e) {
-  return e.latex.empty() ? LatexText(e.text) : e.latex;
+// An expression's fields: its text and its LaTeX.
+std::string ExprJson(const Expr& e) {
+  return ",\"text\":" + JsonString(e.text) +
+         ",\"latex\":" + JsonString(e.latex.empty() ? LatexText(e.text) : e.latex);
 }
 
 std::string SignJson(Sign s) {
@@ -126,15 +128,11 @@ std::string AsymptotesBody(const Sheet& s) {
 // f′ and the points where f is not differentiable, with their kind.
 std::string DerivativeBody(const Sheet& s) {
   const DerivativeData& d = s.derivative.data;
-  return ",\"text\":" + JsonString(d.d1.text) + ",\"latex\":" + JsonString(Latex(d.d1)) +
+  return ExprJson(d.d1) +
          ",\"not_differentiable\":" + List(d.kinds, [](const NonDifferentiablePoint& p) {
-           const char* kind =
-               p.kind == NonDifferentiableKind::Corner               ? "\"corner\""
-               : p.kind == NonDifferentiableKind::Cusp               ? "\"cusp\""
-               : p.kind == NonDifferentiableKind::VerticalTangent    ? "\"vertical_tangent\""
-               : p.kind == NonDifferentiableKind::VerticalInflection ? "\"vertical_inflection\""
-                                                                     : "null";
-           return "{\"x\":" + Json(p.x) + ",\"kind\":" + kind +
+           constexpr const char* kKinds[] = {"\"corner\"", "\"cusp\"", "\"vertical_tangent\"",
+                                             "\"vertical_inflection\"", "null"};  // as the kinds
+           return "{\"x\":" + Json(p.x) + ",\"kind\":" + kKinds[int(p.kind)] +
                   ",\"left\":" + (p.left ? Json(*p.left) : "null") +
                   ",\"right\":" + (p.right ? Json(*p.right) : "null") + "}";
          });
@@ -168,8 +166,7 @@ std::string Body(const Sheet& s, SectionId id) {
   switch (id) {
     case SectionId::Function: {
       const FunctionData& d = s.function.data;
-      std::string out = ",\"text\":" + JsonString(d.f.text) +
-                        ",\"latex\":" + JsonString(Latex(d.f)) + ",\"exact\":" + Bool(d.exact);
+      std::string out = ExprJson(d.f) + ",\"exact\":" + Bool(d.exact);
       if (!d.exact) out += ",\"reason\":" + JsonString(d.reason);
       return out;
     }
@@ -209,10 +206,8 @@ std::string Body(const Sheet& s, SectionId id) {
                return std::string("{\"kind\":\"") + (e.maximum ? "max" : "min") + "\"," +
                       Json(e.p) + ",\"absolute\":" + Bool(e.absolute) + "}";
              });
-    case SectionId::SecondDerivative: {
-      const Expr& d = s.secondDerivative.data.d2;
-      return ",\"text\":" + JsonString(d.text) + ",\"latex\":" + JsonString(Latex(d));
-    }
+    case SectionId::SecondDerivative:
+      return ExprJson(s.secondDerivative.data.d2);
     case SectionId::Concavity:
       return ",\"intervals\":" +
              List(s.concavity.data.intervals,
