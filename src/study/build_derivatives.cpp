@@ -75,15 +75,13 @@ std::vector<std::vector<Stretch>> Builder::SignRuns(const std::vector<Number>& c
   return out;
 }
 
-std::string Builder::NoNumericDerivative() const {
-  if (d1_.ok() || jumps_.empty()) return {};
-  return "f ha un salto in x " + Approx(jumps_.front()).text +
-         " e non ha una derivata esatta: la monotonia non si ricava numericamente";
-}
-
 void Builder::BuildMonotonicity() {
-  if (std::string why = NoNumericDerivative(); !why.empty()) {
-    Undetermined(sheet_.monotonicity, SectionId::Monotonicity, why);
+  // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
+  // across a jump of f: then the sections of f′ and f″ are not determined.
+  if (!d1_.ok() && !jumps_.empty()) {
+    Undetermined(sheet_.monotonicity, SectionId::Monotonicity,
+                 "f ha un salto in x " + Approx(jumps_.front()).text +
+                     " e non ha una derivata esatta: la monotonia non si ricava numericamente");
     trendRuns_.assign(pieces_.size(), {});
     return;
   }

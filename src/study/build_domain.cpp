@@ -129,23 +129,20 @@ Parity Builder::NumericParity() {
                                       : Parity::None;
 }
 
-bool Builder::CheckPeriod(double t) {
-  if (!(t > 0) || !std::isfinite(t)) return false;
-  return PeriodHolds([this](double x) { return F(x); }, t, {0.37, 1.1, -1.9, 2.7, -3.3, 4.6});
-}
-
 void Builder::BuildParity() {
   auto a = Ask<Symmetry>([&] { return engine_.SymmetryOf(); });
   ParityData& d = sheet_.parity.data;
   d.parity = NumericParity();
-  if (a.determined && a.value.period && CheckPeriod(a.value.period->value)) {
+  // The engine's period passes when the values of f repeat after it.
+  const double t = a.determined && a.value.period ? a.value.period->value : 0;
+  if (t > 0 && std::isfinite(t) &&
+      PeriodHolds([this](double x) { return F(x); }, t, {0.37, 1.1, -1.9, 2.7, -3.3, 4.6})) {
     d.period = a.value.period;
   }
   sheet_.parity.determined = true;
   if (d.period) {
     const Interval w{Exact(0, "0"), *d.period, true, false};
     sheet_.periodWindow = w;
-    const double t = d.period->value;
     std::vector<Piece> clipped;
     for (const Piece& p : pieces_) {
       Piece c = p;

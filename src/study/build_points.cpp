@@ -186,11 +186,10 @@ void Builder::FindDiscontinuities() {
       const double a = left->value, b = right->value;
       if (std::fabs(a - b) <= 1e-9 * (1 + std::fabs(a))) {
         d.kind = DiscontinuityKind::Removable;
-        d.limit = left->exact ? left : right;
+        d.limit = left;
       } else {
         d.kind = DiscontinuityKind::Jump;
-        std::optional<Number> jump;
-        if (left->exact && right->exact) jump = Shifted(*right, *left, -1);
+        const std::optional<Number> jump = Shifted(*right, *left, -1);
         d.jump = jump ? *jump : Approx(b - a);
       }
     } else if ((left && !std::isfinite(left->value)) || (right && !std::isfinite(right->value))) {
@@ -214,22 +213,11 @@ void Builder::MarkZeroLimits() {
     int sign = 0;
     bool keeps = true;
     for (int k = 1; k <= 9 && keeps; ++k) {
-      const double step = std::pow(10.0, -k);
-      double x = 0;
-      switch (item.side) {
-        case Approach::Left:
-          x = item.at.value - step * (1 + std::fabs(item.at.value));
-          break;
-        case Approach::Right:
-          x = item.at.value + step * (1 + std::fabs(item.at.value));
-          break;
-        case Approach::MinusInfinity:
-          x = -std::pow(10.0, k);
-          break;
-        case Approach::PlusInfinity:
-          x = std::pow(10.0, k);
-          break;
-      }
+      const double near = std::pow(10.0, -k) * (1 + std::fabs(item.at.value));
+      const double x = item.side == Approach::Left            ? item.at.value - near
+                       : item.side == Approach::Right         ? item.at.value + near
+                       : item.side == Approach::MinusInfinity ? -std::pow(10.0, k)
+                                                              : std::pow(10.0, k);
       const double y = F(x);
       if (std::isnan(y)) continue;
       if (y == 0) continue;  // underflowed far out: says nothing of the side

@@ -61,13 +61,8 @@ class Fn {
   bool ok_ = false;
 };
 
-inline Number Exact(double v, std::string text) {
-  Number n;
-  n.text = std::move(text);
-  n.latex = n.text;
-  n.value = v;
-  n.exact = true;
-  return n;
+inline Number Exact(double v, const std::string& text) {
+  return Number{text, text, v, true, true};
 }
 
 inline Sign SignOf(double v) {
@@ -226,7 +221,6 @@ class Builder {
   // Even, odd or neither, as the values of f say at sample points.
   Parity NumericParity();
 
-  bool CheckPeriod(double t);
   void BuildParity();
   void BuildIntercepts();
 
@@ -304,10 +298,6 @@ class Builder {
       }
     }
   }
-
-  // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
-  // across a jump of f: then the sections of f′ and f″ are not determined.
-  std::string NoNumericDerivative() const;
 
   void BuildMonotonicity();
 
