@@ -67,10 +67,8 @@ std::string DomainBody(const Sheet& s) {
   return ",\"text\":" + JsonString(d.condition) +
          ",\"intervals\":" + List(d.intervals, [](const Interval& i) { return Json(i); }) +
          ",\"discontinuities\":" + List(s.domain.data.discontinuities, [](const Discontinuity& c) {
-           const char* kind = c.kind == DiscontinuityKind::Removable ? "removable"
-                              : c.kind == DiscontinuityKind::Jump    ? "jump"
-                                                                     : "second";
-           return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kind + "\"" +
+           constexpr const char* kKinds[] = {"removable", "jump", "second"};  // as the kinds
+           return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kKinds[int(c.kind)] + "\"" +
                   (c.jump ? ",\"jump\":" + Json(*c.jump) : std::string()) + "}";
          });
 }
@@ -195,10 +193,9 @@ std::string Body(const Sheet& s, SectionId id) {
       return ",\"intervals\":" +
              List(s.monotonicity.data.intervals,
                   [](const TrendInterval& i) {
-                    const char* t = i.trend == Trend::Increasing   ? "increasing"
-                                    : i.trend == Trend::Decreasing ? "decreasing"
-                                                                   : "constant";
-                    return Json(i.range, std::string(",\"trend\":\"") + t + "\"");
+                    constexpr const char* kTrends[] = {"increasing", "decreasing", "constant"};
+                    return Json(i.range,
+                                std::string(",\"trend\":\"") + kTrends[int(i.trend)] + "\"");
                   }) +
              ChartJson(s, id);
     case SectionId::Extrema:

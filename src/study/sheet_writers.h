@@ -2,7 +2,6 @@
 // LaTeX document (the table with tkz-tab, the graph as a TikZ picture). Standard C++ only.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <type_traits>
