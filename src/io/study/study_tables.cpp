@@ -147,15 +147,9 @@ void PaintSignRow(QPainter& p, const TableLayout& l, const VariationTable& t,
 }
 
 qreal LevelY(Level level, qreal top, qreal height, qreal line) {
-  switch (level) {
-    case Level::Top:
-      return top + line * 0.8;
-    case Level::Bottom:
-      return top + height - line * 0.8;
-    case Level::Middle:
-      break;
-  }
-  return top + height / 2;
+  return level == Level::Top      ? top + line * 0.8
+         : level == Level::Bottom ? top + height - line * 0.8
+                                  : top + height / 2;
 }
 
 void ArrowHead(QPainter& p, QPointF from, QPointF to) {
