@@ -38,9 +38,6 @@ bool Builder::HasValueOrOverflows(double x) {
 }
 
 bool Builder::DomainAgrees(const Domain& d) {
-  std::vector<Piece> saved = pieces_;
-  pieces_.clear();
-  for (const Interval& i : d.intervals) pieces_.push_back({i, true, true});
   bool ok = true;
   // A dense sample: inside D f has a value (or only overflows); between the ends of D it has
   // none outside it (a periodic f's domain may be given for one period only).
@@ -61,7 +58,6 @@ bool Builder::DomainAgrees(const Domain& d) {
       if (InD(r) && std::isnan((*c.guard)(r))) ok = false;
     }
   }
-  pieces_ = saved;
   return ok;
 }
 

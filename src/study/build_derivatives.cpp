@@ -4,17 +4,15 @@
 
 namespace curvalis::study::sheet_build {
 
-bool Builder::CheckDerivative(Fn& d, const std::function<double(double)>& of, double step) {
-  return DerivativeAgrees(
-      of, [&](double x) { return d(x); }, TestPoints(), step);
-}
-
 void Builder::BuildDerivative() {
   auto a = Ask<Expr>([&] { return engine_.Derivative(Which::D1); });
   std::string refuted;  // the sheet's own reason when our evaluator refutes the answer
+  // The engine's f′ passes when it reads back through our evaluator as the difference quotient
+  // of f at the test points (f″ the same of f′).
   if (a.determined &&
-      !(d1_.Compile(a.value.text) && CheckDerivative(
-                                         d1_, [this](double x) { return F(x); }, 1e-5))) {
+      !(d1_.Compile(a.value.text) &&
+        DerivativeAgrees([this](double x) { return F(x); }, [this](double x) { return d1_(x); },
+                         TestPoints(), 1e-5))) {
     d1_ = Fn();
     a.determined = false;
     refuted = "derivata non confermata dai valori della funzione";
@@ -77,15 +75,13 @@ std::vector<std::vector<Stretch>> Builder::SignRuns(const std::vector<Number>& c
   return out;
 }
 
-std::string Builder::NoNumericDerivative() const {
-  if (d1_.ok() || jumps_.empty()) return {};
-  return "f ha un salto in x " + Approx(jumps_.front()).text +
-         " e non ha una derivata esatta: la monotonia non si ricava numericamente";
-}
-
 void Builder::BuildMonotonicity() {
-  if (std::string why = NoNumericDerivative(); !why.empty()) {
-    Undetermined(sheet_.monotonicity, SectionId::Monotonicity, why);
+  // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
+  // across a jump of f: then the sections of f′ and f″ are not determined.
+  if (!d1_.ok() && !jumps_.empty()) {
+    Undetermined(sheet_.monotonicity, SectionId::Monotonicity,
+                 "f ha un salto in x " + Approx(jumps_.front()).text +
+                     " e non ha una derivata esatta: la monotonia non si ricava numericamente");
     trendRuns_.assign(pieces_.size(), {});
     return;
   }
@@ -174,8 +170,9 @@ void Builder::BuildSecondDerivative() {
   auto a = Ask<Expr>([&] { return engine_.Derivative(Which::D2); });
   std::string refuted;
   if (a.determined &&
-      !(d2_.Compile(a.value.text) && CheckDerivative(
-                                         d2_, [this](double x) { return D1(x); }, 1e-4))) {
+      !(d2_.Compile(a.value.text) &&
+        DerivativeAgrees([this](double x) { return D1(x); }, [this](double x) { return d2_(x); },
+                         TestPoints(), 1e-4))) {
     d2_ = Fn();
     a.determined = false;
     refuted = "derivata seconda non confermata dai valori della derivata prima";
@@ -221,25 +218,26 @@ void Builder::BuildInflections() {
     Undetermined(sheet_.inflections, SectionId::Inflections, sheet_.concavity.reason);
     return;
   }
+  auto changes = [](Sign left, Sign right) {
+    return (left == Sign::Plus && right == Sign::Minus) ||
+           (left == Sign::Minus && right == Sign::Plus);
+  };
+  // f′ = 0 at the point: a horizontal tangent.
+  auto flat = [&](double x) {
+    const double d1 = D1(x);
+    return Contains(d1Zeros_, x) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
+  };
   for (const Bound& b : concavityBounds_) {
-    const bool change = (b.left == Sign::Plus && b.right == Sign::Minus) ||
-                        (b.left == Sign::Minus && b.right == Sign::Plus);
-    if (!change || !InD(b.x.value) || !HasTangent(b.x.value)) continue;
+    if (!changes(b.left, b.right) || !InD(b.x.value) || !HasTangent(b.x.value)) continue;
     auto y = ValueOf(b.x);
     if (!y) continue;
-    const double d1 = D1(b.x.value);
-    const bool flat = Contains(d1Zeros_, b.x.value) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
-    sheet_.inflections.data.items.push_back({{b.x, *y}, flat});
+    sheet_.inflections.data.items.push_back({{b.x, *y}, flat(b.x.value)});
   }
   Sign left, right;
-  if (AcrossPeriodStart(concavityRuns_, &left, &right) && HasTangent(0) &&
-      ((left == Sign::Plus && right == Sign::Minus) ||
-       (left == Sign::Minus && right == Sign::Plus))) {
+  if (AcrossPeriodStart(concavityRuns_, &left, &right) && HasTangent(0) && changes(left, right)) {
     if (auto y = ValueOf(Exact(0, "0"))) {
-      const double d1 = D1(0);
-      const bool flat = Contains(d1Zeros_, 0) || (!std::isnan(d1) && std::fabs(d1) < 1e-9);
       auto& items = sheet_.inflections.data.items;
-      items.insert(items.begin(), {{Exact(0, "0"), *y}, flat});
+      items.insert(items.begin(), {{Exact(0, "0"), *y}, flat(0)});
     }
   }
   sheet_.inflections.determined = true;

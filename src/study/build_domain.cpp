@@ -16,8 +16,9 @@ bool Builder::CheckDomain(const Domain& d) {
     if (i.closedLeft && std::isnan(F(i.from.value))) ok = false;
     if (i.closedRight && std::isnan(F(i.to.value))) ok = false;
   }
+  ok = ok && DomainAgrees(d);
   pieces_ = saved;
-  return ok && DomainAgrees(d);
+  return ok;
 }
 
 std::vector<Interval> Builder::ScanDomain(double a, double b) {
@@ -128,26 +129,20 @@ Parity Builder::NumericParity() {
                                       : Parity::None;
 }
 
-bool Builder::CheckPeriod(double t) {
-  if (!(t > 0) || !std::isfinite(t)) return false;
-  return PeriodHolds([this](double x) { return F(x); }, t, {0.37, 1.1, -1.9, 2.7, -3.3, 4.6});
-}
-
 void Builder::BuildParity() {
   auto a = Ask<Symmetry>([&] { return engine_.SymmetryOf(); });
   ParityData& d = sheet_.parity.data;
   d.parity = NumericParity();
-  if (a.determined && a.value.period && CheckPeriod(a.value.period->value)) {
+  // The engine's period passes when the values of f repeat after it.
+  const double t = a.determined && a.value.period ? a.value.period->value : 0;
+  if (t > 0 && std::isfinite(t) &&
+      PeriodHolds([this](double x) { return F(x); }, t, {0.37, 1.1, -1.9, 2.7, -3.3, 4.6})) {
     d.period = a.value.period;
   }
   sheet_.parity.determined = true;
   if (d.period) {
-    Interval w;
-    w.from = Exact(0, "0");
-    w.to = *d.period;
-    w.closedLeft = true;
+    const Interval w{Exact(0, "0"), *d.period, true, false};
     sheet_.periodWindow = w;
-    const double t = d.period->value;
     std::vector<Piece> clipped;
     for (const Piece& p : pieces_) {
       Piece c = p;
@@ -253,28 +248,23 @@ void Builder::BuildSign() {
               [](double a, double b) { return std::fabs(a) < std::fabs(b); });
     runsDoubtful_ = false;
     auto runs = Runs(p, zeros_, Which::F);
+    // No value inside D: f only overflows there, and its sign is not known.
+    bool overflow = false;
     for (const Stretch& r : runs) {
-      // No value inside D: f only overflows there, and its sign is not known.
-      if (r.sign == Sign::Undefined && HasValueOrOverflows(Inside(r.from.value, r.to.value))) {
-        sheet_.sign.data.intervals.clear();
-        Undetermined(sheet_.sign, SectionId::Sign, kOverflow);
-        return;
-      }
+      overflow = overflow || (r.sign == Sign::Undefined &&
+                              HasValueOrOverflows(Inside(r.from.value, r.to.value)));
     }
-    if (runsDoubtful_) {
+    if (overflow || runsDoubtful_) {
       sheet_.sign.data.intervals.clear();
-      Undetermined(sheet_.sign, SectionId::Sign, kSignDoubtful);
+      Undetermined(sheet_.sign, SectionId::Sign, overflow ? kOverflow : kSignDoubtful);
       return;
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
-      SignInterval s;
-      s.range.from = runs[i].from;
-      s.range.to = runs[i].to;
-      s.range.closedLeft = i == 0 && p.range.closedLeft && !Contains(zeros_, p.range.from.value);
-      s.range.closedRight =
+      const bool closedLeft = i == 0 && p.range.closedLeft && !Contains(zeros_, p.range.from.value);
+      const bool closedRight =
           i + 1 == runs.size() && p.range.closedRight && !Contains(zeros_, p.range.to.value);
-      s.sign = runs[i].sign == Sign::Undefined ? Sign::Zero : runs[i].sign;
-      d.intervals.push_back(s);
+      d.intervals.push_back({{runs[i].from, runs[i].to, closedLeft, closedRight},
+                             runs[i].sign == Sign::Undefined ? Sign::Zero : runs[i].sign});
     }
   }
   sheet_.sign.determined = true;

@@ -105,16 +105,11 @@ std::optional<Number> Builder::LimitAt(double x, Approach side) const {
   return std::nullopt;
 }
 
-Check Builder::CheckLine(bool plus, const Line& l) {
-  return study::CheckLine([this](double x) { return F(x); }, plus ? 1 : -1, l.m.value, l.q.value);
-}
-
 void Builder::BuildAsymptotes() {
   auto& items = sheet_.asymptotes.data.items;
   for (const LimitItem& l : sheet_.limits.data.items) {
     if (!l.value || !std::isinf(l.value->value)) continue;
     if (l.side != Approach::Left && l.side != Approach::Right) continue;
-    const Side side = l.side == Approach::Left ? Side::Left : Side::Right;
     auto same = std::find_if(items.begin(), items.end(), [&](const AsymptoteItem& a) {
       return a.kind == AsymptoteKind::Vertical && SameX(a.x.value, l.at.value);
     });
@@ -124,7 +119,7 @@ void Builder::BuildAsymptotes() {
       AsymptoteItem a;
       a.kind = AsymptoteKind::Vertical;
       a.x = l.at;
-      a.side = side;
+      a.side = l.side == Approach::Left ? Side::Left : Side::Right;
       items.push_back(a);
     }
   }
@@ -134,7 +129,10 @@ void Builder::BuildAsymptotes() {
                                   : std::isinf(pieces_.front().range.from.value));
     if (!unbounded) continue;
     auto a = Ask<std::optional<Line>>([&] { return engine_.Asymptote(plus); });
-    const Check check = a.determined && a.value ? CheckLine(plus, *a.value) : Check::Refuted;
+    const Check check = a.determined && a.value
+                            ? CheckLine([this](double x) { return F(x); }, plus ? 1 : -1,
+                                        a.value->m.value, a.value->q.value)
+                            : Check::Refuted;
     std::optional<Line> line;
     if (check == Check::Confirmed) line = a.value;
     // A finite limit at this side is a horizontal asymptote, whatever the engine says of lines

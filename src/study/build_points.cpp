@@ -43,12 +43,9 @@ void Builder::MovePeriodWindow(const Number& period) {
             [](const Number& a, const Number& b) { return a.value < b.value; });
   if (outsidePoints_.empty()) return;
   const Number q = outsidePoints_.back();
-  Interval w;
-  w.to = period;
-  w.from = Exact(0, "0");
   if (SameX(outsidePoints_.front().value, 0)) {
     // 0 itself is outside D: the period ]0; T[ runs between two such points already.
-    sheet_.periodWindow = w;
+    sheet_.periodWindow = Interval{Exact(0, "0"), period, false, false};
     return;
   }
   // Every end from q on must move one period back exactly, or nothing moves.
@@ -83,10 +80,7 @@ void Builder::MovePeriodWindow(const Number& period) {
   }
   pieces_ = joined;
   windowEnd_ = q;
-  w.from = *start;
-  w.to = q;
-  w.closedLeft = false;
-  sheet_.periodWindow = w;
+  sheet_.periodWindow = Interval{*start, q, false, false};
 }
 
 Number Builder::IntoWindow(const Number& n) const {
@@ -192,11 +186,10 @@ void Builder::FindDiscontinuities() {
       const double a = left->value, b = right->value;
       if (std::fabs(a - b) <= 1e-9 * (1 + std::fabs(a))) {
         d.kind = DiscontinuityKind::Removable;
-        d.limit = left->exact ? left : right;
+        d.limit = left;
       } else {
         d.kind = DiscontinuityKind::Jump;
-        std::optional<Number> jump;
-        if (left->exact && right->exact) jump = Shifted(*right, *left, -1);
+        const std::optional<Number> jump = Shifted(*right, *left, -1);
         d.jump = jump ? *jump : Approx(b - a);
       }
     } else if ((left && !std::isfinite(left->value)) || (right && !std::isfinite(right->value))) {
@@ -220,22 +213,11 @@ void Builder::MarkZeroLimits() {
     int sign = 0;
     bool keeps = true;
     for (int k = 1; k <= 9 && keeps; ++k) {
-      const double step = std::pow(10.0, -k);
-      double x = 0;
-      switch (item.side) {
-        case Approach::Left:
-          x = item.at.value - step * (1 + std::fabs(item.at.value));
-          break;
-        case Approach::Right:
-          x = item.at.value + step * (1 + std::fabs(item.at.value));
-          break;
-        case Approach::MinusInfinity:
-          x = -std::pow(10.0, k);
-          break;
-        case Approach::PlusInfinity:
-          x = std::pow(10.0, k);
-          break;
-      }
+      const double near = std::pow(10.0, -k) * (1 + std::fabs(item.at.value));
+      const double x = item.side == Approach::Left            ? item.at.value - near
+                       : item.side == Approach::Right         ? item.at.value + near
+                       : item.side == Approach::MinusInfinity ? -std::pow(10.0, k)
+                                                              : std::pow(10.0, k);
       const double y = F(x);
       if (std::isnan(y)) continue;
       if (y == 0) continue;  // underflowed far out: says nothing of the side

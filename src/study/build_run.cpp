@@ -57,39 +57,35 @@ void Builder::Rest(SectionId first, const std::string& reason) {
 void Builder::BuildFunction(std::string_view funzione) {
   FunctionData& d = sheet_.function.data;
   auto a = Ask<Expr>([&] { return engine_.SetFunction(funzione); });
-  if (a.determined) {
-    // The engine's writing of f must read back, through our evaluator, as the same function.
-    Fn written;
-    bool same = written.Compile(a.value.text);
-    for (double x : {-3.7, -1.3, -0.3, 0.45, 1.9, 3.3, 7.1, 25.5}) {
-      const double mine = F(x), theirs = written(x);
-      if (!std::isnan(mine) && !std::isnan(theirs) &&
-          std::fabs(mine - theirs) > 1e-9 * (1 + std::fabs(mine))) {
-        same = false;
-      }
+  // The engine's writing of f must read back, through our evaluator, as the same function.
+  Fn written;
+  bool same = a.determined && written.Compile(a.value.text);
+  for (double x : {-3.7, -1.3, -0.3, 0.45, 1.9, 3.3, 7.1, 25.5}) {
+    const double mine = F(x), theirs = written(x);
+    if (!std::isnan(mine) && !std::isnan(theirs) &&
+        std::fabs(mine - theirs) > 1e-9 * (1 + std::fabs(mine))) {
+      same = false;
     }
-    if (same) {
-      d.f = a.value;
-      d.exact = a.value.exact;
-      if (!d.exact) d.reason = a.reason();
-      // The engine may write f without its helper program; the first question that needs
-      // the helper says whether the study can be exact at all.
-      domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
-      if (!domainAnswer_->determined && EngineDown(domainAnswer_->why)) {
-        d.f.exact = false;
-        d.exact = false;
-        d.reason = domainAnswer_->reason();
-      }
-    } else {
-      d.f = Expr{std::string(funzione), "", false};
+  }
+  if (same) {
+    d.f = a.value;
+    d.exact = a.value.exact;
+    if (!d.exact) d.reason = a.reason();
+    // The engine may write f without its helper program; the first question that needs the
+    // helper says whether the study can be exact at all.
+    domainAnswer_ = Ask<Domain>([&] { return engine_.DomainOf(Which::F); });
+    if (!domainAnswer_->determined && EngineDown(domainAnswer_->why)) {
+      d.f.exact = false;
       d.exact = false;
-      d.reason = "la forma esatta non corrisponde ai valori della funzione";
+      d.reason = domainAnswer_->reason();
     }
   } else {
     d.f = Expr{std::string(funzione), "", false};
     d.exact = false;
-    d.reason = a.why == Reason::None ? "nessuna risposta del motore di calcolo esatto" : a.reason();
-    EngineDown(a.why);
+    d.reason = a.determined            ? "la forma esatta non corrisponde ai valori della funzione"
+               : a.why == Reason::None ? "nessuna risposta del motore di calcolo esatto"
+                                       : a.reason();
+    if (!a.determined) EngineDown(a.why);
   }
   sheet_.function.determined = true;
   Done(sheet_.function, SectionId::Function);
@@ -124,14 +120,8 @@ bool Builder::EngineDown(Reason why) {
 namespace curvalis::study {
 
 Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
-                 const std::atomic<bool>* cancel) {
-  return BuildSheet(engine, funzione, observer, cancel, SheetBudget{});
-}
-
-Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
                  const std::atomic<bool>* cancel, const SheetBudget& budget) {
-  sheet_build::Builder builder(engine, observer, cancel);
-  builder.SetBudget(budget);
+  sheet_build::Builder builder(engine, observer, cancel, budget);
   Sheet sheet = builder.Run(funzione);
   engine.SetTimeLeft(std::nullopt);
   return sheet;

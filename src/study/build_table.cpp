@@ -112,9 +112,8 @@ void Builder::BuildGraph() {
     if (v.empty()) v = {0};
     *lo = *std::min_element(v.begin(), v.end());
     *hi = *std::max_element(v.begin(), v.end());
-    double width = std::max(*hi - *lo, 2.0);
+    const double width = std::max(*hi - *lo, 2.0) * 1.3;
     const double mid = (*lo + *hi) / 2;
-    width *= 1.3;
     *lo = mid - width / 2;
     *hi = mid + width / 2;
   };

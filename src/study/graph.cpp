@@ -135,9 +135,11 @@ struct Segment {
   double x1, y1, x2, y2;
 };
 
-// True when the segment crosses the box or lies in it (Liang–Barsky clipping).
-bool Crosses(const Segment& s, const GraphBox& b) {
-  double t0 = 0, t1 = 1;
+// The part of the segment inside the box, from s at t0 to s at t1 (Liang–Barsky clipping);
+// false when none of it is.
+bool Clip(const Segment& s, const GraphBox& b, double* t0, double* t1) {
+  *t0 = 0;
+  *t1 = 1;
   const double dx = s.x2 - s.x1, dy = s.y2 - s.y1;
   const double p[4] = {-dx, dx, -dy, dy};
   const double q[4] = {s.x1 - b.left, b.right() - s.x1, s.y1 - b.top, b.bottom() - s.y1};
@@ -148,13 +150,19 @@ bool Crosses(const Segment& s, const GraphBox& b) {
     }
     const double r = q[i] / p[i];
     if (p[i] < 0) {
-      t0 = std::max(t0, r);
+      *t0 = std::max(*t0, r);
     } else {
-      t1 = std::min(t1, r);
+      *t1 = std::min(*t1, r);
     }
-    if (t0 > t1) return false;
+    if (*t0 > *t1) return false;
   }
   return true;
+}
+
+// True when the segment crosses the box or lies in it.
+bool Crosses(const Segment& s, const GraphBox& b) {
+  double t0, t1;
+  return Clip(s, b, &t0, &t1);
 }
 
 // The segments of lines in the frame's units, those far outside it left out.
@@ -210,20 +218,9 @@ std::vector<std::pair<GraphBox, bool>> LinePlaces(const Segment& line, const Gra
     return out;
   }
   // The part of the line inside the frame.
-  double t0 = 0, t1 = 1;
+  double t0, t1;
+  if (!Clip(line, GraphBox{0, 0, l.width, l.height}, &t0, &t1) || t0 >= t1) return out;
   const double dx = line.x2 - line.x1, dy = line.y2 - line.y1;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {line.x1, l.width - line.x1, line.y1, l.height - line.y1};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return out;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, r);
-    if (p[i] > 0) t1 = std::min(t1, r);
-  }
-  if (t0 >= t1) return out;
   const double rise = dy / (std::abs(dx) + 1e-12);  // frame units down per unit right
   const double fractions[] = {0.93, 0.85, 0.07, 0.15, 0.75, 0.25, 0.6, 0.4, 0.5};
   // Beside the line first: above it on the side where the line is lower in the frame, below

@@ -10,10 +10,6 @@
 namespace curvalis::study {
 namespace {
 
-std::string M(const std::string& math) {
-  return "$" + math + "$";
-}
-
 // --- The graph ----------------------------------------------------------------------------
 
 // The picture's frame in its own units (those of the layout), and the size of a unit: 15 cm

@@ -9,6 +9,11 @@
 
 namespace curvalis::study {
 
+// A formula set in math mode: "$...$".
+inline std::string M(const std::string& math) {
+  return "$" + math + "$";
+}
+
 // \documentclass and the packages, with each symbol of the student notation declared.
 std::string LatexPreamble();
 

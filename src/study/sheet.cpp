@@ -1,5 +1,7 @@
 #include "study/sheet.h"
 
+#include "study/sheet_writers.h"
+
 #include <cmath>
 
 namespace curvalis::study {
@@ -26,16 +28,6 @@ constexpr std::array<SectionNames, kSectionCount> kNames = {{
     {"inflections", "Flessi"},
 }};
 
-// "A", "A e B", "A, B e C".
-std::string JoinItalian(const std::vector<std::string>& parts) {
-  std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) out += i + 1 == parts.size() ? " e " : ", ";
-    out += parts[i];
-  }
-  return out;
-}
-
 template <typename T>
 bool Pending(const Section<T>& s, std::vector<std::string>* lines) {
   if (!s.ready) {
@@ -54,36 +46,6 @@ bool Pending(const Section<T>& s, std::vector<std::string>* lines) {
 // The mark of a value our evaluator could neither confirm nor refute.
 std::string Unchecked(const Number& n) {
   return n.checked ? "" : " (non verificato)";
-}
-
-std::string LimitHead(const LimitItem& item) {
-  switch (item.side) {
-    case Approach::MinusInfinity:
-      return "lim x→−∞ f(x)";
-    case Approach::PlusInfinity:
-      return "lim x→+∞ f(x)";
-    case Approach::Left:
-      return "lim x→" + item.at.text + "⁻ f(x)";
-    case Approach::Right:
-      return "lim x→" + item.at.text + "⁺ f(x)";
-  }
-  return {};
-}
-
-std::string SideText(Side side) {
-  switch (side) {
-    case Side::Left:
-      return "da sinistra";
-    case Side::Right:
-      return "da destra";
-    case Side::Both:
-      return "da entrambi i lati";
-    case Side::MinusInfinity:
-      return "per x → −∞";
-    case Side::PlusInfinity:
-      return "per x → +∞";
-  }
-  return {};
 }
 
 // A factor in a product: a text with a sum or difference inside is put in parentheses.
@@ -123,101 +85,14 @@ std::string DiscontinuityText(const Discontinuity& d) {
 }
 
 std::string NonDifferentiableText(const NonDifferentiablePoint& p) {
-  std::string out = "x = " + p.x.text + ": ";
-  switch (p.kind) {
-    case NonDifferentiableKind::Corner:
-      out += "punto angoloso";
-      break;
-    case NonDifferentiableKind::Cusp:
-      out += "cuspide";
-      break;
-    case NonDifferentiableKind::VerticalTangent:
-      out += "punto a tangente verticale";
-      break;
-    case NonDifferentiableKind::VerticalInflection:
-      out += "flesso a tangente verticale";
-      break;
-    case NonDifferentiableKind::Unknown:
-      out += "tipo di punto non determinato";
-      break;
-  }
-  std::vector<std::string> sides;
-  if (p.left) sides.push_back("f′₋(" + p.x.text + ") = " + p.left->text);
-  if (p.right) sides.push_back("f′₊(" + p.x.text + ") = " + p.right->text);
-  for (const std::string& s : sides) out += ", " + s;
+  constexpr const char* kKinds[] = {"punto angoloso", "cuspide", "punto a tangente verticale",
+                                    "flesso a tangente verticale",
+                                    "tipo di punto non determinato"};  // in the order of the kinds
+  std::string out = "x = " + p.x.text + ": " + kKinds[int(p.kind)];
+  if (p.left) out += ", f′₋(" + p.x.text + ") = " + p.left->text;
+  if (p.right) out += ", f′₊(" + p.x.text + ") = " + p.right->text;
   return out;
 }
-
-template <typename Item, typename Key>
-std::vector<std::string> GroupedIntervals(const std::vector<Item>& items, Key key) {
-  std::vector<std::string> parts;
-  for (const Item& i : items) {
-    if (key(i)) parts.push_back(IntervalText(i.range));
-  }
-  return parts;
-}
-
-}  // namespace
-
-std::string_view SectionName(SectionId id) {
-  return kNames[std::size_t(id)].name;
-}
-
-std::string_view SectionTitle(SectionId id) {
-  return kNames[std::size_t(id)].title;
-}
-
-bool SectionReady(const Sheet& sheet, SectionId id) {
-  bool ready = false;
-  WithSection(sheet, id, [&](const auto& section) { ready = section.ready; });
-  return ready;
-}
-
-std::string_view SignText(Sign sign) {
-  switch (sign) {
-    case Sign::Plus:
-      return "+";
-    case Sign::Minus:
-      return "−";
-    case Sign::Zero:
-      return "0";
-    case Sign::Undefined:
-      return "‖";
-    case Sign::None:
-      return "";
-  }
-  return "";
-}
-
-std::string IntervalText(const Interval& interval) {
-  return std::string(interval.closedLeft ? "[" : "]") + interval.from.text + "; " +
-         interval.to.text + (interval.closedRight ? "]" : "[");
-}
-
-std::string PointText(const Point& point) {
-  return "(" + point.x.text + "; " + point.y.text + ")";
-}
-
-// y = m·x + q as a student writes it: "y = x + 2", "y = −x", "y = 2x − π", "y = 1".
-std::string LineText(const Number& m, const Number& q) {
-  std::string out = "y = ";
-  const bool hasX = m.value != 0 || !m.exact;
-  if (hasX) {
-    if (m.text == "1") {
-      out += "x";
-    } else if (m.text == "−1") {
-      out += "−x";
-    } else {
-      out += Factor(m.text) + "x";
-    }
-  }
-  if (!hasX) return out + q.text;
-  if (q.value == 0 && q.exact) return out;
-  if (q.text.rfind("−", 0) == 0) return out + " − " + q.text.substr(std::string("−").size());
-  return out + " + " + (q.text.rfind("≈", 0) == 0 ? "(" + q.text + ")" : q.text);
-}
-
-namespace {
 
 // The lines of the sections of f′ and f″.
 void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>& lines) {
@@ -240,17 +115,12 @@ void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
     }
     case SectionId::Monotonicity: {
       if (Pending(sheet.monotonicity, &lines)) break;
-      const auto& items = sheet.monotonicity.data.intervals;
-      const std::pair<Trend, const char*> kinds[] = {{Trend::Increasing, "crescente in "},
-                                                     {Trend::Decreasing, "decrescente in "},
-                                                     {Trend::Constant, "costante in "}};
-      for (const auto& kind : kinds) {
-        const Trend trend = kind.first;
-        const char* head = kind.second;
-        auto parts =
-            GroupedIntervals(items, [&](const TrendInterval& i) { return i.trend == trend; });
-        if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
-      }
+      KindLines(
+          sheet.monotonicity.data.intervals, [](const TrendInterval& i) { return i.trend; },
+          {{Trend::Increasing, "crescente in "},
+           {Trend::Decreasing, "decrescente in "},
+           {Trend::Constant, "costante in "}},
+          IntervalText, lines);
       break;
     }
     case SectionId::Extrema: {
@@ -275,11 +145,10 @@ void DerivativeLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
     }
     case SectionId::Concavity: {
       if (Pending(sheet.concavity, &lines)) break;
-      const auto& items = sheet.concavity.data.intervals;
-      auto up = GroupedIntervals(items, [](const ConcavityInterval& i) { return i.up; });
-      auto down = GroupedIntervals(items, [](const ConcavityInterval& i) { return !i.up; });
-      if (!up.empty()) lines.push_back("concava verso l'alto in " + JoinItalian(up));
-      if (!down.empty()) lines.push_back("concava verso il basso in " + JoinItalian(down));
+      KindLines(
+          sheet.concavity.data.intervals, [](const ConcavityInterval& i) { return i.up; },
+          {{true, "concava verso l'alto in "}, {false, "concava verso il basso in "}}, IntervalText,
+          lines);
       if (lines.empty() && sheet.secondDerivative.determined &&
           sheet.secondDerivative.data.d2.text == "0") {
         lines.push_back("f″(x) = 0 in tutto il dominio: né concava verso l'alto né verso il basso");
@@ -315,17 +184,13 @@ void DomainLines(const Sheet& sheet, std::vector<std::string>& lines) {
   if (Pending(sheet.domain, &lines)) return;
   const Domain& d = sheet.domain.data.domain;
   if (!d.condition.empty()) lines.push_back(d.condition);
-  std::vector<std::string> parts;
-  for (const Interval& i : d.intervals) parts.push_back(IntervalText(i));
   std::string set;
-  for (std::size_t i = 0; i < parts.size(); ++i) set += (i ? " ∪ " : "") + parts[i];
-  if (!sheet.domain.data.periodicCondition.empty() && sheet.periodWindow) {
-    // A periodic f: D is every period's; the intervals are those of the period studied.
-    lines.push_back("nel periodo studiato " + IntervalText(*sheet.periodWindow) +
-                    ": D = " + (parts.empty() ? std::string("∅") : set));
-    return;
-  }
-  lines.push_back("D = " + (parts.empty() ? std::string("∅") : set));
+  for (const Interval& i : d.intervals) set += (set.empty() ? "" : " ∪ ") + IntervalText(i);
+  // A periodic f: D is every period's; the intervals are those of the period studied.
+  const bool periodic = !sheet.domain.data.periodicCondition.empty() && sheet.periodWindow;
+  lines.push_back(
+      (periodic ? "nel periodo studiato " + IntervalText(*sheet.periodWindow) + ": " : "") +
+      "D = " + (set.empty() ? "∅" : set));
 }
 
 void ParityLines(const Sheet& sheet, std::vector<std::string>& lines) {
@@ -355,25 +220,19 @@ void InterceptLines(const Sheet& sheet, std::vector<std::string>& lines) {
 
 void SignLines(const Sheet& sheet, std::vector<std::string>& lines) {
   if (Pending(sheet.sign, &lines)) return;
-  const auto& items = sheet.sign.data.intervals;
-  const std::pair<Sign, const char*> kinds[] = {
-      {Sign::Plus, "f > 0 in "}, {Sign::Minus, "f < 0 in "}, {Sign::Zero, "f = 0 in "}};
-  for (const auto& kind : kinds) {
-    // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
-    const Sign sign = kind.first;
-    const char* head = kind.second;
-    auto parts = GroupedIntervals(items, [&](const SignInterval& i) { return i.sign == sign; });
-    if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
-  }
+  KindLines(
+      sheet.sign.data.intervals, [](const SignInterval& i) { return i.sign; },
+      {{Sign::Plus, "f > 0 in "}, {Sign::Minus, "f < 0 in "}, {Sign::Zero, "f = 0 in "}},
+      IntervalText, lines);
 }
 
 void LimitLines(const Sheet& sheet, std::vector<std::string>& lines) {
   if (Pending(sheet.limits, &lines)) return;
   for (const LimitItem& item : sheet.limits.data.items) {
-    lines.push_back(LimitHead(item) + (item.value
-                                           ? " = " + item.value->text + Unchecked(*item.value)
-                                       : item.reason.empty() ? std::string(" non esiste")
-                                                             : ": " + item.reason));
+    lines.push_back(LimitText(item.at, item.side) + "f(x)" +
+                    (item.value            ? " = " + item.value->text + Unchecked(*item.value)
+                     : item.reason.empty() ? std::string(" non esiste")
+                                           : ": " + item.reason));
   }
   if (lines.empty()) lines.push_back("nessun limite da calcolare");
   if (sheet.domain.determined) {
@@ -386,19 +245,14 @@ void LimitLines(const Sheet& sheet, std::vector<std::string>& lines) {
 void AsymptoteLines(const Sheet& sheet, std::vector<std::string>& lines) {
   if (Pending(sheet.asymptotes, &lines)) return;
   for (const AsymptoteItem& a : sheet.asymptotes.data.items) {
-    switch (a.kind) {
-      case AsymptoteKind::Vertical:
-        lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
-        break;
-      case AsymptoteKind::Horizontal:
-        lines.push_back("asintoto orizzontale y = " + a.q.text + " (" + SideText(a.side) +
-                        FromText(a.from) + ")" + Unchecked(a.q));
-        break;
-      case AsymptoteKind::Oblique:
-        lines.push_back("asintoto obliquo " + LineText(a.m, a.q) + " (" + SideText(a.side) +
-                        FromText(a.from) + ")" + Unchecked(a.q));
-        break;
+    if (a.kind == AsymptoteKind::Vertical) {
+      lines.push_back("asintoto verticale x = " + a.x.text + " (" + SideText(a.side) + ")");
+      continue;
     }
+    const std::string line = a.kind == AsymptoteKind::Horizontal ? "orizzontale y = " + a.q.text
+                                                                 : "obliquo " + LineText(a.m, a.q);
+    lines.push_back("asintoto " + line + " (" + SideText(a.side) + FromText(a.from) + ")" +
+                    Unchecked(a.q));
   }
   if (!sheet.asymptotes.data.periodicVertical.empty()) {
     lines.push_back("asintoti verticali in ogni periodo: " +
@@ -408,6 +262,82 @@ void AsymptoteLines(const Sheet& sheet, std::vector<std::string>& lines) {
 }
 
 }  // namespace
+
+std::string_view SectionName(SectionId id) {
+  return kNames[std::size_t(id)].name;
+}
+
+std::string_view SectionTitle(SectionId id) {
+  return kNames[std::size_t(id)].title;
+}
+
+bool SectionReady(const Sheet& sheet, SectionId id) {
+  bool ready = false;
+  WithSection(sheet, id, [&](const auto& section) { ready = section.ready; });
+  return ready;
+}
+
+std::string JoinItalian(const std::vector<std::string>& parts) {
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += i + 1 == parts.size() ? " e " : ", ";
+    out += parts[i];
+  }
+  return out;
+}
+
+std::string LimitText(const Number& at, Approach side) {
+  switch (side) {
+    case Approach::MinusInfinity:
+      return "lim x→−∞ ";
+    case Approach::PlusInfinity:
+      return "lim x→+∞ ";
+    case Approach::Left:
+      return "lim x→" + at.text + "⁻ ";
+    case Approach::Right:
+      return "lim x→" + at.text + "⁺ ";
+  }
+  return {};
+}
+
+std::string SideText(Side side) {
+  constexpr const char* kTexts[] = {"da sinistra", "da destra", "da entrambi i lati", "per x → −∞",
+                                    "per x → +∞"};  // in the order of Side
+  return kTexts[int(side)];
+}
+
+std::string_view SignText(Sign sign) {
+  constexpr std::string_view kTexts[] = {"+", "−", "0", "‖", ""};  // in the order of Sign
+  return kTexts[int(sign)];
+}
+
+std::string IntervalText(const Interval& interval) {
+  return std::string(interval.closedLeft ? "[" : "]") + interval.from.text + "; " +
+         interval.to.text + (interval.closedRight ? "]" : "[");
+}
+
+std::string PointText(const Point& point) {
+  return "(" + point.x.text + "; " + point.y.text + ")";
+}
+
+// y = m·x + q as a student writes it: "y = x + 2", "y = −x", "y = 2x − π", "y = 1".
+std::string LineText(const Number& m, const Number& q) {
+  std::string out = "y = ";
+  const bool hasX = m.value != 0 || !m.exact;
+  if (hasX) {
+    if (m.text == "1") {
+      out += "x";
+    } else if (m.text == "−1") {
+      out += "−x";
+    } else {
+      out += Factor(m.text) + "x";
+    }
+  }
+  if (!hasX) return out + q.text;
+  if (q.value == 0 && q.exact) return out;
+  if (q.text.rfind("−", 0) == 0) return out + " − " + q.text.substr(std::string("−").size());
+  return out + " + " + (q.text.rfind("≈", 0) == 0 ? "(" + q.text + ")" : q.text);
+}
 
 std::vector<std::string> SectionLines(const Sheet& sheet, SectionId id) {
   std::vector<std::string> lines;
@@ -448,17 +378,8 @@ std::string ChartRowLatex(const SignChartRow& row) {
 }
 
 std::string ArrowText(Arrow arrow) {
-  switch (arrow) {
-    case Arrow::Up:
-      return "↗";
-    case Arrow::Down:
-      return "↘";
-    case Arrow::Flat:
-      return "→";
-    case Arrow::None:
-      return "‖";
-  }
-  return "";
+  constexpr const char* kTexts[] = {"↗", "↘", "→", "‖"};  // in the order of Arrow
+  return kTexts[int(arrow)];
 }
 
 std::string FCellText(const TableFCell& c) {
@@ -472,16 +393,9 @@ std::string FCellText(const TableFCell& c) {
 }
 
 std::vector<std::string> TableLines(const Sheet& sheet) {
-  std::vector<std::string> lines;
-  if (!sheet.tableReady) {
-    lines.push_back("tabella: calcolo in corso");
-    return lines;
-  }
+  if (!sheet.tableReady) return {"tabella: calcolo in corso"};
   const VariationTable& t = sheet.table;
-  if (t.xs.empty()) {
-    lines.push_back("tabella non determinata");
-    return lines;
-  }
+  if (t.xs.empty()) return {"tabella non determinata"};
   std::string x = "x:", d1 = "segno di f′(x):", d2 = "segno di f″(x):", f = "f(x):";
   for (std::size_t i = 0; i < t.xs.size(); ++i) {
     x += (i ? " | " : " ") + t.xs[i].text;
@@ -497,23 +411,14 @@ std::vector<std::string> TableLines(const Sheet& sheet) {
       f += " " + ArrowText(t.arrows[i]);
     }
   }
-  lines = {x, d1, d2, f};
-  return lines;
+  return {x, d1, d2, f};
 }
-
-}  // namespace curvalis::study
-
-namespace curvalis::study {
 
 const std::vector<Step>& SectionSteps(const Sheet& sheet, SectionId id) {
   const std::vector<Step>* steps = nullptr;
   WithSection(sheet, id, [&](const auto& s) { steps = &s.steps; });
   return *steps;
 }
-
-}  // namespace curvalis::study
-
-namespace curvalis::study {
 
 const SignChart* SectionChart(const Sheet& sheet, SectionId id) {
   const SignChart* chart = id == SectionId::Sign && sheet.sign.determined ? &sheet.sign.data.chart

@@ -5,11 +5,10 @@
 // Standard C++ only.
 #pragma once
 
-#include <chrono>
-#include <functional>
-
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -369,12 +368,6 @@ class SheetObserver {
   virtual void Finished(const Sheet& sheet) = 0;
 };
 
-// Builds the sheet of `funzione` (the text of Funzione as typed) with `engine`, telling
-// `observer` (may be null) of each section. `cancel` (may be null), once true, stops the build
-// between questions: the sections not reached stay not ready and Finished is not called.
-Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer = nullptr,
-                 const std::atomic<bool>* cancel = nullptr);
-
 // How long the sheet may wait for the engine: its questions together get `engineTime`, read on
 // `clock` (the steady clock unless set; tests pass a fake one). Once it is spent no question is
 // sent: what is left is found numerically or said "non determinato: tempo scaduto". The
@@ -383,8 +376,13 @@ struct SheetBudget {
   std::chrono::milliseconds engineTime{4000};
   std::function<std::chrono::steady_clock::time_point()> clock;
 };
-Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer,
-                 const std::atomic<bool>* cancel, const SheetBudget& budget);
+
+// Builds the sheet of `funzione` (the text of Funzione as typed) with `engine` within `budget`,
+// telling `observer` (may be null) of each section. `cancel` (may be null), once true, stops
+// the build between questions: the sections not reached stay not ready and Finished is not
+// called.
+Sheet BuildSheet(ExactEngine& engine, std::string_view funzione, SheetObserver* observer = nullptr,
+                 const std::atomic<bool>* cancel = nullptr, const SheetBudget& budget = {});
 
 // --- Texts shared by the window, the exports and the screen reader -------------------------
 
@@ -395,6 +393,13 @@ std::string_view SignText(Sign sign);
 // denominator, so that a factor of both (x + 2 in (x² − 4)/(x + 2)) is told apart.
 std::string ChartRowTitle(const SignChartRow& row);
 std::string ChartRowLatex(const SignChartRow& row);
+
+// "A", "A e B", "A, B e C".
+std::string JoinItalian(const std::vector<std::string>& parts);
+// The head of a limit, before what tends: "lim x→2⁻ ", "lim x→+∞ ".
+std::string LimitText(const Number& at, Approach side);
+// The side of an asymptote: "da sinistra", "per x → −∞".
+std::string SideText(Side side);
 
 // "]−∞; 2[", "[1; +∞[", "(2 − √3; 4 − 2√3)".
 std::string IntervalText(const Interval& interval);

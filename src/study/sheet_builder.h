@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
-#include <map>
 #include <memory>
 
 #include "core/formula.h"
@@ -62,13 +61,8 @@ class Fn {
   bool ok_ = false;
 };
 
-inline Number Exact(double v, std::string text) {
-  Number n;
-  n.text = std::move(text);
-  n.latex = n.text;
-  n.value = v;
-  n.exact = true;
-  return n;
+inline Number Exact(double v, const std::string& text) {
+  return Number{text, text, v, true, true};
 }
 
 inline Sign SignOf(double v) {
@@ -105,11 +99,11 @@ struct Stretch {
 
 class Builder {
  public:
-  Builder(ExactEngine& engine, SheetObserver* observer, const std::atomic<bool>* cancel)
-      : engine_(engine), observer_(observer), cancel_(cancel) {}
+  Builder(ExactEngine& engine, SheetObserver* observer, const std::atomic<bool>* cancel,
+          const SheetBudget& budget)
+      : engine_(engine), observer_(observer), cancel_(cancel), budget_(budget) {}
 
   Sheet Run(std::string_view funzione);
-  void SetBudget(const SheetBudget& budget) { budget_ = budget; }
 
  private:
   // --- asking the engine ---------------------------------------------------------------
@@ -217,6 +211,7 @@ class Builder {
   bool ConditionsHold(double x);
   // f has a value at x, or every condition holds there and the value only overflows a double.
   bool HasValueOrOverflows(double x);
+  // Whether a dense sample of f agrees with `d`, whose intervals pieces_ holds meanwhile.
   bool DomainAgrees(const Domain& d);
   // The intersection of the conditions, each solved by the engine; nullopt when one is not.
   std::optional<Domain> DomainOfConditions();
@@ -226,7 +221,6 @@ class Builder {
   // Even, odd or neither, as the values of f say at sample points.
   Parity NumericParity();
 
-  bool CheckPeriod(double t);
   void BuildParity();
   void BuildIntercepts();
 
@@ -252,12 +246,7 @@ class Builder {
   void AddLimit(const Number& at, Approach side);
   void BuildLimits();
   std::optional<Number> LimitAt(double x, Approach side) const;
-  Check CheckLine(bool plus, const Line& l);
   void BuildAsymptotes();
-
-  // The engine's derivative passes when it reads back through our evaluator as the difference
-  // quotient of the function it derives, at the test points.
-  bool CheckDerivative(Fn& d, const std::function<double(double)>& of, double step);
 
   void BuildDerivative();
 
@@ -310,10 +299,6 @@ class Builder {
     }
   }
 
-  // Without a confirmed f′ the trend comes from difference quotients, which say nothing true
-  // across a jump of f: then the sections of f′ and f″ are not determined.
-  std::string NoNumericDerivative() const;
-
   void BuildMonotonicity();
 
   // For a periodic f the period's start 0 has neighbours on both sides: just left of it is
@@ -355,7 +340,6 @@ class Builder {
   std::vector<Step> InterceptsWorking();
   std::vector<Step> AsymptotesWorking();
   std::vector<Step> DerivativeWorking(Which which);
-  // "f′(x) = 0 ⇔ x² − 4x + 1 = 0", then the solutions (or that there are none).
   // The conclusions of Massimi e minimi (Which::D1) or Flessi (Which::D2): at each point the
   // change of sign of f′ (f″) that makes it one, then its ordinate computed.
   std::vector<Step> ConclusionsWorking(Which which);
@@ -368,6 +352,7 @@ class Builder {
   // reaches the sheet's value.
   std::vector<Step> ObliqueWorking(const AsymptoteItem& a, bool intercept, const std::string& own,
                                    const std::string& ownLatex);
+  // "f′(x) = 0 ⇔ x² − 4x + 1 = 0", then the solutions (or that there are none).
   std::vector<Step> ZerosWorking(Which which, const std::vector<Number>& zeros);
 
   // --- the table and the graph ----------------------------------------------------------

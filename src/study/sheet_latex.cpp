@@ -13,7 +13,7 @@ namespace curvalis::study {
 namespace {
 
 std::string Math(const Number& n) {
-  return "$" + NumberLatex(n) + "$";
+  return M(NumberLatex(n));
 }
 
 std::string VarCell(const VariationTable& t, std::size_t i) {
@@ -60,18 +60,6 @@ double WidthCm(const std::string& text) {
 // The width of the f row's texts at column i, in centimetres.
 double FCellCm(const VariationTable& t, std::size_t i, const std::vector<std::string>& shown) {
   return std::max(WidthCm(t.xs[i].text), WidthCm(shown[i]));
-}
-
-// A row of signs of the variation table (f′ or f″) over n columns; "?" throughout without one.
-std::string TkzSignLine(std::size_t n, bool has, const std::vector<Sign>& at,
-                        const std::vector<Sign>& on) {
-  std::string l = "\\tkzTabLine{";
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i) l += ", ";
-    l += has ? TkzSignCode(at[i], true) : "";
-    if (i + 1 < n) l += ", " + (has ? TkzSignCode(on[i], false) : std::string("?"));
-  }
-  return l + "}\n";
 }
 
 std::string TkzTable(const Sheet& sheet, std::string* legend) {
@@ -147,23 +135,9 @@ std::string TkzTable(const Sheet& sheet, std::string* legend) {
   }
   return out + "\\end{tikzpicture}\n\\end{center}\n";
 }
-std::string M(const std::string& math) {
-  return "$" + math + "$";
-}
-
 std::string IntervalLatex(const Interval& i) {
   return std::string(i.closedLeft ? "[" : "\\mathopen{]}") + NumberLatex(i.from) + ";\\, " +
          NumberLatex(i.to) + (i.closedRight ? "]" : "\\mathclose{[}");
-}
-
-// "A", "A e B", "A, B e C", each part in math mode.
-std::string JoinMath(const std::vector<std::string>& parts) {
-  std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) out += i + 1 == parts.size() ? " e " : ", ";
-    out += M(parts[i]);
-  }
-  return out;
 }
 
 std::string LimitLatex(const LimitItem& item) {
@@ -181,28 +155,14 @@ std::string LimitLatex(const LimitItem& item) {
 }
 
 std::string SideLatex(Side side) {
-  switch (side) {
-    case Side::Left:
-      return "da sinistra";
-    case Side::Right:
-      return "da destra";
-    case Side::Both:
-      return "da entrambi i lati";
-    case Side::MinusInfinity:
-      return "per $x \\to -\\infty$";
-    case Side::PlusInfinity:
-      return "per $x \\to +\\infty$";
-  }
-  return {};
+  return side == Side::MinusInfinity  ? "per $x \\to -\\infty$"
+         : side == Side::PlusInfinity ? "per $x \\to +\\infty$"
+                                      : SideText(side);
 }
 
-template <typename Item, typename Key>
-std::vector<std::string> IntervalsLatex(const std::vector<Item>& items, Key key) {
-  std::vector<std::string> parts;
-  for (const Item& i : items) {
-    if (key(i)) parts.push_back(IntervalLatex(i.range));
-  }
-  return parts;
+// An interval in math mode, as a part of a line.
+std::string IntervalMath(const Interval& i) {
+  return M(IntervalLatex(i));
 }
 
 std::string ExprLatex(const Expr& e) {
@@ -250,14 +210,10 @@ void FirstLatexLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
       break;
     }
     case SectionId::Sign: {
-      const auto& items = sheet.sign.data.intervals;
-      const std::pair<Sign, const char*> kinds[] = {
-          {Sign::Plus, "f > 0"}, {Sign::Minus, "f < 0"}, {Sign::Zero, "f = 0"}};
-      for (const auto& kind : kinds) {
-        const Sign sign = kind.first;
-        auto parts = IntervalsLatex(items, [&](const SignInterval& i) { return i.sign == sign; });
-        if (!parts.empty()) lines.push_back(M(kind.second) + " in " + JoinMath(parts));
-      }
+      KindLines(
+          sheet.sign.data.intervals, [](const SignInterval& i) { return i.sign; },
+          {{Sign::Plus, "$f > 0$ in "}, {Sign::Minus, "$f < 0$ in "}, {Sign::Zero, "$f = 0$ in "}},
+          IntervalMath, lines);
       break;
     }
     case SectionId::Limits: {
@@ -270,20 +226,11 @@ void FirstLatexLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
     }
     case SectionId::Asymptotes: {
       for (const AsymptoteItem& a : sheet.asymptotes.data.items) {
-        switch (a.kind) {
-          case AsymptoteKind::Vertical:
-            lines.push_back("asintoto verticale " + M("x = " + NumberLatex(a.x)) + " (" +
-                            SideLatex(a.side) + ")");
-            break;
-          case AsymptoteKind::Horizontal:
-            lines.push_back("asintoto orizzontale " + M("y = " + NumberLatex(a.q)) + " (" +
-                            SideLatex(a.side) + ")");
-            break;
-          case AsymptoteKind::Oblique:
-            lines.push_back("asintoto obliquo " + M(LineLatex(a.m, a.q)) + " (" +
-                            SideLatex(a.side) + ")");
-            break;
-        }
+        const std::string line =
+            a.kind == AsymptoteKind::Vertical     ? "verticale " + M("x = " + NumberLatex(a.x))
+            : a.kind == AsymptoteKind::Horizontal ? "orizzontale " + M("y = " + NumberLatex(a.q))
+                                                  : "obliquo " + M(LineLatex(a.m, a.q));
+        lines.push_back("asintoto " + line + " (" + SideLatex(a.side) + ")");
       }
       if (lines.empty()) lines.push_back("nessun asintoto");
       break;
@@ -301,22 +248,18 @@ void DerivativeLatexLines(const Sheet& sheet, SectionId id, std::vector<std::str
       lines.push_back(M("\\displaystyle f'(x) = " + ExprLatex(d.d1)));
       if (!d.notDifferentiable.empty()) {
         std::vector<std::string> parts;
-        for (const Number& n : d.notDifferentiable) parts.push_back("x = " + NumberLatex(n));
-        lines.push_back("$f$ non è derivabile in " + JoinMath(parts));
+        for (const Number& n : d.notDifferentiable) parts.push_back(M("x = " + NumberLatex(n)));
+        lines.push_back("$f$ non è derivabile in " + JoinItalian(parts));
       }
       break;
     }
     case SectionId::Monotonicity: {
-      const auto& items = sheet.monotonicity.data.intervals;
-      const std::pair<Trend, const char*> kinds[] = {{Trend::Increasing, "crescente in "},
-                                                     {Trend::Decreasing, "decrescente in "},
-                                                     {Trend::Constant, "costante in "}};
-      for (const auto& kind : kinds) {
-        const Trend trend = kind.first;
-        auto parts =
-            IntervalsLatex(items, [&](const TrendInterval& i) { return i.trend == trend; });
-        if (!parts.empty()) lines.push_back(kind.second + JoinMath(parts));
-      }
+      KindLines(
+          sheet.monotonicity.data.intervals, [](const TrendInterval& i) { return i.trend; },
+          {{Trend::Increasing, "crescente in "},
+           {Trend::Decreasing, "decrescente in "},
+           {Trend::Constant, "costante in "}},
+          IntervalMath, lines);
       break;
     }
     case SectionId::Extrema: {
@@ -331,11 +274,10 @@ void DerivativeLatexLines(const Sheet& sheet, SectionId id, std::vector<std::str
       lines.push_back(M("\\displaystyle f''(x) = " + ExprLatex(sheet.secondDerivative.data.d2)));
       break;
     case SectionId::Concavity: {
-      const auto& items = sheet.concavity.data.intervals;
-      auto up = IntervalsLatex(items, [](const ConcavityInterval& i) { return i.up; });
-      auto down = IntervalsLatex(items, [](const ConcavityInterval& i) { return !i.up; });
-      if (!up.empty()) lines.push_back("concava verso l'alto in " + JoinMath(up));
-      if (!down.empty()) lines.push_back("concava verso il basso in " + JoinMath(down));
+      KindLines(
+          sheet.concavity.data.intervals, [](const ConcavityInterval& i) { return i.up; },
+          {{true, "concava verso l'alto in "}, {false, "concava verso il basso in "}}, IntervalMath,
+          lines);
       if (lines.empty()) lines.push_back("né concava né convessa in alcun intervallo");
       break;
     }
@@ -396,20 +338,15 @@ std::string LineLatex(const Number& m, const Number& q) {
 
 bool SheetHasApproximations(const Sheet& sheet) {
   auto has = [](const std::string& s) { return s.find("≈") != std::string::npos; };
+  auto any = [&](const std::vector<std::string>& lines) {
+    return std::any_of(lines.begin(), lines.end(), has);
+  };
   for (int i = 0; i < kSectionCount; ++i) {
-    for (const std::string& l : SectionLines(sheet, SectionId(i))) {
-      if (has(l)) return true;
-    }
+    if (any(SectionLines(sheet, SectionId(i)))) return true;
   }
-  if (sheet.tableReady) {
-    for (const std::string& l : TableLines(sheet)) {
-      if (has(l)) return true;
-    }
-  }
-  for (const GraphPoint& p : sheet.points) {
-    if (has(p.label)) return true;
-  }
-  return false;
+  if (sheet.tableReady && any(TableLines(sheet))) return true;
+  return std::any_of(sheet.points.begin(), sheet.points.end(),
+                     [&](const GraphPoint& p) { return has(p.label); });
 }
 
 std::string SheetLatex(const Sheet& sheet) {
@@ -453,20 +390,18 @@ std::string SheetLatex(const Sheet& sheet) {
   return out + "\\end{document}\n";
 }
 
-std::string TkzSignCode(Sign s, bool atPoint) {
-  switch (s) {
-    case Sign::Plus:
-      return atPoint ? "t" : "+";
-    case Sign::Minus:
-      return atPoint ? "t" : "-";
-    case Sign::Zero:
-      return atPoint ? "z" : "0";
-    case Sign::Undefined:
-      return atPoint ? "d" : "h";
-    case Sign::None:
-      return "";
+std::string TkzSignLine(std::size_t n, bool has, const std::vector<Sign>& at,
+                        const std::vector<Sign>& on) {
+  // Each sign at a column and on an interval, in the order of Sign.
+  constexpr const char* kAt[] = {"t", "t", "z", "d", ""};
+  constexpr const char* kOn[] = {"+", "-", "0", "h", ""};
+  std::string l = "\\tkzTabLine{";
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i) l += ", ";
+    l += has ? kAt[int(at[i])] : "";
+    if (i + 1 < n) l += std::string(", ") + (has ? kOn[int(on[i])] : "?");
   }
-  return "";
+  return l + "}\n";
 }
 
 }  // namespace curvalis::study

@@ -18,11 +18,7 @@ std::string Table(const Sheet& sheet) {
   const VariationTable& t = sheet.table;
   if (!sheet.tableReady || t.xs.empty()) return "";
   // One column for each point and one for each interval between two points.
-  std::vector<std::vector<std::string>> rows(4);
-  rows[0].push_back("x");
-  rows[1].push_back("f′(x)");
-  rows[2].push_back("f″(x)");
-  rows[3].push_back("f(x)");
+  std::vector<std::vector<std::string>> rows = {{"x"}, {"f′(x)"}, {"f″(x)"}, {"f(x)"}};
   for (std::size_t i = 0; i < t.xs.size(); ++i) {
     rows[0].push_back(t.xs[i].text);
     rows[1].push_back(t.hasD1 ? std::string(SignText(t.d1AtPoint[i])) : "?");

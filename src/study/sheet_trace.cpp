@@ -34,37 +34,21 @@ std::string List(const std::vector<T>& items, F one) {
   return out + "]";
 }
 
-std::string Latex(const Expr& e) {
-  return e.latex.empty() ? LatexText(e.text) : e.latex;
+// An expression's fields: its text and its LaTeX.
+std::string ExprJson(const Expr& e) {
+  return ",\"text\":" + JsonString(e.text) +
+         ",\"latex\":" + JsonString(e.latex.empty() ? LatexText(e.text) : e.latex);
 }
 
 std::string SignJson(Sign s) {
-  switch (s) {
-    case Sign::Plus:
-      return "\"+\"";
-    case Sign::Minus:
-      return "\"-\"";
-    case Sign::Zero:
-      return "\"0\"";
-    default:
-      return "null";
-  }
+  constexpr const char* kSigns[] = {"\"+\"", "\"-\"", "\"0\"", "null", "null"};  // as Sign
+  return kSigns[int(s)];
 }
 
 std::string SideJson(Side s) {
-  switch (s) {
-    case Side::Left:
-      return "\"left\"";
-    case Side::Right:
-      return "\"right\"";
-    case Side::Both:
-      return "\"both\"";
-    case Side::MinusInfinity:
-      return "\"-inf\"";
-    case Side::PlusInfinity:
-      return "\"+inf\"";
-  }
-  return "null";
+  constexpr const char* kSides[] = {"\"left\"", "\"right\"", "\"both\"", "\"-inf\"",
+                                    "\"+inf\""};  // in the order of Side
+  return kSides[int(s)];
 }
 
 // The side a horizontal or oblique asymptote is approached from, where the values say it.
@@ -83,10 +67,8 @@ std::string DomainBody(const Sheet& s) {
   return ",\"text\":" + JsonString(d.condition) +
          ",\"intervals\":" + List(d.intervals, [](const Interval& i) { return Json(i); }) +
          ",\"discontinuities\":" + List(s.domain.data.discontinuities, [](const Discontinuity& c) {
-           const char* kind = c.kind == DiscontinuityKind::Removable ? "removable"
-                              : c.kind == DiscontinuityKind::Jump    ? "jump"
-                                                                     : "second";
-           return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kind + "\"" +
+           constexpr const char* kKinds[] = {"removable", "jump", "second"};  // as the kinds
+           return "{\"x\":" + Json(c.x) + ",\"kind\":\"" + kKinds[int(c.kind)] + "\"" +
                   (c.jump ? ",\"jump\":" + Json(*c.jump) : std::string()) + "}";
          });
 }
@@ -144,15 +126,11 @@ std::string AsymptotesBody(const Sheet& s) {
 // f′ and the points where f is not differentiable, with their kind.
 std::string DerivativeBody(const Sheet& s) {
   const DerivativeData& d = s.derivative.data;
-  return ",\"text\":" + JsonString(d.d1.text) + ",\"latex\":" + JsonString(Latex(d.d1)) +
+  return ExprJson(d.d1) +
          ",\"not_differentiable\":" + List(d.kinds, [](const NonDifferentiablePoint& p) {
-           const char* kind =
-               p.kind == NonDifferentiableKind::Corner               ? "\"corner\""
-               : p.kind == NonDifferentiableKind::Cusp               ? "\"cusp\""
-               : p.kind == NonDifferentiableKind::VerticalTangent    ? "\"vertical_tangent\""
-               : p.kind == NonDifferentiableKind::VerticalInflection ? "\"vertical_inflection\""
-                                                                     : "null";
-           return "{\"x\":" + Json(p.x) + ",\"kind\":" + kind +
+           constexpr const char* kKinds[] = {"\"corner\"", "\"cusp\"", "\"vertical_tangent\"",
+                                             "\"vertical_inflection\"", "null"};  // as the kinds
+           return "{\"x\":" + Json(p.x) + ",\"kind\":" + kKinds[int(p.kind)] +
                   ",\"left\":" + (p.left ? Json(*p.left) : "null") +
                   ",\"right\":" + (p.right ? Json(*p.right) : "null") + "}";
          });
@@ -186,8 +164,7 @@ std::string Body(const Sheet& s, SectionId id) {
   switch (id) {
     case SectionId::Function: {
       const FunctionData& d = s.function.data;
-      std::string out = ",\"text\":" + JsonString(d.f.text) +
-                        ",\"latex\":" + JsonString(Latex(d.f)) + ",\"exact\":" + Bool(d.exact);
+      std::string out = ExprJson(d.f) + ",\"exact\":" + Bool(d.exact);
       if (!d.exact) out += ",\"reason\":" + JsonString(d.reason);
       return out;
     }
@@ -216,10 +193,9 @@ std::string Body(const Sheet& s, SectionId id) {
       return ",\"intervals\":" +
              List(s.monotonicity.data.intervals,
                   [](const TrendInterval& i) {
-                    const char* t = i.trend == Trend::Increasing   ? "increasing"
-                                    : i.trend == Trend::Decreasing ? "decreasing"
-                                                                   : "constant";
-                    return Json(i.range, std::string(",\"trend\":\"") + t + "\"");
+                    constexpr const char* kTrends[] = {"increasing", "decreasing", "constant"};
+                    return Json(i.range,
+                                std::string(",\"trend\":\"") + kTrends[int(i.trend)] + "\"");
                   }) +
              ChartJson(s, id);
     case SectionId::Extrema:
@@ -227,10 +203,8 @@ std::string Body(const Sheet& s, SectionId id) {
                return std::string("{\"kind\":\"") + (e.maximum ? "max" : "min") + "\"," +
                       Json(e.p) + ",\"absolute\":" + Bool(e.absolute) + "}";
              });
-    case SectionId::SecondDerivative: {
-      const Expr& d = s.secondDerivative.data.d2;
-      return ",\"text\":" + JsonString(d.text) + ",\"latex\":" + JsonString(Latex(d));
-    }
+    case SectionId::SecondDerivative:
+      return ExprJson(s.secondDerivative.data.d2);
     case SectionId::Concavity:
       return ",\"intervals\":" +
              List(s.concavity.data.intervals,

@@ -76,15 +76,7 @@ std::string SignChartLatex(const SignChart& chart) {
     out += (i ? ", $" : "$") + (x.latex.empty() ? StudentLatex(x.text) : x.latex) + "$";
   }
   out += "}\n";
-  for (const SignChartRow& r : chart.rows) {
-    out += "\\tkzTabLine{";
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i) out += ", ";
-      out += TkzSignCode(r.atPoint[i], true);
-      if (i + 1 < n) out += ", " + TkzSignCode(r.onInterval[i], false);
-    }
-    out += "}\n";
-  }
+  for (const SignChartRow& r : chart.rows) out += TkzSignLine(n, true, r.atPoint, r.onInterval);
   return out + "\\end{tikzpicture}\n\\end{center}\n";
 }
 

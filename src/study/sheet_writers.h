@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "study/sheet.h"
 
@@ -39,6 +41,22 @@ std::string WorkingLatex(const std::vector<Step>& steps);
 std::string SignChartMarkdown(const SignChart& chart);
 std::string SignChartLatex(const SignChart& chart);
 
+// A line for each of `kinds` that some intervals of `items` have (`kindOf` tells an item's):
+// its head, then those intervals, each written by `text`, joined ("f > 0 in ]−∞; 1[ e ]2; +∞[").
+template <typename Item, typename KindOf, typename Text>
+void KindLines(
+    const std::vector<Item>& items, KindOf kindOf,
+    std::initializer_list<std::pair<std::invoke_result_t<KindOf, const Item&>, std::string>> kinds,
+    Text text, std::vector<std::string>& lines) {
+  for (const auto& [kind, head] : kinds) {
+    std::vector<std::string> parts;
+    for (const Item& i : items) {
+      if (kindOf(i) == kind) parts.push_back(text(i.range));
+    }
+    if (!parts.empty()) lines.push_back(head + JoinItalian(parts));
+  }
+}
+
 // A text of the sheet for LaTeX's text mode: the characters special to LaTeX escaped (the
 // student notation's symbols are declared in the document's preamble).
 std::string LatexText(std::string_view text);
@@ -49,9 +67,10 @@ std::string StudentLatex(std::string_view text);
 
 // A number, a point and a line for math mode, from the engine's LaTeX where it wrote one.
 std::string NumberLatex(const Number& n);
-// A sign in a tkz-tab sign row: at a column ("t", "z", "d") or on an interval ("+", "-", "0",
-// "h").
-std::string TkzSignCode(Sign s, bool atPoint);
+// A sign row of a tkz-tab table over n columns: the sign at each column ("t", "z", "d") and on
+// each interval after it ("+", "-", "0", "h"); "?" on the intervals when `has` is false.
+std::string TkzSignLine(std::size_t n, bool has, const std::vector<Sign>& at,
+                        const std::vector<Sign>& on);
 std::string PointLatex(const Point& p);
 std::string LineLatex(const Number& m, const Number& q);
 

@@ -37,6 +37,36 @@ constexpr Symbol kSymbols[] = {
     {U'₊', "\\ensuremath{_+}"},          {U'₋', "\\ensuremath{_-}"},
 };
 
+// The characters special to LaTeX, as its text mode and its math mode write them.
+constexpr Symbol kTextEscapes[] = {
+    {U'#', "\\#"},
+    {U'$', "\\$"},
+    {U'%', "\\%"},
+    {U'&', "\\&"},
+    {U'_', "\\_"},
+    {U'{', "\\{"},
+    {U'}', "\\}"},
+    {U'\\', "\\textbackslash{}"},
+    {U'^', "\\textasciicircum{}"},
+    {U'~', "\\textasciitilde{}"},
+    {U'<', "\\textless{}"},
+    {U'>', "\\textgreater{}"},
+    {U'|', "\\textbar{}"},
+};
+constexpr Symbol kMathEscapes[] = {
+    {U'%', "\\%"}, {U'#', "\\#"}, {U'&', "\\&"},           {U'_', "\\_"},    {U'$', "\\$"},
+    {U'{', "\\{"}, {U'}', "\\}"}, {U'\\', "\\backslash "}, {U'~', "\\sim "}, {U'*', "\\cdot "},
+};
+
+// How `table` writes c; nullptr when it does not hold it.
+template <std::size_t N>
+const char* Lookup(const Symbol (&table)[N], char32_t c) {
+  for (const Symbol& s : table) {
+    if (s.code == c) return s.latex;
+  }
+  return nullptr;
+}
+
 // Latin letters with accents that the T1 fonts hold (Italian and its neighbours).
 bool Latin1Letter(char32_t c) {
   return c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7;
@@ -70,11 +100,7 @@ namespace {
 // --- Math mode ------------------------------------------------------------------------------
 
 // The characters of the student notation in math mode.
-struct MathSymbol {
-  char32_t code;
-  const char* latex;
-};
-constexpr MathSymbol kMath[] = {
+constexpr Symbol kMath[] = {
     {U'−', "-"},           {U'–', "-"},           {U'·', "\\cdot "},     {U'×', "\\times "},
     {U'÷', "\\div "},      {U'∞', "\\infty "},    {U'π', "\\pi "},       {U'≠', "\\neq "},
     {U'≤', "\\leq "},      {U'≥', "\\geq "},      {U'∈', "\\in "},       {U'∉', "\\notin "},
@@ -89,9 +115,7 @@ constexpr MathSymbol kMath[] = {
 // One character that is not ASCII, in math mode: its command, an accented letter as text, or a
 // diamond for a character the fonts do not hold (never a character pdflatex cannot set).
 std::string MathChar(char32_t c, std::string_view utf8) {
-  for (const MathSymbol& m : kMath) {
-    if (m.code == c) return m.latex;
-  }
+  if (const char* m = Lookup(kMath, c)) return m;
   if (Latin1Letter(c)) return "\\text{" + std::string(utf8) + "}";
   return "\\diamond ";
 }
@@ -220,28 +244,10 @@ std::string StudentMath(std::string_view text, std::size_t& i, std::size_t end) 
     }
     if (static_cast<unsigned char>(c) < 0x80) {
       ++i;
-      switch (c) {
-        case '%':
-        case '#':
-        case '&':
-        case '_':
-        case '$':
-        case '{':
-        case '}':
-          out += '\\';
-          out += c;
-          break;
-        case '\\':
-          out += "\\backslash ";
-          break;
-        case '~':
-          out += "\\sim ";
-          break;
-        case '*':
-          out += "\\cdot ";
-          break;
-        default:
-          if (c >= 0x20) out += c;
+      if (const char* e = Lookup(kMathEscapes, char32_t(c))) {
+        out += e;
+      } else if (c >= 0x20) {
+        out += c;
       }
       continue;
     }
@@ -263,37 +269,9 @@ std::string LatexText(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t start = i;
     const char32_t c = Utf8Next(text, i);
-    switch (c) {
-      case '\\':
-        out += "\\textbackslash{}";
-        continue;
-      case '^':
-        out += "\\textasciicircum{}";
-        continue;
-      case '~':
-        out += "\\textasciitilde{}";
-        continue;
-      case '#':
-      case '$':
-      case '%':
-      case '&':
-      case '_':
-      case '{':
-      case '}':
-        out += '\\';
-        out += char(c);
-        continue;
-      case '<':
-        out += "\\textless{}";
-        continue;
-      case '>':
-        out += "\\textgreater{}";
-        continue;
-      case '|':
-        out += "\\textbar{}";
-        continue;
-      default:
-        break;
+    if (const char* e = Lookup(kTextEscapes, c)) {
+      out += e;
+      continue;
     }
     if (c == U'√') {
       // The root over the factor after it, drawn as a radical: √3, √x, √(x² − 1).
@@ -324,8 +302,7 @@ std::string LatexText(std::string_view text) {
     }
     if (c < 0x80 && c >= 0x20) {
       out += char(c);
-    } else if (Latin1Letter(c) || std::any_of(std::begin(kSymbols), std::end(kSymbols),
-                                              [&](const Symbol& s) { return s.code == c; })) {
+    } else if (Latin1Letter(c) || Lookup(kSymbols, c)) {
       out.append(text.substr(start, i - start));
     } else {
       out += "?";

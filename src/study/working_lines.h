@@ -1,5 +1,5 @@
 // The pieces every line of the working is made of: the line itself, a number in LaTeX, the
-// "lim x→a⁻" before a limit. Private to the builder's files of the working.
+// "\lim_{x \to a^{-}}" before a limit. Private to the builder's files of the working.
 #pragma once
 
 #include <string>
@@ -20,20 +20,7 @@ inline std::string Latex(const Number& n) {
   return n.latex.empty() ? StudentLatex(n.text) : n.latex;
 }
 
-// "lim x→2⁻ f(x)" and its LaTeX.
-inline std::string LimitText(const Number& at, Approach side) {
-  switch (side) {
-    case Approach::MinusInfinity:
-      return "lim x→−∞ ";
-    case Approach::PlusInfinity:
-      return "lim x→+∞ ";
-    case Approach::Left:
-      return "lim x→" + at.text + "⁻ ";
-    case Approach::Right:
-      return "lim x→" + at.text + "⁺ ";
-  }
-  return {};
-}
+// The LaTeX of LimitText: "\lim_{x \to 2^{-}} ".
 inline std::string LimitLatex(const Number& at, Approach side) {
   switch (side) {
     case Approach::MinusInfinity:

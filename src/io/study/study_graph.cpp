@@ -26,10 +26,6 @@ study::GraphFonts PainterFonts() {
   return f;
 }
 
-}  // namespace
-
-namespace {
-
 // The graph laid out in a box `w` × `h`. The labels that found no room beside their points are
 // listed under the frame, which gives up the room they need; `frameH` is what remains of it.
 study::GraphLayout LayOutWithLegend(const study::StudyGraph& graph, qreal w, qreal h,
@@ -170,16 +166,12 @@ bool WriteStudyGraphSvg(QIODevice& out, const study::Sheet& sheet, QString* why)
   svg.setTitle(QStringLiteral("Grafico di f(x) = ") + Q(sheet.function.data.f.text));
   svg.setDescription(QStringLiteral("Curvalis, studio di funzione"));
   QPainter p;
-  if (!p.begin(&svg)) {
-    *why = QStringLiteral("il file SVG non può essere scritto");
-    return false;
+  if (p.begin(&svg)) {
+    PaintStudyGraph(p, QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), sheet);
+    if (p.end()) return true;
   }
-  PaintStudyGraph(p, QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), sheet);
-  if (!p.end()) {
-    *why = QStringLiteral("il file SVG non può essere scritto");
-    return false;
-  }
-  return true;
+  *why = QStringLiteral("il file SVG non può essere scritto");
+  return false;
 }
 
 }  // namespace curvalis

@@ -169,15 +169,8 @@ std::optional<StudyFormat> StudyFormatOf(const QString& path) {
 }
 
 QString StudySuffix(StudyFormat format) {
-  switch (format) {
-    case StudyFormat::Pdf:
-      return QStringLiteral("pdf");
-    case StudyFormat::Latex:
-      return QStringLiteral("tex");
-    case StudyFormat::Markdown:
-      return QStringLiteral("md");
-  }
-  return {};
+  constexpr const char* kSuffixes[] = {"pdf", "tex", "md"};  // in the order of StudyFormat
+  return QString::fromLatin1(kSuffixes[int(format)]);
 }
 
 bool ExportStudy(const study::Sheet& sheet, const QString& path, StudyFormat format,

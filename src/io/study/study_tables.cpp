@@ -20,6 +20,7 @@ namespace {
 constexpr qreal kTableFont = 14;  // logical pixels
 constexpr qreal kPad = 8;
 constexpr qreal kGap = 56;  // the least room between two columns, for a sign or an arrow
+constexpr const char* kRowNames[] = {"x", "f′(x)", "f″(x)", "f(x)"};
 
 // Where a text of the f row stands: at the top (a maximum, +∞), in the middle, at the bottom.
 enum class Level { Top, Middle, Bottom };
@@ -61,7 +62,7 @@ TableLayout LayOutTable(const VariationTable& t) {
   TableLayout l;
   l.rowHeight = fm.height() * 1.7;
   l.fHeight = fm.height() * 3.6;
-  for (const char* name : {"x", "f′(x)", "f″(x)", "f(x)"}) {
+  for (const char* name : kRowNames) {
     l.header = std::max(l.header, fm.horizontalAdvance(QString::fromUtf8(name)) + 2 * kPad);
   }
   const size_t n = t.xs.size();
@@ -146,15 +147,9 @@ void PaintSignRow(QPainter& p, const TableLayout& l, const VariationTable& t,
 }
 
 qreal LevelY(Level level, qreal top, qreal height, qreal line) {
-  switch (level) {
-    case Level::Top:
-      return top + line * 0.8;
-    case Level::Bottom:
-      return top + height - line * 0.8;
-    case Level::Middle:
-      break;
-  }
-  return top + height / 2;
+  return level == Level::Top      ? top + line * 0.8
+         : level == Level::Bottom ? top + height - line * 0.8
+                                  : top + height / 2;
 }
 
 void ArrowHead(QPainter& p, QPointF from, QPointF to) {
@@ -274,18 +269,16 @@ qreal PaintVariationTable(QPainter& p, const QRectF& area, const VariationTable&
   const TableLayout l = LayOutTable(table);
   const qreal scale = BeginTable(p, area, l);
   qreal y = 0;
-  const char* names[] = {"x", "f′(x)", "f″(x)", "f(x)"};
   const qreal heights[] = {l.rowHeight, l.rowHeight, l.rowHeight, l.fHeight};
   for (int r = 0; r < 4; ++r) {
-    p.drawText(QRectF(0, y, l.header, heights[r]), Qt::AlignCenter, QString::fromUtf8(names[r]));
+    p.drawText(QRectF(0, y, l.header, heights[r]), Qt::AlignCenter,
+               QString::fromUtf8(kRowNames[r]));
     if (r > 0) p.drawLine(QPointF(0, y), QPointF(l.width, y));
     y += heights[r];
   }
   p.drawLine(QPointF(l.header, 0), QPointF(l.header, l.height));
-  for (size_t i = 0; i < l.columns.size(); ++i) {
-    const Column& c = l.columns[i];
-    ColumnHeading(p, l, c, Q(table.xs[i].text));
-  }
+  for (size_t i = 0; i < l.columns.size(); ++i)
+    ColumnHeading(p, l, l.columns[i], Q(table.xs[i].text));
   PaintSignRow(p, l, table, table.d1AtPoint, table.d1OnInterval, table.hasD1, l.rowHeight);
   PaintSignRow(p, l, table, table.d2AtPoint, table.d2OnInterval, table.hasD2, 2 * l.rowHeight);
   PaintFRow(p, l, table, 3 * l.rowHeight);
@@ -328,10 +321,8 @@ qreal PaintSignChart(QPainter& p, const QRectF& area, const study::SignChart& ch
   const TableLayout l = LayOutChart(chart, &columns);
   const qreal scale = BeginTable(p, area, l);
   p.drawText(QRectF(0, 0, l.header, l.rowHeight), Qt::AlignCenter, QStringLiteral("x"));
-  for (size_t i = 0; i < l.columns.size(); ++i) {
-    const Column& c = l.columns[i];
-    ColumnHeading(p, l, c, Q(chart.xs[i].text));
-  }
+  for (size_t i = 0; i < l.columns.size(); ++i)
+    ColumnHeading(p, l, l.columns[i], Q(chart.xs[i].text));
   qreal y = l.rowHeight;
   for (const study::SignChartRow& r : chart.rows) {
     // The row of f stands apart from the factors by a double line.
