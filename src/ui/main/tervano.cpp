@@ -10,7 +10,6 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <cmath>
 #include <cstdlib>
 
@@ -154,10 +153,6 @@ void Tervano::applyBackground(Rgb color) {
   }
 }
 
-std::string Tervano::funzioneText() const {
-  return m_formula->text().toStdString();
-}
-
 void Tervano::createMenus() {
   struct MenuTitle {
     Menu menu;
@@ -176,13 +171,12 @@ void Tervano::createMenus() {
     menu->setObjectName(QString::fromLatin1(m.name));
     menus.insert(m.menu, menu);
   }
-  auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
   for (const CommandInfo& c : kCommands) {
     if (c.menu == Menu::None) continue;
-    auto* a = new QAction(text(c.caption), this);
-    a->setObjectName(text(c.name));
+    auto* a = new QAction(QString::fromUtf8(c.caption), this);
+    a->setObjectName(QString::fromUtf8(c.name));
     if (!c.shortcut.empty()) {
-      a->setShortcut(QKeySequence(text(c.shortcut), QKeySequence::PortableText));
+      a->setShortcut(QKeySequence(QString::fromUtf8(c.shortcut), QKeySequence::PortableText));
       a->setShortcutContext(Qt::WindowShortcut);  // also while the focus is in Funzione
     }
     connect(a, &QAction::triggered, this, [this, id = c.id] { RunCommand(*this, id); });
