@@ -112,7 +112,7 @@ void StudyWindow::createContent() {
   layout->setContentsMargins(16, 12, 16, 16);
   layout->setSpacing(4);
 
-  auto setUp = [&](QLabel* l, const QString& name, const QFont& font) {
+  auto setUp = [&](auto* l, const QString& name, const QFont& font) {
     l->setObjectName(name);
     l->setFont(font);
     l->setWordWrap(true);
@@ -128,9 +128,7 @@ void StudyWindow::createContent() {
   };
   // The texts that hold formulas: their powers as superscripts.
   auto formula = [&](const QString& name, const QFont& font) {
-    auto* l = new FormulaLabel(page);
-    setUp(l, name, font);
-    return l;
+    return setUp(new FormulaLabel(page), name, font);
   };
   QFont big = font();
   big.setPointSizeF(font().pointSizeF() * 1.35);
