@@ -14,9 +14,10 @@ void mGrafico(CommandContext& ctx);
 // Axes through the view centre with tick points (of `tickWidth`) and labels; the centre tick
 // only when PresetView is 1 or `allTicks` is set. Leaves the draw width at `tickWidth`.
 void DrawAxes(Surface& surface, const ViewState& view, int tickWidth, bool allTicks);
-// The curve on the standard grid (65 samples), from the book already opened: samples,
-// points and segments as the graph draws them.
-void PlotCurve(CommandContext& ctx, std::string_view prepared);
+// The graph on `background`: clear, PrepareFormula, graph frame, axes with tick points of
+// `tickWidth` (the centre tick as PresetView says), then the curve on the standard grid (65
+// samples): samples, points and segments.
+void DrawGraph(CommandContext& ctx, Rgb background, int tickWidth);
 
 // The abscissa of sample i (-64 to 64) of the grid of 129 samples a twentieth of ScaleUnit
 // apart that zeros, minima and maxima share. The first two are formed as the first two

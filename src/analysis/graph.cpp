@@ -32,9 +32,14 @@ void DrawAxes(Surface& s, const ViewState& v, int tickWidth, bool allTicks) {
   }
 }
 
-void PlotCurve(CommandContext& ctx, std::string_view prepared) {
+void DrawGraph(CommandContext& ctx, Rgb background, int tickWidth) {
   Surface& s = ctx.surface;
   const double U = ctx.view.ScaleUnit, OX = ctx.view.OffsetX;
+  s.SetBackground(background);
+  s.Clear();
+  const std::string prepared = PrepareFormula(ctx.funzione);
+  SetGraphFrame(s, ctx.view);
+  DrawAxes(s, ctx.view, tickWidth, false);
   OpenEvalBook(ctx.book, prepared);
   // The 65 samples, evaluated at once.
   std::array<double, 65> xs{}, ys{};
@@ -60,15 +65,7 @@ void PlotCurve(CommandContext& ctx, std::string_view prepared) {
 }
 
 void mGrafico(CommandContext& ctx) {
-  RunCommand(ctx, [&] {
-    Surface& s = ctx.surface;
-    s.SetBackground(kLightGrey);
-    s.Clear();
-    std::string prepared = PrepareFormula(ctx.funzione);
-    SetGraphFrame(s, ctx.view);
-    DrawAxes(s, ctx.view, 2, false);
-    PlotCurve(ctx, prepared);
-  });
+  RunCommand(ctx, [&] { DrawGraph(ctx, kLightGrey, 2); });
 }
 
 }  // namespace curvalis

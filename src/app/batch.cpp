@@ -76,27 +76,24 @@ void mScheda(Tervano& w) {
   Study().sheet = BuildStudy(w.funzione()->text().toStdString(), trace);
 }
 
-enum class ReportKind { Pdf, Latex, Markdown };
-
-std::optional<ReportKind> ReportKindOf(const std::string& path) {
+std::optional<StudyFormat> ReportFormatOf(const std::string& path) {
   auto ends = [&](const std::string& e) {
     return path.size() > e.size() && path.compare(path.size() - e.size(), e.size(), e) == 0;
   };
-  if (ends(".pdf")) return ReportKind::Pdf;
-  if (ends(".tex")) return ReportKind::Latex;
-  if (ends(".md")) return ReportKind::Markdown;
+  if (ends(".pdf")) return StudyFormat::Pdf;
+  if (ends(".tex")) return StudyFormat::Latex;
+  if (ends(".md")) return StudyFormat::Markdown;
   return std::nullopt;
 }
 
 // Writes the sheet to `path` by its ending, whole or not at all.
 bool WriteReport(const study::Sheet& sheet, const std::string& path, std::string* error) {
-  const ReportKind kind = *ReportKindOf(path);
-  // The PDF is drawn by the study window's own painting, its table and graph as vectors.
-  if (kind == ReportKind::Pdf) return WriteStudyPdf(sheet, path, error);
-  // The Markdown's graph is an SVG picture beside it, painted by the same routine.
-  if (kind == ReportKind::Markdown) {
+  const StudyFormat format = *ReportFormatOf(path);
+  // The PDF is drawn by the study window's own painting, its table and graph as vectors; the
+  // Markdown's graph is an SVG picture beside it, painted by the same routine.
+  if (format != StudyFormat::Latex) {
     QString why;
-    if (ExportStudy(sheet, QString::fromStdString(path), StudyFormat::Markdown, &why)) return true;
+    if (ExportStudy(sheet, QString::fromStdString(path), format, &why)) return true;
     *error = why.toStdString();
     return false;
   }
@@ -193,16 +190,11 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
         return std::nullopt;
       }
       options.imageScale = n[0] - '0';
-    } else if (a == "--report") {
-      if (!value(&options.reportPath)) return std::nullopt;
-      if (!ReportKindOf(options.reportPath)) {
-        *error = "the report " + options.reportPath + " must end in .pdf, .tex or .md";
-        return std::nullopt;
-      }
-    } else if (a == "--report-results") {
-      if (!value(&options.resultsPath)) return std::nullopt;
-      if (!ReportKindOf(options.resultsPath)) {
-        *error = "the report " + options.resultsPath + " must end in .pdf, .tex or .md";
+    } else if (a == "--report" || a == "--report-results") {
+      std::string& path = a == "--report" ? options.reportPath : options.resultsPath;
+      if (!value(&path)) return std::nullopt;
+      if (!ReportFormatOf(path)) {
+        *error = "the report " + path + " must end in .pdf, .tex or .md";
         return std::nullopt;
       }
     } else if (a == "--print-to") {
@@ -231,7 +223,7 @@ void RunBatchCommand(Tervano& window, const std::string& command) {
   } else if (c->id == Cmd::TervanoTrascina) {
     BatchTrascina(window, c->text);
   } else {
-    RunCommand(window, c->id, QString::fromUtf8(c->text.data(), qsizetype(c->text.size())));
+    RunCommand(window, c->id, QString::fromUtf8(c->text));
   }
 }
 

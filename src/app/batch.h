@@ -1,8 +1,6 @@
 // The batch mode: the program without windows on the screen, for scripts and tests.
 #pragma once
 
-#include <QStringList>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>

@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>

@@ -16,33 +16,25 @@ void EvalBook::StoreFormula(std::string_view prepared) {
       throw EvalError(kFormulaRejected, formula_.rejection());
     }
   }
-  saved_ = false;
 }
 
 const Value& EvalBook::EvaluateAt(double x) {
-  variable_ = x;
   return formula_.Evaluate(x);
 }
 
 double EvalBook::NumberAt(double x) {
-  variable_ = x;
   return formula_.EvaluateNumber(x);
 }
 
 void EvalBook::NumbersAt(const double* xs, double* ys, std::size_t n) {
-  if (n == 0) return;
-  variable_ = xs[n - 1];
   formula_.EvaluateMany(xs, ys, n);
 }
 
 void EvalBook::ValuesAt(const double* xs, Value* out, std::size_t n) {
-  if (n == 0) return;
-  variable_ = xs[n - 1];
   formula_.EvaluateMany(xs, out, n);
 }
 
 void EvalBook::Close() {
-  saved_ = true;
   sheetTaken_ = false;
 }
 
@@ -51,7 +43,6 @@ std::unique_ptr<EvalServer> StartEvalServer() {
 }
 
 void QuitEvalServer(std::unique_ptr<EvalServer>& server) {
-  if (server) server->quit();
   server.reset();
 }
 

@@ -24,7 +24,6 @@ class EvalError : public std::exception {
   EvalError(int number, const FormulaRejection& rejection)
       : number_(number), rejection_(rejection) {}
   int number() const { return number_; }
-  FormulaReject reason() const { return rejection_.reason; }
   const FormulaRejection& rejection() const { return rejection_; }
   const char* what() const noexcept override { return "evaluation failure"; }
 
@@ -49,32 +48,26 @@ class EvalBook {
   // docs/decisions.md).
   double NumberAt(double x);
   // NumberAt (EvaluateAt) over a grid known up front: ys[i] is NumberAt(xs[i]), evaluated
-  // many samples at once. VariableCell is left holding the last abscissa.
+  // many samples at once.
   void NumbersAt(const double* xs, double* ys, std::size_t n);
   void ValuesAt(const double* xs, Value* out, std::size_t n);
-  // CloseEvalBook: marks the book saved and releases the worksheet. Never fails.
+  // CloseEvalBook: releases the worksheet. Never fails.
   void Close();
 
   bool sheetTaken() const { return sheetTaken_; }
-  bool saved() const { return saved_; }
 
  private:
   CompiledFormula formula_;
   std::string formulaText_;
-  double variable_ = 0;
   bool sheetTaken_ = false;
-  bool saved_ = true;
 };
 
 class EvalServer {
  public:
   EvalBook& book() { return book_; }
-  bool running() const { return running_; }
-  void quit() { running_ = false; }
 
  private:
   EvalBook book_;
-  bool running_ = true;
 };
 
 // Window load: a server of the window's own with its book.

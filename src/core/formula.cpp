@@ -12,33 +12,23 @@
 namespace curvalis {
 
 std::string_view RejectText(FormulaReject reason) {
-  switch (reason) {
-    case FormulaReject::None:
-      return "Formula accettata";
-    case FormulaReject::Empty:
-      return "Formula vuota";
-    case FormulaReject::UnbalancedParen:
-      return "Parentesi non bilanciate";
-    case FormulaReject::DanglingOperator:
-      return "Operatore senza operando";
-    case FormulaReject::WrongArgumentCount:
-      return "Numero di argomenti sbagliato";
-    case FormulaReject::TooDeep:
-      return "Troppi livelli di parentesi";
-    case FormulaReject::TooLong:
-      return "Formula troppo lunga";
-    case FormulaReject::UnknownName:
-      return "Nome sconosciuto";
-    case FormulaReject::MissingCallParen:
-      return "Manca la parentesi dopo il nome della funzione";
-    case FormulaReject::NumberAfterOperand:
-      return "Manca un operatore prima del numero";
-    case FormulaReject::UnclosedBar:
-      return "Barra del valore assoluto non chiusa";
-    case FormulaReject::Syntax:
-      break;
-  }
-  return "Errore di sintassi";
+  // In FormulaReject's order.
+  static constexpr std::string_view kTexts[] = {
+      "Formula accettata",
+      "Formula vuota",
+      "Parentesi non bilanciate",
+      "Operatore senza operando",
+      "Numero di argomenti sbagliato",
+      "Troppi livelli di parentesi",
+      "Formula troppo lunga",
+      "Nome sconosciuto",
+      "Manca la parentesi dopo il nome della funzione",
+      "Manca un operatore prima del numero",
+      "Barra del valore assoluto non chiusa",
+      "Errore di sintassi",
+  };
+  static_assert(std::size(kTexts) == std::size_t(FormulaReject::Syntax) + 1);
+  return kTexts[std::size_t(reason)];
 }
 
 struct CompiledFormula::Impl {

@@ -28,12 +28,30 @@ bool IsControl(char c) {
   throw FormulaRejection{FormulaReject::Syntax, begin, end};
 }
 
-// The symbols outside ASCII that the language reads, by their UTF-8 bytes.
+// The operators and punctuation, by their bytes: a longer one before its prefix, and the
+// symbols outside ASCII by their UTF-8 bytes.
 struct Symbol {
   std::string_view utf8;
   Tok kind;
 };
 constexpr Symbol kSymbols[] = {
+    {"+", Tok::Plus},
+    {"-", Tok::Minus},
+    {"*", Tok::Star},
+    {"/", Tok::Slash},
+    {"^", Tok::Caret},
+    {"%", Tok::Percent},
+    {"&", Tok::Amp},
+    {"=", Tok::Eq},
+    {"(", Tok::LParen},
+    {")", Tok::RParen},
+    {",", Tok::Comma},
+    {"|", Tok::Bar},
+    {"<>", Tok::Ne},
+    {"<=", Tok::Le},
+    {"<", Tok::Lt},
+    {">=", Tok::Ge},
+    {">", Tok::Gt},
     {"\xC2\xB2", Tok::Square},     // ²
     {"\xC2\xB3", Tok::Cube},       // ³
     {"\xE2\x88\x9A", Tok::Sqrt},   // √
@@ -64,19 +82,6 @@ void Lexer::Next(Token& tok) {
   }
   const char c = src_[pos_];
   if (IsControl(c)) Syntax(pos_, pos_ + 1);
-
-  if (static_cast<unsigned char>(c) >= 0x80) {
-    for (const Symbol& s : kSymbols) {
-      if (src_.substr(pos_, s.utf8.size()) == s.utf8) {
-        tok.kind = s.kind;
-        if (s.kind == Tok::Name) tok.name = s.utf8;
-        pos_ += s.utf8.size();
-        tok.end = pos_;
-        return;
-      }
-    }
-    Syntax(pos_, pos_ + Utf8CharLength(src_, pos_));
-  }
 
   if (IsDigit(c) || (c == '.' && pos_ + 1 < src_.size() && IsDigit(src_[pos_ + 1]))) {
     bool overflow = false;
@@ -117,69 +122,16 @@ void Lexer::Next(Token& tok) {
     return;
   }
 
-  ++pos_;
-  tok.end = pos_;
-  switch (c) {
-    case '+':
-      tok.kind = Tok::Plus;
-      return;
-    case '-':
-      tok.kind = Tok::Minus;
-      return;
-    case '*':
-      tok.kind = Tok::Star;
-      return;
-    case '/':
-      tok.kind = Tok::Slash;
-      return;
-    case '^':
-      tok.kind = Tok::Caret;
-      return;
-    case '%':
-      tok.kind = Tok::Percent;
-      return;
-    case '&':
-      tok.kind = Tok::Amp;
-      return;
-    case '=':
-      tok.kind = Tok::Eq;
-      return;
-    case '(':
-      tok.kind = Tok::LParen;
-      return;
-    case ')':
-      tok.kind = Tok::RParen;
-      return;
-    case ',':
-      tok.kind = Tok::Comma;
-      return;
-    case '|':
-      tok.kind = Tok::Bar;
-      return;
-    case '<':
-      if (pos_ < src_.size() && src_[pos_] == '>') {
-        ++pos_;
-        tok.kind = Tok::Ne;
-      } else if (pos_ < src_.size() && src_[pos_] == '=') {
-        ++pos_;
-        tok.kind = Tok::Le;
-      } else {
-        tok.kind = Tok::Lt;
-      }
+  for (const Symbol& s : kSymbols) {
+    if (src_.substr(pos_).starts_with(s.utf8)) {
+      tok.kind = s.kind;
+      if (s.kind == Tok::Name) tok.name = s.utf8;
+      pos_ += s.utf8.size();
       tok.end = pos_;
       return;
-    case '>':
-      if (pos_ < src_.size() && src_[pos_] == '=') {
-        ++pos_;
-        tok.kind = Tok::Ge;
-      } else {
-        tok.kind = Tok::Gt;
-      }
-      tok.end = pos_;
-      return;
-    default:
-      Syntax(pos_ - 1, pos_);
+    }
   }
+  Syntax(pos_, pos_ + Utf8CharLength(src_, pos_));
 }
 
 }  // namespace curvalis::formula

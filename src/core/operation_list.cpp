@@ -46,18 +46,9 @@ void OperationList::OnClear() {
 
 void OperationList::OnScale(const Scale& scale) {
   // Every command sets its frame again; the same scale twice changes nothing.
-  if (scale.left == scale_.left && scale.top == scale_.top && scale.right == scale_.right &&
-      scale.bottom == scale_.bottom) {
-    return;
-  }
+  if (scale == scale_) return;
   scale_ = scale;
-  Op op;
-  op.kind = Op::Kind::Scale;
-  op.x1 = scale.left;
-  op.y1 = scale.top;
-  op.x2 = scale.right;
-  op.y2 = scale.bottom;
-  ops_.push_back(op);
+  ops_.push_back(Op{Op::Kind::Scale, {}, 1, scale.left, scale.top, scale.right, scale.bottom, 0});
 }
 
 void OperationList::OnLine(float x1, float y1, float x2, float y2, Rgb color, int width) {

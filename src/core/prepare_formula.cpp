@@ -25,13 +25,10 @@ void Prepare(std::string_view funzione, std::string& out, std::vector<std::size_
   bool inText = false;
   for (std::size_t i = 0; i < funzione.size(); ++i) {
     char c = funzione[i];
+    put(c, i);
     if (c == '"') {
       inText = !inText;  // a doubled quote closes and reopens: the text stays literal
-      put(c, i);
-      continue;
-    }
-    put(c, i);
-    if (!inText && c == 'x') {
+    } else if (!inText && c == 'x') {
       const char before = i > 0 ? funzione[i - 1] : ' ';
       const char after = i + 1 < funzione.size() ? funzione[i + 1] : ' ';
       const bool nameBefore = IsAsciiLetter(before) || before == '_' || before == '.';

@@ -1,5 +1,6 @@
 #include "core/print_format.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -13,9 +14,7 @@ std::string FormatG(double v, int digits) {
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
   std::string s(buf, res.ptr);
-  for (char& c : s) {
-    if (c == 'e') c = 'E';
-  }
+  std::replace(s.begin(), s.end(), 'e', 'E');
   return s;
 }
 
@@ -56,9 +55,9 @@ double FloorThousandths(double v) {
   return std::floor(1000 * v) / 1000;
 }
 
-std::string FormatGeneral(double v, std::string_view decimalSeparator) {
+std::string FormatGeneral(double v, std::string_view decimalSeparator, int digits) {
   if (v == 0) v = 0;
-  std::string s = FormatG(v, 15);
+  std::string s = FormatG(v, digits);
   std::size_t dot = s.find('.');
   if (dot != std::string::npos) s.replace(dot, 1, decimalSeparator);
   return s;

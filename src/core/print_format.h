@@ -22,8 +22,8 @@ std::optional<float> RoundedPrintValue(double v, double scale);
 // floor(1000 v) / 1000: a value cut down to thousandths towards minus infinity.
 double FloorThousandths(double v);
 
-// The general number format of text fields: up to 15 significant digits (%.15G), the given
-// decimal separator, no grouping; a negative zero is "0".
-std::string FormatGeneral(double v, std::string_view decimalSeparator = ".");
+// The general number format of text fields: up to `digits` significant digits (%.<digits>G),
+// the given decimal separator, no grouping; a negative zero is "0".
+std::string FormatGeneral(double v, std::string_view decimalSeparator = ".", int digits = 15);
 
 }  // namespace curvalis

@@ -127,9 +127,7 @@ void Surface::Print(const std::vector<PrintItem>& items) {
 }
 
 void Surface::Print(std::string_view text) {
-  std::vector<PrintItem> items;
-  items.push_back(PrintItem{0, std::string(text)});
-  Print(items);
+  Print({PrintItem{0, std::string(text)}});
 }
 
 PrintLine& PrintLine::Tab(int column) {

@@ -25,6 +25,7 @@ inline constexpr Rgb kBlack{0, 0, 0};
 // World coordinates of the upper-left and lower-right corners.
 struct Scale {
   float left = 0, top = 0, right = 1, bottom = 1;
+  bool operator==(const Scale&) const = default;
 };
 
 // One item of a print statement: a text, or a tab to an absolute character column.

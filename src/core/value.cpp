@@ -5,19 +5,9 @@
 namespace curvalis {
 
 std::string_view ErrorText(ErrorCode code) {
-  switch (code) {
-    case ErrorCode::Div0:
-      return "#DIV/0!";
-    case ErrorCode::Num:
-      return "#NUM!";
-    case ErrorCode::Value:
-      return "#VALUE!";
-    case ErrorCode::Name:
-      return "#NAME?";
-    case ErrorCode::None:
-      break;
-  }
-  return "";
+  // In ErrorCode's order.
+  static constexpr std::string_view kTexts[] = {"", "#DIV/0!", "#NUM!", "#VALUE!", "#NAME?"};
+  return kTexts[std::size_t(code)];
 }
 
 bool IsUndefined(const Value& v) {

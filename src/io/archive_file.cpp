@@ -69,8 +69,7 @@ QStringList ReadArchiveFile(const QString& path) {
       ReadArchive(std::string_view(bytes.constData(), std::size_t(bytes.size())));
   QStringList list;
   list.reserve(qsizetype(entries.size()));
-  for (const std::string& e : entries)
-    list.append(QString::fromUtf8(e.data(), qsizetype(e.size())));
+  for (const std::string& e : entries) list.append(QString::fromUtf8(e));
   return list;
 }
 
@@ -97,32 +96,26 @@ bool AppendArchiveRecord(const QString& path, const QString& text, QString* reas
 
   QSaveFile out(path);
   if (!out.open(QIODevice::WriteOnly)) return fail(out.errorString());
+  // The reason is read before the temporary file is removed.
+  auto cancel = [&](const QString& why) {
+    out.cancelWriting();
+    return fail(why);
+  };
   ArchiveEndScanner end;
   if (exists) {
     for (;;) {
       QByteArray chunk = old.read(kCopyChunk);
       if (chunk.isEmpty()) break;
-      if (out.write(chunk) != chunk.size()) {
-        QString why = out.errorString();
-        out.cancelWriting();
-        return fail(why);
-      }
+      if (out.write(chunk) != chunk.size()) return cancel(out.errorString());
       end.Feed(std::string_view(chunk.constData(), std::size_t(chunk.size())));
     }
-    if (old.error() != QFileDevice::NoError) {
-      QString why = old.errorString();
-      out.cancelWriting();
-      return fail(why);
-    }
+    if (old.error() != QFileDevice::NoError) return cancel(old.errorString());
   }
   const QByteArray utf8 = text.toUtf8();
   std::string add(end.Separator());
   add += ArchiveRecord(std::string_view(utf8.constData(), std::size_t(utf8.size())));
-  if (out.write(add.data(), qint64(add.size())) != qint64(add.size())) {
-    QString why = out.errorString();
-    out.cancelWriting();
-    return fail(why);
-  }
+  if (out.write(add.data(), qint64(add.size())) != qint64(add.size()))
+    return cancel(out.errorString());
   QString why;
   if (!CommitWhole(out, &why)) return fail(why);
   return true;

@@ -39,9 +39,8 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
       if (t < t1) t1 = t;
     }
   }
-  QPointF na(a.x() + t0 * dx, a.y() + t0 * dy), nb(a.x() + t1 * dx, a.y() + t1 * dy);
-  a = na;
-  b = nb;
+  b = QPointF(a.x() + t1 * dx, a.y() + t1 * dy);  // from `a` as it was
+  a = QPointF(a.x() + t0 * dx, a.y() + t0 * dy);
   return true;
 }
 
@@ -173,7 +172,7 @@ bool DrawingPainter::Print(QPainter& p, float x, float y, Rgb color,
     if (glyphs) {
       for (const QGlyphRun& glyphRun : *glyphs) p.drawGlyphRun(at, glyphRun);
     } else {
-      p.drawText(at, QString::fromUtf8(run.text.data(), qsizetype(run.text.size())));
+      p.drawText(at, QString::fromUtf8(run.text));
     }
   }
   return true;
@@ -190,7 +189,7 @@ const QList<QGlyphRun>* DrawingPainter::shaped(const std::string& text) const {
   Shaped& shaped = found->second;
   if (!shaped.kept) {
     shaped.kept = true;
-    const QString string = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    const QString string = QString::fromUtf8(text);
     if (!string.isEmpty() && KeepsShape(string)) {
       QTextLayout layout(string, m_font);
       layout.beginLayout();

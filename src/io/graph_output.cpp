@@ -1,6 +1,5 @@
 #include "io/graph_output.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
@@ -110,17 +109,8 @@ std::optional<PictureFormat> PictureFormatOf(const QString& path) {
 }
 
 QString PictureSuffix(PictureFormat format) {
-  switch (format) {
-    case PictureFormat::Png:
-      return QStringLiteral("png");
-    case PictureFormat::Bmp:
-      return QStringLiteral("bmp");
-    case PictureFormat::Svg:
-      return QStringLiteral("svg");
-    case PictureFormat::Pdf:
-      return QStringLiteral("pdf");
-  }
-  return {};
+  static const char* const kSuffixes[] = {"png", "bmp", "svg", "pdf"};  // in PictureFormat's order
+  return QString::fromLatin1(kSuffixes[int(format)]);
 }
 
 bool ExportDrawing(const OperationList& list, const QString& path, PictureFormat format, int scale,
@@ -132,9 +122,9 @@ bool ExportDrawing(const OperationList& list, const QString& path, PictureFormat
   return WriteWhole(path, reason, [&](QIODevice& out, QString* why) {
     switch (format) {
       case PictureFormat::Png:
-        return WriteImage(out, RenderOperations(list, scale), "PNG", why);
       case PictureFormat::Bmp:
-        return WriteImage(out, RenderOperations(list, scale), "BMP", why);
+        return WriteImage(out, RenderOperations(list, scale),
+                          format == PictureFormat::Png ? "PNG" : "BMP", why);
       case PictureFormat::Svg:
         return WriteSvg(out, list, why);
       case PictureFormat::Pdf: {

@@ -55,14 +55,7 @@ std::string ReadoutXText(double x, int decimals, std::string_view decimalSeparat
 }
 
 std::string ReadoutYText(double y, std::string_view decimalSeparator) {
-  if (y == 0) y = 0;  // a negative zero shows as 0
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, y, std::chars_format::general, 6);
-  std::string s(buf, res.ptr);
-  for (char& c : s) {
-    if (c == 'e') c = 'E';
-  }
-  return WithSeparator(std::move(s), decimalSeparator);
+  return FormatGeneral(y, decimalSeparator, 6);
 }
 
 PointerReadout::PointerReadout() = default;

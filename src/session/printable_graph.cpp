@@ -3,21 +3,14 @@
 #include <string>
 
 #include "analysis/analyses.h"
-#include "core/prepare_formula.h"
 
 namespace curvalis {
 
 bool DrawPrintableGraph(CommandContext& ctx, std::string_view name, bool caption) {
   bool drawn = false;
   RunCommand(ctx, name, [&] {
-    Surface& s = ctx.surface;
-    s.SetBackground(kWhite);
-    s.Clear();
-    std::string prepared = PrepareFormula(ctx.funzione);
-    SetGraphFrame(s, ctx.view);
-    DrawAxes(s, ctx.view, 3, false);
-    PlotCurve(ctx, prepared);
-    if (caption) DrawCaption(s, ctx.view, ctx.funzione);
+    DrawGraph(ctx, kWhite, 3);
+    if (caption) DrawCaption(ctx.surface, ctx.view, ctx.funzione);
     drawn = true;
   });
   return drawn;

@@ -1,6 +1,5 @@
 #include "ui/about/about_window.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -51,9 +50,7 @@ AboutWindow::AboutWindow(QWidget* parent)
 AboutWindow::~AboutWindow() = default;
 
 void AboutWindow::createControls() {
-  auto* icon = new QLabel(this);
-  icon->setObjectName(QStringLiteral("picIcon"));
-  icon->setGeometry(TwipsRect(240, 240, 540, 540));
+  auto* icon = PlaceNamed(new QLabel(this), "picIcon", 240, 240, 540, 540);
   icon->setAlignment(Qt::AlignCenter);
   icon->setPixmap(ProgramIcon().pixmap(QSize(32, 32), devicePixelRatio()));
 
@@ -74,19 +71,17 @@ void AboutWindow::createControls() {
 
   // OLE1: the package that carries the help, shown as the help's icon with its name under
   // it. A double click activates it; so do Space and F1 while it has the focus.
-  auto* package = new DocumentView(DocumentView::Look::Package, this);
-  package->setObjectName(QStringLiteral("OLE1"));
+  auto* package =
+      PlaceNamed(new DocumentView(DocumentView::Look::Package, this), "OLE1", 960, 2520, 1455, 855);
   package->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton, nullptr, package),
                    QStringLiteral("Guida"));
   package->setToolTip(QStringLiteral("Doppio clic per aprire la guida"));
   package->setAction([this] { emit helpRequested(); });
   package->setActivationKeys({Qt::Key_Space, Qt::Key_F1});
-  package->setGeometry(TwipsRect(960, 2520, 1455, 855));
   package->setFont(body);
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QStringLiteral("cmdOK"));
-  ok->setGeometry(TwipsRect(3960, 2760, 1260, 345));
+  auto* ok =
+      PlaceNamed(new QPushButton(QStringLiteral("OK"), this), "cmdOK", 3960, 2760, 1260, 345);
   // The default button (Enter) and the cancel button (Esc, through reject) both close.
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,8 +1,6 @@
 #include "ui/about/help_window.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -17,10 +15,6 @@ namespace curvalis {
 namespace {
 
 const char kIndex[] = "index.html";
-
-QUrl PageUrl(const QString& file) {
-  return QUrl(QStringLiteral("qrc:/help/") + file);
-}
 
 }  // namespace
 
@@ -96,14 +90,12 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     item->setToolTip(0, topic.title);
   }
   m_contents->expandAll();
-  connect(m_contents, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+  auto openItem = [this](QTreeWidgetItem* item) {
     QString file = item->data(0, Qt::UserRole).toString();
     if (!file.isEmpty()) showTopic(file);
-  });
-  connect(m_contents, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-    QString file = item->data(0, Qt::UserRole).toString();
-    if (!file.isEmpty()) showTopic(file);
-  });
+  };
+  connect(m_contents, &QTreeWidget::itemClicked, this, openItem);
+  connect(m_contents, &QTreeWidget::itemActivated, this, openItem);
 
   m_browser = new QTextBrowser;
   m_browser->setObjectName(QStringLiteral("Pagina"));
@@ -143,7 +135,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
 }
 
 void HelpWindow::showTopic(const QString& file) {
-  m_browser->setSource(PageUrl(file));
+  m_browser->setSource(QUrl(QStringLiteral("qrc:/help/") + file));
 }
 
 void HelpWindow::selectTopicOf(const QUrl& page) {

@@ -9,7 +9,6 @@
 
 class QTextBrowser;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace curvalis {
 

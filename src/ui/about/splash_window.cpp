@@ -3,7 +3,6 @@
 #include <qdrawutil.h>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -124,14 +123,11 @@ void SplashWindow::createControls() {
   auto* client = new QWidget(this);
   client->setGeometry(kBorder, kBorder, kSplashWidth, kSplashHeight);
 
-  auto* frame = new SplashFrame(client, [this] { dismiss(); });
-  frame->setObjectName(QStringLiteral("Frame1"));
-  frame->setGeometry(TwipsRect(150, 60, 7080, 4050));
+  auto* frame =
+      PlaceNamed(new SplashFrame(client, [this] { dismiss(); }), "Frame1", 150, 60, 7080, 4050);
   frame->setFrameStyle(QFrame::Box | QFrame::Sunken);  // the etched edge of a frame
 
-  auto* logo = new QLabel(frame);
-  logo->setObjectName(QStringLiteral("imgLogo"));
-  logo->setGeometry(TwipsRect(240, 1560, 1695, 1545));
+  auto* logo = PlaceNamed(new QLabel(frame), "imgLogo", 240, 1560, 1695, 1545);
   logo->setPixmap(QPixmap(QStringLiteral(":/icons/curvalis.png")));
   logo->setScaledContents(true);  // stretched to the image's box
   logo->setAttribute(Qt::WA_NoMousePropagation);

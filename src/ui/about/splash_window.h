@@ -3,8 +3,6 @@
 
 #include <QWidget>
 
-class QLabel;
-
 namespace curvalis {
 
 class SplashWindow : public QWidget {

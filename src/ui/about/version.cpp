@@ -31,14 +31,10 @@ class ChartIconEngine : public QIconEngine {
   }
 
   QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-    int wanted = std::max(size.width(), size.height());
-    int chosen = kSizes.back();
-    for (int s : kSizes) {
-      if (s >= wanted) {
-        chosen = s;
-        break;
-      }
-    }
+    // The smallest size at least as large as wanted, else the largest.
+    const auto fit =
+        std::lower_bound(kSizes.begin(), kSizes.end(), std::max(size.width(), size.height()));
+    const int chosen = fit == kSizes.end() ? kSizes.back() : *fit;
     QPixmap& pm = m_cache[chosen];
     if (pm.isNull()) pm.load(FileFor(chosen));
     if (pm.size() == size || pm.isNull()) return pm;

@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 
 #include "core/archive_format.h"
@@ -52,9 +51,7 @@ ArchivioWindow::ArchivioWindow(AppContext& context, QWidget* parent)
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(kWidth, kHeight);
 
-  m_list1 = new QListWidget(this);
-  m_list1->setObjectName(QStringLiteral("List1"));
-  PlaceTwips(m_list1, 360, 360, 4935, 5130);
+  m_list1 = PlaceNamed(new QListWidget(this), "List1", 360, 360, 4935, 5130);
   m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
   m_list1->setUniformItemSizes(true);  // long archives open fast
   m_list1->setSortingEnabled(false);
@@ -67,9 +64,8 @@ ArchivioWindow::ArchivioWindow(AppContext& context, QWidget* parent)
   pal.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
   m_list1->setPalette(pal);
 
-  m_command1 = new QPushButton(QStringLiteral("Seleziona"), this);
-  m_command1->setObjectName(QStringLiteral("Command1"));
-  PlaceTwips(m_command1, 6000, 2760, 1095, 495);
+  m_command1 = PlaceNamed(new QPushButton(QStringLiteral("Seleziona"), this), "Command1", 6000,
+                          2760, 1095, 495);
   m_command1->setAutoDefault(true);  // Enter on the focused button presses it
   connect(m_command1, &QPushButton::clicked, this, &ArchivioWindow::clickSeleziona);
   // A double click on an entry chooses it, as "Seleziona" would.
@@ -85,15 +81,11 @@ ArchivioWindow::ArchivioWindow(AppContext& context, QWidget* parent)
     view->setActivationKeys({Qt::Key_Return, Qt::Key_Enter});
     return view;
   };
-  m_ole2 = document(DocumentView::Look::Thumbnail);
-  m_ole2->setObjectName(QStringLiteral("OLE2"));
-  PlaceTwips(m_ole2, 5640, 960, 1695, 1215);
+  m_ole2 = PlaceNamed(document(DocumentView::Look::Thumbnail), "OLE2", 5640, 960, 1695, 1215);
   m_image1 = MakeIcon("Image1", QStringLiteral(":/archive/chart.png"), this);
   PlaceTwips(m_image1, 6240, 960, 480, 480);
 
-  m_ole1 = document(DocumentView::Look::FileName);
-  m_ole1->setObjectName(QStringLiteral("OLE1"));
-  PlaceTwips(m_ole1, 5640, 4320, 1815, 855);
+  m_ole1 = PlaceNamed(document(DocumentView::Look::FileName), "OLE1", 5640, 4320, 1815, 855);
   m_image2 = MakeIcon("Image2", QStringLiteral(":/archive/cabinet.png"), this);
   PlaceTwips(m_image2, 6360, 4320, 480, 480);
 
@@ -104,8 +96,7 @@ ArchivioWindow::ArchivioWindow(AppContext& context, QWidget* parent)
 
   // Load: the built-in entries, then the archive's records in file order.
   QStringList entries = builtInEntries();
-  entries += ReadArchiveFile(
-      DataFilePath(QString::fromUtf8(kArchiveFileName.data(), qsizetype(kArchiveFileName.size()))));
+  entries += ReadArchiveFile(DataFilePath(QString::fromUtf8(kArchiveFileName)));
   m_list1->addItems(entries);
 
   CenterOnScreen(this);

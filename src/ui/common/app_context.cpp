@@ -27,10 +27,10 @@ void AppContext::message(QWidget* parent, std::string_view text, std::string_vie
                  detail.empty() ? "" : " ", int(detail.size()), detail.data());
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Curvalis"),
-                  QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Curvalis"), QString::fromUtf8(text),
+                  QMessageBox::Ok, parent);
   if (!detail.empty()) {
-    box.setInformativeText(QString::fromUtf8(detail.data(), qsizetype(detail.size())));
+    box.setInformativeText(QString::fromUtf8(detail));
   }
   box.exec();
 }
@@ -38,12 +38,11 @@ void AppContext::message(QWidget* parent, std::string_view text, std::string_vie
 bool AppContext::ask(QWidget* parent, std::string_view text, std::string_view detail) {
   if (m_questionSink) return m_questionSink(parent, text, detail);
   if (m_batch) return false;
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Curvalis"),
-                  QString::fromUtf8(text.data(), qsizetype(text.size())),
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Curvalis"), QString::fromUtf8(text),
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(QMessageBox::Yes);
   if (!detail.empty()) {
-    box.setInformativeText(QString::fromUtf8(detail.data(), qsizetype(detail.size())));
+    box.setInformativeText(QString::fromUtf8(detail));
   }
   return box.exec() == QMessageBox::Yes;
 }

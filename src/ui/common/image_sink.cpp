@@ -58,6 +58,12 @@ void ImageSink::notify() {
   if (m_changed) m_changed();
 }
 
+void ImageSink::painted(bool any) {
+  if (!any) return;
+  m_blank = false;
+  notify();
+}
+
 void ImageSink::erase(Rgb color) {
   if (!m_blank || !(m_blankColor == color)) {
     QPainter& p = painter();
@@ -85,22 +91,16 @@ void ImageSink::OnScale(const Scale& scale) {
 }
 
 void ImageSink::OnLine(float x1, float y1, float x2, float y2, Rgb color, int width) {
-  const bool painted = m_drawing.Line(painter(), x1, y1, x2, y2, color, width);
-  m_blank = m_blank && !painted;
-  if (painted) notify();
+  painted(m_drawing.Line(painter(), x1, y1, x2, y2, color, width));
 }
 
 void ImageSink::OnPoint(float x, float y, Rgb color, int width) {
-  const bool painted = m_drawing.Point(painter(), x, y, color, width);
-  m_blank = m_blank && !painted;
-  if (painted) notify();
+  painted(m_drawing.Point(painter(), x, y, color, width));
 }
 
 void ImageSink::OnPrint(float x, float y, Rgb color, const std::vector<PrintRun>& runs,
                         const std::string&) {
-  const bool painted = m_drawing.Print(painter(), x, y, color, runs);
-  m_blank = m_blank && !painted;
-  if (painted) notify();
+  painted(m_drawing.Print(painter(), x, y, color, runs));
 }
 
 }  // namespace curvalis

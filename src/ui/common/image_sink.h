@@ -50,6 +50,8 @@ class ImageSink : public SurfaceSink {
 
  private:
   void notify();
+  // After a line, point or text: one that painted anything leaves the picture not blank.
+  void painted(bool any);
   // The painter on the picture, opened at the first operation after the picture was handed
   // out or replaced, and kept open across operations: opening one per line or text costs more
   // than painting it. Every operation sets the pen and hints it paints with, so the pixels are

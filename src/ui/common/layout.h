@@ -22,6 +22,14 @@ inline void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(TwipsRect(left, top, width, height));
 }
 
+// Names `w` and places it by its layout in twips; returns `w`.
+template <class W>
+W* PlaceNamed(W* w, const char* name, int left, int top, int width, int height) {
+  w->setObjectName(QLatin1String(name));
+  PlaceTwips(w, left, top, width, height);
+  return w;
+}
+
 // Moves the top-level `window` to the middle of its screen's available area.
 void CenterOnScreen(QWidget* window);
 

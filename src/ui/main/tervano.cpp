@@ -10,7 +10,6 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <cmath>
 #include <cstdlib>
 
@@ -79,24 +78,21 @@ Tervano::Tervano(AppContext& context, QWidget* parent)
 Tervano::~Tervano() = default;
 
 void Tervano::createControls() {
-  auto place = [this](QWidget* w, int left, int top, int width, int height) {
+  auto place = [this](QWidget* w, const char* name, int left, int top, int width, int height) {
+    w->setObjectName(QLatin1String(name));
     w->setParent(m_canvas);
     m_placed.push_back({w, TwipsRect(left, top, width, height)});
   };
   m_formula = new QLineEdit;
-  m_formula->setObjectName(QString::fromLatin1(CommandName(Cmd::Funzione).data()));
   m_formula->setFrame(true);
   m_formula->setTextMargins(0, 0, 0, 0);
-  place(m_formula, 720, 5880, 1815, 255);
+  place(m_formula, CommandName(Cmd::Funzione).data(), 720, 5880, 1815, 255);
   m_prompt = new QLabel(QStringLiteral("f(x)="));
-  m_prompt->setObjectName(QStringLiteral("Label1"));
-  place(m_prompt, 360, 5880, 375, 255);
+  place(m_prompt, "Label1", 360, 5880, 375, 255);
   m_xName = new QLabel(QStringLiteral("x"));
-  m_xName->setObjectName(QStringLiteral("Label2"));
-  place(m_xName, 9240, 3000, 135, 255);
+  place(m_xName, "Label2", 9240, 3000, 135, 255);
   m_yName = new QLabel(QStringLiteral("f(x)"));
-  m_yName->setObjectName(QStringLiteral("Label3"));
-  place(m_yName, 4800, 0, 255, 255);
+  place(m_yName, "Label3", 4800, 0, 255, 255);
   // The controls take the classic 8-point sans-serif of the platform's dialogs; a label
   // whose text is wider than its place grows to the right so the text is never cut.
   m_controlsFont = QFont(QStringLiteral("Liberation Sans"));
@@ -154,10 +150,6 @@ void Tervano::applyBackground(Rgb color) {
   }
 }
 
-std::string Tervano::funzioneText() const {
-  return m_formula->text().toStdString();
-}
-
 void Tervano::createMenus() {
   struct MenuTitle {
     Menu menu;
@@ -176,13 +168,12 @@ void Tervano::createMenus() {
     menu->setObjectName(QString::fromLatin1(m.name));
     menus.insert(m.menu, menu);
   }
-  auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
   for (const CommandInfo& c : kCommands) {
     if (c.menu == Menu::None) continue;
-    auto* a = new QAction(text(c.caption), this);
-    a->setObjectName(text(c.name));
+    auto* a = new QAction(QString::fromUtf8(c.caption), this);
+    a->setObjectName(QString::fromUtf8(c.name));
     if (!c.shortcut.empty()) {
-      a->setShortcut(QKeySequence(text(c.shortcut), QKeySequence::PortableText));
+      a->setShortcut(QKeySequence(QString::fromUtf8(c.shortcut), QKeySequence::PortableText));
       a->setShortcutContext(Qt::WindowShortcut);  // also while the focus is in Funzione
     }
     connect(a, &QAction::triggered, this, [this, id = c.id] { RunCommand(*this, id); });

@@ -26,7 +26,6 @@ class IntegraleWindow;
 class ArchivioWindow;
 class AboutWindow;
 class StudyWindow;
-class CanvasPointer;
 
 inline constexpr int kClientWidth = 632;   // 9480 twips
 inline constexpr int kClientHeight = 434;  // 6510 twips
@@ -42,7 +41,7 @@ class Tervano : public QMainWindow {
   MainCommands& commands() { return *m_commands; }
   Surface& surface() { return m_surface; }
   WidgetHost& host() { return m_host; }
-  std::string funzioneText() const;
+  std::string funzioneText() const { return m_formula->text().toStdString(); }
 
   // The controls, by their names in the window.
   SurfaceView* canvas() const { return m_canvas; }
@@ -140,7 +139,6 @@ class Tervano : public QMainWindow {
   std::unique_ptr<BackgroundSink> m_backgroundSink;
   std::unique_ptr<MainCommands> m_commands;
   PointerReadout m_readout;
-  CanvasPointer* m_pointer = nullptr;
 
   QPointer<ValoreWindow> m_valore;
   QPointer<IntegraleWindow> m_integrale;

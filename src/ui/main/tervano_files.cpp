@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QStandardPaths>
 
 #include "core/archive_format.h"
@@ -19,12 +18,7 @@ namespace curvalis {
 namespace {
 
 QString ArchivePath() {
-  return DataFilePath(
-      QString::fromUtf8(kArchiveFileName.data(), qsizetype(kArchiveFileName.size())));
-}
-
-std::string ToStd(const QString& s) {
-  return s.toStdString();
+  return DataFilePath(QString::fromUtf8(kArchiveFileName));
 }
 
 }  // namespace
@@ -60,7 +54,7 @@ void Tervano::mSalvaF() {
   const bool written =
       EnsureDataFolder(&reason) && AppendArchiveRecord(ArchivePath(), m_formula->text(), &reason);
   m_host.FileWritten(kArchiveFileName, written);
-  if (!written) m_host.Message(ToStd(FailureMessage(kMsgArchiveNotSaved, reason)));
+  if (!written) m_host.Message(FailureMessage(kMsgArchiveNotSaved, reason).toStdString());
 }
 
 namespace {
@@ -72,7 +66,7 @@ void SaveGraph(SurfaceView& canvas, Host& host) {
                  SaveBitmap(canvas.sink().logicalImage(),
                             DataFilePath(QString::fromLatin1(kGraphFileName)), &reason);
   host.FileWritten(kGraphFileName, written);
-  if (!written) host.Message(ToStd(FailureMessage(kMsgGraphNotSaved, reason)));
+  if (!written) host.Message(FailureMessage(kMsgGraphNotSaved, reason).toStdString());
 }
 
 // The labels that stand over the drawing and are shown, each at its place with its own font,
@@ -110,21 +104,21 @@ void PrintWindow(Tervano& w, const QString& kept, bool graphFrameAgain, const QS
   w.funzione()->setText(QString());
   w.host().ControlText(CommandName(Cmd::Funzione), "");
   if (graphFrameAgain) SetGraphFrame(w.surface(), w.commands().view());
-  DrawCaption(w.surface(), w.commands().view(), ToStd(kept));
+  DrawCaption(w.surface(), w.commands().view(), kept.toStdString());
 
   // The empty text box is no label: it stays out of the page.
   QString reason;
   const bool printed = PrintDrawing(w.canvas()->operations(), VisibleLabels(w), pdfPath, &reason);
   if (pdfPath != w.context().printToPdf())
-    w.host().FileWritten(ToStd(QDir::toNativeSeparators(pdfPath)), printed);
+    w.host().FileWritten(QDir::toNativeSeparators(pdfPath).toStdString(), printed);
 
   w.label1()->setText(QStringLiteral("f(x)="));
   w.host().ControlText("Label1", "f(x)=");
   w.funzione()->setText(kept);
   w.funzione()->setCursorPosition(cursor);
   if (focused) w.funzione()->setFocus();
-  w.host().ControlText(CommandName(Cmd::Funzione), ToStd(kept));
-  if (!printed) w.host().Message(ToStd(FailureMessage(kMsgNotPrinted, reason)));
+  w.host().ControlText(CommandName(Cmd::Funzione), kept.toStdString());
+  if (!printed) w.host().Message(FailureMessage(kMsgNotPrinted, reason).toStdString());
 }
 
 }  // namespace
@@ -168,8 +162,8 @@ void Tervano::mEsporta() {
   BusyCursor busy(m_host);
   QString reason;
   const bool written = ExportDrawing(m_canvas->operations(), path, *format, 3, &reason);
-  m_host.FileWritten(ToStd(QDir::toNativeSeparators(path)), written);
-  if (!written) m_host.Message(ToStd(FailureMessage(kMsgGraphNotExported, reason)));
+  m_host.FileWritten(QDir::toNativeSeparators(path).toStdString(), written);
+  if (!written) m_host.Message(FailureMessage(kMsgGraphNotExported, reason).toStdString());
 }
 
 // "Copia grafico": the drawing at twice the window's size, to the clipboard as an image.

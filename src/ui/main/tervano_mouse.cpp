@@ -8,8 +8,8 @@
 namespace curvalis {
 
 void Tervano::createPointer() {
-  m_pointer = new CanvasPointer(m_canvas, [this](QPointF at) { return coordinateAt(at); });
-  connect(m_pointer, &CanvasPointer::dragged, this, &Tervano::trascina);
+  auto* pointer = new CanvasPointer(m_canvas, [this](QPointF at) { return coordinateAt(at); });
+  connect(pointer, &CanvasPointer::dragged, this, &Tervano::trascina);
 }
 
 QString Tervano::coordinateAt(QPointF at) {

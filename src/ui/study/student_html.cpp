@@ -62,26 +62,9 @@ bool Exponent(const QString& text, qsizetype at, qsizetype* end, QString* shown)
   return true;
 }
 
+// & < > and " escaped, a line break as <br>.
 void AppendEscaped(QString& out, QChar c) {
-  switch (c.unicode()) {
-    case u'&':
-      out += QLatin1String("&amp;");
-      break;
-    case u'<':
-      out += QLatin1String("&lt;");
-      break;
-    case u'>':
-      out += QLatin1String("&gt;");
-      break;
-    case u'"':
-      out += QLatin1String("&quot;");
-      break;
-    case u'\n':
-      out += QLatin1String("<br>");
-      break;
-    default:
-      out += c;
-  }
+  out += c == u'\n' ? QStringLiteral("<br>") : QString(c).toHtmlEscaped();
 }
 
 }  // namespace

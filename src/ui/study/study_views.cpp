@@ -9,10 +9,6 @@
 namespace curvalis {
 namespace {
 
-QString Q(std::string_view s) {
-  return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 constexpr char kPending[] = "calcolo in corso";
 
 void PaintPending(QWidget& w) {
@@ -21,17 +17,22 @@ void PaintPending(QWidget& w) {
   p.drawText(w.rect(), Qt::AlignCenter, QString::fromUtf8(kPending));
 }
 
+// A drawing's name, and its name for a screen reader, whose user reaches it with Tab; its
+// height follows its width.
+void SetUpDrawing(QWidget& w, const QString& name, const QString& accessibleName) {
+  w.setObjectName(name);
+  w.setAccessibleName(accessibleName);
+  w.setFocusPolicy(Qt::StrongFocus);
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  policy.setHeightForWidth(true);
+  w.setSizePolicy(policy);
+}
+
 }  // namespace
 
 VariationTableView::VariationTableView(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("Tabella"));
-  setAccessibleName(Q(study::kTableTitle));
+  SetUpDrawing(*this, QStringLiteral("Tabella"), Q(study::kTableTitle));
   setAccessibleDescription(QString::fromUtf8(kPending));
-  setFocusPolicy(Qt::StrongFocus);  // a screen reader's user reaches it with Tab
-  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  QSizePolicy policy = sizePolicy();
-  policy.setHeightForWidth(true);
-  setSizePolicy(policy);
 }
 
 void VariationTableView::setSheet(const study::Sheet& sheet) {
@@ -73,17 +74,13 @@ void VariationTableView::paintEvent(QPaintEvent*) {
 
 SignChartView::SignChartView(study::SectionId section, QWidget* parent)
     : QWidget(parent), m_section(section) {
-  setObjectName(section == study::SectionId::Sign
-                    ? QStringLiteral("SchemaSegno")
-                    : QStringLiteral("SchemaSegno_") + Q(study::SectionName(section)));
-  setAccessibleName(section == study::SectionId::Sign
-                        ? Q(study::kSignChartTitle)
-                        : Q(study::kSignChartTitle) + QStringLiteral(": ") +
-                              Q(study::SectionTitle(section)));
-  setFocusPolicy(Qt::StrongFocus);
-  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  policy.setHeightForWidth(true);
-  setSizePolicy(policy);
+  const bool sign = section == study::SectionId::Sign;
+  SetUpDrawing(
+      *this,
+      sign ? QStringLiteral("SchemaSegno")
+           : QStringLiteral("SchemaSegno_") + Q(study::SectionName(section)),
+      sign ? Q(study::kSignChartTitle)
+           : Q(study::kSignChartTitle) + QStringLiteral(": ") + Q(study::SectionTitle(section)));
 }
 
 void SignChartView::setSheet(const study::Sheet& sheet) {
@@ -126,13 +123,8 @@ void SignChartView::paintEvent(QPaintEvent*) {
 }
 
 StudyGraphView::StudyGraphView(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("Grafico"));
-  setAccessibleName(QStringLiteral("Grafico di f"));
+  SetUpDrawing(*this, QStringLiteral("Grafico"), QStringLiteral("Grafico di f"));
   setAccessibleDescription(QString::fromUtf8(kPending));
-  setFocusPolicy(Qt::StrongFocus);
-  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  policy.setHeightForWidth(true);
-  setSizePolicy(policy);
 }
 
 void StudyGraphView::setSheet(const study::Sheet& sheet) {

@@ -9,6 +9,11 @@
 
 namespace curvalis {
 
+// A text of the sheet (UTF-8) as the study window shows it.
+inline QString Q(std::string_view s) {
+  return QString::fromUtf8(s);
+}
+
 class VariationTableView : public QWidget {
   Q_OBJECT
  public:

@@ -24,10 +24,6 @@
 namespace curvalis {
 namespace {
 
-QString Q(std::string_view s) {
-  return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 // The sections that belong to the one before them on the sheet ("Derivata prima" holds the
 // monotonicity and the extrema, "Derivata seconda" the concavity and the inflections): their
 // headings stand a step lower.
@@ -116,7 +112,7 @@ void StudyWindow::createContent() {
   layout->setContentsMargins(16, 12, 16, 16);
   layout->setSpacing(4);
 
-  auto setUp = [&](QLabel* l, const QString& name, const QFont& font) {
+  auto setUp = [&](auto* l, const QString& name, const QFont& font) {
     l->setObjectName(name);
     l->setFont(font);
     l->setWordWrap(true);
@@ -132,9 +128,7 @@ void StudyWindow::createContent() {
   };
   // The texts that hold formulas: their powers as superscripts.
   auto formula = [&](const QString& name, const QFont& font) {
-    auto* l = new FormulaLabel(page);
-    setUp(l, name, font);
-    return l;
+    return setUp(new FormulaLabel(page), name, font);
   };
   QFont big = font();
   big.setPointSizeF(font().pointSizeF() * 1.35);
@@ -187,16 +181,11 @@ void StudyWindow::study(const QString& funzione) {
   m_formula = funzione;
   m_sheet = study::Sheet{};
   m_finished = false;
-  m_actions.value(QStringLiteral("mEsportaStudio"))->setEnabled(false);
-  m_actions.value(QStringLiteral("mStampaStudio"))->setEnabled(false);
   const QString caption = QStringLiteral("f(x) = ") + funzione;
   m_title->setStudentText(QStringLiteral("Studio di ") + caption);
   m_title->setAccessibleName(m_title->studentText());
   setWindowTitle(QStringLiteral("Studio completo - ") + caption);
-  refreshRejected();
-  for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
-  m_table->setSheet(m_sheet);
-  m_graph->setSheet(m_sheet);
+  refreshAll();
   m_worker->start(funzione.toStdString());
 }
 
@@ -278,14 +267,18 @@ void StudyWindow::showSheet(const study::Sheet& sheet, int section) {
 void StudyWindow::showFinished(const study::Sheet& sheet) {
   m_sheet = sheet;
   m_finished = true;
+  refreshAll();
+}
+
+// The whole sheet; it is exported or printed only once it is finished, and not a rejection.
+void StudyWindow::refreshAll() {
   refreshRejected();
   for (int s = 0; s < study::kSectionCount; ++s) refreshSection(study::SectionId(s));
   m_table->setSheet(m_sheet);
   m_graph->setSheet(m_sheet);
-  const bool any = m_sheet.rejected.empty();
+  const bool any = m_finished && m_sheet.rejected.empty();
   m_actions.value(QStringLiteral("mEsportaStudio"))->setEnabled(any);
   m_actions.value(QStringLiteral("mStampaStudio"))->setEnabled(any);
-  emit studyFinished();
 }
 
 void StudyWindow::mEsportaStudio() {

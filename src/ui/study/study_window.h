@@ -46,7 +46,6 @@ class StudyWindow : public QMainWindow {
   FormulaLabel* sectionLabel(study::SectionId id) const;
   FormulaLabel* titleLabel() const { return m_title; }
   VariationTableView* tableView() const { return m_table; }
-  SignChartView* signChartView() const { return chartView(study::SectionId::Sign); }
   // The sign chart under a section's result; nullptr for a section that draws none.
   SignChartView* chartView(study::SectionId id) const { return m_charts[size_t(id)]; }
   StudyGraphView* graphView() const { return m_graph; }
@@ -67,9 +66,8 @@ class StudyWindow : public QMainWindow {
   void mStampaStudio();
 
  signals:
-  // A section was shown (its number in the sheet's order); the whole sheet was shown.
+  // A section was shown (its number in the sheet's order).
   void sectionShown(int section);
-  void studyFinished();
 
  private:
   void createMenus();
@@ -78,6 +76,7 @@ class StudyWindow : public QMainWindow {
   void showFinished(const study::Sheet& sheet);
   void refreshSection(study::SectionId id);
   void refreshRejected();
+  void refreshAll();
 
   AppContext& m_context;
   WidgetHost m_host;

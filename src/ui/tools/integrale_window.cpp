@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -87,58 +86,43 @@ IntegraleWindow::~IntegraleWindow() {
 }
 
 void IntegraleWindow::createControls() {
-  m_label3 = new QLabel(QStringLiteral("Metodo di Simpson"), this);
-  m_label3->setObjectName(QStringLiteral("Label3"));
+  m_label3 = PlaceNamed(new QLabel(QStringLiteral("Metodo di Simpson"), this), "Label3", 1320, 120,
+                        2535, 375);
   m_label3->setFont(ToolFont(13.5));
-  PlaceTwips(m_label3, 1320, 120, 2535, 375);
 
   // The document: our integral sign; a double click opens the document file of the data
   // folder when there is one.
-  m_ole1 = new DocumentView(DocumentView::Look::Picture, this);
-  m_ole1->setObjectName(QStringLiteral("OLE1"));
+  m_ole1 =
+      PlaceNamed(new DocumentView(DocumentView::Look::Picture, this), "OLE1", 480, 720, 615, 1695);
   m_ole1->setPicture(QPixmap(QStringLiteral(":/tools/integral_sign.png")));
   m_ole1->setOpener([this](const QString& path) { m_host.context().openDocument(path); });
-  PlaceTwips(m_ole1, 480, 720, 615, 1695);
 
-  m_superiore = new QLineEdit(this);
-  m_superiore->setObjectName(QStringLiteral("Superiore"));
+  m_superiore = PlaceNamed(new QLineEdit(this), "Superiore", 960, 720, 1575, 375);
   m_superiore->setFont(ToolFont(12));
-  PlaceTwips(m_superiore, 960, 720, 1575, 375);
 
   // The integrand of the written expression: shown, never read.
-  m_text3 = new QLineEdit(QStringLiteral("f(x)"), this);
-  m_text3->setObjectName(QStringLiteral("Text3"));
+  m_text3 = PlaceNamed(new QLineEdit(QStringLiteral("f(x)"), this), "Text3", 960, 1440, 495, 375);
   m_text3->setFont(ToolFont(13.5));
   m_text3->setReadOnly(true);
   m_text3->setFocusPolicy(Qt::NoFocus);
   ButtonFace(m_text3);
-  PlaceTwips(m_text3, 960, 1440, 495, 375);
 
-  m_label1 = new QLabel(QStringLiteral("dx"), this);
-  m_label1->setObjectName(QStringLiteral("Label1"));
+  m_label1 = PlaceNamed(new QLabel(QStringLiteral("dx"), this), "Label1", 1440, 1440, 375, 375);
   m_label1->setFont(ToolFont(13.5));
-  PlaceTwips(m_label1, 1440, 1440, 375, 375);
 
-  m_uguale = new QPushButton(QStringLiteral("="), this);
-  m_uguale->setObjectName(QStringLiteral("Uguale"));
+  m_uguale = PlaceNamed(new QPushButton(QStringLiteral("="), this), "Uguale", 1920, 1440, 495, 375);
   m_uguale->setFont(ToolFont(13.5));
   m_uguale->setAutoDefault(false);
-  PlaceTwips(m_uguale, 1920, 1440, 495, 375);
 
-  m_area = new QLineEdit(this);
-  m_area->setObjectName(QStringLiteral("Area"));
+  m_area = PlaceNamed(new QLineEdit(this), "Area", 2640, 1560, 2295, 375);
   m_area->setFont(ToolFont(9.75));
   ButtonFace(m_area);
-  PlaceTwips(m_area, 2640, 1560, 2295, 375);
 
-  m_inferiore = new QLineEdit(this);
-  m_inferiore->setObjectName(QStringLiteral("Inferiore"));
+  m_inferiore = PlaceNamed(new QLineEdit(this), "Inferiore", 720, 2160, 1695, 375);
   m_inferiore->setFont(ToolFont(12));
-  PlaceTwips(m_inferiore, 720, 2160, 1695, 375);
 
-  m_label2 = new QLabel(QStringLiteral("Numero dei segmenti parabolici:"), this);
-  m_label2->setObjectName(QStringLiteral("Label2"));
-  PlaceTwips(m_label2, 600, 3120, 2295, 255);
+  m_label2 = PlaceNamed(new QLabel(QStringLiteral("Numero dei segmenti parabolici:"), this),
+                        "Label2", 600, 3120, 2295, 255);
   FitText(m_label2, m_label2->text());
 
   m_segmenti = new QComboBox(this);
@@ -153,13 +137,10 @@ void IntegraleWindow::createControls() {
   m_segmenti->setEditText(QStringLiteral("20"));
   PlaceTwips(m_segmenti, 3120, 3120, 1215, 315);
 
-  m_label = new QLabel(this);
-  m_label->setObjectName(QStringLiteral("Label"));
-  PlaceTwips(m_label, 240, 3480, 2895, 255);
+  m_label = PlaceNamed(new QLabel(this), "Label", 240, 3480, 2895, 255);
 
-  m_diagrammaView = new SurfaceView(kDiagramWidthPx, kDiagramHeightPx, kWhite, this);
-  m_diagrammaView->setObjectName(QStringLiteral("Diagramma"));
-  PlaceTwips(m_diagrammaView, 240, 3840, 4695, 2775);
+  m_diagrammaView = PlaceNamed(new SurfaceView(kDiagramWidthPx, kDiagramHeightPx, kWhite, this),
+                               "Diagramma", 240, 3840, 4695, 2775);
 
   for (QLabel* l : {m_label3, m_label1, m_label2, m_label}) {
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -1,7 +1,6 @@
 #include "ui/tools/tool_layout.h"
 
 #include <QFontMetrics>
-#include <QStringList>
 
 namespace curvalis {
 

@@ -18,31 +18,21 @@ ValoreWindow::ValoreWindow(MainCommands& main, AppContext& context, QWidget* par
   setAttribute(Qt::WA_DeleteOnClose);
   MakeFixedToolWindow(this, 4800, 630);
 
-  m_label1 = new QLabel(QStringLiteral("x="), this);
-  m_label1->setObjectName(QStringLiteral("Label1"));
+  m_label1 = PlaceNamed(new QLabel(QStringLiteral("x="), this), "Label1", 120, 120, 495, 495);
   m_label1->setFont(ToolFont(13.5));
-  PlaceTwips(m_label1, 120, 120, 495, 495);
   m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-  m_valoreX = new QLineEdit(this);
-  m_valoreX->setObjectName(QStringLiteral("ValoreX"));
-  PlaceTwips(m_valoreX, 480, 120, 975, 375);
+  m_valoreX = PlaceNamed(new QLineEdit(this), "ValoreX", 480, 120, 975, 375);
 
-  m_label2 = new QLabel(QStringLiteral("f(x)"), this);
-  m_label2->setObjectName(QStringLiteral("Label2"));
+  m_label2 = PlaceNamed(new QLabel(QStringLiteral("f(x)"), this), "Label2", 1560, 120, 375, 375);
   m_label2->setFont(ToolFont(13.5));
-  PlaceTwips(m_label2, 1560, 120, 375, 375);
   m_label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-  m_uguale = new QPushButton(QStringLiteral("="), this);
-  m_uguale->setObjectName(QStringLiteral("Uguale"));
+  m_uguale = PlaceNamed(new QPushButton(QStringLiteral("="), this), "Uguale", 2040, 120, 495, 435);
   m_uguale->setFont(ToolFont(13.5));
   m_uguale->setAutoDefault(false);
-  PlaceTwips(m_uguale, 2040, 120, 495, 435);
 
-  m_valoreY = new QLineEdit(this);
-  m_valoreY->setObjectName(QStringLiteral("ValoreY"));
-  PlaceTwips(m_valoreY, 2640, 120, 2055, 405);
+  m_valoreY = PlaceNamed(new QLineEdit(this), "ValoreY", 2640, 120, 2055, 405);
 
   setTabOrder(m_valoreX, m_uguale);
   setTabOrder(m_uguale, m_valoreY);
