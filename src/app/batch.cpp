@@ -1,7 +1,6 @@
 #include "app/batch.h"
 
 #include <QApplication>
-#include <QSaveFile>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -11,7 +10,6 @@
 #include "app/batch_pointer.h"
 #include "app/study_engine.h"
 #include "io/graph_output.h"
-#include "io/save_file.h"
 #include "io/study/study_output.h"
 #include "study/sheet.h"
 #include "study/sheet_writers.h"
@@ -86,30 +84,14 @@ std::optional<StudyFormat> ReportFormatOf(const std::string& path) {
   return std::nullopt;
 }
 
-// Writes the sheet to `path` by its ending, whole or not at all.
+// Writes the sheet to `path` by its ending, whole or not at all. The PDF is drawn by the study
+// window's own painting, its table and graph as vectors; the Markdown's graph is an SVG
+// picture beside it, painted by the same routine.
 bool WriteReport(const study::Sheet& sheet, const std::string& path, std::string* error) {
-  const StudyFormat format = *ReportFormatOf(path);
-  // The PDF is drawn by the study window's own painting, its table and graph as vectors; the
-  // Markdown's graph is an SVG picture beside it, painted by the same routine.
-  if (format != StudyFormat::Latex) {
-    QString why;
-    if (ExportStudy(sheet, QString::fromStdString(path), format, &why)) return true;
-    *error = why.toStdString();
-    return false;
-  }
-  const std::string text = study::SheetLatex(sheet);
-  QSaveFile file(QString::fromStdString(path));
   QString why;
-  if (!file.open(QIODevice::WriteOnly)) {
-    *error = file.errorString().toStdString();
-    return false;
-  }
-  file.write(text.data(), qint64(text.size()));
-  if (!CommitWhole(file, &why)) {
-    *error = why.toStdString();
-    return false;
-  }
-  return true;
+  if (ExportStudy(sheet, QString::fromStdString(path), *ReportFormatOf(path), &why)) return true;
+  *error = why.toStdString();
+  return false;
 }
 
 // A command a script may run: NAME for one without a value, NAME=TEXT for one with.

@@ -188,13 +188,6 @@ bool ExportStudy(const study::Sheet& sheet, const QString& path, StudyFormat for
   });
 }
 
-bool WriteStudyPdf(const study::Sheet& sheet, const std::string& path, std::string* error) {
-  QString reason;
-  const bool written = ExportStudy(sheet, QString::fromStdString(path), StudyFormat::Pdf, &reason);
-  if (!written && error) *error = reason.toStdString();
-  return written;
-}
-
 bool PrintStudy(const study::Sheet& sheet, const QString& pdfPath, QString* reason) {
   if (!pdfPath.isEmpty()) return ExportStudy(sheet, pdfPath, StudyFormat::Pdf, reason);
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();

@@ -61,9 +61,6 @@ QString StudySuffix(StudyFormat format);
 bool ExportStudy(const study::Sheet& sheet, const QString& path, StudyFormat format,
                  QString* reason);
 
-// The PDF of the sheet for the batch mode's report.
-bool WriteStudyPdf(const study::Sheet& sheet, const std::string& path, std::string* error);
-
 // Prints the sheet at the printer's resolution on the default printer, or into the PDF file
 // `pdfPath` when it is not empty. False, with the reason, when there is no printer or the
 // printer fails.
