@@ -147,14 +147,14 @@ std::optional<Domain> DomainOfCondition(const Node& cond, const std::optional<Nu
       iv.closedLeft = true;
     } else {
       iv.from = p == 0 ? ApproxNumber(-kInf) : end(p / 2 - 1);
-      iv.from.exact = true;
+      iv.from.exact = iv.from.exact || p == 0;  // −∞ is exact; a constant keeps its own mark
     }
     if (e % 2 == 1) {
       iv.to = end((e - 1) / 2);
       iv.closedRight = true;
     } else {
       iv.to = e == 2 * k ? ApproxNumber(kInf) : end(e / 2);
-      iv.to.exact = true;
+      iv.to.exact = iv.to.exact || e == 2 * k;  // +∞ is exact; a constant keeps its own mark
     }
     d.intervals.push_back(iv);
     p = e + 1;

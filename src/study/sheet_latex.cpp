@@ -189,7 +189,11 @@ void FirstLatexLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
       std::string set;
       for (std::size_t i = 0; i < d.intervals.size(); ++i)
         set += (i ? " \\cup " : "") + IntervalLatex(d.intervals[i]);
-      lines.push_back(M("D = " + (set.empty() ? std::string("\\emptyset") : set)));
+      // A periodic f: D is every period's; the intervals are those of the period studied.
+      const bool periodic = !sheet.domain.data.periodicCondition.empty() && sheet.periodWindow;
+      lines.push_back(
+          (periodic ? "nel periodo studiato " + M(IntervalLatex(*sheet.periodWindow)) + ": " : "") +
+          M("D = " + (set.empty() ? std::string("\\emptyset") : set)));
       break;
     }
     case SectionId::Parity: {
@@ -199,8 +203,10 @@ void FirstLatexLines(const Sheet& sheet, SectionId id, std::vector<std::string>&
                                                 : "né pari né dispari");
       if (d.period) {
         const std::string t = NumberLatex(*d.period);
+        const std::string window =
+            sheet.periodWindow ? IntervalLatex(*sheet.periodWindow) : "[0; " + t + "\\mathclose{[}";
         lines.push_back("periodica di periodo " + M(t) + ": lo studio che segue è nel periodo " +
-                        M("[0; " + t + "\\mathclose{[}"));
+                        M(window));
       }
       break;
     }

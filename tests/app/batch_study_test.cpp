@@ -365,8 +365,11 @@ TEST(BatchStudy, PointsATeacherAsksAbout) {
             mHalfPi + ",\"to\":" + halfPi + ",\"closed\":[false,false]}]",
         "\"every_period\":\"x = kπ, k ∈ ℤ\"", "\"every_period\":\"x = π/2 + kπ, k ∈ ℤ\"",
         "lo studio che segue è nel periodo ]−π/2; π/2[", "flesso (0; 0)",
-        "| x | −π/2 |  | 0 |  | π/2 |"},
-       {"[0; π[", "| π |"}},
+        "| x | −π/2 |  | 0 |  | π/2 |",
+        // The LaTeX names the same period as the text, not [0; π[.
+        "nel periodo studiato $\\mathopen{]}-\\frac{\\pi}{2};\\, \\frac{\\pi}{2}\\mathclose{[}$",
+        "è nel periodo $\\mathopen{]}-\\frac{\\pi}{2}"},
+       {"[0; π[", "| π |", "[0; \\pi"}},
       {"sin(x)",  // periodic without points outside D: [0; T[, zeros one progression
        {"nel periodo [0; 2π[", "zeri in ogni periodo: x = kπ, k ∈ ℤ"},
        {"x ≠"}},
@@ -426,15 +429,19 @@ TEST(BatchStudy, PointsATeacherAsksAbout) {
   fs::create_directories(dir);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.formula);
-    const std::string md = (dir / "studio.md").string();
-    const BatchRun r = Batch({"--formula", row.formula, "--trace", "-", "--report", md, "mScheda"},
+    const std::string md = (dir / "studio.md").string(), tex = (dir / "studio.tex").string();
+    const BatchRun r = Batch({"--formula", row.formula, "--trace", "-", "--report", md,
+                              "--report-results", tex, "mScheda"},
                              CURVALIS_EXACT_HELPER);
     ASSERT_EQ(r.code, 0) << r.out;
-    const std::string text = r.out + "\n" + ReadText(md);
+    // A text with a backslash is LaTeX: looked for in the LaTeX report as well.
+    const std::string text = r.out + "\n" + ReadText(md), all = text + "\n" + ReadText(tex);
     for (const std::string& t : row.present)
-      EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+      EXPECT_NE(all.find(t), std::string::npos) << t << "\n" << all;
     for (const std::string& t : row.absent)
-      EXPECT_EQ(text.find(t), std::string::npos) << t << "\n" << text;
+      EXPECT_EQ((t.find('\\') != std::string::npos ? all : text).find(t), std::string::npos)
+          << t << "\n"
+          << all;
   }
 }
 
@@ -711,12 +718,15 @@ TEST(BatchStudy, IdenticallyZeroDerivativeHasNoSolutionsLine) {
 }
 
 // --report writes the working under each result, --report-results the results alone; both in
-// one run, each by its own ending; a bad ending of either is a bad argument.
+// one run, each by its own ending, in a folder made where it is missing (the LaTeX's too); a
+// bad ending of either is a bad argument.
 TEST(BatchStudy, ReportWithAndWithoutTheWorking) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::path(CURVALIS_TEST_DATA_DIR) / "report";
   fs::create_directories(dir);
-  const std::string md = (dir / "svolto.md").string(), tex = (dir / "risultati.tex").string();
+  fs::remove_all(dir / "nuova");
+  const std::string md = (dir / "svolto.md").string(),
+                    tex = (dir / "nuova" / "risultati.tex").string();
   BatchRun r =
       Batch({"--formula", "(x^2-1)/(x-2)", "--report", md, "--report-results", tex, "mScheda"},
             CURVALIS_EXACT_HELPER);
