@@ -62,9 +62,16 @@ bool Exponent(const QString& text, qsizetype at, qsizetype* end, QString* shown)
   return true;
 }
 
-// & < > and " escaped, a line break as <br>.
+// & < > and " escaped, a line break as <br>; any other character as it is, with no string
+// made for it.
 void AppendEscaped(QString& out, QChar c) {
-  out += c == u'\n' ? QStringLiteral("<br>") : QString(c).toHtmlEscaped();
+  if (c == u'\n') {
+    out += QLatin1String("<br>");
+  } else if (c == u'&' || c == u'<' || c == u'>' || c == u'"') {
+    out += QString(c).toHtmlEscaped();
+  } else {
+    out += c;
+  }
 }
 
 }  // namespace
